@@ -1,0 +1,10 @@
+if(EXISTS "${DB}")
+  return()
+endif()
+execute_process(COMMAND "${CLI}" import "${CSV}" --db "${DB}.new"
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  file(REMOVE "${DB}.new")
+  message(FATAL_ERROR "could not make the sample database from ${CSV}")
+endif()
+file(RENAME "${DB}.new" "${DB}")

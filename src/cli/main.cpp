@@ -1,0 +1,150 @@
+// pirumoa-cli: the draw database and the windows' grids from a shell.
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <cstdio>
+#include <memory>
+
+#include "analysis/windowtable.h"
+#include "shell/drawcsv.h"
+#include "shell/drawstore.h"
+#include "shell/sheetformat.h"
+
+using namespace pirumoa;
+
+namespace {
+
+constexpr int kBadArguments = 2;
+constexpr int kFailure = 1;
+
+const char kUsage[] =
+    "usage: pirumoa-cli import FILE.csv [--db FILE] [--replace]\n"
+    "       pirumoa-cli export [--db FILE]\n"
+    "       pirumoa-cli windows\n"
+    "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json] [--reflect 0,3,5]\n";
+
+int usage(const QString& why) {
+    if (!why.isEmpty()) std::fprintf(stderr, "pirumoa-cli: %s\n", qPrintable(why));
+    std::fputs(kUsage, stderr);
+    return kBadArguments;
+}
+
+int fail(const QString& why) {
+    std::fprintf(stderr, "pirumoa-cli: %s\n", why.toUtf8().constData());
+    return kFailure;
+}
+
+void writeOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+}
+
+struct Args {
+    QStringList positional;
+    QString db;
+    QString format = QStringLiteral("tsv");
+    QString reflect;
+    bool replace = false;
+};
+
+// Parses "--db FILE", "--format F", "--reflect L", "--replace"; false on anything unknown.
+bool parseArgs(const QStringList& in, Args& args, QString& error) {
+    for (int i = 0; i < in.size(); ++i) {
+        const QString& a = in[i];
+        auto value = [&](QString& into) {
+            if (i + 1 >= in.size()) {
+                error = a + QStringLiteral(" needs a value");
+                return false;
+            }
+            into = in[++i];
+            return true;
+        };
+        if (a == QLatin1String("--db")) {
+            if (!value(args.db)) return false;
+        } else if (a == QLatin1String("--format")) {
+            if (!value(args.format)) return false;
+        } else if (a == QLatin1String("--reflect")) {
+            if (!value(args.reflect)) return false;
+        } else if (a == QLatin1String("--replace")) {
+            args.replace = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            error = QStringLiteral("unknown option ") + a;
+            return false;
+        } else {
+            args.positional << a;
+        }
+    }
+    return true;
+}
+
+ConnectString connectFor(const Args& args) {
+    if (args.db.isEmpty()) return MakeConnectString(QCoreApplication::applicationDirPath());
+    QFileInfo fi(args.db);
+    ConnectString c = MakeConnectString(fi.absolutePath());
+    c.file = fi.absoluteFilePath();
+    return c;
+}
+
+int runImport(const Args& args) {
+    if (args.positional.size() != 2) return usage(QStringLiteral("import takes one CSV file"));
+    const ImportResult r = ImportDrawCsv(args.positional[1], connectFor(args), args.replace);
+    if (!r.conflicts.empty()) {
+        QStringList nos;
+        for (int no : r.conflicts) nos << QString::number(no);
+        return fail(QStringLiteral("既に登録されている回と数字が異なります（第%1回）。"
+                                   "置き換えるには --replace を付けてください。何も変更していません。")
+                        .arg(nos.join(QStringLiteral("回、第"))));
+    }
+    std::printf("added %d, skipped %d, replaced %d\n", r.added, r.skipped, r.replaced);
+    return 0;
+}
+
+int runExport(const Args& args) {
+    if (args.positional.size() != 1) return usage(QStringLiteral("export takes no file"));
+    const ConnectString connect = connectFor(args);
+    writeOut(WriteDrawCsv(LoadDrawHistory(connect).rows));
+    return 0;
+}
+
+int runWindows() {
+    for (const WindowInfo& w : windowTable())
+        if (w.fill) std::printf("%s\n", w.objectName.toUtf8().constData());
+    return 0;
+}
+
+int runSheet(const Args& args) {
+    if (args.positional.size() != 2) return usage(QStringLiteral("sheet takes one window name"));
+    if (args.format != QLatin1String("tsv") && args.format != QLatin1String("json"))
+        return usage(QStringLiteral("--format is tsv or json"));
+    const WindowInfo* w = findWindow(args.positional[1]);
+    if (!w || !w->fill) return usage(QStringLiteral("no such window: ") + args.positional[1]);
+    if (!args.reflect.isEmpty()) return usage(QStringLiteral("--reflect is for the prediction window"));
+
+    const DrawHistory history = LoadDrawHistory(connectFor(args));
+    Sheet sheet;
+    w->fill(history, sheet);
+    const std::vector<const Sheet*> sheets{&sheet};
+    writeOut(args.format == QLatin1String("json") ? sheetsToJson(w->objectName, sheets)
+                                                  : sheetsToTsv(sheets));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    Args args;
+    QString error;
+    if (!parseArgs(app.arguments().mid(1), args, error)) return usage(error);
+    if (args.positional.isEmpty()) return usage(QString());
+    const QString& command = args.positional[0];
+    try {
+        if (command == QLatin1String("import")) return runImport(args);
+        if (command == QLatin1String("export")) return runExport(args);
+        if (command == QLatin1String("windows")) return runWindows();
+        if (command == QLatin1String("sheet")) return runSheet(args);
+    } catch (const StoreError& e) {
+        return fail(e.message());
+    }
+    return usage(QStringLiteral("unknown command ") + command);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace pirumoa {
+
+// One row of the draw table. A digit of -1 is a result not entered yet.
+struct DrawRecord {
+    int no = 0;  // 回数, 1 … 32767
+    std::array<std::int8_t, 4> digits{-1, -1, -1, -1};
+    QString date;  // 抽選日, may be empty
+
+    bool complete() const {
+        return digits[0] >= 0 && digits[1] >= 0 && digits[2] >= 0 && digits[3] >= 0;
+    }
+    friend bool operator==(const DrawRecord&, const DrawRecord&) = default;
+};
+
+constexpr int kMaxDrawNo = 32767;
+
+// The history as read at start-up, in ascending draw-number order, with the
+// totals the analyses share. Nobody changes it after it is built.
+struct DrawHistory {
+    std::vector<DrawRecord> rows;
+
+    // The totals are kept in int: a digit may appear more than 32,767 times in a full
+    // history of 32,767 draws, and a total must never wrap.
+    std::array<int, 10> DigitCount{};
+    int LatestDrawNo = 0;
+    int MaxDigitCount = 0;
+    // Indexed by a total 0 … MaxDigitCount: the digits with that total, "2,7". Empty when
+    // the history has no rows at all.
+    std::vector<QString> DigitsByCount;
+    int CountGroupRows = 0;
+
+    // Builds the totals from rows exactly as the loader does.
+    static DrawHistory fromRows(std::vector<DrawRecord> rows);
+
+    // Calls f(const DrawRecord&) for each complete draw, in order.
+    template <class F>
+    void forEachComplete(F&& f) const {
+        for (const DrawRecord& r : rows)
+            if (r.complete()) f(r);
+    }
+};
+
+}  // namespace pirumoa

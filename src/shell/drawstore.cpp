@@ -1,0 +1,1 @@
+#include "drawstore.h"

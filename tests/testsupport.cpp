@@ -1,0 +1,27 @@
+#include "testsupport.h"
+
+namespace pirumoa::test {
+
+std::vector<DrawRecord> draws(std::initializer_list<const char*> digits, int first) {
+    std::vector<DrawRecord> out;
+    int no = first;
+    for (const char* d : digits) {
+        DrawRecord r;
+        r.no = no++;
+        for (int i = 0; i < 4 && d[i]; ++i) r.digits[i] = d[i] == '_' ? -1 : d[i] - '0';
+        out.push_back(r);
+    }
+    return out;
+}
+
+DrawHistory history(std::initializer_list<const char*> digits, int first) {
+    return DrawHistory::fromRows(draws(digits, first));
+}
+
+TempDatabase::TempDatabase(const std::vector<DrawRecord>& rows)
+    : connect(MakeConnectString(dir.path())) {
+    auto store = DrawStore::open(connect, true);
+    if (!rows.empty()) store->importDraws(rows, false);
+}
+
+}  // namespace pirumoa::test

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "shell/drawhistory.h"
+#include "shell/drawstore.h"
+
+namespace pirumoa::test {
+
+// "1122" → a complete draw; "11_2" → the third digit missing. Draw numbers count from first.
+std::vector<DrawRecord> draws(std::initializer_list<const char*> digits, int first = 1);
+
+// A history built by the loader's own totals from hand-made rows.
+DrawHistory history(std::initializer_list<const char*> digits, int first = 1);
+
+// A database in a temporary folder holding the given draws.
+struct TempDatabase {
+    QTemporaryDir dir;
+    ConnectString connect;
+    explicit TempDatabase(const std::vector<DrawRecord>& rows = {});
+};
+
+}  // namespace pirumoa::test
