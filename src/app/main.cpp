@@ -1,1 +1,15 @@
-int main() { return 0; }
+// pirumoa: the desktop program.
+#include <QApplication>
+
+#include "shell/mainwindow.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("pirumoa"));
+    pirumoa::MainFrm::installFonts();
+
+    pirumoa::MainFrm window;
+    if (!window.start(QCoreApplication::applicationDirPath())) return 1;
+    window.show();
+    return app.exec();
+}

@@ -1,1 +1,76 @@
 #pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "analysis/windowtable.h"
+#include "drawstore.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+class QAction;
+
+namespace pirumoa {
+
+class ChildWindow;
+
+// The main window: the menu, the working windows inside it, start-up and exit.
+class MainFrm : public QMainWindow {
+    Q_OBJECT
+    Q_PROPERTY(bool propEnd READ propEnd WRITE setPropEnd)
+public:
+    explicit MainFrm(QWidget* parent = nullptr);
+    ~MainFrm() override;
+
+    // Maps the Windows font names the windows were laid out with to the installed fonts.
+    static void installFonts();
+
+    // Start-up: options, then the draw history of the database in programFolder. A database
+    // that cannot be read is reported and start-up fails (the program then ends).
+    bool start(const QString& programFolder);
+
+    const DrawHistory& history() const { return m_history; }
+    const ConnectString& connectString() const { return m_connect; }
+
+    // True while no analysis, prediction or data-entry window is loaded.
+    bool propEnd() const { return m_propEnd; }
+    void setPropEnd(bool value) { m_propEnd = value; }
+
+    // Shows the window's single instance, loading it the first time. Returns it, or null
+    // when the window is not available.
+    ChildWindow* openWindow(const QString& objectName);
+    ChildWindow* findWindow(const QString& objectName) const;
+    QMdiArea* mdiArea() const { return m_mdi; }
+
+    // The arrangement commands.
+    void tileHorizontally();
+    void tileVertically();
+    void arrangeIcons();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildMenus();
+    void openDataEntry();
+    void onActivated();
+    QMdiSubWindow* findSubWindow(const QString& objectName) const;
+    // Where the prediction options are read at start-up and written at exit.
+    void readPredictionOptions();
+    void writePredictionOptions();
+
+    QMdiArea* m_mdi;
+    ConnectString m_connect;
+    DrawHistory m_history;
+    bool m_propEnd = false;
+    bool m_started = false;
+    bool m_activatedOnce = false;
+    QPointer<QWindow> m_previousFocus;
+};
+
+// A window of the table, made for the main window; null while it is not built.
+ChildWindow* createChildWindow(const WindowInfo& info, MainFrm& main);
+bool canCreateChildWindow(const WindowInfo& info);
+
+}  // namespace pirumoa
