@@ -1,5 +1,6 @@
 // pirumoa: the desktop program.
 #include <QApplication>
+#include <cstdio>
 
 #include "shell/mainwindow.h"
 
@@ -9,7 +10,10 @@ int main(int argc, char** argv) {
     pirumoa::MainFrm::installFonts();
 
     pirumoa::MainFrm window;
-    if (!window.start(QCoreApplication::applicationDirPath())) return 1;
+    if (!window.start(QCoreApplication::applicationDirPath())) {
+        std::fprintf(stderr, "pirumoa: %s\n", window.startError().toUtf8().constData());
+        return 1;
+    }
     window.show();
     return app.exec();
 }

@@ -196,13 +196,34 @@ const QStaticText& GridView::staticText(std::uint32_t id) {
     return m_staticTexts[id];
 }
 
+std::pair<int, int> GridView::textSpan(int col, int row) const {
+    const int cols = m_sheet.columnCount();
+    const Sheet::Cell& cell = m_sheet.cell(col, row);
+    int a = col, b = col;
+    if (!m_sheet.overflow() || cell.text == 0) return {a, b};
+    const int need = m_textWidth[cell.text] + 2 * kTextPadding;
+    auto width = [&] { return m_colX[b] - m_colX[a - 1]; };
+    auto empty = [&](int c) { return m_sheet.cell(c, row).text == 0; };
+    if (cell.flags & 1) {
+        while (width() < need && b < cols && empty(b + 1)) ++b;
+        return {a, b};
+    }
+    for (bool grew = true; width() < need && grew;) {
+        grew = false;
+        if (b < cols && empty(b + 1)) ++b, grew = true;
+        if (width() < need && a > 1 && empty(a - 1)) --a, grew = true;
+    }
+    return {a, b};
+}
+
 void GridView::paintEvent(QPaintEvent* event) {
     QPainter p(viewport());
     paintArea(p, event->rect());
 }
 
 void GridView::paintArea(QPainter& p, const QRect& area) {
-    p.fillRect(area, palette().base());
+    // Beyond the last column and row the grid shows the window's grey, as a sheet does.
+    p.fillRect(area, palette().window());
     const int rows = m_sheet.rowCount();
     if (rows == 0 || m_sheet.columnCount() == 0) return;
     p.setFont(font());
@@ -262,30 +283,14 @@ void GridView::paintRows(QPainter& p, int firstRow, int lastRow, int dy, const Q
     }
 
     // Pass 2: texts, with overflow into empty neighbours.
-    const bool overflow = m_sheet.overflow();
     std::uint8_t pen = 255;
     for (int r = firstRow; r <= lastRow; ++r) {
         const int y0 = m_rowY[r - 1] + dy, h = m_rowY[r] - m_rowY[r - 1] - 1;
         for (int c = 1; c <= cols; ++c) {
             const Sheet::Cell& cell = m_sheet.cell(c, r);
             if (cell.text == 0) continue;
-            const int need = m_textWidth[cell.text] + 2 * kTextPadding;
             const bool leftAligned = cell.flags & 1;
-            int a = c, b = c;
-            if (overflow) {
-                auto width = [&] { return m_colX[b] - m_colX[a - 1]; };
-                if (leftAligned) {
-                    while (width() < need && b < cols && m_sheet.cell(b + 1, r).text == 0) ++b;
-                } else {
-                    bool grew = true;
-                    while (width() < need && grew) {
-                        grew = false;
-                        if (b < cols && m_sheet.cell(b + 1, r).text == 0) ++b, grew = true;
-                        if (width() < need && a > 1 && m_sheet.cell(a - 1, r).text == 0)
-                            --a, grew = true;
-                    }
-                }
-            }
+            const auto [a, b] = textSpan(c, r);
             const int x0 = m_colX[a - 1] + dx, w = m_colX[b] - m_colX[a - 1] - 1;
             if (x0 + w < clip.left() || x0 > clip.right()) continue;
             const int tw = m_textWidth[cell.text];

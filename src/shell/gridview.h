@@ -39,6 +39,10 @@ public:
     int currentRow() const { return m_currentRow; }
     void setCurrentCell(int col, int row);
 
+    // The columns a cell's text covers: the cell itself, or with overflow on, the empty
+    // neighbours it runs over (to the right when left-aligned, to both sides when centred).
+    std::pair<int, int> textSpan(int col, int row) const;
+
     // Paints the part `area` of the viewport; public for the paint benchmark.
     void paintArea(QPainter& p, const QRect& area);
 

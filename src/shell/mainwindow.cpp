@@ -171,7 +171,8 @@ bool MainFrm::start(const QString& programFolder) {
         m_connect = MakeConnectString(programFolder);
         m_history = LoadDrawHistory(m_connect);
     } catch (const StoreError& e) {
-        Prompt::refuse(this, e.message());
+        m_startError = e.message();
+        Prompt::refuse(this, m_startError);
         return false;
     }
     m_started = true;
@@ -207,7 +208,9 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
     QMdiSubWindow* sub = m_mdi->addSubWindow(window, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setObjectName(objectName + QStringLiteral("Frame"));
-    sub->setWindowIcon(QIcon());
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    sub->setWindowIcon(QIcon(blank));
 
     // The frame's load: propEnd off, top-left corner with the design size, then the content.
     m_propEnd = false;
@@ -231,8 +234,6 @@ void MainFrm::openDataEntry() {
 void MainFrm::onActivated() {
     if (m_started) openWindow(QStringLiteral("一発ピルモア"));
 }
-
-void MainFrm::changeEvent(QEvent* event) { QMainWindow::changeEvent(event); }
 
 namespace {
 std::vector<QMdiSubWindow*> shownWindows(QMdiArea* mdi) {

@@ -29,6 +29,12 @@ public:
     // that cannot be read is reported and start-up fails (the program then ends).
     bool start(const QString& programFolder);
 
+    // Why start-up failed, as it was shown to the user.
+    const QString& startError() const { return m_startError; }
+
+    // The data-entry command: refused while another window is loaded.
+    void openDataEntry();
+
     const DrawHistory& history() const { return m_history; }
     const ConnectString& connectString() const { return m_connect; }
 
@@ -49,11 +55,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void buildMenus();
-    void openDataEntry();
     void onActivated();
     QMdiSubWindow* findSubWindow(const QString& objectName) const;
     // Where the prediction options are read at start-up and written at exit.
@@ -63,6 +67,7 @@ private:
     QMdiArea* m_mdi;
     ConnectString m_connect;
     DrawHistory m_history;
+    QString m_startError;
     bool m_propEnd = false;
     bool m_started = false;
     bool m_activatedOnce = false;
