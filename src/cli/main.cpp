@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "analysis/windowtable.h"
+#include "prediction/predictionsheets.h"
 #include "shell/drawcsv.h"
 #include "shell/drawstore.h"
 #include "shell/sheetformat.h"
@@ -114,7 +115,39 @@ int runExport(const Args& args) {
 
 int runWindows() {
     for (const WindowInfo& w : windowTable())
-        if (w.fill) std::printf("%s\n", w.objectName.toUtf8().constData());
+        if (w.fill || w.kind == WindowKind::Prediction)
+            std::printf("%s\n", w.objectName.toUtf8().constData());
+    return 0;
+}
+
+// "0,3,5": the options that are on. False for anything but indices 0 … 9.
+bool parseReflect(const QString& list, ReflectOptions& options) {
+    options.fill(false);
+    if (list.isEmpty()) return true;
+    for (const QString& part : list.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int index = part.trimmed().toInt(&ok);
+        if (!ok || index < 0 || index >= kReflectOptionCount) return false;
+        options[index] = true;
+    }
+    return true;
+}
+
+// The prediction window's four grids, computed as the window computes them on loading. The
+// options come from --reflect only: the options file belongs to the desktop program.
+int runPredictionSheet(const Args& args, const WindowInfo& w) {
+    ReflectOptions options;
+    if (!parseReflect(args.reflect, options))
+        return usage(QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
+    const DrawHistory history = LoadDrawHistory(connectFor(args));
+    Prediction prediction;
+    prediction.setReflectOptions(options);
+    PredictionSheets grids;
+    loadPrediction(history, prediction, grids);
+    std::vector<const Sheet*> sheets;
+    for (const Sheet& s : grids) sheets.push_back(&s);
+    writeOut(args.format == QLatin1String("json") ? sheetsToJson(w.objectName, sheets)
+                                                  : sheetsToTsv(sheets));
     return 0;
 }
 
@@ -123,6 +156,7 @@ int runSheet(const Args& args) {
     if (args.format != QLatin1String("tsv") && args.format != QLatin1String("json"))
         return usage(QStringLiteral("--format is tsv or json"));
     const WindowInfo* w = findWindow(args.positional[1]);
+    if (w && w->kind == WindowKind::Prediction) return runPredictionSheet(args, *w);
     if (!w || !w->fill) return usage(QStringLiteral("no such window: ") + args.positional[1]);
     if (!args.reflect.isEmpty()) return usage(QStringLiteral("--reflect is for the prediction window"));
 
