@@ -317,16 +317,18 @@ void GridView::paintRows(QPainter& p, int firstRow, int lastRow, int dy, const Q
         const int y0 = top(r), y1 = m_rowY[r] - 1 + dy;
         for (int c = c0; c <= c1; ++c) {
             const Sheet::Cell& cell = m_sheet.cell(c, r);
+            if (!cell.lines) continue;
+            const Sheet::LineSet& ln = m_sheet.linesOf(cell);
             const int x0 = left(c), x1 = m_colX[c] - 1 + dx;
             if (above) {
-                if (cell.border[3]) lines.push_back({cell.border[3], QLine(x0, y1, x1, y1)});
+                if (ln[3]) lines.push_back({ln[3], QLine(x0, y1, x1, y1)});
                 continue;
             }
-            if (cell.border[2]) lines.push_back({cell.border[2], QLine(x0, y0, x1, y0)});
+            if (ln[2]) lines.push_back({ln[2], QLine(x0, y0, x1, y0)});
             if (below) continue;
-            if (cell.border[0]) lines.push_back({cell.border[0], QLine(x0, y0, x0, y1)});
-            if (cell.border[1]) lines.push_back({cell.border[1], QLine(x1, y0, x1, y1)});
-            if (cell.border[3]) lines.push_back({cell.border[3], QLine(x0, y1, x1, y1)});
+            if (ln[0]) lines.push_back({ln[0], QLine(x0, y0, x0, y1)});
+            if (ln[1]) lines.push_back({ln[1], QLine(x1, y0, x1, y1)});
+            if (ln[3]) lines.push_back({ln[3], QLine(x0, y1, x1, y1)});
         }
     }
     std::stable_sort(lines.begin(), lines.end(),

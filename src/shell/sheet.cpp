@@ -5,8 +5,9 @@
 
 namespace pirumoa {
 
-Sheet::Sheet() : m_palette{colour::Black, colour::White}, m_texts{QString()} {
-    m_textIndex.insert(QString(), 0);
+Sheet::Sheet()
+    : m_palette{colour::Black, colour::White}, m_lineSets{LineSet{}}, m_texts{QString()} {
+    growTextIndex();
 }
 
 int Sheet::index(double v) {
@@ -84,13 +85,35 @@ std::uint8_t Sheet::paletteIndex(Rgb colour) {
     return std::uint8_t(m_palette.size() - 1);
 }
 
+void Sheet::growTextIndex() {
+    std::vector<std::uint32_t> table(std::max<std::size_t>(64, m_textSlots.size() * 2), 0);
+    const std::size_t mask = table.size() - 1;
+    for (std::uint32_t id = 0; id < m_texts.size(); ++id) {
+        std::size_t i = qHash(m_texts[id]) & mask;
+        while (table[i]) i = (i + 1) & mask;
+        table[i] = id + 1;
+    }
+    m_textSlots = std::move(table);
+}
+
 std::uint32_t Sheet::intern(const QString& text) {
-    auto it = m_textIndex.constFind(text);
-    if (it != m_textIndex.constEnd()) return *it;
+    const std::size_t mask = m_textSlots.size() - 1;
+    std::size_t i = qHash(text) & mask;
+    for (; m_textSlots[i]; i = (i + 1) & mask)
+        if (m_texts[m_textSlots[i] - 1] == text) return m_textSlots[i] - 1;
     const auto id = std::uint32_t(m_texts.size());
     m_texts.push_back(text);
-    m_textIndex.insert(text, id);
+    m_textSlots[i] = id + 1;
+    if (m_texts.size() * 2 > m_textSlots.size()) growTextIndex();
     return id;
+}
+
+std::uint8_t Sheet::lineSetIndex(const LineSet& set) {
+    for (std::size_t i = 0; i < m_lineSets.size(); ++i)
+        if (m_lineSets[i] == set) return std::uint8_t(i);
+    if (m_lineSets.size() >= 255) return 0;  // far beyond what any window uses
+    m_lineSets.push_back(set);
+    return std::uint8_t(m_lineSets.size() - 1);
 }
 
 void Sheet::setCellType(const Block& b, CellType type) {
@@ -118,25 +141,33 @@ void Sheet::setBackground(const Block& b, Rgb colour) {
 void Sheet::setBorder(const Block& b, unsigned sides, Rgb colour) {
     const auto line = std::uint8_t(paletteIndex(colour) + 1);
     const bool outline = sides & Outline;
+    // A cell's new lines depend only on its old set and on which sides change, so each pair
+    // is worked out once per call.
+    std::vector<std::int16_t> memo(m_lineSets.size() * 16 + 16 * 256, -1);
     forBlock(b, [&](Cell& c, int col, int row, int c1, int r1, int c2, int r2) {
-        if (outline) {
-            if (col == c1) c.border[0] = line;
-            if (col == c2) c.border[1] = line;
-            if (row == r1) c.border[2] = line;
-            if (row == r2) c.border[3] = line;
+        unsigned mask = sides & AllSides;
+        if (outline)
+            mask |= (col == c1 ? Left : 0) | (col == c2 ? Right : 0) | (row == r1 ? Top : 0) |
+                    (row == r2 ? Bottom : 0);
+        if (!mask) return;
+        std::int16_t& known = memo[std::size_t(c.lines) * 16 + mask];
+        if (known < 0) {
+            LineSet set = m_lineSets[c.lines];
+            for (int s = 0; s < 4; ++s)
+                if (mask & (1u << s)) set[s] = line;
+            known = lineSetIndex(set);
         }
-        for (int s = 0; s < 4; ++s)
-            if (sides & (1u << s)) c.border[s] = line;
+        c.lines = std::uint8_t(known);
     });
 }
 
 void Sheet::clearBorder(const Block& b) {
-    forBlock(b, [](Cell& c, auto...) { std::fill(std::begin(c.border), std::end(c.border), 0); });
+    forBlock(b, [](Cell& c, auto...) { c.lines = 0; });
 }
 
 bool Sheet::border(int col, int row, Side side, Rgb* colour) const {
     const int s = side == Left ? 0 : side == Right ? 1 : side == Top ? 2 : 3;
-    const std::uint8_t line = cell(col, row).border[s];
+    const std::uint8_t line = linesOf(cell(col, row))[s];
     if (line == 0) return false;
     if (colour) *colour = m_palette[line - 1];
     return true;
@@ -169,9 +200,13 @@ void Sheet::setActiveCell(double col, double row) {
 std::size_t Sheet::bytesUsed() const {
     std::size_t bytes = sizeof(*this) + m_cells.capacity() * sizeof(Cell) +
                         (m_rowHeights.capacity() + m_columnWidths.capacity()) * sizeof(float) +
-                        m_palette.capacity() * sizeof(Rgb);
-    for (const QString& t : m_texts) bytes += sizeof(QString) + t.capacity() * sizeof(QChar);
-    bytes += std::size_t(m_textIndex.size()) * (sizeof(QString) + sizeof(std::uint32_t) + 16);
+                        m_palette.capacity() * sizeof(Rgb) +
+                        m_lineSets.capacity() * sizeof(LineSet) +
+                        m_textSlots.capacity() * sizeof(std::uint32_t);
+    // A text: its QString, and its shared block (a header of 16 bytes, the characters and
+    // the terminating zero).
+    for (const QString& t : m_texts)
+        bytes += sizeof(QString) + (t.isNull() ? 0 : 16 + (t.capacity() + 1) * sizeof(QChar));
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <array>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -31,10 +32,11 @@ public:
         std::uint8_t fg = 0;     // palette index; 0 black
         std::uint8_t bg = 1;     // palette index; 1 white
         std::uint8_t flags = 0;  // bit 0 left-aligned, bit 1 editable
-        std::uint8_t pad = 0;
-        std::uint8_t border[4] = {0, 0, 0, 0};  // left, right, top, bottom: palette index + 1, 0 none
+        std::uint8_t lines = 0;  // index into the sets of lines; 0 is none
     };
-    static_assert(sizeof(Cell) == 12);
+    static_assert(sizeof(Cell) == 8);
+    // The lines of a cell: left, right, top, bottom, each a palette index + 1, or 0 for none.
+    using LineSet = std::array<std::uint8_t, 4>;
 
     static constexpr double kDefaultRowHeight = 10;
     static constexpr double kDefaultColumnWidth = 5;
@@ -89,6 +91,7 @@ public:
     bool editable(int col, int row) const { return cell(col, row).flags & 2; }
     // The colour of a side's line (Left, Right, Top or Bottom), or false when it has none.
     bool border(int col, int row, Side side, Rgb* colour) const;
+    const LineSet& linesOf(const Cell& c) const { return m_lineSets[c.lines]; }
     const std::vector<QString>& texts() const { return m_texts; }
     std::size_t bytesUsed() const;
 
@@ -99,7 +102,9 @@ private:
     template <class F>
     void forBlock(const Block& b, F&& f);
     std::uint8_t paletteIndex(Rgb colour);
+    std::uint8_t lineSetIndex(const LineSet& set);
     std::uint32_t intern(const QString& text);
+    void growTextIndex();
     Cell& at(int col, int row) { return m_cells[std::size_t(row - 1) * m_columns + (col - 1)]; }
 
     int m_columns = 0;
@@ -112,8 +117,10 @@ private:
     std::vector<float> m_rowHeights;
     std::vector<float> m_columnWidths;
     std::vector<Rgb> m_palette;
+    std::vector<LineSet> m_lineSets;
     std::vector<QString> m_texts;
-    QHash<QString, std::uint32_t> m_textIndex;
+    // Open addressing over m_texts: id + 1 per slot, 0 free; twice as many slots as texts.
+    std::vector<std::uint32_t> m_textSlots;
 };
 
 }  // namespace pirumoa

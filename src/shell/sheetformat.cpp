@@ -78,8 +78,7 @@ QByteArray sheetsToJson(const QString& window, const std::vector<const Sheet*>& 
                 const Sheet::Cell& cell = s.cell(c, r);
                 const bool fgDefault = s.colourOf(cell.fg) == s.colourOf(plain.fg);
                 const bool bgDefault = s.colourOf(cell.bg) == s.colourOf(plain.bg);
-                bool hasBorder = false;
-                for (auto b : cell.border) hasBorder |= b != 0;
+                const bool hasBorder = cell.lines != 0;
                 if (cell.text == 0 && fgDefault && bgDefault && cell.flags == plain.flags &&
                     !hasBorder)
                     continue;
