@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    QByteArray out, err;
+};
+
+CliRun cli(const QStringList& args) {
+    QProcess p;
+    p.start(PIRUMOA_CLI, args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+TEST(CliStore, ExportOfAnImportIsTheShippedHistory) {
+    QTemporaryDir dir;
+    const QString shipped = PIRUMOA_DATA_DIR "/numbers4_history.csv";
+    const QString db1 = dir.filePath("a.mdb"), db2 = dir.filePath("b.mdb");
+    const QString again = dir.filePath("again.csv");
+
+    CliRun r = cli({"import", shipped, "--db", db1});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "added 7054, skipped 0, replaced 0\n");
+    r = cli({"export", "--db", db1});
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, readFile(shipped));
+
+    QFile f(again);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(r.out);
+    f.close();
+    ASSERT_EQ(cli({"import", again, "--db", db2}).code, 0);
+    EXPECT_EQ(cli({"export", "--db", db2}).out, r.out);
+    EXPECT_EQ(cli({"import", again, "--db", db2}).out, "added 0, skipped 7054, replaced 0\n");
+}
+
+TEST(CliStore, FailuresExitWithOneClearLine) {
+    QTemporaryDir dir;
+    const QString db = dir.filePath("x.mdb"), csv = dir.filePath("in.csv");
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("1,1,2,3,4\n2,1,2,3,x\n");
+    f.close();
+
+    struct Case {
+        QStringList args;
+        int code;
+        QString says;
+    };
+    const Case cases[] = {
+        {{"import"}, 2, "import takes one CSV file"},
+        {{"export", "--db", db, "--bogus"}, 2, "unknown option"},
+        {{"export", "--db", db}, 1, "見つかりません"},
+        {{"import", csv, "--db", db}, 1, csv + ":2: 第4数字「x」"},
+        {{"import", dir.filePath("none.csv"), "--db", db}, 1, "none.csv"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(c.says)) << r.err.toStdString();
+        if (c.code == 1) EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(db));
+}
