@@ -23,7 +23,7 @@ constexpr char kViewName[] = "全データ選択クエリ";
 constexpr char kTableName[] = "当選データ";
 constexpr std::array<const char*, 4> kDigitFields{"第1数字", "第2数字", "第3数字", "第4数字"};
 
-// Both halves are what SQLCipher 3 does by default. SQLCipher 4 changed its defaults and
+// These are SQLCipher 3's own defaults. SQLCipher 4 changed its defaults and
 // reads a 3.x file only when told, so every setting is named here: the same file then opens
 // under either version. Settings a version does not know are ignored by it.
 constexpr char kCipherSettings[] =
