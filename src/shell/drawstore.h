@@ -31,6 +31,9 @@ struct ConnectString {
     QString password;  // six decimal digits, made at run time
 };
 
+// The cipher settings every connection runs right after its key.
+extern const char kCipherSettings[];
+
 // folder + "/Numbers4Pirumoa.mdb" with the program's password.
 ConnectString MakeConnectString(const QString& folder);
 

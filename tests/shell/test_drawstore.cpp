@@ -21,6 +21,7 @@ struct RawDb {
     explicit RawDb(const ConnectString& c) {
         sqlite3_open(c.file.toUtf8().constData(), &db);
         exec("PRAGMA key = '" + c.password.toStdString() + "'");
+        exec(kCipherSettings);
     }
     ~RawDb() { sqlite3_close(db); }
     void exec(const std::string& sql) {
