@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include <QFile>
+#include <QProcess>
+
 namespace pirumoa::test {
 
 std::vector<DrawRecord> draws(std::initializer_list<const char*> digits, int first) {
@@ -22,6 +25,20 @@ TempDatabase::TempDatabase(const std::vector<DrawRecord>& rows)
     : connect(MakeConnectString(dir.path())) {
     auto store = DrawStore::open(connect, true);
     if (!rows.empty()) store->importDraws(rows, false);
+}
+
+CliRun runCli(const QStringList& args, const QString& workDir) {
+    QProcess p;
+    if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+    p.start(QStringLiteral(PIRUMOA_CLI), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace pirumoa::test

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <vector>
 
@@ -21,5 +23,14 @@ struct TempDatabase {
     ConnectString connect;
     explicit TempDatabase(const std::vector<DrawRecord>& rows = {});
 };
+
+// Runs the built pirumoa-cli, waiting for it to end.
+struct CliRun {
+    int code = -1;  // -1 when it did not end normally
+    QByteArray out, err;
+};
+CliRun runCli(const QStringList& args, const QString& workDir = QString());
+
+QByteArray readFile(const QString& path);
 
 }  // namespace pirumoa::test

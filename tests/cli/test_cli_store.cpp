@@ -4,26 +4,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "testsupport.h"
+
+using pirumoa::test::readFile;
+using CliRun = pirumoa::test::CliRun;
+
 namespace {
-
-struct CliRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(PIRUMOA_CLI, args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
+CliRun cli(const QStringList& args) { return pirumoa::test::runCli(args); }
 }  // namespace
 
 TEST(CliStore, ExportOfAnImportIsTheShippedHistory) {

@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "prediction/predictionsheets.h"
@@ -199,12 +198,9 @@ TEST(PredictionCli, PrintsTheFourGridsAndChecksTheOptionList) {
     test::TempDatabase db(gappedDraws().rows);
     QTemporaryDir work;
     auto run = [&](const QStringList& args, QByteArray* out = nullptr) {
-        QProcess cli;
-        cli.setWorkingDirectory(work.path());
-        cli.start(QStringLiteral(PIRUMOA_CLI), args);
-        EXPECT_TRUE(cli.waitForFinished(30000));
-        if (out) *out = cli.readAllStandardOutput();
-        return cli.exitCode();
+        const test::CliRun r = test::runCli(args, work.path());
+        if (out) *out = r.out;
+        return r.code;
     };
     const QString name = QStringLiteral("一発ピルモア");
     const QStringList sheet{QStringLiteral("sheet"), name, QStringLiteral("--db"), db.connect.file};
