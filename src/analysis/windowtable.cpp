@@ -65,7 +65,7 @@ std::vector<WindowInfo> makeTable() {
         {"一発ピルモア", "一発ピルモア予想", "", "mnuYoso", 9360, 8244, false, K::Prediction, {},
          nullptr},
         {"当選データ入力", "当選データ入力",
-         "当選数字を開催回数毎に入力します（分析対象データとなります）", "mnuMasterInput", 4200,
+         "当選数字を開催回数毎に入力します（分析対象データとなります）", "mnuMasterInput", 4800,
          9000, true, K::DataEntry, {}, nullptr},
     };
 }

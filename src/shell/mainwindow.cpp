@@ -10,6 +10,8 @@
 #include <QWindow>
 
 #include "analysiswindow.h"
+#include "maintenance/csvcommands.h"
+#include "maintenance/dataentrywindow.h"
 #include "prompt.h"
 
 namespace pirumoa {
@@ -18,7 +20,9 @@ namespace {
 
 // The menu tree in order: depth, caption, object name, what it does. A window command
 // names the window's object name; submenus have none.
-enum class Command { Submenu, End, Window, DataEntry, TileH, TileV, Cascade, Icons, Help, About };
+enum class Command {
+    Submenu, End, Window, DataEntry, CsvImport, CsvExport, TileH, TileV, Cascade, Icons, Help, About
+};
 struct MenuEntry {
     int depth;
     const char* caption;
@@ -56,6 +60,8 @@ const MenuEntry kMenu[] = {
     {1, "下一桁連続出現回数分析", "mnuLastCharRenzoku", Command::Window, "下一桁連続出現回数分析"},
     {0, "データ管理(&M)", "mnuHosyu", Command::Submenu},
     {1, "当選データ入力(&I)", "mnuMasterInput", Command::DataEntry, "当選データ入力"},
+    {1, "CSVファイルから取り込み(&C)...", "mnuCsvImport", Command::CsvImport},
+    {1, "CSVファイルへ書き出し(&E)...", "mnuCsvExport", Command::CsvExport},
     {0, "ウィンドウ(&W)", "mnuWindow", Command::Submenu},
     {1, "上下に並べて表示(&H)", "mnuWindowHorizontal", Command::TileH},
     {1, "左右に並べて表示(&V)", "mnuWindowVertical", Command::TileV},
@@ -143,6 +149,17 @@ void MainFrm::buildMenus() {
                     connect(action, &QAction::triggered, this, &MainFrm::openDataEntry);
                 else
                     connect(action, &QAction::triggered, this, [this, window] { openWindow(window); });
+                break;
+            }
+            case Command::CsvImport:
+            case Command::CsvExport: {
+                // Like the data entry, only while no window that has read the draws is open.
+                const bool import = e.command == Command::CsvImport;
+                connect(action, &QAction::triggered, this, [this, import] {
+                    if (!m_propEnd) return Prompt::refuse(this, kDataEntryRefused);
+                    if (import) CsvCommands::importFromFile(this, m_connect);
+                    else CsvCommands::exportToFile(this, m_connect);
+                });
                 break;
             }
             case Command::TileH:
@@ -309,10 +326,12 @@ void MainFrm::closeEvent(QCloseEvent* event) {
 
 // The windows built so far.
 bool canCreateChildWindow(const WindowInfo& info) {
+    if (info.kind == WindowKind::DataEntry) return true;
     return info.kind == WindowKind::Analysis && info.fill != nullptr;
 }
 
 ChildWindow* createChildWindow(const WindowInfo& info, MainFrm& main) {
+    if (info.kind == WindowKind::DataEntry) return new DataEntryWindow(main, info);
     if (info.kind == WindowKind::Analysis && info.fill) return new AnalysisWindow(main, info);
     return nullptr;
 }
