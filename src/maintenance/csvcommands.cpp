@@ -92,11 +92,10 @@ void CsvCommands::importFile(QWidget* parent, const ConnectString& connect,
         }
         if (!result.conflicts.empty()) {
             const bool replace = Prompt::ask(
-                parent,
-                QStringLiteral("次の回は、既に異なる数字で登録されています。\n%1\n\n"
-                               "CSVファイルの数字で置き換えますか？\n"
-                               "（「いいえ」を選ぶと何も変更しません）")
-                    .arg(drawList(result.conflicts)));
+                parent, QStringLiteral("次の回は、既に異なる数字で登録されています。\n%1\n\n"
+                                       "CSVファイルの数字で置き換えますか？\n"
+                                       "（「いいえ」を選ぶと何も変更しません）")
+                            .arg(drawList(result.conflicts)));
             if (!replace) return;
             WaitCursor wait;
             result = store->importDraws(draws, true);

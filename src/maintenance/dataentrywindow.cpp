@@ -200,10 +200,11 @@ void DataEntryWindow::fitNumberColumn() {
     // Width 5 holds four digits; a five-digit draw number gets the room it needs rather
     // than being cut short.
     const int rows = m_model->rowCount();
-    const int widest =
-        rows > 0 ? m_grid->fontMetrics().horizontalAdvance(
-                       QString::number(m_model->record(rows - 1).no)) + 2 * kTextMargin + 1
-                 : 0;
+    int widest = 0;
+    if (rows > 0) {
+        const QString last = QString::number(m_model->record(rows - 1).no);
+        widest = m_grid->fontMetrics().horizontalAdvance(last) + 2 * kTextMargin + 1;
+    }
     m_grid->horizontalHeader()->resizeSection(0, std::max(GridView::columnPixels(5), widest));
 }
 

@@ -70,7 +70,8 @@ QVariant DrawTableModel::headerData(int section, Qt::Orientation orientation, in
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Horizontal)
-        return section >= 0 && section < kColumns ? QString::fromUtf8(kTitles[section]) : QVariant();
+        return section >= 0 && section < kColumns ? QString::fromUtf8(kTitles[section])
+                                                  : QVariant();
     return section + 1;  // row numbers, as the grid counts its rows
 }
 

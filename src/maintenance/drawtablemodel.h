@@ -68,7 +68,9 @@ signals:
     void refused(const QString& message);
 
 private:
-    static quint64 cellKey(int drawNo, int column) { return quint64(drawNo) << 8 | quint64(column); }
+    static quint64 cellKey(int drawNo, int column) {
+        return quint64(drawNo) << 8 | quint64(column);
+    }
 
     std::unique_ptr<DrawStore> m_store;
     std::vector<DrawRecord> m_rows;

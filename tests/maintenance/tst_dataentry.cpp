@@ -543,8 +543,9 @@ private slots:
         grid->setCurrentIndex(grid->model()->index(1, 2));
         QVERIFY(popsUp(rows->viewport(), headerOf(1)));
         QVERIFY(!popsUp(rows->viewport(), headerOf(0)));  // not the selected row
-        QVERIFY(!popsUp(rows->viewport(), QPoint(rows->width() / 2, rows->sectionViewportPosition(2) +
-                                                              grid->rowHeight(2) + 5)));  // below
+        QVERIFY(!popsUp(rows->viewport(),
+                        QPoint(rows->width() / 2, rows->sectionViewportPosition(2) +
+                                                      grid->rowHeight(2) + 5)));  // below
         QVERIFY(!popsUp(grid->viewport(), grid->visualRect(grid->model()->index(1, 0)).center()));
         QVERIFY(!popsUp(grid->viewport(), grid->visualRect(grid->model()->index(1, 2)).center()));
         QVERIFY(!popsUp(grid->horizontalHeader()->viewport(), QPoint(5, 5)));
