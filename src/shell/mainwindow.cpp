@@ -12,6 +12,7 @@
 #include "analysiswindow.h"
 #include "maintenance/csvcommands.h"
 #include "maintenance/dataentrywindow.h"
+#include "prediction/predictionwindow.h"
 #include "prompt.h"
 
 namespace pirumoa {
@@ -299,11 +300,14 @@ void MainFrm::arrangeIcons() {
 }
 
 void MainFrm::readPredictionOptions() {
-    // The prediction window's options are read here, before the database opens.
+    // A missing or unreadable file leaves every option off; start-up goes on.
+    m_prediction.ReadInitFile();
 }
 
 void MainFrm::writePredictionOptions() {
-    // The prediction window's options are written here, after every child has unloaded.
+    // The old file stays as it was when the new one cannot be written; the exit goes on.
+    const QString error = m_prediction.WriteInitFile();
+    if (!error.isEmpty()) Prompt::refuse(this, error);
 }
 
 void MainFrm::closeEvent(QCloseEvent* event) {
@@ -326,11 +330,13 @@ void MainFrm::closeEvent(QCloseEvent* event) {
 
 // The windows built so far.
 bool canCreateChildWindow(const WindowInfo& info) {
+    if (info.kind == WindowKind::Prediction) return true;
     if (info.kind == WindowKind::DataEntry) return true;
     return info.kind == WindowKind::Analysis && info.fill != nullptr;
 }
 
 ChildWindow* createChildWindow(const WindowInfo& info, MainFrm& main) {
+    if (info.kind == WindowKind::Prediction) return new PredictionWindow(main, info);
     if (info.kind == WindowKind::DataEntry) return new DataEntryWindow(main, info);
     if (info.kind == WindowKind::Analysis && info.fill) return new AnalysisWindow(main, info);
     return nullptr;

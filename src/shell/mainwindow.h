@@ -5,6 +5,7 @@
 
 #include "analysis/windowtable.h"
 #include "drawstore.h"
+#include "prediction/methods.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -37,6 +38,8 @@ public:
 
     const DrawHistory& history() const { return m_history; }
     const ConnectString& connectString() const { return m_connect; }
+    // The prediction and its options live for the whole run, whether or not its window is open.
+    Prediction& prediction() { return m_prediction; }
 
     // True while no analysis, prediction or data-entry window is loaded.
     bool propEnd() const { return m_propEnd; }
@@ -67,6 +70,7 @@ private:
     QMdiArea* m_mdi;
     ConnectString m_connect;
     DrawHistory m_history;
+    Prediction m_prediction;
     QString m_startError;
     bool m_propEnd = false;
     bool m_started = false;

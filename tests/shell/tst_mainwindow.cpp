@@ -23,6 +23,17 @@ using namespace pirumoa;
 class MainWindowTest : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_cwd;  // the options file is written to the current directory at exit
+
+    // Shows the main window and closes the prediction window that its activation opens.
+    static bool showWithoutPrediction(MainFrm& main) {
+        main.show();
+        if (!QTest::qWaitFor([&] { return main.findWindow("一発ピルモア") != nullptr; }, 5000))
+            return false;
+        main.findWindow("一発ピルモア")->unload();
+        return QTest::qWaitFor([&] { return main.mdiArea()->subWindowList().isEmpty(); }, 5000);
+    }
+
     // Saves a picture of a widget when PIRUMOA_SHOTS names a folder, to look at by eye.
     static void shoot(QWidget* w, const QString& name) {
         const QString dir = qEnvironmentVariable("PIRUMOA_SHOTS");
@@ -40,7 +51,10 @@ class MainWindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { MainFrm::installFonts(); }
+    void initTestCase() {
+        MainFrm::installFonts();
+        QVERIFY(QDir::setCurrent(m_cwd.path()));
+    }
     void init() { Prompt::clearShown(); }
 
     void menuTreeInOrderWithAccessKeys() {
@@ -79,7 +93,7 @@ private slots:
         test::TempDatabase db(test::draws({"1122", "1000"}));
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
-        main.show();
+        QVERIFY(showWithoutPrediction(main));
         QVERIFY(main.propEnd());
 
         main.findChild<QAction*>("mnuSyutugenHindo")->trigger();
