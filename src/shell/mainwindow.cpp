@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 #include "analysiswindow.h"
@@ -106,17 +107,30 @@ MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this
     }
     resize(want);
 
+    // Activated again when the focus comes back from another window of this program (a
+    // message box, the About window). Only windows of this program are remembered: no focus
+    // at all means another application, or a window manager slow to hand the focus back,
+    // so coming back from another application finds this window as the last one. Menus
+    // and tooltips are part of this window.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
-        const QWindow* mine = windowHandle();
-        if (focus && focus == mine) {
-            // Activated at its first appearance, or back from another window of this
-            // program; not when the user comes back from another application.
-            const bool fromOwnWindow = m_previousFocus != nullptr && m_previousFocus != mine;
-            if (!m_activatedOnce || fromOwnWindow) onActivated();
-            m_activatedOnce = true;
+        if (!focus || focus->type() == Qt::Popup || focus->type() == Qt::ToolTip) return;
+        if (focus != windowHandle()) {
+            m_awayInOwnWindow = true;
+            return;
         }
-        m_previousFocus = focus;
+        if (m_awayInOwnWindow) onActivated();
+        m_awayInOwnWindow = false;
     });
+}
+
+void MainFrm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The first appearance counts as an activation whether or not a window manager hands
+    // this window the focus; once the window is on screen.
+    if (!m_activatedOnce) {
+        m_activatedOnce = true;
+        QTimer::singleShot(0, this, &MainFrm::onActivated);
+    }
 }
 
 MainFrm::~MainFrm() = default;
@@ -311,6 +325,7 @@ void MainFrm::writePredictionOptions() {
 }
 
 void MainFrm::closeEvent(QCloseEvent* event) {
+    m_started = false;  // a message box during the exit must not reopen the prediction window
     // Never refused: every child unloads first, each through its own unload.
     for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
         sub->close();

@@ -58,6 +58,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenus();
@@ -75,7 +76,7 @@ private:
     bool m_propEnd = false;
     bool m_started = false;
     bool m_activatedOnce = false;
-    QPointer<QWindow> m_previousFocus;
+    bool m_awayInOwnWindow = false;  // the focus went to another window of this program
 };
 
 // A window of the table, made for the main window; null while it is not built.
