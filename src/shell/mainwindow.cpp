@@ -118,7 +118,9 @@ MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this
             m_awayInOwnWindow = true;
             return;
         }
-        if (m_awayInOwnWindow) onActivated();
+        // Queued: opening a window processes events, which must not happen in the middle
+        // of the activation itself.
+        if (m_awayInOwnWindow) QTimer::singleShot(0, this, &MainFrm::onActivated);
         m_awayInOwnWindow = false;
     });
 }
