@@ -315,7 +315,7 @@ Fields findFields(sqlite3_stmt* stmt, QStringList& missing) {
 }
 
 // A field as a whole number; nullopt for NULL or ''; throws the text of a bad value.
-std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const QString& field) {
+std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* field) {
     switch (sqlite3_column_type(stmt, col)) {
         case SQLITE_NULL:
             return std::nullopt;
@@ -341,31 +341,34 @@ std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const QString&
     }
     const QString shown =
         QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, col)));
-    throw QStringLiteral("%1「%2」が数値ではありません。").arg(field, shown);
+    throw QStringLiteral("%1「%2」が数値ではありません。").arg(QString::fromUtf8(field), shown);
 }
 
 // One row, checked: a value out of range would wrap in the 16-bit world of the analyses or
 // index outside their tables.
 DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) {
     DrawRecord r;
-    QString row = QStringLiteral("回数が空の行");
+    std::optional<long long> no;
     try {
-        const std::optional<long long> no = wholeNumber(stmt, f.no, QStringLiteral("回数"));
+        no = wholeNumber(stmt, f.no, "回数");
         if (!no) throw QStringLiteral("回数は空にできません。");
-        row = QStringLiteral("回数 %1 の行").arg(*no);
         if (*no < 1 || *no > kMaxDrawNo)
             throw QStringLiteral("回数が 1～%1 の範囲外です。").arg(kMaxDrawNo);
         r.no = int(*no);
-        row = drawLabel(r.no);
         for (int k = 0; k < 4; ++k) {
-            const QString field = QString::fromUtf8(kDigitFields[k]);
-            const std::optional<long long> d = wholeNumber(stmt, f.digits[k], field);
+            // Texts are made only for a message: this runs for every draw at start-up.
+            const std::optional<long long> d = wholeNumber(stmt, f.digits[k], kDigitFields[k]);
             if (!d) continue;
             if (*d < 0 || *d > 9)
-                throw QStringLiteral("%1が 0～9 の範囲外です（%2）。").arg(field).arg(*d);
+                throw QStringLiteral("%1が 0～9 の範囲外です（%2）。")
+                    .arg(QString::fromUtf8(kDigitFields[k]))
+                    .arg(*d);
             r.digits[k] = std::int8_t(*d);
         }
     } catch (const QString& what) {
+        const QString row = !no                               ? QStringLiteral("回数が空の行")
+                            : (*no < 1 || *no > kMaxDrawNo) ? QStringLiteral("回数 %1 の行").arg(*no)
+                                                            : drawLabel(int(*no));
         throw StoreError(badRecord(file, row, what));
     }
     if (f.date >= 0 && sqlite3_column_type(stmt, f.date) != SQLITE_NULL)
@@ -479,6 +482,10 @@ DrawHistory LoadDrawHistory(const ConnectString& connect) {
     } catch (const SqlError& e) {
         throw StoreError(openFailure(connect.file, reasonFor(e)));
     }
+}
+
+std::future<DrawHistory> PreloadDrawHistory(const ConnectString& connect) {
+    return std::async(std::launch::async, [connect] { return LoadDrawHistory(connect); });
 }
 
 void ReleaseDrawHistory(DrawHistory& history) noexcept { history = DrawHistory{}; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <future>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -42,6 +43,10 @@ ConnectString MakeConnectString(const QString& folder);
 // changes nothing. Throws StoreError for a missing file, a wrong password, a file that is no
 // database, a missing view or field, or a record outside 1..32767 / a digit outside 0..9.
 DrawHistory LoadDrawHistory(const ConnectString& connect);
+
+// Starts LoadDrawHistory on a thread of its own, so that reading the database overlaps the
+// building of the windows; get() gives the history or throws its StoreError.
+std::future<DrawHistory> PreloadDrawHistory(const ConnectString& connect);
 
 // Drops the history; never throws.
 void ReleaseDrawHistory(DrawHistory& history) noexcept;

@@ -197,13 +197,13 @@ void MainFrm::buildMenus() {
     }
 }
 
-bool MainFrm::start(const QString& programFolder) {
+bool MainFrm::start(const QString& programFolder, std::future<DrawHistory>* preloaded) {
     readPredictionOptions();
     WaitCursor wait;
     m_propEnd = true;
     try {
         m_connect = MakeConnectString(programFolder);
-        m_history = LoadDrawHistory(m_connect);
+        m_history = preloaded && preloaded->valid() ? preloaded->get() : LoadDrawHistory(m_connect);
     } catch (const StoreError& e) {
         m_startError = e.message();
         Prompt::refuse(this, m_startError);

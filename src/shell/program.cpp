@@ -1,0 +1,53 @@
+#include "program.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+
+#include "mainwindow.h"
+
+namespace pirumoa {
+
+namespace {
+
+// Where the program is, before Qt is up (where the system tells it), so that the draw
+// history can be read while Qt and the windows are being set up.
+QString earlyProgramFolder() {
+#ifdef Q_OS_LINUX
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+#else
+    return QString();
+#endif
+}
+
+}  // namespace
+
+int runProgram(int argc, char** argv, bool quitWhenShown) {
+    const QString early = earlyProgramFolder();
+    std::future<DrawHistory> preload;
+    if (!early.isEmpty()) preload = PreloadDrawHistory(MakeConnectString(early));
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("pirumoa"));
+    MainFrm::installFonts();
+
+    const QString folder = QCoreApplication::applicationDirPath();
+    if (preload.valid() && QFileInfo(folder).canonicalFilePath() != early) {
+        preload.wait();  // read from the wrong place: read again below
+        preload = {};
+    }
+    MainFrm window;
+    if (!window.start(folder, &preload)) {
+        std::fprintf(stderr, "pirumoa: %s\n", window.startError().toUtf8().constData());
+        return 1;
+    }
+    window.show();
+    if (quitWhenShown) {
+        window.openWindow(QStringLiteral("一発ピルモア"));  // as the first activation does
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    }
+    return app.exec();
+}
+
+}  // namespace pirumoa
