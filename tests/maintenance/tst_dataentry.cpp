@@ -31,8 +31,10 @@
 #include "shell/mainwindow.h"
 #include "shell/prompt.h"
 #include "testsupport.h"
+#include "widgetsupport.h"
 
 using namespace pirumoa;
+using test::shoot;
 
 namespace {
 
@@ -131,11 +133,6 @@ int runEditingChild(const QString& folder) {
 class DataEntryTest : public QObject {
     Q_OBJECT
 
-    // Saves a picture of a widget when PIRUMOA_SHOTS names a folder, to look at by eye.
-    static void shoot(QWidget* w, const QString& name) {
-        const QString dir = qEnvironmentVariable("PIRUMOA_SHOTS");
-        if (!dir.isEmpty()) w->grab().save(dir + "/" + name + ".png");
-    }
 
 private slots:
     void initTestCase() {

@@ -27,8 +27,10 @@
 #include "shell/mainwindow.h"
 #include "shell/prompt.h"
 #include "testsupport.h"
+#include "widgetsupport.h"
 
 using namespace pirumoa;
+using test::shoot;
 
 namespace {
 
@@ -82,11 +84,6 @@ QString selectedPairs(const PredictionWindow* w) {
     return out;
 }
 
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -138,11 +135,6 @@ class PredictionWindowTest : public QObject {
 
     QTemporaryDir m_cwd;
 
-    // Saves a picture of a widget when PIRUMOA_SHOTS names a folder, to look at by eye.
-    static void shoot(QWidget* w, const QString& name) {
-        const QString dir = qEnvironmentVariable("PIRUMOA_SHOTS");
-        if (!dir.isEmpty()) w->grab().save(dir + "/" + name + ".png");
-    }
 
     // Start-up as the program does it; activation opens the prediction window.
     static PredictionWindow* startAndShow(MainFrm& main, const test::TempDatabase& db) {
@@ -412,7 +404,7 @@ private slots:
             QVERIFY(!main.isVisible());
             QVERIFY(Prompt::shown().empty());
         }
-        QCOMPARE(readBytes(kIni), iniText({true, false, false, true, false, true}));
+        QCOMPARE(test::readFile(kIni), iniText({true, false, false, true, false, true}));
 
         // The next start reads them before anything is shown.
         {
@@ -526,7 +518,7 @@ private slots:
         QVERIFY2(shown.value(2).contains(kIni), qPrintable(lines[0]));
         QVERIFY2(shown.value(2).contains("権限"), qPrintable(lines[0]));
         QCOMPARE(lines[1], QString("released=1"));
-        QCOMPARE(readBytes(folder + "/" + kIni), old);
+        QCOMPARE(test::readFile(folder + "/" + kIni), old);
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 };

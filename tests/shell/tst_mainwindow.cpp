@@ -17,28 +17,18 @@
 #include "shell/mainwindow.h"
 #include "shell/prompt.h"
 #include "testsupport.h"
+#include "widgetsupport.h"
 
 using namespace pirumoa;
+using test::shoot;
+using test::showWithoutPrediction;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_cwd;  // the options file is written to the current directory at exit
 
-    // Shows the main window and closes the prediction window that its activation opens.
-    static bool showWithoutPrediction(MainFrm& main) {
-        main.show();
-        if (!QTest::qWaitFor([&] { return main.findWindow("一発ピルモア") != nullptr; }, 5000))
-            return false;
-        main.findWindow("一発ピルモア")->unload();
-        return QTest::qWaitFor([&] { return main.mdiArea()->subWindowList().isEmpty(); }, 5000);
-    }
 
-    // Saves a picture of a widget when PIRUMOA_SHOTS names a folder, to look at by eye.
-    static void shoot(QWidget* w, const QString& name) {
-        const QString dir = qEnvironmentVariable("PIRUMOA_SHOTS");
-        if (!dir.isEmpty()) w->grab().save(dir + "/" + name + ".png");
-    }
 
     static QStringList menuNames(const QList<QAction*>& actions) {
         QStringList out;
