@@ -41,4 +41,19 @@ QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+QString predictionDigits(const std::vector<const Sheet*>& grids) {
+    QStringList out;
+    for (const Sheet* s : grids) {
+        QStringList rows;
+        for (int r = 2; r <= s->rowCount(); ++r) {
+            QString row;
+            for (int c = 2; c <= 5; ++c)
+                row += s->text(c, r).isEmpty() ? QStringLiteral(".") : s->text(c, r);
+            rows << row;
+        }
+        out << rows.join(QLatin1Char('/'));
+    }
+    return out.join(QStringLiteral(" | "));
+}
+
 }  // namespace pirumoa::test

@@ -8,6 +8,7 @@
 
 #include "shell/drawhistory.h"
 #include "shell/drawstore.h"
+#include "shell/sheet.h"
 
 namespace pirumoa::test {
 
@@ -32,5 +33,9 @@ struct CliRun {
 CliRun runCli(const QStringList& args, const QString& workDir = QString());
 
 QByteArray readFile(const QString& path);
+
+// The digit cells of the prediction grids (columns 2 to 5 from row 2), "." for an empty
+// cell: rows separated by "/", grids by " | ".
+QString predictionDigits(const std::vector<const Sheet*>& grids);
 
 }  // namespace pirumoa::test

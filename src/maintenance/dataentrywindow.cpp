@@ -129,12 +129,7 @@ DataEntryWindow::DataEntryWindow(MainFrm& main, const WindowInfo& info)
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
     bottom->addWidget(close);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
-    layout->setSpacing(4);
-    layout->addWidget(label);
-    layout->addWidget(m_grid, 1);
-    layout->addLayout(bottom);
+    layOut(label, m_grid, bottom);
 }
 
 DataEntryWindow::~DataEntryWindow() { showOwnMenu(false); }

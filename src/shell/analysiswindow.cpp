@@ -53,6 +53,15 @@ void ChildWindow::unload() {
         close();
 }
 
+void ChildWindow::layOut(QWidget* description, QWidget* grid, QLayout* bottom) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(4);
+    layout->addWidget(description);
+    layout->addWidget(grid, 1);
+    layout->addLayout(bottom);
+}
+
 void ChildWindow::closeEvent(QCloseEvent* event) {
     m_main.setPropEnd(true);
     event->accept();
@@ -98,13 +107,7 @@ AnalysisWindow::AnalysisWindow(MainFrm& main, const WindowInfo& info)
     close->setObjectName(QStringLiteral("Command1"));
     bottom->addWidget(close);
     connect(close, &QPushButton::clicked, this, &ChildWindow::unload);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
-    layout->setSpacing(4);
-    layout->addWidget(label);
-    layout->addWidget(m_grid, 1);
-    layout->addLayout(bottom);
+    layOut(label, m_grid, bottom);
 }
 
 void AnalysisWindow::load() {

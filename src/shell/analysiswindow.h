@@ -5,6 +5,7 @@
 #include "analysis/windowtable.h"
 
 class QLabel;
+class QLayout;
 class QPushButton;
 
 namespace pirumoa {
@@ -27,6 +28,9 @@ public:
 
 protected:
     MainFrm& mainFrm() const { return m_main; }
+    // The frame's layout: the description on top, the grid taking the room, then the row of
+    // the key and the close button.
+    void layOut(QWidget* description, QWidget* grid, QLayout* bottom);
     void closeEvent(QCloseEvent* event) override;
 
 private:

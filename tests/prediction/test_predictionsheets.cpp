@@ -22,22 +22,7 @@ std::vector<const Sheet*> pointers(const PredictionSheets& s) {
     return {&s[0], &s[1], &s[2], &s[3]};
 }
 
-// The digit cells (columns 2 … 5, rows 2 …) of each grid, "." for an empty cell, rows
-// separated by "/", grids by " | ".
-QString digits(const PredictionSheets& sheets) {
-    QStringList grids;
-    for (const Sheet& s : sheets) {
-        QStringList rows;
-        for (int r = 2; r <= s.rowCount(); ++r) {
-            QString row;
-            for (int c = 2; c <= 5; ++c)
-                row += s.text(c, r).isEmpty() ? QStringLiteral(".") : s.text(c, r);
-            rows << row;
-        }
-        grids << rows.join(QLatin1Char('/'));
-    }
-    return grids.join(QStringLiteral(" | "));
-}
+QString digits(const PredictionSheets& sheets) { return test::predictionDigits(pointers(sheets)); }
 
 QString predict(const DrawHistory& h, std::initializer_list<int> reflect = {}) {
     Prediction p;

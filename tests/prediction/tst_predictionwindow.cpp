@@ -58,19 +58,9 @@ std::vector<DrawRecord> nineRapidFireDigits() {
 // The digit cells of the four grids as shown: "." for an empty cell, rows joined by "/",
 // grids by " | ".
 QString shownDigits(const PredictionWindow* w) {
-    QStringList grids;
-    for (int k = 0; k < kPredictionGridCount; ++k) {
-        const Sheet& s = w->grid(k)->sheet();
-        QStringList rows;
-        for (int r = 2; r <= s.rowCount(); ++r) {
-            QString row;
-            for (int c = 2; c <= 5; ++c)
-                row += s.text(c, r).isEmpty() ? QStringLiteral(".") : s.text(c, r);
-            rows << row;
-        }
-        grids << rows.join(QLatin1Char('/'));
-    }
-    return grids.join(QStringLiteral(" | "));
+    std::vector<const Sheet*> grids;
+    for (int k = 0; k < kPredictionGridCount; ++k) grids.push_back(&w->grid(k)->sheet());
+    return test::predictionDigits(grids);
 }
 
 // Which pairs show "反映する", as a string of 0 and 1.
