@@ -147,8 +147,8 @@ void Sheet::setBorder(const Block& b, unsigned sides, Rgb colour) {
     forBlock(b, [&](Cell& c, int col, int row, int c1, int r1, int c2, int r2) {
         unsigned mask = sides & AllSides;
         if (outline)
-            mask |= (col == c1 ? Left : 0) | (col == c2 ? Right : 0) | (row == r1 ? Top : 0) |
-                    (row == r2 ? Bottom : 0);
+            mask |= (col == c1 ? unsigned(Left) : 0u) | (col == c2 ? unsigned(Right) : 0u) |
+                    (row == r1 ? unsigned(Top) : 0u) | (row == r2 ? unsigned(Bottom) : 0u);
         if (!mask) return;
         std::int16_t& known = memo[std::size_t(c.lines) * 16 + mask];
         if (known < 0) {
