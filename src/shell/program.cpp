@@ -4,8 +4,14 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <thread>
 
 #include "mainwindow.h"
+
+#if defined(Q_OS_LINUX) && __has_include(<fontconfig/fontconfig.h>)
+#include <fontconfig/fontconfig.h>
+#define PIRUMOA_FONTCONFIG 1
+#endif
 
 namespace pirumoa {
 
@@ -24,12 +30,20 @@ QString earlyProgramFolder() {
 }  // namespace
 
 int runProgram(int argc, char** argv, bool quitWhenShown) {
+#ifdef PIRUMOA_FONTCONFIG
+    // Loading the font configuration is the largest part of the first window's cost; it
+    // runs while Qt connects to the display.
+    std::thread fonts([] { FcInit(); });
+#endif
     const QString early = earlyProgramFolder();
     std::future<DrawHistory> preload;
     if (!early.isEmpty()) preload = PreloadDrawHistory(MakeConnectString(early));
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pirumoa"));
+#ifdef PIRUMOA_FONTCONFIG
+    fonts.join();
+#endif
     MainFrm::installFonts();
 
     const QString folder = QCoreApplication::applicationDirPath();
