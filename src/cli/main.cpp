@@ -36,8 +36,13 @@ int fail(const QString& why) {
     return kFailure;
 }
 
-void writeOut(const QByteArray& bytes) {
+// Writes the result to standard output; a full disk or a closed pipe is a failure, not a
+// half-written file reported as done.
+int writeOut(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return fail(QStringLiteral("結果を標準出力に書き込めませんでした。"));
+    return 0;
 }
 
 struct Args {
@@ -102,15 +107,17 @@ int runImport(const Args& args) {
                                    "置き換えるには --replace を付けてください。何も変更していません。")
                         .arg(list));
     }
-    std::printf("added %d, skipped %d, replaced %d\n", r.added, r.skipped, r.replaced);
-    return 0;
+    return writeOut(QStringLiteral("added %1, skipped %2, replaced %3\n")
+                        .arg(r.added)
+                        .arg(r.skipped)
+                        .arg(r.replaced)
+                        .toUtf8());
 }
 
 int runExport(const Args& args) {
     if (args.positional.size() != 1) return usage(QStringLiteral("export takes no file"));
     // The table, not the view: the view has no draw dates, and export must keep them.
-    writeOut(WriteDrawCsv(DrawStore::open(connectFor(args))->readAll()));
-    return 0;
+    return writeOut(WriteDrawCsv(DrawStore::open(connectFor(args))->readAll()));
 }
 
 int runWindows() {
@@ -146,9 +153,8 @@ int runPredictionSheet(const Args& args, const WindowInfo& w) {
     loadPrediction(history, prediction, grids);
     std::vector<const Sheet*> sheets;
     for (const Sheet& s : grids) sheets.push_back(&s);
-    writeOut(args.format == QLatin1String("json") ? sheetsToJson(w.objectName, sheets)
-                                                  : sheetsToTsv(sheets));
-    return 0;
+    return writeOut(args.format == QLatin1String("json") ? sheetsToJson(w.objectName, sheets)
+                                                         : sheetsToTsv(sheets));
 }
 
 int runSheet(const Args& args) {
@@ -164,9 +170,8 @@ int runSheet(const Args& args) {
     Sheet sheet;
     w->fill(history, sheet);
     const std::vector<const Sheet*> sheets{&sheet};
-    writeOut(args.format == QLatin1String("json") ? sheetsToJson(w->objectName, sheets)
-                                                  : sheetsToTsv(sheets));
-    return 0;
+    return writeOut(args.format == QLatin1String("json") ? sheetsToJson(w->objectName, sheets)
+                                                         : sheetsToTsv(sheets));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "shell/drawcsv.h"
 #include "shell/drawstore.h"
+#include "shell/fileerror.h"
 #include "shell/prompt.h"
 
 namespace pirumoa {
@@ -80,12 +81,8 @@ void CsvCommands::importFile(QWidget* parent, const ConnectString& connect,
         std::unique_ptr<DrawStore> store;
         {
             WaitCursor wait;
-            QFile file(csvPath);
-            if (!file.open(QIODevice::ReadOnly))
-                throw StoreError(QStringLiteral("CSV ファイル「%1」を読み込めません（%2）。")
-                                     .arg(QDir::toNativeSeparators(csvPath), file.errorString()));
             // The whole file is checked before the database is touched.
-            draws = ParseDrawCsv(file.readAll(), QDir::toNativeSeparators(csvPath));
+            draws = ReadDrawCsvFile(csvPath);
             // The program's own database, never a new one in its place.
             store = DrawStore::open(connect);
             result = store->importDraws(draws, false);
@@ -128,8 +125,9 @@ void CsvCommands::exportFile(QWidget* parent, const ConnectString& connect,
             QSaveFile file(csvPath);
             if (!file.open(QIODevice::WriteOnly) || file.write(WriteDrawCsv(draws)) < 0 ||
                 !file.commit())
-                error = QStringLiteral("CSVファイル「%1」に書き出せませんでした（%2）。")
-                            .arg(QDir::toNativeSeparators(csvPath), file.errorString());
+                error = QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
+                            .arg(QDir::toNativeSeparators(csvPath),
+                                 writeFailureReason(csvPath, file.error()));
         } catch (const StoreError& e) {
             error = e.message();
         }

@@ -9,6 +9,8 @@
 #include <QStringEncoder>
 #include <cmath>
 
+#include "shell/fileerror.h"
+
 namespace pirumoa {
 
 namespace {
@@ -69,19 +71,6 @@ void readLine(QStringView line, ReflectOptions& options) {
     }
 }
 
-QString reasonFor(const QString& path, QFileDevice::FileError error) {
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.exists()) return QStringLiteral("保存先のフォルダーがありません。");
-    if (file.exists() && !file.isWritable())
-        return QStringLiteral("ファイルが読み取り専用になっています。");
-    if (!folder.isWritable())
-        return QStringLiteral("保存先のフォルダーに書き込む権限がありません。");
-    if (error == QFileDevice::ResourceError || error == QFileDevice::WriteError)
-        return QStringLiteral("書き込みに失敗しました。ディスクの空き容量を確認してください。");
-    return QStringLiteral("ファイルを書き込めませんでした。");
-}
-
 }  // namespace
 
 QString reflectOptionKey(int index) {
@@ -133,7 +122,7 @@ QString WriteInitFile(const ReflectOptions& options, const QString& path) {
     const QFileDevice::FileError error = file.error();
     file.cancelWriting();
     return QStringLiteral("オプションファイル「%1」を保存できませんでした。\n%2")
-        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reasonFor(path, error));
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), writeFailureReason(path, error));
 }
 
 }  // namespace pirumoa

@@ -1,10 +1,13 @@
 #include "drawcsv.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QList>
+
+#include "fileerror.h"
 
 namespace pirumoa {
 
@@ -53,8 +56,7 @@ int drawNumber(const QByteArray& field) {
     const int no = field.toInt(&ok);
     if (!allDigits(field) || !ok || no < 1 || no > kMaxDrawNo)
         throw BadLine{QStringLiteral("回数「%1」は 1～%2 の整数ではありません")
-                          .arg(QString::fromUtf8(field))
-                          .arg(kMaxDrawNo)};
+                          .arg(QString::fromUtf8(field), QString::number(kMaxDrawNo))};
     return no;
 }
 
@@ -154,7 +156,8 @@ std::vector<DrawRecord> ParseDrawCsv(const QByteArray& data, const QString& file
             seen.insert(r.no, {lineNo, draws.size()});
             draws.push_back(std::move(r));
         } catch (const BadLine& bad) {
-            throw StoreError(QStringLiteral("%1:%2: %3").arg(fileName).arg(lineNo).arg(bad.reason));
+            throw StoreError(
+                QStringLiteral("%1:%2: %3").arg(fileName, QString::number(lineNo), bad.reason));
         }
     }
     return draws;
@@ -176,17 +179,20 @@ QByteArray WriteDrawCsv(const std::vector<DrawRecord>& draws) {
     return out;
 }
 
-ImportResult ImportDrawCsv(const QString& csvPath, const ConnectString& connect, bool replace) {
+std::vector<DrawRecord> ReadDrawCsvFile(const QString& csvPath) {
+    const QString shown = QDir::toNativeSeparators(csvPath);
     QFile file(csvPath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw StoreError(QStringLiteral("CSV ファイル「%1」を読み込めません（%2）。")
-                             .arg(csvPath, file.errorString()));
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw StoreError(QStringLiteral("CSV ファイル「%1」を読み込めません（%2）。")
-                             .arg(csvPath, file.errorString()));
+    QByteArray data;
+    if (file.open(QIODevice::ReadOnly)) data = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+        throw StoreError(QStringLiteral("CSV ファイル「%1」を読み込めません。%2")
+                             .arg(shown, readFailureReason(csvPath)));
+    return ParseDrawCsv(data, shown);
+}
+
+ImportResult ImportDrawCsv(const QString& csvPath, const ConnectString& connect, bool replace) {
     // The whole file is checked before the database is touched, so a bad line changes nothing.
-    const std::vector<DrawRecord> draws = ParseDrawCsv(data, csvPath);
+    const std::vector<DrawRecord> draws = ReadDrawCsvFile(csvPath);
 
     const bool existed = QFileInfo::exists(connect.file);
     try {

@@ -14,6 +14,10 @@ namespace pirumoa {
 // Throws StoreError "FILE:LINE: reason" (reason in Japanese) for the first bad line.
 std::vector<DrawRecord> ParseDrawCsv(const QByteArray& data, const QString& fileName);
 
+// Reads and parses a CSV file; throws StoreError for a file that cannot be read (with the
+// reason) or for its first bad line.
+std::vector<DrawRecord> ReadDrawCsvFile(const QString& csvPath);
+
 // The draws as CSV with the header "draw,date,d1,d2,d3,d4", LF line ends.
 QByteArray WriteDrawCsv(const std::vector<DrawRecord>& draws);
 

@@ -9,6 +9,8 @@
 #include <optional>
 #include <utility>
 
+#include "fileerror.h"
+
 namespace pirumoa {
 
 // SQLCipher 4 changed its defaults and reads a 3.x file only when told, so every setting is
@@ -232,7 +234,7 @@ void checkFile(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         throw StoreError(openFailure(
-            file, QStringLiteral("ファイルを読み取れません（%1）。").arg(f.errorString())));
+            file, readFailureReason(file)));
     const QByteArray head = f.read(16);
     if (head.isEmpty())
         throw StoreError(
@@ -605,7 +607,9 @@ ImportResult DrawStore::importDraws(const std::vector<DrawRecord>& draws, bool r
                 "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字) "
                 "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
             Statement update(m_db,
-                             "UPDATE 当選データ SET 抽選日 = ?2, 第1数字 = ?3, 第2数字 = ?4, "
+                             // A line without a date keeps the date already stored.
+                             "UPDATE 当選データ SET 抽選日 = coalesce(?2, 抽選日), 第1数字 = ?3, "
+                             "第2数字 = ?4, "
                              "第3数字 = ?5, 第4数字 = ?6 WHERE 回数 = ?1");
             for (const DrawRecord& d : draws) {
                 const auto stored = storedDigits(find, d.no);

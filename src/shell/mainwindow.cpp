@@ -80,6 +80,16 @@ constexpr int kClientHeightTwips = 10710;
 
 const QString kDataEntryRefused = QStringLiteral("表示中のウィンドウを閉じないと実行できません。");
 
+// Whether a window is a dialog that one of the working windows opened.
+bool askedByChildWindow(const QWindow* window) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->windowHandle() != window) continue;
+        for (QWidget* w = top->parentWidget(); w; w = w->parentWidget())
+            if (qobject_cast<ChildWindow*>(w)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void MainFrm::installFonts() {
@@ -111,11 +121,12 @@ MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this
     // message box, the About window). Only windows of this program are remembered: no focus
     // at all means another application, or a window manager slow to hand the focus back,
     // so coming back from another application finds this window as the last one. Menus
-    // and tooltips are part of this window.
+    // and tooltips are part of this window, and so are the questions a working window asks
+    // (the data entry's): answering one must not put the prediction window over it.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         if (!focus || focus->type() == Qt::Popup || focus->type() == Qt::ToolTip) return;
         if (focus != windowHandle()) {
-            m_awayInOwnWindow = true;
+            m_awayInOwnWindow = !askedByChildWindow(focus);
             return;
         }
         // Queued: opening a window processes events, which must not happen in the middle

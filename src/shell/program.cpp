@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <thread>
 
@@ -41,6 +44,11 @@ int runProgram(int argc, char** argv, bool quitWhenShown) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pirumoa"));
+    // Qt's own texts (file dialogs, standard buttons) in Japanese.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 #ifdef PIRUMOA_FONTCONFIG
     fonts.join();
 #endif

@@ -1,5 +1,6 @@
 #include "prompt.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -34,6 +35,9 @@ QMessageBox::StandardButton Prompt::show(QWidget* parent, QMessageBox::Icon icon
 
     QMessageBox box(icon, title, text, buttons, parent);
     box.setDefaultButton(defaultButton);
+    // The buttons in Japanese whether or not Qt's own translations are installed.
+    if (QAbstractButton* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("はい(&Y)"));
+    if (QAbstractButton* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("いいえ(&N)"));
     // The hourglass may be up while a window loads; the question needs the arrow.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     const int result = box.exec();

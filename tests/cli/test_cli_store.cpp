@@ -42,6 +42,12 @@ TEST(CliStore, FailuresExitWithOneClearLine) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("1,1,2,3,4\n2,1,2,3,x\n");
     f.close();
+    // Texts from the user go into messages as they are, "%2" included.
+    const QString odd = dir.filePath("a%2.csv");
+    QFile g(odd);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    g.write("1,,1,2,3,4\nx%2,,1,2,3,4\n");
+    g.close();
 
     struct Case {
         QStringList args;
@@ -54,6 +60,7 @@ TEST(CliStore, FailuresExitWithOneClearLine) {
         {{"export", "--db", db}, 1, "見つかりません"},
         {{"import", csv, "--db", db}, 1, csv + ":2: 第4数字「x」"},
         {{"import", dir.filePath("none.csv"), "--db", db}, 1, "none.csv"},
+        {{"import", odd, "--db", db}, 1, odd + ":2: 回数「x%2」は 1～32767 の整数ではありません"},
     };
     for (const Case& c : cases) {
         const CliRun r = cli(c.args);
@@ -63,4 +70,17 @@ TEST(CliStore, FailuresExitWithOneClearLine) {
         EXPECT_TRUE(r.out.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(db));
+}
+
+TEST(CliStore, OutputThatCannotBeWrittenIsAFailure) {
+    pirumoa::test::TempDatabase db(pirumoa::test::draws({"1234"}));
+    for (const QStringList& args : {QStringList{"export", "--db", db.connect.file},
+                                    QStringList{"sheet", "出現頻度分析", "--db", db.connect.file}}) {
+        QProcess p;
+        p.setStandardOutputFile("/dev/full");  // a disk with no room left
+        p.start(PIRUMOA_CLI, args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("書き込めません"));
+    }
 }

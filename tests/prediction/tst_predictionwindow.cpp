@@ -471,6 +471,22 @@ private slots:
         QTRY_COMPARE(QGuiApplication::focusWindow(), main.windowHandle());
         QTest::qWait(50);
         QVERIFY(main.findWindow(kWindow) == nullptr);
+
+        // A question that a working window asks (as the data entry does) belongs to that
+        // window: answering it leaves the prediction window closed.
+        ChildWindow* asking = main.openWindow("出現頻度分析");
+        QVERIFY(asking);
+        QMessageBox question(QMessageBox::Warning, "x", "x", QMessageBox::Yes | QMessageBox::No,
+                             asking);
+        QTimer::singleShot(0, &question, [&] {
+            (void)QTest::qWaitForWindowActive(&question);
+            question.reject();
+        });
+        question.exec();
+        main.activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), main.windowHandle());
+        QTest::qWait(50);
+        QVERIFY(main.findWindow(kWindow) == nullptr);
     }
 
     void unwritableFolderAtExitIsReportedAndTheExitGoesOn() {

@@ -123,6 +123,13 @@ TEST(DrawCsv, ImportIsAllOrNothing) {
     r = ImportDrawCsv(csv, db.connect, false);
     EXPECT_EQ(std::tie(r.added, r.skipped, r.replaced), std::make_tuple(0, 3, 0));
 
+    // Replacing from a file without dates keeps the dates already stored.
+    writeFile(csv, "draw,date,d1,d2,d3,d4\n1,2001-02-03,4,4,4,4\n");
+    ImportDrawCsv(csv, db.connect, true);
+    writeFile(csv, "1,5,5,5,5\n");
+    EXPECT_EQ(ImportDrawCsv(csv, db.connect, true).replaced, 1);
+    EXPECT_EQ(DrawStore::open(db.connect)->readAll().front(), dated("5555", 1, "2001-02-03"));
+
     // A file with only its header still makes the database.
     writeFile(csv, "draw,date,d1,d2,d3,d4\n");
     EXPECT_EQ(ImportDrawCsv(csv, fresh, false).added, 0);
