@@ -358,9 +358,7 @@ void MainFrm::closeEvent(QCloseEvent* event) {
 
 // The windows built so far.
 bool canCreateChildWindow(const WindowInfo& info) {
-    if (info.kind == WindowKind::Prediction) return true;
-    if (info.kind == WindowKind::DataEntry) return true;
-    return info.kind == WindowKind::Analysis && info.fill != nullptr;
+    return info.kind != WindowKind::Analysis || info.fill != nullptr;
 }
 
 ChildWindow* createChildWindow(const WindowInfo& info, MainFrm& main) {

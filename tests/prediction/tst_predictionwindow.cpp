@@ -436,6 +436,19 @@ private slots:
         shoot(w, "prediction-nine");
     }
 
+    // A message box owned by owner comes and goes; then the window manager hands the focus
+    // back to the main window (nothing else does that here).
+    static void showBoxAndComeBack(MainFrm& main, QWidget* owner) {
+        QMessageBox box(QMessageBox::Information, "x", "x", QMessageBox::Ok, owner);
+        QTimer::singleShot(0, &box, [&] {
+            (void)QTest::qWaitForWindowActive(&box);
+            box.accept();
+        });
+        box.exec();
+        main.activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), main.windowHandle());
+    }
+
     void activationReopensTheWindowAfterAnotherWindowOfTheProgram() {
         test::TempDatabase db(gappedDraws());
         MainFrm main;
@@ -446,15 +459,7 @@ private slots:
 
         // A message box of the program comes and goes: back in the main window, the
         // prediction window is there again.
-        QMessageBox box(QMessageBox::Information, "x", "x", QMessageBox::Ok, &main);
-        QTimer::singleShot(0, &box, [&] {
-            (void)QTest::qWaitForWindowActive(&box);
-            box.accept();
-        });
-        box.exec();
-        // The window manager hands the focus back to the main window (nothing does that here).
-        main.activateWindow();
-        QTRY_COMPARE(QGuiApplication::focusWindow(), main.windowHandle());
+        showBoxAndComeBack(main, &main);
         QTRY_VERIFY(main.findWindow(kWindow) != nullptr);
         QVERIFY(!main.propEnd());
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
@@ -476,15 +481,7 @@ private slots:
         // window: answering it leaves the prediction window closed.
         ChildWindow* asking = main.openWindow("出現頻度分析");
         QVERIFY(asking);
-        QMessageBox question(QMessageBox::Warning, "x", "x", QMessageBox::Yes | QMessageBox::No,
-                             asking);
-        QTimer::singleShot(0, &question, [&] {
-            (void)QTest::qWaitForWindowActive(&question);
-            question.reject();
-        });
-        question.exec();
-        main.activateWindow();
-        QTRY_COMPARE(QGuiApplication::focusWindow(), main.windowHandle());
+        showBoxAndComeBack(main, asking);
         QTest::qWait(50);
         QVERIFY(main.findWindow(kWindow) == nullptr);
     }
