@@ -1,5 +1,10 @@
 #include "testsupport.h"
 
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QProcess>
 
@@ -39,6 +44,53 @@ CliRun runCli(const QStringList& args, const QString& workDir) {
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray inChild(const std::function<QByteArray()>& body) {
+    int fds[2];
+    if (::pipe(fds) != 0) return "pipe failed";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        int code = 0;
+        try {
+            const QByteArray out = body();
+            if (::write(fds[1], out.constData(), std::size_t(out.size())) != out.size()) code = 4;
+        } catch (...) {
+            code = 5;
+        }
+        ::_exit(code);
+    }
+    ::close(fds[1]);
+    QByteArray out;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, n);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed";
+    return out;
+}
+
+FullDisk::FullDisk() {
+    const QByteArray where = QFile::encodeName(m_dir.path());
+    m_mounted = ::geteuid() == 0 &&
+                ::mount("tmpfs", where.constData(), "tmpfs", 0, "size=256k,mode=0777") == 0;
+}
+
+FullDisk::~FullDisk() {
+    if (m_mounted) ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+}
+
+void FullDisk::fill() {
+    QFile ballast(m_dir.filePath(QStringLiteral(".ballast")));
+    if (!ballast.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
+    const QByteArray block(4096, 'x');
+    while (ballast.write(block) == block.size()) {
+    }
+    // The last bytes of a page are taken one at a time.
+    while (ballast.write("x", 1) == 1) {
+    }
 }
 
 QString predictionDigits(const std::vector<const Sheet*>& grids) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <vector>
 
 #include "shell/drawhistory.h"
@@ -33,6 +34,26 @@ struct CliRun {
 CliRun runCli(const QStringList& args, const QString& workDir = QString());
 
 QByteArray readFile(const QString& path);
+
+// Runs body in a forked child and returns what it returned; the child ends with _exit
+// whatever body does, so a failure inside it never runs on inside the test program.
+QByteArray inChild(const std::function<QByteArray()>& body);
+
+// A small file system of its own (tmpfs) that fill() makes full, for the disk-full faults.
+// Mounting needs root: ok() is false where it is not allowed, and the test is skipped.
+class FullDisk {
+public:
+    FullDisk();
+    ~FullDisk();
+    bool ok() const { return m_mounted; }
+    QString path() const { return m_dir.path(); }
+    // Takes every free byte.
+    void fill();
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
 
 // The digit cells of the prediction grids (columns 2 to 5 from row 2), "." for an empty
 // cell: rows separated by "/", grids by " | ".

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QStringList>
 #include <deque>
 
@@ -122,12 +121,10 @@ void CsvCommands::exportFile(QWidget* parent, const ConnectString& connect,
             const std::vector<DrawRecord> draws = DrawStore::open(connect)->readAll();
             count = draws.size();
             // Written aside and then put in place: a failed write leaves an older file whole.
-            QSaveFile file(csvPath);
-            if (!file.open(QIODevice::WriteOnly) || file.write(WriteDrawCsv(draws)) < 0 ||
-                !file.commit())
+            const QString reason = writeFileAtomically(csvPath, WriteDrawCsv(draws));
+            if (!reason.isEmpty())
                 error = QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
-                            .arg(QDir::toNativeSeparators(csvPath),
-                                 writeFailureReason(csvPath, file.error()));
+                            .arg(QDir::toNativeSeparators(csvPath), reason);
         } catch (const StoreError& e) {
             error = e.message();
         }

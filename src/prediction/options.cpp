@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <cmath>
@@ -14,6 +13,8 @@
 namespace pirumoa {
 
 namespace {
+
+constexpr qsizetype kLongestValue = 100;
 
 const std::array<QString, kReflectOptionCount>& keys() {
     static const std::array<QString, kReflectOptionCount> k{
@@ -63,6 +64,8 @@ void readLine(QStringView line, ReflectOptions& options) {
     QStringView value = line.mid(eq + 1);
     const qsizetype next = value.indexOf(QLatin1Char('='));
     if (next >= 0) value = value.left(next);
+    // "True", "False" or a number: anything longer is not worth reading.
+    if (value.size() > kLongestValue) return;
     for (int i = 0; i < kReflectOptionCount; ++i) {
         if (key != keys()[i]) continue;
         bool on;
@@ -113,16 +116,10 @@ QString WriteInitFile(const ReflectOptions& options, const QString& path) {
     QStringEncoder encoder(QStringConverter::System);
     const QByteArray bytes = encoder(text);
 
-    // A complete new file replaces the old one, or nothing changes.
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok) ok = file.write(bytes) == bytes.size();
-    if (ok) ok = file.commit();
-    if (ok) return QString();
-    const QFileDevice::FileError error = file.error();
-    file.cancelWriting();
+    const QString error = writeFileAtomically(path, bytes);
+    if (error.isEmpty()) return QString();
     return QStringLiteral("オプションファイル「%1」を保存できませんでした。\n%2")
-        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), writeFailureReason(path, error));
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), error);
 }
 
 }  // namespace pirumoa

@@ -21,10 +21,10 @@ QString initFileName();
 // Reads the options file over the given options. A line sets an option only when its key
 // (the text before the first "=") is one of the ten keys exactly and its value (the text
 // after that "=", up to any further "=") is "True"/"False" in any letter case or a number
-// (0 is False); every other line is skipped and the option keeps its value. A later line
-// wins over an earlier one. The file may be UTF-8, with or without a byte-order mark, or
-// CP932 as written on a Japanese Windows system. Returns false, leaving the options as they
-// were, when the file is missing or cannot be read: start-up goes on without it.
+// (0 is False) of at most 100 characters; every other line is skipped and the option keeps
+// its value. A later line wins over an earlier one. The file may be UTF-8, with or without a
+// byte-order mark, or CP932 as written on a Japanese Windows system. Returns false, leaving the
+// options as they were, when the file is missing or cannot be read: start-up goes on without it.
 bool ReadInitFile(ReflectOptions& options, const QString& path = initFileName());
 
 // Writes the ten options in key order, "key=True" or "key=False", CR LF line ends, in the

@@ -1,10 +1,16 @@
 #include "fileerror.h"
 
 #include <QFileInfo>
+#include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace pirumoa {
 
 QString readFailureReason(const QString& path) {
+    if (path.isEmpty()) return QStringLiteral("ファイル名が指定されていません。");
     const QFileInfo file(path);
     if (!file.exists()) return QStringLiteral("ファイルが見つかりません。");
     if (file.isDir()) return QStringLiteral("ファイルではなくフォルダーです。");
@@ -13,9 +19,12 @@ QString readFailureReason(const QString& path) {
 }
 
 QString writeFailureReason(const QString& path, QFileDevice::FileError error) {
+    if (path.isEmpty()) return QStringLiteral("ファイル名が指定されていません。");
     const QFileInfo file(path);
     const QFileInfo folder(file.absolutePath());
     if (!folder.exists()) return QStringLiteral("保存先のフォルダーがありません。");
+    if (file.isDir())
+        return QStringLiteral("同じ名前のフォルダーがあるため、ファイルを保存できません。");
     if (file.exists() && !file.isWritable())
         return QStringLiteral("ファイルが読み取り専用になっています。");
     if (!folder.isWritable())
@@ -23,6 +32,29 @@ QString writeFailureReason(const QString& path, QFileDevice::FileError error) {
     if (error == QFileDevice::ResourceError || error == QFileDevice::WriteError)
         return QStringLiteral("書き込みに失敗しました。ディスクの空き容量を確認してください。");
     return QStringLiteral("ファイルを書き込めませんでした。");
+}
+
+QString writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return writeFailureReason(path, QFileDevice::OpenError);
+    QSaveFile file(path);
+    // Never write into the old file itself, whatever the folder allows.
+    file.setDirectWriteFallback(false);
+    // Unbuffered: a write the disk refuses shows here, not in a flush that commit() would
+    // pass over before putting the short file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return writeFailureReason(path, file.error());
+    bool written = file.write(bytes) == bytes.size();
+#ifdef Q_OS_UNIX
+    // Some file systems report a lack of space only when the data reaches the disk.
+    if (written) written = ::fsync(file.handle()) == 0;
+#endif
+    if (!written) {
+        file.cancelWriting();
+        return writeFailureReason(path, QFileDevice::ResourceError);
+    }
+    if (!file.commit()) return writeFailureReason(path, file.error());
+    return QString();
 }
 
 }  // namespace pirumoa
