@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -36,7 +37,6 @@ constexpr char kDrawQuery[] = "select * from 全データ選択クエリ order b
 constexpr char kViewName[] = "全データ選択クエリ";
 constexpr char kTableName[] = "当選データ";
 constexpr std::array<const char*, 4> kDigitFields{"第1数字", "第2数字", "第3数字", "第4数字"};
-
 
 constexpr char kSchema[] =
     "CREATE TABLE 当選データ ("
@@ -232,9 +232,7 @@ void checkFile(const QString& file) {
     if (!info.isFile())
         throw StoreError(openFailure(file, QStringLiteral("ファイルではありません。")));
     QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        throw StoreError(openFailure(
-            file, readFailureReason(file)));
+    if (!f.open(QIODevice::ReadOnly)) throw StoreError(openFailure(file, readFailureReason(file)));
     const QByteArray head = f.read(16);
     if (head.isEmpty())
         throw StoreError(
@@ -280,6 +278,15 @@ bool schemaHas(sqlite3* db, const char* name) {
     Statement s(db, "SELECT 1 FROM sqlite_master WHERE name = ?1 AND type IN ('table', 'view')");
     s.bind(1, QString::fromUtf8(name));
     return s.step();
+}
+
+// Whether every page of the file reads back as the engine wrote it. A damaged page either
+// fails to decrypt (an error) or breaks the file's structure (a finding).
+bool intact(sqlite3* db) {
+    Statement check(db, "PRAGMA quick_check;");
+    if (!check.step()) return false;
+    const auto* first = reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0));
+    return first && std::strcmp(first, "ok") == 0 && !check.step();
 }
 
 // Rolls back a write that was cut off (a crash in the middle of a commit). A read-only
@@ -368,9 +375,10 @@ DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) 
             r.digits[k] = std::int8_t(*d);
         }
     } catch (const QString& what) {
-        const QString row = !no                               ? QStringLiteral("回数が空の行")
-                            : (*no < 1 || *no > kMaxDrawNo) ? QStringLiteral("回数 %1 の行").arg(*no)
-                                                            : drawLabel(int(*no));
+        const QString row = !no ? QStringLiteral("回数が空の行")
+                            : (*no < 1 || *no > kMaxDrawNo)
+                                ? QStringLiteral("回数 %1 の行").arg(*no)
+                                : drawLabel(int(*no));
         throw StoreError(badRecord(file, row, what));
     }
     if (f.date >= 0 && sqlite3_column_type(stmt, f.date) != SQLITE_NULL)
@@ -516,6 +524,9 @@ std::unique_ptr<DrawStore> DrawStore::open(const ConnectString& connect, bool cr
         } else if (!schemaHas(conn.get(), kTableName)) {
             throw StoreError(openFailure(
                 file, QStringLiteral("表「%1」がありません。").arg(QString::fromUtf8(kTableName))));
+        } else if (!intact(conn.get())) {
+            // Writing into a damaged file would spread the damage; the readers refuse it too.
+            throw StoreError(openFailure(file, reasonFor(SqlError{SQLITE_CORRUPT, {}})));
         }
     } catch (const SqlError& e) {
         conn.close();

@@ -53,8 +53,8 @@ void ReleaseDrawHistory(DrawHistory& history) noexcept;
 
 struct ImportResult {
     int added = 0;
-    int skipped = 0;   // already stored with the same digits
-    int replaced = 0;  // stored with other digits, overwritten (only with replace)
+    int skipped = 0;             // already stored with the same digits
+    int replaced = 0;            // stored with other digits, overwritten (only with replace)
     std::vector<int> conflicts;  // stored with other digits, not replaced
 };
 
@@ -63,7 +63,8 @@ struct ImportResult {
 class DrawStore {
 public:
     // Opens an existing database for writing; with create, makes a new empty one (table,
-    // view) when the file does not exist. Throws StoreError.
+    // view) when the file does not exist. An existing file is checked page by page first:
+    // a damaged one is refused before anything is written. Throws StoreError.
     static std::unique_ptr<DrawStore> open(const ConnectString& connect, bool create = false);
     ~DrawStore();
 

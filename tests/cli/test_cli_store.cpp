@@ -74,8 +74,9 @@ TEST(CliStore, FailuresExitWithOneClearLine) {
 
 TEST(CliStore, OutputThatCannotBeWrittenIsAFailure) {
     pirumoa::test::TempDatabase db(pirumoa::test::draws({"1234"}));
-    for (const QStringList& args : {QStringList{"export", "--db", db.connect.file},
-                                    QStringList{"sheet", "出現頻度分析", "--db", db.connect.file}}) {
+    for (const QStringList& args :
+         {QStringList{"export", "--db", db.connect.file},
+          QStringList{"sheet", "出現頻度分析", "--db", db.connect.file}}) {
         QProcess p;
         p.setStandardOutputFile("/dev/full");  // a disk with no room left
         p.start(PIRUMOA_CLI, args);
@@ -83,4 +84,32 @@ TEST(CliStore, OutputThatCannotBeWrittenIsAFailure) {
         EXPECT_EQ(p.exitCode(), 1) << args.join(' ').toStdString();
         EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("書き込めません"));
     }
+}
+
+// A file damaged by other means is refused by every command, writers included, and stays
+// exactly as it was.
+TEST(CliStore, DamagedDatabaseIsNeverWritten) {
+    QTemporaryDir dir;
+    const QString db = dir.filePath("d.mdb"), csv = dir.filePath("new.csv");
+    ASSERT_EQ(cli({"import", PIRUMOA_DATA_DIR "/numbers4_history.csv", "--db", db}).code, 0);
+    {
+        QFile f(db);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek(100000));
+        f.write("XXXXXXXX");
+        QFile c(csv);
+        ASSERT_TRUE(c.open(QIODevice::WriteOnly));
+        c.write("draw,date,d1,d2,d3,d4\n7055,,1,2,3,4\n");
+    }
+    const QByteArray before = readFile(db);
+    for (const QStringList& args :
+         {QStringList{"import", csv, "--db", db},
+          QStringList{"import", csv, "--db", db, "--replace"}, QStringList{"export", "--db", db},
+          QStringList{"sheet", "出現頻度分析", "--db", db}}) {
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.code, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains("壊れています")) << r.err.toStdString();
+        EXPECT_EQ(r.out, QByteArray());
+    }
+    EXPECT_EQ(readFile(db), before);
 }
