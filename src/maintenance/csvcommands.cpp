@@ -124,7 +124,7 @@ void CsvCommands::exportFile(QWidget* parent, const ConnectString& connect,
             const QString reason = writeFileAtomically(csvPath, WriteDrawCsv(draws));
             if (!reason.isEmpty())
                 error = QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
-                            .arg(QDir::toNativeSeparators(csvPath), reason);
+                            .arg(shownName(QDir::toNativeSeparators(csvPath)), reason);
         } catch (const StoreError& e) {
             error = e.message();
         }

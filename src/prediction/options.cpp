@@ -119,7 +119,7 @@ QString WriteInitFile(const ReflectOptions& options, const QString& path) {
     const QString error = writeFileAtomically(path, bytes);
     if (error.isEmpty()) return QString();
     return QStringLiteral("オプションファイル「%1」を保存できませんでした。\n%2")
-        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), error);
+        .arg(shownName(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())), error);
 }
 
 }  // namespace pirumoa

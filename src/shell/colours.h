@@ -7,9 +7,7 @@ namespace pirumoa {
 // 0xRRGGBB. The named colours every window uses.
 using Rgb = std::uint32_t;
 
-constexpr Rgb rgb(int r, int g, int b) {
-    return (Rgb(r) << 16) | (Rgb(g) << 8) | Rgb(b);
-}
+constexpr Rgb rgb(int r, int g, int b) { return (Rgb(r) << 16) | (Rgb(g) << 8) | Rgb(b); }
 
 namespace colour {
 constexpr Rgb LightYellow = rgb(255, 255, 200);

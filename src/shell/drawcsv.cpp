@@ -35,6 +35,10 @@ QList<QByteArray> splitLine(const QByteArray& line) {
     return fields;
 }
 
+// A field as a message quotes it. Only its start is decoded: the message shows 40
+// characters at most, and 256 bytes hold more than that.
+QString shown(const QByteArray& field) { return shownField(QString::fromUtf8(field.left(256))); }
+
 bool allDigits(const QByteArray& text) {
     if (text.isEmpty()) return false;
     for (char c : text)
@@ -56,7 +60,7 @@ int drawNumber(const QByteArray& field) {
     const int no = field.toInt(&ok);
     if (!allDigits(field) || !ok || no < 1 || no > kMaxDrawNo)
         throw BadLine{QStringLiteral("回数「%1」は 1～%2 の整数ではありません")
-                          .arg(QString::fromUtf8(field), QString::number(kMaxDrawNo))};
+                          .arg(shown(field), QString::number(kMaxDrawNo))};
     return no;
 }
 
@@ -65,7 +69,7 @@ std::int8_t digit(const QByteArray& field, int position) {
     if (field.size() != 1 || !allDigits(field))
         throw BadLine{QStringLiteral("第%1数字「%2」は 0～9 の数字ではありません")
                           .arg(position)
-                          .arg(QString::fromUtf8(field))};
+                          .arg(shown(field))};
     return std::int8_t(field[0] - '0');
 }
 
@@ -77,7 +81,8 @@ QString date(const QByteArray& field) {
     QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
     if (!d.isValid()) d = QDate::fromString(text, QStringLiteral("yyyy/M/d"));
     if (!d.isValid())
-        throw BadLine{QStringLiteral("抽選日「%1」は年-月-日の日付ではありません").arg(text)};
+        throw BadLine{
+            QStringLiteral("抽選日「%1」は年-月-日の日付ではありません").arg(shown(field))};
     return d.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
@@ -101,8 +106,8 @@ DrawRecord parseLine(const QList<QByteArray>& f, Layout layout) {
         // draw,date,NNNN: the four digits in one field, or nothing yet.
         const QByteArray& n = f[2];
         if (!n.isEmpty() && (n.size() != 4 || !allDigits(n)))
-            throw BadLine{QStringLiteral("当選番号「%1」は 4 桁の数字ではありません")
-                              .arg(QString::fromUtf8(n))};
+            throw BadLine{
+                QStringLiteral("当選番号「%1」は 4 桁の数字ではありません").arg(shown(n))};
         for (int k = 0; k < 4 && !n.isEmpty(); ++k) r.digits[k] = std::int8_t(n[k] - '0');
     } else {
         const qsizetype first = withDate ? 2 : 1;
@@ -123,13 +128,15 @@ std::vector<DrawRecord> ParseDrawCsv(const QByteArray& data, const QString& file
     int lineNo = 0;
     bool first = true;
     qsizetype pos = 0;
+    const QString shownFile = shownName(fileName);
     while (pos < text.size()) {
-        qsizetype end = text.indexOf('\n', pos);
-        if (end < 0) end = text.size();
-        QByteArray line = text.mid(pos, end - pos);
+        // Lines end in LF, CR LF, or CR alone (as some spreadsheets still write them).
+        qsizetype end = pos;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+        const QByteArray line = text.mid(pos, end - pos);
         pos = end + 1;
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++pos;
         ++lineNo;
-        if (line.endsWith('\r')) line.chop(1);
         if (line.trimmed().isEmpty()) continue;
         const QList<QByteArray> fields = splitLine(line);
         try {
@@ -157,7 +164,7 @@ std::vector<DrawRecord> ParseDrawCsv(const QByteArray& data, const QString& file
             draws.push_back(std::move(r));
         } catch (const BadLine& bad) {
             throw StoreError(
-                QStringLiteral("%1:%2: %3").arg(fileName, QString::number(lineNo), bad.reason));
+                QStringLiteral("%1:%2: %3").arg(shownFile, QString::number(lineNo), bad.reason));
         }
     }
     return draws;
@@ -180,14 +187,15 @@ QByteArray WriteDrawCsv(const std::vector<DrawRecord>& draws) {
 }
 
 std::vector<DrawRecord> ReadDrawCsvFile(const QString& csvPath) {
-    const QString shown = QDir::toNativeSeparators(csvPath);
+    const QString name = QDir::toNativeSeparators(csvPath);
     QFile file(csvPath);
     QByteArray data;
-    if (file.open(QIODevice::ReadOnly)) data = file.readAll();
+    // An empty name is refused here rather than by Qt, which would print its own warning.
+    if (!csvPath.isEmpty() && file.open(QIODevice::ReadOnly)) data = file.readAll();
     if (!file.isOpen() || file.error() != QFileDevice::NoError)
         throw StoreError(QStringLiteral("CSV ファイル「%1」を読み込めません。%2")
-                             .arg(shown, readFailureReason(csvPath)));
-    return ParseDrawCsv(data, shown);
+                             .arg(shownName(name), readFailureReason(csvPath)));
+    return ParseDrawCsv(data, name);
 }
 
 ImportResult ImportDrawCsv(const QString& csvPath, const ConnectString& connect, bool replace) {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -153,7 +154,7 @@ private:
 
 // ---- messages --------------------------------------------------------------------------
 
-QString quoted(const QString& file) { return QStringLiteral("「%1」").arg(file); }
+QString quoted(const QString& file) { return QStringLiteral("「%1」").arg(shownName(file)); }
 
 // The plain reason, as a sentence, for an engine result code.
 QString reasonFor(const SqlError& e) {
@@ -348,8 +349,9 @@ std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* fi
         default:
             break;
     }
-    const QString shown =
-        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, col)));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    const int bytes = std::min(sqlite3_column_bytes(stmt, col), 256);
+    const QString shown = shownField(QString::fromUtf8(text, bytes));
     throw QStringLiteral("%1「%2」が数値ではありません。").arg(QString::fromUtf8(field), shown);
 }
 

@@ -2,12 +2,43 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
 namespace pirumoa {
+
+namespace {
+
+QString visible(QStringView text, qsizetype limit) {
+    QString out;
+    qsizetype n = std::min(text.size(), limit);
+    if (n < text.size() && n > 0 && text[n - 1].isHighSurrogate()) --n;  // never half a character
+    out.reserve(n + 1);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        // The control pictures of Unicode: ␀ for NUL, ␍ for CR, ␡ for DEL.
+        if (c < 0x20)
+            out += QChar(char16_t(0x2400 + c));
+        else if (c == 0x7F)
+            out += QChar(char16_t(0x2421));
+        else
+            out += QChar(c);
+    }
+    if (text.size() > limit) out += QChar(u'…');
+    return out;
+}
+
+}  // namespace
+
+QString shownField(QStringView text) {
+    constexpr qsizetype kLongest = 40;
+    return visible(text, kLongest);
+}
+
+QString shownName(QStringView name) { return visible(name, name.size()); }
 
 QString readFailureReason(const QString& path) {
     if (path.isEmpty()) return QStringLiteral("ファイル名が指定されていません。");

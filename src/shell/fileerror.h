@@ -11,6 +11,13 @@ namespace pirumoa {
 QString readFailureReason(const QString& path);
 QString writeFailureReason(const QString& path, QFileDevice::FileError error);
 
+// A text from outside (a CSV field, a stored value) as a message quotes it: control
+// characters shown as visible symbols, and at most 40 characters, the rest cut off with "…".
+// A whole bad line could be megabytes, and a NUL would end the message early.
+QString shownField(QStringView text);
+// A file name as a message shows it: whole, with control characters made visible.
+QString shownName(QStringView name);
+
 // Replaces path with a file holding exactly bytes, or leaves it as it was: the bytes go to a
 // file beside it that takes its place only after every byte has been written and synced. An
 // empty string on success, otherwise the reason (writeFailureReason).

@@ -44,7 +44,8 @@ void GridView::setSheet(Sheet sheet) {
 void GridView::layoutCells() {
     const int cols = m_sheet.columnCount(), rows = m_sheet.rowCount();
     m_colX.assign(std::size_t(cols) + 1, 1);
-    for (int c = 1; c <= cols; ++c) m_colX[c] = m_colX[c - 1] + columnPixels(m_sheet.columnWidth(c));
+    for (int c = 1; c <= cols; ++c)
+        m_colX[c] = m_colX[c - 1] + columnPixels(m_sheet.columnWidth(c));
     m_rowY.assign(std::size_t(rows) + 1, 1);
     for (int r = 1; r <= rows; ++r) m_rowY[r] = m_rowY[r - 1] + rowPixels(m_sheet.rowHeight(r));
 
@@ -53,8 +54,7 @@ void GridView::layoutCells() {
     m_textHeight = fm.height();
     const auto& texts = m_sheet.texts();
     m_textWidth.resize(texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        m_textWidth[i] = fm.horizontalAdvance(texts[i]);
+    for (std::size_t i = 0; i < texts.size(); ++i) m_textWidth[i] = fm.horizontalAdvance(texts[i]);
     m_staticTexts.assign(texts.size(), QStaticText());
     m_staticReady.assign(texts.size(), 0);
     updateScrollBars();
@@ -65,9 +65,7 @@ QSize GridView::contentSize() const {
     return QSize(m_colX.back() + f, m_rowY.back() + f);
 }
 
-QSize GridView::sizeHint() const {
-    return contentSize().boundedTo(QSize(1600, 1200));
-}
+QSize GridView::sizeHint() const { return contentSize().boundedTo(QSize(1600, 1200)); }
 
 QSize GridView::minimumSizeHint() const { return QSize(40, 40); }
 
@@ -144,13 +142,17 @@ void GridView::setCurrentCell(int col, int row) {
 void GridView::ensureVisible(int col, int row) {
     const int vw = viewport()->width(), vh = viewport()->height();
     QScrollBar* h = horizontalScrollBar();
-    if (m_colX[col - 1] < h->value() + 1) h->setValue(m_colX[col - 1] - 1);
-    else if (m_colX[col] > h->value() + vw) h->setValue(m_colX[col] - vw);
+    if (m_colX[col - 1] < h->value() + 1)
+        h->setValue(m_colX[col - 1] - 1);
+    else if (m_colX[col] > h->value() + vw)
+        h->setValue(m_colX[col] - vw);
     if (row <= m_sheet.frozenRows()) return;
     QScrollBar* v = verticalScrollBar();
     const int top = m_rowY[row - 1] - 1 - frozenHeight();
-    if (top < v->value()) v->setValue(top);
-    else if (m_rowY[row] > v->value() + vh) v->setValue(m_rowY[row] - vh);
+    if (top < v->value())
+        v->setValue(top);
+    else if (m_rowY[row] > v->value() + vh)
+        v->setValue(m_rowY[row] - vh);
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {
@@ -164,15 +166,28 @@ void GridView::keyPressEvent(QKeyEvent* event) {
     if (cols == 0 || rows == 0) return QAbstractScrollArea::keyPressEvent(event);
     const int firstBody = std::min(m_sheet.frozenRows() + 1, rows);
     int col = std::max(m_currentCol, 1), row = std::max(m_currentRow, 1);
-    const int page = std::max(1, verticalScrollBar()->pageStep() / rowPixels(Sheet::kDefaultRowHeight));
+    const int page =
+        std::max(1, verticalScrollBar()->pageStep() / rowPixels(Sheet::kDefaultRowHeight));
     const bool fromCorner = m_currentCol < 1 || m_currentRow < 1;
     switch (event->key()) {
-        case Qt::Key_Left: col = fromCorner ? 1 : col - 1; break;
-        case Qt::Key_Right: col = fromCorner ? 1 : col + 1; break;
-        case Qt::Key_Up: row = fromCorner ? firstBody : row - 1; break;
-        case Qt::Key_Down: row = fromCorner ? firstBody : row + 1; break;
-        case Qt::Key_PageUp: row -= page; break;
-        case Qt::Key_PageDown: row += page; break;
+        case Qt::Key_Left:
+            col = fromCorner ? 1 : col - 1;
+            break;
+        case Qt::Key_Right:
+            col = fromCorner ? 1 : col + 1;
+            break;
+        case Qt::Key_Up:
+            row = fromCorner ? firstBody : row - 1;
+            break;
+        case Qt::Key_Down:
+            row = fromCorner ? firstBody : row + 1;
+            break;
+        case Qt::Key_PageUp:
+            row -= page;
+            break;
+        case Qt::Key_PageDown:
+            row += page;
+            break;
         case Qt::Key_Home:
             col = 1;
             if (event->modifiers() & Qt::ControlModifier) row = firstBody;
@@ -181,7 +196,8 @@ void GridView::keyPressEvent(QKeyEvent* event) {
             col = cols;
             if (event->modifiers() & Qt::ControlModifier) row = rows;
             break;
-        default: return QAbstractScrollArea::keyPressEvent(event);
+        default:
+            return QAbstractScrollArea::keyPressEvent(event);
     }
     setCurrentCell(std::clamp(col, 1, cols), std::clamp(row, 1, rows));
 }
@@ -239,7 +255,8 @@ void GridView::paintArea(QPainter& p, const QRect& area) {
     }
     if (band > 0) {
         const QRect bandClip = area.intersected(QRect(0, 0, viewport()->width(), band));
-        if (!bandClip.isEmpty()) paintRows(p, 1, std::min(rows, m_sheet.frozenRows() + 1), 0, bandClip);
+        if (!bandClip.isEmpty())
+            paintRows(p, 1, std::min(rows, m_sheet.frozenRows() + 1), 0, bandClip);
     }
 
     if (m_currentCol >= 1 && m_currentRow >= 1 && hasFocus()) {
@@ -261,8 +278,12 @@ void GridView::paintRows(QPainter& p, int firstRow, int lastRow, int dy, const Q
 
     // Visible columns for backgrounds and lines; texts look at whole rows, since a text to
     // the left of the view may run over into it.
-    const int c0 = std::max(1, int(std::upper_bound(m_colX.begin() + 1, m_colX.end(), clip.left() + sx) - m_colX.begin()));
-    const int c1 = std::min(cols, int(std::upper_bound(m_colX.begin() + 1, m_colX.end(), clip.right() + sx) - m_colX.begin()));
+    const int c0 = std::max(
+        1,
+        int(std::upper_bound(m_colX.begin() + 1, m_colX.end(), clip.left() + sx) - m_colX.begin()));
+    const int c1 =
+        std::min(cols, int(std::upper_bound(m_colX.begin() + 1, m_colX.end(), clip.right() + sx) -
+                           m_colX.begin()));
 
     auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
     auto top = [&](int r) { return m_rowY[r - 1] - 1 + dy; };

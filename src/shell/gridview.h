@@ -66,10 +66,10 @@ private:
     void paintRows(QPainter& p, int firstRow, int lastRow, int dy, const QRect& clip);
 
     Sheet m_sheet;
-    std::vector<int> m_colX;  // m_colX[c - 1] = left edge of column c; one more at the end
-    std::vector<int> m_rowY;  // likewise for rows
-    std::vector<int> m_textWidth;               // per interned text
-    std::vector<QStaticText> m_staticTexts;     // per interned text, made on first paint
+    std::vector<int> m_colX;       // m_colX[c - 1] = left edge of column c; one more at the end
+    std::vector<int> m_rowY;       // likewise for rows
+    std::vector<int> m_textWidth;  // per interned text
+    std::vector<QStaticText> m_staticTexts;  // per interned text, made on first paint
     std::vector<unsigned char> m_staticReady;
     int m_textHeight = 0;
     int m_currentCol = 0;

@@ -23,7 +23,18 @@ namespace {
 // The menu tree in order: depth, caption, object name, what it does. A window command
 // names the window's object name; submenus have none.
 enum class Command {
-    Submenu, End, Window, DataEntry, CsvImport, CsvExport, TileH, TileV, Cascade, Icons, Help, About
+    Submenu,
+    End,
+    Window,
+    DataEntry,
+    CsvImport,
+    CsvExport,
+    TileH,
+    TileV,
+    Cascade,
+    Icons,
+    Help,
+    About
 };
 struct MenuEntry {
     int depth;
@@ -155,8 +166,8 @@ void MainFrm::buildMenus() {
         const QString name = QString::fromUtf8(e.name);
         QAction* action = nullptr;
         if (e.command == Command::Submenu) {
-            QMenu* menu = e.depth == 0 ? menuBar()->addMenu(caption)
-                                       : parents[e.depth - 1]->addMenu(caption);
+            QMenu* menu =
+                e.depth == 0 ? menuBar()->addMenu(caption) : parents[e.depth - 1]->addMenu(caption);
             menu->setObjectName(name);
             parents[e.depth] = menu;
             action = menu->menuAction();
@@ -167,8 +178,11 @@ void MainFrm::buildMenus() {
         action->setObjectName(name);
         const QString window = e.window ? QString::fromUtf8(e.window) : QString();
         switch (e.command) {
-            case Command::Submenu: break;
-            case Command::End: connect(action, &QAction::triggered, this, &QWidget::close); break;
+            case Command::Submenu:
+                break;
+            case Command::End:
+                connect(action, &QAction::triggered, this, &QWidget::close);
+                break;
             case Command::Window:
             case Command::DataEntry: {
                 const WindowInfo* info = pirumoa::findWindow(window);
@@ -176,7 +190,8 @@ void MainFrm::buildMenus() {
                 if (e.command == Command::DataEntry)
                     connect(action, &QAction::triggered, this, &MainFrm::openDataEntry);
                 else
-                    connect(action, &QAction::triggered, this, [this, window] { openWindow(window); });
+                    connect(action, &QAction::triggered, this,
+                            [this, window] { openWindow(window); });
                 break;
             }
             case Command::CsvImport:
@@ -185,8 +200,10 @@ void MainFrm::buildMenus() {
                 const bool import = e.command == Command::CsvImport;
                 connect(action, &QAction::triggered, this, [this, import] {
                     if (!m_propEnd) return Prompt::refuse(this, kDataEntryRefused);
-                    if (import) CsvCommands::importFromFile(this, m_connect);
-                    else CsvCommands::exportToFile(this, m_connect);
+                    if (import)
+                        CsvCommands::importFromFile(this, m_connect);
+                    else
+                        CsvCommands::exportToFile(this, m_connect);
                 });
                 break;
             }
@@ -203,7 +220,9 @@ void MainFrm::buildMenus() {
                 connect(action, &QAction::triggered, this, &MainFrm::arrangeIcons);
                 break;
             case Command::Help:
-            case Command::About: action->setEnabled(false); break;  // not built yet
+            case Command::About:
+                action->setEnabled(false);
+                break;  // not built yet
         }
     }
 }
@@ -350,9 +369,7 @@ void MainFrm::closeEvent(QCloseEvent* event) {
     }
     writePredictionOptions();
     ReleaseDrawHistory(m_history);
-    {
-        WaitCursor wait;
-    }
+    { WaitCursor wait; }
     event->accept();
 }
 

@@ -117,15 +117,13 @@ std::uint8_t Sheet::lineSetIndex(const LineSet& set) {
 }
 
 void Sheet::setCellType(const Block& b, CellType type) {
-    forBlock(b, [&](Cell& c, auto...) {
-        c.flags = (c.flags & ~2) | (type == CellType::Edit ? 2 : 0);
-    });
+    forBlock(
+        b, [&](Cell& c, auto...) { c.flags = (c.flags & ~2) | (type == CellType::Edit ? 2 : 0); });
 }
 
 void Sheet::setAlign(const Block& b, Align align) {
-    forBlock(b, [&](Cell& c, auto...) {
-        c.flags = (c.flags & ~1) | (align == Align::Left ? 1 : 0);
-    });
+    forBlock(b,
+             [&](Cell& c, auto...) { c.flags = (c.flags & ~1) | (align == Align::Left ? 1 : 0); });
 }
 
 void Sheet::setForeground(const Block& b, Rgb colour) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QHash>
-#include <array>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -52,8 +52,8 @@ public:
     void setOverflow(bool on) { m_overflow = on; }
     bool overflow() const { return m_overflow; }
 
-    void setRowHeight(double row, double height);      // row -1: every row
-    void setColumnWidth(double col, double width);     // col -1: every column
+    void setRowHeight(double row, double height);   // row -1: every row
+    void setColumnWidth(double col, double width);  // col -1: every column
     double rowHeight(int row) const;
     double columnWidth(int col) const;
 

@@ -8,11 +8,21 @@ void appendText(QByteArray& out, const QString& s) {
     out += '"';
     for (char ch : s.toUtf8()) {
         switch (ch) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(ch) < 0x20)
                     out += "\\u00" + QByteArray::number(int(ch), 16).rightJustified(2, '0');
@@ -23,9 +33,7 @@ void appendText(QByteArray& out, const QString& s) {
     out += '"';
 }
 
-void appendNumber(QByteArray& out, double v) {
-    out += QByteArray::number(v, 'g', 10);
-}
+void appendNumber(QByteArray& out, double v) { out += QByteArray::number(v, 'g', 10); }
 
 }  // namespace
 
@@ -100,8 +108,8 @@ QByteArray sheetsToJson(const QString& window, const std::vector<const Sheet*>& 
                         if (!s.border(c, r, sides[i], &line)) continue;
                         if (!firstSide) out += ',';
                         firstSide = false;
-                        out += QByteArray("\"") + sideNames[i] + "\":\"" + rgbName(line).toLatin1() +
-                               '"';
+                        out += QByteArray("\"") + sideNames[i] + "\":\"" +
+                               rgbName(line).toLatin1() + '"';
                     }
                     out += '}';
                 }

@@ -60,6 +60,7 @@ TEST(CliStore, FailuresExitWithOneClearLine) {
         {{"export", "--db", db}, 1, "見つかりません"},
         {{"import", csv, "--db", db}, 1, csv + ":2: 第4数字「x」"},
         {{"import", dir.filePath("none.csv"), "--db", db}, 1, "none.csv"},
+        {{"import", "", "--db", db}, 1, "ファイル名が指定されていません"},
         {{"import", odd, "--db", db}, 1, odd + ":2: 回数「x%2」は 1～32767 の整数ではありません"},
     };
     for (const Case& c : cases) {

@@ -76,11 +76,15 @@ TEST(OptionsFile, ReadsEditedFilesLineByLine) {
                                     "組合せパターン分析Opt=0\r\n"  // 7
                                     "連番飛び石分析opt=True\r\n"   // 5, wrong case
                                     "ＵＮＫＮＯＷＮ=True")         // no line end at the end
-                         .toUtf8());
+                             .toUtf8() +
+                         // 1 and 2: values of 100 characters are read, longer ones are not
+                         "\r\n" + QStringLiteral("間隔分析Opt=").toUtf8() + QByteArray(99, '0') +
+                         "1" + "\r\n" + QStringLiteral("出現回数分析Opt=").toUtf8() +
+                         QByteArray(5'000'000, '1'));
     ReflectOptions o{};
     o[3] = true;  // a value the file cannot replace stays
     ASSERT_TRUE(ReadInitFile(o, path));
-    EXPECT_EQ(o, onlyOn({0, 3, 4, 8, 9}));
+    EXPECT_EQ(o, onlyOn({0, 1, 3, 4, 8, 9}));
 }
 
 TEST(OptionsFile, ReadsByteOrderMarkLfOnlyAndCp932Files) {

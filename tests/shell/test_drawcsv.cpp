@@ -75,6 +75,25 @@ TEST(DrawCsv, BadLinesAreNamedWithTheirReason) {
     }
 }
 
+// A message quotes at most 40 characters of a field and shows what cannot be seen.
+TEST(DrawCsv, MessagesQuoteFieldsShortAndVisibly) {
+    const QByteArray huge = "1,,1,2,3," + QByteArray(5'000'000, '7') + "\n";
+    const QString m = parseError(huge);
+    EXPECT_EQ(m, "f.csv:1: 第4数字「" + QString(40, '7') + "…」は 0～9 の数字ではありません");
+
+    const QString nul = parseError(QByteArray("1,,1,2,3,4\n2,,1,2\0x,3,4\n", 24));
+    EXPECT_EQ(nul, "f.csv:2: 第2数字「2␀x」は 0～9 の数字ではありません");
+    // Forty characters are cut between characters, never inside one.
+    const QString wide = parseError("1,," + QString(50, QChar(0x20BB7)).toUtf8() + "\n");
+    EXPECT_TRUE(wide.contains(QString(20, QChar(0x20BB7)) + "…")) << wide.toStdString();
+}
+
+TEST(DrawCsv, CarriageReturnsAloneEndLines) {
+    EXPECT_EQ(ParseDrawCsv("draw,date,d1,d2,d3,d4\r1,,1,2,3,4\r\r2,,5,6,7,8\r", "f.csv"),
+              (std::vector<DrawRecord>{dated("1234", 1, ""), dated("5678", 2, "")}));
+    EXPECT_TRUE(parseError("1,1,2,3,4\r2,1,2,3,x\r").startsWith("f.csv:2: "));
+}
+
 TEST(DrawCsv, WriteThenParseGivesTheSameDraws) {
     const std::vector<DrawRecord> rows{dated("0000", 1, "1994-10-07"), dated("9_8_", 2, ""),
                                        dated("____", 32767, "2090-12-31")};
