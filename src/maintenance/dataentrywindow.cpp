@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <algorithm>
 #include <utility>
 
@@ -56,23 +57,61 @@ constexpr int kTextMargin = 1;
 
 }  // namespace
 
-// A plain centred line edit per digit cell. The value goes to the model when the cell is
-// left or Enter is pressed; the model checks and stores it.
+// Lets into a digit cell's editor only what the cell can hold: nothing, or one digit (half-
+// or full-width). A key or a paste that would make anything else does nothing. The text the
+// editor opened with passes as it stands: a wrong value that came into the cell by other
+// means then goes on to the model, which refuses it and says so, instead of holding the
+// editor open without a word.
+class DigitValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    void setOpeningText(const QString& text) { m_opening = text; }
+
+    State validate(QString& input, int&) const override {
+        int digit = -1;
+        if (input == m_opening || (input.size() <= 1 && DrawTableModel::parseDigit(input, &digit)))
+            return Acceptable;
+        return Invalid;
+    }
+
+private:
+    QString m_opening;
+};
+
+// The editor of a digit cell: centred, refusing what the cell cannot hold.
+class DigitEdit : public QLineEdit {
+public:
+    explicit DigitEdit(QWidget* parent) : QLineEdit(parent), m_validator(new DigitValidator(this)) {
+        setAlignment(Qt::AlignCenter);
+        setFrame(false);
+        setContextMenuPolicy(Qt::PreventContextMenu);
+        setValidator(m_validator);
+    }
+
+    void setCellText(const QString& text) {
+        m_validator->setOpeningText(text);
+        setText(text);
+    }
+
+private:
+    DigitValidator* m_validator;
+};
+
+// One editor per digit cell. The value goes to the model when the cell is left or Enter is
+// pressed; the model checks and stores it.
 class DigitDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex&) const override {
-        auto* edit = new QLineEdit(parent);
-        edit->setAlignment(Qt::AlignCenter);
-        edit->setFrame(false);
-        edit->setContextMenuPolicy(Qt::PreventContextMenu);
+        auto* edit = new DigitEdit(parent);
         m_editor = edit;
         return edit;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        static_cast<QLineEdit*>(editor)->setText(index.data(Qt::EditRole).toString());
+        static_cast<DigitEdit*>(editor)->setCellText(index.data(Qt::EditRole).toString());
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
