@@ -57,6 +57,39 @@ constexpr int kTextMargin = 1;
 
 }  // namespace
 
+// The grid of draws. Tab and Shift+Tab stop at the last and the first cell instead of going
+// round to the other end, and typing never searches: a key either edits the current cell or
+// does nothing, so whatever is typed stays in the draw that has the focus.
+class DrawGrid : public QTableView {
+public:
+    using QTableView::QTableView;
+
+    void keyboardSearch(const QString&) override {}
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        const QModelIndex current = currentIndex();
+        if (current.isValid() && (action == MoveNext || action == MovePrevious)) {
+            const bool atEnd = action == MoveNext
+                                   ? current.row() == model()->rowCount() - 1 &&
+                                         current.column() == model()->columnCount() - 1
+                                   : current.row() == 0 && current.column() == 0;
+            if (atEnd) return current;
+        }
+        return QTableView::moveCursor(action, modifiers);
+    }
+
+    // Tab on the grid itself (no editor open) moves through the cells too; at the ends it
+    // stays on the cell rather than handing the focus to the next control.
+    bool focusNextPrevChild(bool next) override {
+        const QModelIndex current = currentIndex();
+        if (tabKeyNavigation() && current.isValid() &&
+            moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier) == current)
+            return true;
+        return QTableView::focusNextPrevChild(next);
+    }
+};
+
 // Lets into a digit cell's editor only what the cell can hold: nothing, or one digit (half-
 // or full-width). A key or a paste that would make anything else does nothing. The text the
 // editor opened with passes as it stands: a wrong value that came into the cell by other
@@ -137,7 +170,7 @@ private:
 
 DataEntryWindow::DataEntryWindow(MainFrm& main, const WindowInfo& info)
     : ChildWindow(main, info),
-      m_grid(new QTableView(this)),
+      m_grid(new DrawGrid(this)),
       m_delegate(new DigitDelegate(this)),
       m_menu(new QMenu(QStringLiteral("編集(&E)"), this)) {
     auto* label = new QLabel(info.description, this);

@@ -109,6 +109,11 @@ DataEntryWindow* openFocused(MainFrm& main) {
     return QTest::qWaitFor([&] { return w->grid()->hasFocus(); }) ? w : nullptr;
 }
 
+bool currentInView(QTableView* grid) {
+    const QModelIndex current = grid->currentIndex();
+    return current.isValid() && grid->viewport()->rect().contains(grid->visualRect(current));
+}
+
 QStringList visibleMenus(MainFrm& main) {
     QStringList out;
     for (QAction* a : main.menuBar()->actions())
@@ -302,6 +307,106 @@ private slots:
         QCOMPARE(stored(db), test::draws({"9234", "540_"}));
         QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        QVERIFY(Prompt::shown().empty());
+    }
+
+    // The typist of the issue: a new draw after the last, then on past its last cell. Tab
+    // stops there, and the digits that follow go into that cell and no older draw.
+    void typingPastTheLastCellStaysInTheNewDraw() {
+        const std::vector<DrawRecord> before =
+            test::draws({"1234", "5678", "9012", "3456", "0265", "7890"});
+        test::TempDatabase db(before);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        press({"Ctrl+A"});
+        QCOMPARE(grid->currentIndex(), grid->model()->index(6, 1));
+        press({"1", "Tab", "2", "Tab", "3", "Tab", "4", "Tab", "5", "Tab", "6", "Tab", "7", "Tab",
+               "8", "Tab"});
+        std::vector<DrawRecord> after = before;
+        after.push_back(test::draws({"1238"}, 7)[0]);
+        QCOMPARE(stored(db), after);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(6, 4));
+        QVERIFY(currentInView(grid));
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));  // the question only
+    }
+
+    // Shift+Tab stops at the first cell, and a digit typed on a draw number, which cannot be
+    // edited, neither searches for a draw starting with it nor goes anywhere else.
+    void shiftTabStopsAtTheFirstCellAndTheDrawNumberTakesNoTyping() {
+        const std::vector<DrawRecord> before =
+            test::draws({"1234", "5678", "9012", "3456", "0265", "7890"});
+        test::TempDatabase db(before);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+
+        press({"9", "Shift+Tab", "Shift+Tab", "7", "Shift+Tab", "5", "Tab", "6", "Tab"});
+        std::vector<DrawRecord> after = before;
+        after[0] = test::draws({"6234"})[0];
+        QCOMPARE(stored(db), after);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 2));
+        QVERIFY(grid->isAncestorOf(QApplication::focusWidget()));
+        QVERIFY(Prompt::shown().empty());
+    }
+
+    // However the cursor is moved about the grid, a digit is typed into the cell that has the
+    // focus, in view, and nowhere else.
+    void typingFollowsTheCursorWhereverTheKeysTakeIt_data() {
+        QTest::addColumn<QStringList>("keys");
+        QTest::newRow("document ends")
+            << QStringList{"Ctrl+End", "7", "Tab", "Tab", "8", "Ctrl+Home", "9", "Shift+Tab", "6"};
+        QTest::newRow("row ends") << QStringList{"End",       "9",         "Tab",   "8",
+                                                 "Home",      "6",         "Right", "5",
+                                                 "Shift+Tab", "Shift+Tab", "Left",  "7"};
+        QTest::newRow("pages") << QStringList{"PgDown", "7",    "PgDown", "8",    "Tab",  "PgUp",
+                                              "9",      "Down", "6",      "PgUp", "PgUp", "5"};
+        QTest::newRow("from an open editor")
+            << QStringList{"7",         "PgDown", "8",         "Ctrl+End", "9", "Up",  "6",
+                           "Ctrl+Home", "5",      "Shift+Tab", "Home",     "7", "End", "8"};
+        QTest::newRow("editor keys")
+            << QStringList{"F2",   "8", "Escape", "9",         "Return", "F2", "Return",
+                           "Left", "7", "Tab",    "Backspace", "Delete", "5"};
+    }
+    void typingFollowsTheCursorWhereverTheKeysTakeIt() {
+        QFETCH(QStringList, keys);
+        std::vector<DrawRecord> before;
+        for (int no = 1; no <= 60; ++no) before.push_back(test::draws({"1234"}, no)[0]);
+        test::TempDatabase db(before);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        grid->setCurrentIndex(grid->model()->index(30, 2));
+
+        QSet<std::pair<int, int>> typedAt;
+        for (const QString& key : keys) {
+            const QModelIndex at = grid->currentIndex();
+            press({key});
+            if (key.size() == 1) {
+                QCOMPARE(grid->currentIndex(), at);
+                typedAt.insert({at.row(), at.column()});
+            }
+            QVERIFY2(currentInView(grid), qPrintable(key));
+            QVERIFY2(grid->isAncestorOf(QApplication::focusWidget()), qPrintable(key));
+        }
+        w->closeChecked();
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        const std::vector<DrawRecord> after = stored(db);
+        QCOMPARE(after.size(), before.size());
+        for (std::size_t r = 0; r < after.size(); ++r)
+            for (int d = 0; d < 4; ++d)
+                if (after[r].digits[d] != before[r].digits[d])
+                    QVERIFY2(typedAt.contains({int(r), d + 1}),
+                             qPrintable(QString("draw %1 digit %2").arg(r + 1).arg(d + 1)));
         QVERIFY(Prompt::shown().empty());
     }
 
