@@ -252,13 +252,15 @@ void DataEntryWindow::setUpGrid() {
     for (int c = 1; c < DrawTableModel::kColumns; ++c)
         columns->resizeSection(c, GridView::columnPixels(7));
 
-    // Fixed row heights keep a history of 32,767 draws as quick as a short one.
+    // The row headers are record selectors without numbers: narrow, a click selects the row
+    // and a right-click offers the menu. Fixed row heights keep a history of 32,767 draws as
+    // quick as a short one.
     QHeaderView* rows = m_grid->verticalHeader();
     rows->setHighlightSections(false);
+    rows->setFixedWidth(GridView::columnPixels(2));
     rows->setMinimumSectionSize(GridView::rowPixels(1));
     rows->setDefaultSectionSize(GridView::rowPixels(10));
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultAlignment(Qt::AlignCenter);
     rows->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(rows, &QWidget::customContextMenuRequested, this, &DataEntryWindow::rowHeaderMenu);
 }
