@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <algorithm>
 #include <utility>
 
@@ -56,23 +57,94 @@ constexpr int kTextMargin = 1;
 
 }  // namespace
 
-// A plain centred line edit per digit cell. The value goes to the model when the cell is
-// left or Enter is pressed; the model checks and stores it.
+// The grid of draws. Tab and Shift+Tab stop at the last and the first cell instead of going
+// round to the other end, and typing never searches: a key either edits the current cell or
+// does nothing, so whatever is typed stays in the draw that has the focus.
+class DrawGrid : public QTableView {
+public:
+    using QTableView::QTableView;
+
+    void keyboardSearch(const QString&) override {}
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        const QModelIndex current = currentIndex();
+        if (current.isValid() && (action == MoveNext || action == MovePrevious)) {
+            const bool atEnd = action == MoveNext
+                                   ? current.row() == model()->rowCount() - 1 &&
+                                         current.column() == model()->columnCount() - 1
+                                   : current.row() == 0 && current.column() == 0;
+            if (atEnd) return current;
+        }
+        return QTableView::moveCursor(action, modifiers);
+    }
+
+    // Tab on the grid itself (no editor open) moves through the cells too; at the ends it
+    // stays on the cell rather than handing the focus to the next control.
+    bool focusNextPrevChild(bool next) override {
+        const QModelIndex current = currentIndex();
+        if (tabKeyNavigation() && current.isValid() &&
+            moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier) == current)
+            return true;
+        return QTableView::focusNextPrevChild(next);
+    }
+};
+
+// Lets into a digit cell's editor only what the cell can hold: nothing, or one digit (half-
+// or full-width). A key or a paste that would make anything else does nothing. The text the
+// editor opened with passes as it stands: a wrong value that came into the cell by other
+// means then goes on to the model, which refuses it and says so, instead of holding the
+// editor open without a word.
+class DigitValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    void setOpeningText(const QString& text) { m_opening = text; }
+
+    State validate(QString& input, int&) const override {
+        int digit = -1;
+        if (input == m_opening || (input.size() <= 1 && DrawTableModel::parseDigit(input, &digit)))
+            return Acceptable;
+        return Invalid;
+    }
+
+private:
+    QString m_opening;
+};
+
+// The editor of a digit cell: centred, refusing what the cell cannot hold.
+class DigitEdit : public QLineEdit {
+public:
+    explicit DigitEdit(QWidget* parent) : QLineEdit(parent), m_validator(new DigitValidator(this)) {
+        setAlignment(Qt::AlignCenter);
+        setFrame(false);
+        setContextMenuPolicy(Qt::PreventContextMenu);
+        setValidator(m_validator);
+    }
+
+    void setCellText(const QString& text) {
+        m_validator->setOpeningText(text);
+        setText(text);
+    }
+
+private:
+    DigitValidator* m_validator;
+};
+
+// One editor per digit cell. The value goes to the model when the cell is left or Enter is
+// pressed; the model checks and stores it.
 class DigitDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex&) const override {
-        auto* edit = new QLineEdit(parent);
-        edit->setAlignment(Qt::AlignCenter);
-        edit->setFrame(false);
-        edit->setContextMenuPolicy(Qt::PreventContextMenu);
+        auto* edit = new DigitEdit(parent);
         m_editor = edit;
         return edit;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        static_cast<QLineEdit*>(editor)->setText(index.data(Qt::EditRole).toString());
+        static_cast<DigitEdit*>(editor)->setCellText(index.data(Qt::EditRole).toString());
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
@@ -98,7 +170,7 @@ private:
 
 DataEntryWindow::DataEntryWindow(MainFrm& main, const WindowInfo& info)
     : ChildWindow(main, info),
-      m_grid(new QTableView(this)),
+      m_grid(new DrawGrid(this)),
       m_delegate(new DigitDelegate(this)),
       m_menu(new QMenu(QStringLiteral("編集(&E)"), this)) {
     auto* label = new QLabel(info.description, this);
@@ -180,13 +252,15 @@ void DataEntryWindow::setUpGrid() {
     for (int c = 1; c < DrawTableModel::kColumns; ++c)
         columns->resizeSection(c, GridView::columnPixels(7));
 
-    // Fixed row heights keep a history of 32,767 draws as quick as a short one.
+    // The row headers are record selectors without numbers: narrow, a click selects the row
+    // and a right-click offers the menu. Fixed row heights keep a history of 32,767 draws as
+    // quick as a short one.
     QHeaderView* rows = m_grid->verticalHeader();
     rows->setHighlightSections(false);
+    rows->setFixedWidth(GridView::columnPixels(2));
     rows->setMinimumSectionSize(GridView::rowPixels(1));
     rows->setDefaultSectionSize(GridView::rowPixels(10));
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultAlignment(Qt::AlignCenter);
     rows->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(rows, &QWidget::customContextMenuRequested, this, &DataEntryWindow::rowHeaderMenu);
 }

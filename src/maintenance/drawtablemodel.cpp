@@ -69,10 +69,10 @@ QVariant DrawTableModel::data(const QModelIndex& index, int role) const {
 QVariant DrawTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
     if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Horizontal)
-        return section >= 0 && section < kColumns ? QString::fromUtf8(kTitles[section])
-                                                  : QVariant();
-    return section + 1;  // row numbers, as the grid counts its rows
+    // The row headers are bare record selectors: a row number there would disagree with
+    // the draw number as soon as a draw is missing.
+    if (orientation == Qt::Vertical) return {};
+    return section >= 0 && section < kColumns ? QString::fromUtf8(kTitles[section]) : QVariant();
 }
 
 Qt::ItemFlags DrawTableModel::flags(const QModelIndex& index) const {

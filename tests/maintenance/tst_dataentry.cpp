@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -82,6 +83,37 @@ void typeInto(QTableView* grid, int row, int column, const QString& text,
     for (int i = 0; i < 2; ++i) QCoreApplication::processEvents();
 }
 
+// Keys as a typist presses them, each to whatever has the focus at that moment: "1", "x",
+// "Tab", "Shift+Tab", "Ctrl+End"... Shift+Tab arrives as Backtab, as the platforms send it.
+void press(const QStringList& keys) {
+    for (const QString& k : keys) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY2(target, qPrintable("nothing has the focus for " + k));
+        if (k.size() == 1) {
+            QTest::keyClick(target, k[0].toLatin1());
+        } else if (k == "Shift+Tab") {
+            QTest::keyClick(target, Qt::Key_Backtab, Qt::ShiftModifier);
+        } else {
+            const QKeyCombination c = QKeySequence(k)[0];
+            QTest::keyClick(target, c.key(), c.keyboardModifiers());
+        }
+        QCoreApplication::processEvents();
+    }
+}
+
+// The window open on db with its grid focused, as after a click into it.
+DataEntryWindow* openFocused(MainFrm& main) {
+    DataEntryWindow* w = openEntry(main);
+    if (!w || !QTest::qWaitForWindowActive(&main)) return nullptr;
+    w->grid()->setFocus();
+    return QTest::qWaitFor([&] { return w->grid()->hasFocus(); }) ? w : nullptr;
+}
+
+bool currentInView(QTableView* grid) {
+    const QModelIndex current = grid->currentIndex();
+    return current.isValid() && grid->viewport()->rect().contains(grid->visualRect(current));
+}
+
 QStringList visibleMenus(MainFrm& main) {
     QStringList out;
     for (QAction* a : main.menuBar()->actions())
@@ -133,7 +165,6 @@ int runEditingChild(const QString& folder) {
 class DataEntryTest : public QObject {
     Q_OBJECT
 
-
 private slots:
     void initTestCase() {
         MainFrm::installFonts();
@@ -183,6 +214,11 @@ private slots:
         QCOMPARE(no.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 200));
         QVERIFY(!(m->flags(no) & Qt::ItemIsEditable));
         QVERIFY(m->flags(digit) & Qt::ItemIsEditable);
+        // The row headers are bare record selectors: a number there would count rows, not
+        // draws, and disagree with 回数 after a deletion.
+        for (int r = 0; r < 3; ++r) QCOMPARE(m->headerData(r, Qt::Vertical).toString(), QString());
+        QVERIFY(grid->verticalHeader()->width() > GridView::columnPixels(1));
+        QVERIFY(grid->verticalHeader()->width() < grid->columnWidth(0));
         for (const QModelIndex& i : {no, digit})
             QCOMPARE(i.data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
                      Qt::Alignment(Qt::AlignCenter));
@@ -257,27 +293,173 @@ private slots:
         // Stored already: another connection sees it while the window is open.
         QCOMPARE(LoadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
 
-        for (const char* wrong : {"10", "-1", "1.5", "a", "1 2"}) {
-            Prompt::clearShown();
-            typeInto(grid, 1, 2, wrong, Qt::Key_Tab);
-            QCOMPARE(Prompt::shown().size(), std::size_t(1));
-            QCOMPARE(Prompt::shown()[0].text, kWrongDigit);
-            QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
-            QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
-            QCOMPARE(grid->model()->index(1, 2).data().toString(), QString("6"));
+        // A key that would make anything but one digit does nothing; what the cell holds
+        // when it is left is stored.
+        const std::pair<const char*, const char*> typedKept[] = {
+            {"10", "1"}, {"-2", "2"}, {"3.5", "3"}, {"a", "3"}, {"4 5", "4"}, {"+", "4"}};
+        for (const auto& [typed, kept] : typedKept) {
+            typeInto(grid, 1, 2, typed, Qt::Key_Tab);
+            QCOMPARE(grid->model()->index(1, 2).data().toString(), QString(kept));
         }
-        QCOMPARE(stored(db), test::draws({"9234", "5678"}));
+        QVERIFY(Prompt::shown().empty());
+        QCOMPARE(stored(db), test::draws({"9234", "5478"}));
 
         // An empty cell passes and is stored as a draw without that digit; a full-width digit
         // from an input method is the same digit.
-        Prompt::clearShown();
         typeInto(grid, 1, 4, "");
         typeInto(grid, 1, 3, "０");
         QVERIFY(Prompt::shown().empty());
-        QCOMPARE(stored(db), test::draws({"9234", "560_"}));
+        QCOMPARE(stored(db), test::draws({"9234", "540_"}));
         QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         QVERIFY(Prompt::shown().empty());
+    }
+
+    // The typist of the issue: a new draw after the last, then on past its last cell. Tab
+    // stops there, and the digits that follow go into that cell and no older draw.
+    void typingPastTheLastCellStaysInTheNewDraw() {
+        const std::vector<DrawRecord> before =
+            test::draws({"1234", "5678", "9012", "3456", "0265", "7890"});
+        test::TempDatabase db(before);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        press({"Ctrl+A"});
+        QCOMPARE(grid->currentIndex(), grid->model()->index(6, 1));
+        press({"1", "Tab", "2", "Tab", "3", "Tab", "4", "Tab", "5", "Tab", "6", "Tab", "7", "Tab",
+               "8", "Tab"});
+        std::vector<DrawRecord> after = before;
+        after.push_back(test::draws({"1238"}, 7)[0]);
+        QCOMPARE(stored(db), after);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(6, 4));
+        QVERIFY(currentInView(grid));
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));  // the question only
+    }
+
+    // Shift+Tab stops at the first cell, and a digit typed on a draw number, which cannot be
+    // edited, neither searches for a draw starting with it nor goes anywhere else.
+    void shiftTabStopsAtTheFirstCellAndTheDrawNumberTakesNoTyping() {
+        const std::vector<DrawRecord> before =
+            test::draws({"1234", "5678", "9012", "3456", "0265", "7890"});
+        test::TempDatabase db(before);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+
+        press({"9", "Shift+Tab", "Shift+Tab", "7", "Shift+Tab", "5", "Tab", "6", "Tab"});
+        std::vector<DrawRecord> after = before;
+        after[0] = test::draws({"6234"})[0];
+        QCOMPARE(stored(db), after);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 2));
+        QVERIFY(grid->isAncestorOf(QApplication::focusWidget()));
+        QVERIFY(Prompt::shown().empty());
+    }
+
+    // However the cursor is moved about the grid, a digit is typed into the cell that has the
+    // focus, in view, and nowhere else.
+    void typingFollowsTheCursorWhereverTheKeysTakeIt_data() {
+        QTest::addColumn<QStringList>("keys");
+        QTest::newRow("document ends")
+            << QStringList{"Ctrl+End", "7", "Tab", "Tab", "8", "Ctrl+Home", "9", "Shift+Tab", "6"};
+        QTest::newRow("row ends") << QStringList{"End",       "9",         "Tab",   "8",
+                                                 "Home",      "6",         "Right", "5",
+                                                 "Shift+Tab", "Shift+Tab", "Left",  "7"};
+        QTest::newRow("pages") << QStringList{"PgDown", "7",    "PgDown", "8",    "Tab",  "PgUp",
+                                              "9",      "Down", "6",      "PgUp", "PgUp", "5"};
+        QTest::newRow("from an open editor")
+            << QStringList{"7",         "PgDown", "8",         "Ctrl+End", "9", "Up",  "6",
+                           "Ctrl+Home", "5",      "Shift+Tab", "Home",     "7", "End", "8"};
+        QTest::newRow("editor keys")
+            << QStringList{"F2",   "8", "Escape", "9",         "Return", "F2", "Return",
+                           "Left", "7", "Tab",    "Backspace", "Delete", "5"};
+    }
+    void typingFollowsTheCursorWhereverTheKeysTakeIt() {
+        QFETCH(QStringList, keys);
+        std::vector<DrawRecord> before;
+        for (int no = 1; no <= 60; ++no) before.push_back(test::draws({"1234"}, no)[0]);
+        test::TempDatabase db(before);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        grid->setCurrentIndex(grid->model()->index(30, 2));
+
+        QSet<std::pair<int, int>> typedAt;
+        for (const QString& key : keys) {
+            const QModelIndex at = grid->currentIndex();
+            press({key});
+            if (key.size() == 1) {
+                QCOMPARE(grid->currentIndex(), at);
+                typedAt.insert({at.row(), at.column()});
+            }
+            QVERIFY2(currentInView(grid), qPrintable(key));
+            QVERIFY2(grid->isAncestorOf(QApplication::focusWidget()), qPrintable(key));
+        }
+        w->closeChecked();
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        const std::vector<DrawRecord> after = stored(db);
+        QCOMPARE(after.size(), before.size());
+        for (std::size_t r = 0; r < after.size(); ++r)
+            for (int d = 0; d < 4; ++d)
+                if (after[r].digits[d] != before[r].digits[d])
+                    QVERIFY2(typedAt.contains({int(r), d + 1}),
+                             qPrintable(QString("draw %1 digit %2").arg(r + 1).arg(d + 1)));
+        QVERIFY(Prompt::shown().empty());
+    }
+
+    // A digit cell refuses, as they are typed, the keys that would make anything but one
+    // digit. A wrong value that reaches a cell otherwise is said, and kept for the check.
+    void keysThatMakeNoDigitAreRefusedAsTyped() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        grid->setCurrentIndex(grid->model()->index(1, 2));
+
+        press({"x"});
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QString("6"));
+        press({"1", "2"});
+        QCOMPARE(editor->text(), QString("1"));
+        QApplication::clipboard()->setText("12");  // a paste is refused just the same
+        press({"Ctrl+A", "Ctrl+V"});
+        QCOMPARE(editor->text(), QString("1"));
+        QApplication::clipboard()->setText("7");
+        press({"Ctrl+A", "Ctrl+V"});
+        QCOMPARE(editor->text(), QString("7"));
+        press({"Tab", "x", "Tab", "1", "2", "Tab"});
+        QVERIFY(Prompt::shown().empty());
+        QCOMPARE(stored(db), test::draws({"1234", "5771"}));
+
+        // "12" put into a cell by other means, then Tab over it in its editor.
+        w->model()->setUncheckedText(0, 3, "12");
+        grid->setCurrentIndex(grid->model()->index(0, 3));
+        press({"F2"});
+        editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QString("12"));
+        press({"Tab"});
+        QCoreApplication::processEvents();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].text, kWrongDigit);
+        QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
+        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+        QCOMPARE(grid->model()->index(0, 3).data().toString(), QString("12"));
+        QCOMPARE(stored(db), test::draws({"1234", "5771"}));
+        w->closeChecked();
+        QCOMPARE(Prompt::shown().size(), std::size_t(2));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 3));
     }
 
     void refusedWritesSayWhyAndTheCellKeepsTheStoredValue() {
@@ -503,8 +685,10 @@ private slots:
         grid->edit(cell);
         auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
         QVERIFY(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, "x");
+        QCOMPARE(editor->text(), QString("4"));
+        // A wrong value came in by other means and shows in the open editor.
+        w->model()->setUncheckedText(0, 4, "12");
+        QCOMPARE(editor->text(), QString("12"));
         w->closeChecked();  // refused: the window stays
         QCOMPARE(Prompt::shown().size(), std::size_t(1));
         QCOMPARE(Prompt::shown()[0].text, kWrongDigit);
