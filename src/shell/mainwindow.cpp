@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <cstdio>
 
 #include "analysiswindow.h"
 #include "maintenance/csvcommands.h"
@@ -353,7 +354,23 @@ void MainFrm::readPredictionOptions() {
 void MainFrm::writePredictionOptions() {
     // The old file stays as it was when the new one cannot be written; the exit goes on.
     const QString error = m_prediction.WriteInitFile();
-    if (!error.isEmpty()) Prompt::refuse(this, error);
+    if (error.isEmpty()) return;
+    if (m_endingFromOutside)
+        std::fprintf(stderr, "pirumoa: %s\n", error.toUtf8().constData());
+    else
+        Prompt::refuse(this, error);
+}
+
+void MainFrm::endFromOutside() {
+    if (m_endingFromOutside) return;
+    m_endingFromOutside = true;
+    // Each open question returns as if cancelled, so the code that asked it goes on safely.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        if (modal->isVisible()) break;
+    }
+    // Once the event loop is back from the questions.
+    QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void MainFrm::closeEvent(QCloseEvent* event) {

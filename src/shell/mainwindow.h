@@ -52,6 +52,11 @@ public:
     ChildWindow* findWindow(const QString& objectName) const;
     QMdiArea* mdiArea() const { return m_mdi; }
 
+    // The program is asked to end from outside (a signal, the desktop session): open
+    // questions are answered as by Escape, then everything ends as "終了" ends it. Nobody may
+    // be there to read a message, so a failure at the exit goes to standard error instead.
+    void endFromOutside();
+
     // The arrangement commands.
     void tileHorizontally();
     void tileVertically();
@@ -78,6 +83,7 @@ private:
     bool m_started = false;
     bool m_activatedOnce = false;
     bool m_awayInOwnWindow = false;  // the focus went to another window of this program
+    bool m_endingFromOutside = false;
 };
 
 // A window of the table, made for the main window; null while it is not built.

@@ -1,15 +1,19 @@
 #include "program.h"
 
-#include <QApplication>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTimer>
-#include <QTranslator>
+#include <QSessionManager>
+#include <QSocketNotifier>
 #include <cstdio>
-#include <thread>
+#include <future>
 
 #include "mainwindow.h"
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 #if defined(Q_OS_LINUX) && __has_include(<fontconfig/fontconfig.h>)
 #include <fontconfig/fontconfig.h>
@@ -20,56 +24,98 @@ namespace pirumoa {
 
 namespace {
 
-// Where the program is, before Qt is up (where the system tells it), so that the draw
-// history can be read while Qt and the windows are being set up.
-QString earlyProgramFolder() {
-#ifdef Q_OS_LINUX
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-#else
-    return QString();
-#endif
+#ifdef Q_OS_UNIX
+// A signal only writes a byte here; the event loop reads it and ends the program in order.
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
 }
+
+// Plain POSIX, before Qt exists: a signal that comes while the program is still starting
+// waits in the pipe instead of killing it.
+void catchEndSignals() {
+    if (g_signalPipe[0] >= 0 || ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int s : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(s, &action, nullptr);
+}
+#endif
 
 }  // namespace
 
-int runProgram(int argc, char** argv, bool quitWhenShown) {
-#ifdef PIRUMOA_FONTCONFIG
-    // Loading the font configuration is the largest part of the first window's cost; it
-    // runs while Qt connects to the display.
-    std::thread fonts([] { FcInit(); });
+Program::BeforeQt::BeforeQt() {
+#ifdef Q_OS_UNIX
+    catchEndSignals();
 #endif
-    const QString early = earlyProgramFolder();
-    std::future<DrawHistory> preload;
-    if (!early.isEmpty()) preload = PreloadDrawHistory(MakeConnectString(early));
+#ifdef PIRUMOA_FONTCONFIG
+    // Loading the font configuration is the largest part of the first window's cost; it runs
+    // while Qt connects to the display.
+    fonts = std::thread([] { FcInit(); });
+#endif
+}
 
-    QApplication app(argc, argv);
+Program::BeforeQt::~BeforeQt() { join(); }
+
+void Program::BeforeQt::join() {
+    if (fonts.joinable()) fonts.join();
+}
+
+Program::Program(int& argc, char** argv) : m_app(argc, argv) {
     QApplication::setApplicationName(QStringLiteral("pirumoa"));
     // Qt's own texts (file dialogs, standard buttons) in Japanese.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtTexts);
-#ifdef PIRUMOA_FONTCONFIG
-    fonts.join();
-#endif
-    MainFrm::installFonts();
+    if (m_qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&m_qtTexts);
+}
 
+Program::~Program() = default;
+
+bool Program::start() {
+    // Qt is up, so the history can be read on a thread of its own while the fonts and the
+    // windows are set up.
     const QString folder = QCoreApplication::applicationDirPath();
-    if (preload.valid() && QFileInfo(folder).canonicalFilePath() != early) {
-        preload.wait();  // read from the wrong place: read again below
-        preload = {};
+    std::future<DrawHistory> history = PreloadDrawHistory(MakeConnectString(folder));
+
+    m_beforeQt.join();
+    MainFrm::installFonts();
+    m_window = std::make_unique<MainFrm>();
+    MainFrm* window = m_window.get();
+
+#ifdef Q_OS_UNIX
+    if (g_signalPipe[0] >= 0) {
+        auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, window);
+        QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+            char bytes[16];
+            while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+            }
+            window->endFromOutside();
+        });
     }
-    MainFrm window;
-    if (!window.start(folder, &preload)) {
-        std::fprintf(stderr, "pirumoa: %s\n", window.startError().toUtf8().constData());
-        return 1;
+#endif
+    // The desktop session is ending: the program ends the way "終了" ends it.
+    QObject::connect(&m_app, &QGuiApplication::commitDataRequest, window,
+                     [window](QSessionManager&) { window->endFromOutside(); });
+
+    if (!window->start(folder, &history)) {
+        std::fprintf(stderr, "pirumoa: %s\n", window->startError().toUtf8().constData());
+        return false;
     }
-    window.show();
-    if (quitWhenShown) {
-        window.openWindow(QStringLiteral("一発ピルモア"));  // as the first activation does
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
-    }
-    return app.exec();
+    window->show();
+    return true;
+}
+
+int Program::exec() { return QApplication::exec(); }
+
+int runProgram(int argc, char** argv) {
+    Program program(argc, argv);
+    if (!program.start()) return 1;
+    return program.exec();
 }
 
 }  // namespace pirumoa
