@@ -7,10 +7,10 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "analysis/frequency.h"
+#include "core/analysis/frequency.h"
 #include "benchsupport.h"
-#include "shell/gridview.h"
-#include "shell/mainwindow.h"  // fonts
+#include "gui/shell/gridview.h"
+#include "gui/shell/mainwindow.h"  // fonts
 
 using namespace pirumoa;
 

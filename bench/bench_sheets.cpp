@@ -1,7 +1,7 @@
 // Building the windows' sheets from the sample history and from the largest one.
 #include <benchmark/benchmark.h>
 
-#include "analysis/windowtable.h"
+#include "core/analysis/windowtable.h"
 #include "benchsupport.h"
 
 using namespace pirumoa;

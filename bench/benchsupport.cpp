@@ -3,7 +3,7 @@
 #include <QFile>
 #include <random>
 
-#include "shell/drawcsv.h"
+#include "core/store/drawcsv.h"
 
 namespace pirumoa::bench {
 

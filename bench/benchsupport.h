@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/drawhistory.h"
+#include "core/store/drawhistory.h"
 
 namespace pirumoa::bench {
 

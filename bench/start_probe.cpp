@@ -2,8 +2,8 @@
 // window are on screen; timed as a whole process against empty_window.
 #include <QTimer>
 
-#include "shell/mainwindow.h"
-#include "shell/program.h"
+#include "gui/shell/mainwindow.h"
+#include "gui/shell/program.h"
 
 int main(int argc, char** argv) {
     pirumoa::Program program(argc, argv);

@@ -7,9 +7,9 @@
 #include <functional>
 #include <vector>
 
-#include "shell/drawhistory.h"
-#include "shell/drawstore.h"
-#include "shell/sheet.h"
+#include "core/store/drawhistory.h"
+#include "core/store/drawstore.h"
+#include "core/sheet/sheet.h"
 
 namespace pirumoa::test {
 

@@ -6,8 +6,8 @@
 #include <QTest>
 #include <QWidget>
 
-#include "shell/analysiswindow.h"
-#include "shell/mainwindow.h"
+#include "gui/shell/analysiswindow.h"
+#include "gui/shell/mainwindow.h"
 
 namespace pirumoa::test {
 

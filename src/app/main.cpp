@@ -1,4 +1,4 @@
 // pirumoa: the desktop program.
-#include "shell/program.h"
+#include "gui/shell/program.h"
 
 int main(int argc, char** argv) { return pirumoa::runProgram(argc, argv); }

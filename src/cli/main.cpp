@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <memory>
 
-#include "analysis/windowtable.h"
-#include "prediction/predictionsheets.h"
-#include "shell/drawcsv.h"
-#include "shell/drawstore.h"
-#include "shell/sheetformat.h"
+#include "core/analysis/windowtable.h"
+#include "core/prediction/predictionsheets.h"
+#include "core/store/drawcsv.h"
+#include "core/store/drawstore.h"
+#include "core/sheet/sheetformat.h"
 
 using namespace pirumoa;
 

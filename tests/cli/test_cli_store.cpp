@@ -67,7 +67,9 @@ TEST(CliStore, FailuresExitWithOneClearLine) {
         const CliRun r = cli(c.args);
         EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
         EXPECT_TRUE(QString::fromUtf8(r.err).contains(c.says)) << r.err.toStdString();
-        if (c.code == 1) EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        if (c.code == 1) {
+            EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        }
         EXPECT_TRUE(r.out.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(db));

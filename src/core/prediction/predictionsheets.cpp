@@ -1,0 +1,116 @@
+#include "core/prediction/predictionsheets.h"
+
+#include <algorithm>
+
+namespace pirumoa {
+
+namespace {
+
+constexpr int kColumns = 5;
+constexpr int kDigitsPerRow = 4;
+constexpr Block kAll{-1, -1, -1, -1};
+const Rgb kLine = colour::LightBlue;
+
+// Column 1 of the rapid-fire grid is one label box from row 2 down, however many rows the
+// grid has.
+void formatRapidFireRow(Sheet& s, int row) {
+    s.setRowHeight(row, 10);
+    s.setCellType({1, double(row), kColumns, double(row)}, CellType::Static);
+    s.setAlign({1, double(row), kColumns, double(row)}, Align::Center);
+    s.setBorder({2, double(row), kColumns, double(row)}, AllSides, kLine);
+    s.clearBorder({1, double(row), 1, double(row)});
+}
+
+// Digits in reading order from column 2 of row 2, four to a row.
+void writeDigits(Sheet& s, const QStringList& digits) {
+    for (int i = 0; i < digits.size(); ++i)
+        s.setText(2 + i % kDigitsPerRow, 2 + i / kDigitsPerRow, digits[i]);
+}
+
+void clearDigits(Sheet& s) { s.clearText({2, 2, kColumns, double(s.rowCount())}); }
+
+}  // namespace
+
+void layoutPredictionGrid(int grid, Sheet& s) {
+    if (grid < 0 || grid >= kPredictionGridCount) return;
+    s = Sheet();
+    const int rows = kPredictionGridRows[grid];
+    s.setSize(kColumns, rows);
+    s.setOverflow(true);  // the heading runs over columns 3 to 5
+    s.setColumnWidth(-1, 5);
+    s.setColumnWidth(1, 8);
+    s.setRowHeight(-1, 10);
+    s.setCellType(kAll, CellType::Static);
+    s.setAlign(kAll, Align::Center);
+
+    if (grid == 0) {
+        s.setBorder(kAll, Top | Bottom, kLine);
+        s.setBorder({1, -1, 1, -1}, Right, kLine);
+    } else {
+        s.setBorder(kAll, AllSides, kLine);
+    }
+    // The heading and the labels beside several digit rows each read as one cell.
+    s.clearBorder({2, 1, kColumns, 1});
+    if (grid == 1) s.clearBorder({1, 2, 1, 4});
+    if (grid == 2) s.clearBorder({1, 2, 1, 3});
+
+    switch (grid) {
+        case 0:
+            s.setText(1, 2, QStringLiteral(" 7回周期法"));
+            s.setText(1, 3, QStringLiteral(" 9回周期法"));
+            s.setText(1, 4, QStringLiteral("11回周期法"));
+            s.setText(1, 5, QStringLiteral("12回周期法"));
+            break;
+        case 1:
+            s.setText(1, 3, QStringLiteral("消去法"));
+            break;
+        case 2:
+            s.setText(1, 2, QStringLiteral("連発予想"));
+            break;
+        case 3:
+            s.setText(1, 2, QStringLiteral("１発予想"));
+            break;
+    }
+
+    s.setText(2, 1, QStringLiteral("             予 想 数 字                   "));
+    s.setAlign({2, 1, 2, 1}, Align::Left);
+    s.setForeground({1, 1, kColumns, 1}, colour::Blue);
+    s.setBackground({1, 1, kColumns, 1}, colour::LightPink);
+    s.setActiveCell(0, 0);
+}
+
+void layoutPredictionGrids(PredictionSheets& sheets) {
+    for (int k = 0; k < kPredictionGridCount; ++k) layoutPredictionGrid(k, sheets[k]);
+}
+
+void showPrediction(const Prediction& prediction, PredictionSheets& sheets) {
+    for (int k = 1; k < kPredictionGridCount; ++k) clearDigits(sheets[k]);
+
+    for (int k = 0; k < 4; ++k)
+        for (int p = 1; p <= 4; ++p) sheets[0].setText(p + 1, k + 2, prediction.CycleDigits(k, p));
+
+    writeDigits(sheets[1], prediction.eliminationResult());
+
+    // Two rows hold eight digits; a ninth and tenth get a row of their own rather than
+    // being lost, and the row goes again when the result shrinks.
+    Sheet& rapid = sheets[2];
+    const int digits = int(prediction.rapidFireResult().size());
+    const int rows = 1 + (digits + kDigitsPerRow - 1) / kDigitsPerRow;
+    const int wanted = std::max(kPredictionGridRows[2], rows);
+    if (rapid.rowCount() != wanted) {
+        const int before = rapid.rowCount();
+        rapid.setSize(kColumns, wanted);
+        for (int r = before + 1; r <= wanted; ++r) formatRapidFireRow(rapid, r);
+    }
+    writeDigits(rapid, prediction.rapidFireResult());
+
+    writeDigits(sheets[3], prediction.oneShotResult());
+}
+
+void loadPrediction(const DrawHistory& history, Prediction& prediction, PredictionSheets& sheets) {
+    layoutPredictionGrids(sheets);
+    prediction.scan(history);
+    showPrediction(prediction, sheets);
+}
+
+}  // namespace pirumoa

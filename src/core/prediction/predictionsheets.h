@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+
+#include "core/prediction/methods.h"
+#include "core/store/drawhistory.h"
+#include "core/sheet/sheet.h"
+
+namespace pirumoa {
+
+// The prediction window's four grids: 0 cycle method, 1 elimination method, 2 rapid-fire
+// prediction, 3 one-shot prediction.
+inline constexpr int kPredictionGridCount = 4;
+using PredictionSheets = std::array<Sheet, kPredictionGridCount>;
+
+// Rows of each grid as laid out; grid 2 gets one more while it shows nine or ten digits.
+inline constexpr std::array<int, kPredictionGridCount> kPredictionGridRows{5, 4, 3, 2};
+
+// Lays grid 0 … 3 out from scratch (size, widths, heights, cell type, lines, labels,
+// heading), with no digits and no active cell.
+void layoutPredictionGrid(int grid, Sheet& sheet);
+void layoutPredictionGrids(PredictionSheets& sheets);
+
+// Writes the prediction's current results into laid-out grids: the cycle digits into grid 0,
+// the elimination, rapid-fire and one-shot results into grids 1 to 3 after clearing their
+// digit cells. Run after every computation.
+void showPrediction(const Prediction& prediction, PredictionSheets& sheets);
+
+// What the window does when it loads: lay the grids out, scan the history, compute, show.
+void loadPrediction(const DrawHistory& history, Prediction& prediction, PredictionSheets& sheets);
+
+}  // namespace pirumoa

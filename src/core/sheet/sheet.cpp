@@ -1,0 +1,211 @@
+#include "core/sheet/sheet.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pirumoa {
+
+Sheet::Sheet()
+    : m_palette{colour::Black, colour::White}, m_lineSets{LineSet{}}, m_texts{QString()} {
+    growTextIndex();
+}
+
+int Sheet::index(double v) {
+    // std::nearbyint follows the default rounding mode, round-half-to-even.
+    const double r = std::nearbyint(v);
+    if (r > 1e9) return 1000000000;
+    if (r < -1e9) return -1000000000;
+    return int(r);
+}
+
+void Sheet::setSize(int columns, int rows) {
+    columns = std::max(columns, 0);
+    rows = std::max(rows, 0);
+    if (columns == m_columns) {
+        m_cells.resize(std::size_t(columns) * rows);
+    } else {
+        std::vector<Cell> cells(std::size_t(columns) * rows);
+        const int keepCols = std::min(columns, m_columns);
+        const int keepRows = std::min(rows, m_rows);
+        for (int r = 0; r < keepRows; ++r)
+            std::copy_n(m_cells.begin() + std::size_t(r) * m_columns, keepCols,
+                        cells.begin() + std::size_t(r) * columns);
+        m_cells = std::move(cells);
+    }
+    m_columns = columns;
+    m_rows = rows;
+    m_rowHeights.resize(rows, float(kDefaultRowHeight));
+    m_columnWidths.resize(columns, float(kDefaultColumnWidth));
+}
+
+void Sheet::setRowHeight(double row, double height) {
+    const int r = index(row);
+    if (r == -1)
+        std::fill(m_rowHeights.begin(), m_rowHeights.end(), float(height));
+    else if (r >= 1 && r <= m_rows)
+        m_rowHeights[r - 1] = float(height);
+}
+
+void Sheet::setColumnWidth(double col, double width) {
+    const int c = index(col);
+    if (c == -1)
+        std::fill(m_columnWidths.begin(), m_columnWidths.end(), float(width));
+    else if (c >= 1 && c <= m_columns)
+        m_columnWidths[c - 1] = float(width);
+}
+
+double Sheet::rowHeight(int row) const {
+    return row >= 1 && row <= m_rows ? m_rowHeights[row - 1] : kDefaultRowHeight;
+}
+
+double Sheet::columnWidth(int col) const {
+    return col >= 1 && col <= m_columns ? m_columnWidths[col - 1] : kDefaultColumnWidth;
+}
+
+// Calls f(cell, col, row, c1, r1, c2, r2) for each cell of the block that lies in the grid;
+// c1 … r2 are the block's own bounds (before clipping), for outlines.
+template <class F>
+void Sheet::forBlock(const Block& b, F&& f) {
+    int c1 = index(b.col1), r1 = index(b.row1), c2 = index(b.col2), r2 = index(b.row2);
+    if (c1 == -1 || c2 == -1) c1 = 1, c2 = m_columns;
+    if (r1 == -1 || r2 == -1) r1 = 1, r2 = m_rows;
+    if (c1 > c2) std::swap(c1, c2);
+    if (r1 > r2) std::swap(r1, r2);
+    const int cFrom = std::max(c1, 1), cTo = std::min(c2, m_columns);
+    const int rFrom = std::max(r1, 1), rTo = std::min(r2, m_rows);
+    for (int r = rFrom; r <= rTo; ++r)
+        for (int c = cFrom; c <= cTo; ++c) f(at(c, r), c, r, c1, r1, c2, r2);
+}
+
+std::uint8_t Sheet::paletteIndex(Rgb colour) {
+    for (std::size_t i = 0; i < m_palette.size(); ++i)
+        if (m_palette[i] == colour) return std::uint8_t(i);
+    if (m_palette.size() >= 254) return 0;  // far beyond what any window uses
+    m_palette.push_back(colour);
+    return std::uint8_t(m_palette.size() - 1);
+}
+
+void Sheet::growTextIndex() {
+    std::vector<std::uint32_t> table(std::max<std::size_t>(64, m_textSlots.size() * 2), 0);
+    const std::size_t mask = table.size() - 1;
+    for (std::uint32_t id = 0; id < m_texts.size(); ++id) {
+        std::size_t i = qHash(m_texts[id]) & mask;
+        while (table[i]) i = (i + 1) & mask;
+        table[i] = id + 1;
+    }
+    m_textSlots = std::move(table);
+}
+
+std::uint32_t Sheet::intern(const QString& text) {
+    const std::size_t mask = m_textSlots.size() - 1;
+    std::size_t i = qHash(text) & mask;
+    for (; m_textSlots[i]; i = (i + 1) & mask)
+        if (m_texts[m_textSlots[i] - 1] == text) return m_textSlots[i] - 1;
+    const auto id = std::uint32_t(m_texts.size());
+    m_texts.push_back(text);
+    m_textSlots[i] = id + 1;
+    if (m_texts.size() * 2 > m_textSlots.size()) growTextIndex();
+    return id;
+}
+
+std::uint8_t Sheet::lineSetIndex(const LineSet& set) {
+    for (std::size_t i = 0; i < m_lineSets.size(); ++i)
+        if (m_lineSets[i] == set) return std::uint8_t(i);
+    if (m_lineSets.size() >= 255) return 0;  // far beyond what any window uses
+    m_lineSets.push_back(set);
+    return std::uint8_t(m_lineSets.size() - 1);
+}
+
+void Sheet::setCellType(const Block& b, CellType type) {
+    forBlock(
+        b, [&](Cell& c, auto...) { c.flags = (c.flags & ~2) | (type == CellType::Edit ? 2 : 0); });
+}
+
+void Sheet::setAlign(const Block& b, Align align) {
+    forBlock(b,
+             [&](Cell& c, auto...) { c.flags = (c.flags & ~1) | (align == Align::Left ? 1 : 0); });
+}
+
+void Sheet::setForeground(const Block& b, Rgb colour) {
+    const auto i = paletteIndex(colour);
+    forBlock(b, [&](Cell& c, auto...) { c.fg = i; });
+}
+
+void Sheet::setBackground(const Block& b, Rgb colour) {
+    const auto i = paletteIndex(colour);
+    forBlock(b, [&](Cell& c, auto...) { c.bg = i; });
+}
+
+void Sheet::setBorder(const Block& b, unsigned sides, Rgb colour) {
+    const auto line = std::uint8_t(paletteIndex(colour) + 1);
+    const bool outline = sides & Outline;
+    // A cell's new lines depend only on its old set and on which sides change, so each pair
+    // is worked out once per call.
+    std::vector<std::int16_t> memo(m_lineSets.size() * 16 + 16 * 256, -1);
+    forBlock(b, [&](Cell& c, int col, int row, int c1, int r1, int c2, int r2) {
+        unsigned mask = sides & AllSides;
+        if (outline)
+            mask |= (col == c1 ? unsigned(Left) : 0u) | (col == c2 ? unsigned(Right) : 0u) |
+                    (row == r1 ? unsigned(Top) : 0u) | (row == r2 ? unsigned(Bottom) : 0u);
+        if (!mask) return;
+        std::int16_t& known = memo[std::size_t(c.lines) * 16 + mask];
+        if (known < 0) {
+            LineSet set = m_lineSets[c.lines];
+            for (int s = 0; s < 4; ++s)
+                if (mask & (1u << s)) set[s] = line;
+            known = lineSetIndex(set);
+        }
+        c.lines = std::uint8_t(known);
+    });
+}
+
+void Sheet::clearBorder(const Block& b) {
+    forBlock(b, [](Cell& c, auto...) { c.lines = 0; });
+}
+
+bool Sheet::border(int col, int row, Side side, Rgb* colour) const {
+    const int s = side == Left ? 0 : side == Right ? 1 : side == Top ? 2 : 3;
+    const std::uint8_t line = linesOf(cell(col, row))[s];
+    if (line == 0) return false;
+    if (colour) *colour = m_palette[line - 1];
+    return true;
+}
+
+void Sheet::setText(double col, double row, const QString& text) {
+    const int c = index(col), r = index(row);
+    if (c < 1 || c > m_columns || r < 1 || r > m_rows) return;
+    at(c, r).text = intern(text);
+}
+
+void Sheet::setNumber(double col, double row, long long value) {
+    setText(col, row, QString::number(value));
+}
+
+QString Sheet::text(int col, int row) const {
+    if (col < 1 || col > m_columns || row < 1 || row > m_rows) return QString();
+    return m_texts[cell(col, row).text];
+}
+
+void Sheet::clearText(const Block& b) {
+    forBlock(b, [](Cell& c, auto...) { c.text = 0; });
+}
+
+void Sheet::setActiveCell(double col, double row) {
+    m_activeCol = std::max(index(col), 0);
+    m_activeRow = std::max(index(row), 0);
+}
+
+std::size_t Sheet::bytesUsed() const {
+    std::size_t bytes = sizeof(*this) + m_cells.capacity() * sizeof(Cell) +
+                        (m_rowHeights.capacity() + m_columnWidths.capacity()) * sizeof(float) +
+                        m_palette.capacity() * sizeof(Rgb) +
+                        m_lineSets.capacity() * sizeof(LineSet) +
+                        m_textSlots.capacity() * sizeof(std::uint32_t);
+    // A text: its QString, and its shared block (a header of 16 bytes, the characters and
+    // the terminating zero).
+    for (const QString& t : m_texts)
+        bytes += sizeof(QString) + (t.isNull() ? 0 : 16 + (t.capacity() + 1) * sizeof(QChar));
+    return bytes;
+}
+
+}  // namespace pirumoa

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/sheet/colours.h"
+
+namespace pirumoa {
+
+enum class Align : std::uint8_t { Center = 0, Left = 1 };
+enum class CellType : std::uint8_t { Static = 0, Edit = 1 };
+
+// Sides of a cell line. Outline draws the sides of the block's border only.
+enum Side : unsigned { Left = 1, Right = 2, Top = 4, Bottom = 8, AllSides = 15, Outline = 16 };
+
+// A block of cells, 1-based and inclusive. -1 for a column or row means all of them.
+// Indices are doubles as the windows compute them: a fractional index rounds half to even.
+struct Block {
+    double col1, row1, col2, row2;
+};
+
+// The table a window shows: the grid operations every window uses, with cells stored
+// compactly (texts interned, colours as palette indices). Writes outside the grid are
+// ignored; later operations overwrite earlier ones.
+class Sheet {
+public:
+    struct Cell {
+        std::uint32_t text = 0;  // index into texts(); 0 is ""
+        std::uint8_t fg = 0;     // palette index; 0 black
+        std::uint8_t bg = 1;     // palette index; 1 white
+        std::uint8_t flags = 0;  // bit 0 left-aligned, bit 1 editable
+        std::uint8_t lines = 0;  // index into the sets of lines; 0 is none
+    };
+    static_assert(sizeof(Cell) == 8);
+    // The lines of a cell: left, right, top, bottom, each a palette index + 1, or 0 for none.
+    using LineSet = std::array<std::uint8_t, 4>;
+
+    static constexpr double kDefaultRowHeight = 10;
+    static constexpr double kDefaultColumnWidth = 5;
+
+    Sheet();
+
+    // Grid-wide settings.
+    void setSize(int columns, int rows);  // keeps cells that still fit
+    int columnCount() const { return m_columns; }
+    int rowCount() const { return m_rows; }
+    void setFrozenRows(int n) { m_frozenRows = n < 0 ? 0 : n; }
+    int frozenRows() const { return m_frozenRows; }
+    void setOverflow(bool on) { m_overflow = on; }
+    bool overflow() const { return m_overflow; }
+
+    void setRowHeight(double row, double height);   // row -1: every row
+    void setColumnWidth(double col, double width);  // col -1: every column
+    double rowHeight(int row) const;
+    double columnWidth(int col) const;
+
+    // Formatting of a block.
+    void setCellType(const Block& b, CellType type);
+    void setAlign(const Block& b, Align align);
+    void setForeground(const Block& b, Rgb colour);
+    void setBackground(const Block& b, Rgb colour);
+    // Lines on the given sides (Side flags) of every cell of the block, or its outline.
+    void setBorder(const Block& b, unsigned sides, Rgb colour);
+    void clearBorder(const Block& b);
+
+    // Texts.
+    void setText(double col, double row, const QString& text);
+    void setNumber(double col, double row, long long value);
+    QString text(int col, int row) const;
+    void clearText(const Block& b);  // formatting stays
+
+    // The current cell: (0, 0) is the top-left corner cell, outside the data.
+    void setActiveCell(double col, double row);
+    int activeColumn() const { return m_activeCol; }
+    int activeRow() const { return m_activeRow; }
+
+    // Read access for the painters and printers; col and row must be inside the grid.
+    const Cell& cell(int col, int row) const {
+        return m_cells[std::size_t(row - 1) * m_columns + (col - 1)];
+    }
+    const QString& textOf(const Cell& c) const { return m_texts[c.text]; }
+    Rgb colourOf(std::uint8_t index) const { return m_palette[index]; }
+    Rgb foreground(int col, int row) const { return colourOf(cell(col, row).fg); }
+    Rgb background(int col, int row) const { return colourOf(cell(col, row).bg); }
+    Align align(int col, int row) const {
+        return (cell(col, row).flags & 1) ? Align::Left : Align::Center;
+    }
+    bool editable(int col, int row) const { return cell(col, row).flags & 2; }
+    // The colour of a side's line (Left, Right, Top or Bottom), or false when it has none.
+    bool border(int col, int row, Side side, Rgb* colour) const;
+    const LineSet& linesOf(const Cell& c) const { return m_lineSets[c.lines]; }
+    const std::vector<QString>& texts() const { return m_texts; }
+    std::size_t bytesUsed() const;
+
+    // Rounds a fractional index half to even.
+    static int index(double v);
+
+private:
+    template <class F>
+    void forBlock(const Block& b, F&& f);
+    std::uint8_t paletteIndex(Rgb colour);
+    std::uint8_t lineSetIndex(const LineSet& set);
+    std::uint32_t intern(const QString& text);
+    void growTextIndex();
+    Cell& at(int col, int row) { return m_cells[std::size_t(row - 1) * m_columns + (col - 1)]; }
+
+    int m_columns = 0;
+    int m_rows = 0;
+    int m_frozenRows = 0;
+    bool m_overflow = false;
+    int m_activeCol = 1;
+    int m_activeRow = 1;
+    std::vector<Cell> m_cells;
+    std::vector<float> m_rowHeights;
+    std::vector<float> m_columnWidths;
+    std::vector<Rgb> m_palette;
+    std::vector<LineSet> m_lineSets;
+    std::vector<QString> m_texts;
+    // Open addressing over m_texts: id + 1 per slot, 0 free; twice as many slots as texts.
+    std::vector<std::uint32_t> m_textSlots;
+};
+
+}  // namespace pirumoa

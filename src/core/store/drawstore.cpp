@@ -1,0 +1,655 @@
+#include "core/store/drawstore.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "core/store/fileerror.h"
+
+namespace pirumoa {
+
+// SQLCipher 4 changed its defaults and reads a 3.x file only when told, so every setting is
+// named here: the same file then opens under either version. Settings a version does not know
+// are ignored by it. The key derivation runs 4,000 rounds rather than SQLCipher 3's 64,000:
+// those cost 30 ms of every start-up, and the key is a six-digit number the program carries
+// with it, so more rounds would buy no real protection.
+const char kCipherSettings[] =
+    "PRAGMA cipher_compatibility = 3;"
+    "PRAGMA cipher_page_size = 1024;"
+    "PRAGMA kdf_iter = 4000;"
+    "PRAGMA cipher_hmac_algorithm = HMAC_SHA1;"
+    "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1;";
+
+namespace {
+
+// The password is made from this number at run time so that it never sits in the program
+// as text. The shipped database is keyed with it: changing it locks every existing file out.
+constexpr int kPasswordNumber = 582913;
+static_assert(kPasswordNumber >= 100000 && kPasswordNumber <= 999999, "six decimal digits");
+
+constexpr char kDrawQuery[] = "select * from 全データ選択クエリ order by 回数";
+constexpr char kViewName[] = "全データ選択クエリ";
+constexpr char kTableName[] = "当選データ";
+constexpr std::array<const char*, 4> kDigitFields{"第1数字", "第2数字", "第3数字", "第4数字"};
+
+constexpr char kSchema[] =
+    "CREATE TABLE 当選データ ("
+    " 回数 INTEGER PRIMARY KEY CHECK (回数 BETWEEN 1 AND 32767),"
+    " 抽選日 TEXT,"
+    " 第1数字 INTEGER CHECK (第1数字 BETWEEN 0 AND 9),"
+    " 第2数字 INTEGER CHECK (第2数字 BETWEEN 0 AND 9),"
+    " 第3数字 INTEGER CHECK (第3数字 BETWEEN 0 AND 9),"
+    " 第4数字 INTEGER CHECK (第4数字 BETWEEN 0 AND 9));"
+    "CREATE VIEW 全データ選択クエリ AS"
+    " SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ;";
+
+// Another connection (the loader of a second copy, the data-entry window) may hold the
+// file for a moment; a user would rather wait briefly than see a refusal.
+constexpr int kBusyTimeoutMs = 2000;
+
+// A failure inside the engine; turned into a StoreError where the file name is known.
+struct SqlError {
+    int rc;
+    QString engine;
+};
+
+// Not an engine code: the engine in the process cannot encrypt.
+constexpr int kNoCipher = -1;
+
+[[noreturn]] void throwSql(sqlite3* db, int rc) {
+    throw SqlError{rc, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))};
+}
+
+void exec(sqlite3* db, const char* sql) {
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
+    if (rc == SQLITE_OK) return;
+    const QString text = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
+    sqlite3_free(error);
+    throw SqlError{sqlite3_extended_errcode(db), text};
+}
+
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) : m_db(db) {
+        const int rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+        if (rc != SQLITE_OK) throwSql(db, sqlite3_extended_errcode(db));
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& bind(int index, int value) {
+        check(sqlite3_bind_int(m_stmt, index, value));
+        return *this;
+    }
+    // -1 is an empty digit, stored as NULL.
+    Statement& bindDigit(int index, int digit) {
+        check(digit < 0 ? sqlite3_bind_null(m_stmt, index)
+                        : sqlite3_bind_int(m_stmt, index, digit));
+        return *this;
+    }
+    Statement& bind(int index, const QString& text) {
+        if (text.isEmpty()) {
+            check(sqlite3_bind_null(m_stmt, index));
+        } else {
+            const QByteArray utf8 = text.toUtf8();
+            check(sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()),
+                                    SQLITE_TRANSIENT));
+        }
+        return *this;
+    }
+    // True while there is a row.
+    bool step() {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW) return true;
+        if (rc == SQLITE_DONE) return false;
+        throwSql(m_db, sqlite3_extended_errcode(m_db));
+    }
+    void run() {
+        while (step()) {
+        }
+        reset();
+    }
+    void reset() {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+    sqlite3_stmt* get() const { return m_stmt; }
+
+private:
+    void check(int rc) {
+        if (rc != SQLITE_OK) throwSql(m_db, rc);
+    }
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// Closes the connection unless it has been handed on.
+class Connection {
+public:
+    Connection() = default;
+    ~Connection() {
+        if (m_db) sqlite3_close_v2(m_db);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    sqlite3* get() const { return m_db; }
+    sqlite3** out() { return &m_db; }
+    sqlite3* release() { return std::exchange(m_db, nullptr); }
+    void close() {
+        if (m_db) sqlite3_close_v2(std::exchange(m_db, nullptr));
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// ---- messages --------------------------------------------------------------------------
+
+QString quoted(const QString& file) { return QStringLiteral("「%1」").arg(shownName(file)); }
+
+// The plain reason, as a sentence, for an engine result code.
+QString reasonFor(const SqlError& e) {
+    if (e.rc == kNoCipher) return e.engine;
+    switch (e.rc & 0xff) {
+        case SQLITE_NOTADB:
+            return QStringLiteral(
+                "パスワードが一致しないか、このプログラムのデータベースではありません。");
+        case SQLITE_READONLY:
+            if (e.rc == SQLITE_READONLY_ROLLBACK)
+                return QStringLiteral(
+                    "前回の書き込みが途中で中断されていますが、ファイルに書き込めないため"
+                    "元に戻せません。");
+            return QStringLiteral("ファイルが読み取り専用のため書き込めません。");
+        case SQLITE_FULL:
+            return QStringLiteral("ディスクの空き容量が足りません。");
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return QStringLiteral(
+                "ほかのプログラムがデータベースを使用中です。しばらくしてからやり直してください。");
+        case SQLITE_CANTOPEN:
+            return QStringLiteral(
+                "ファイルを開けません。ファイルやフォルダーに書き込めない可能性があります。");
+        case SQLITE_IOERR:
+            return QStringLiteral(
+                "ファイルの読み書きに失敗しました（ディスクがいっぱいか、"
+                "ファイルサイズの上限に達した可能性があります）。");
+        case SQLITE_CORRUPT:
+            return QStringLiteral("ファイルが壊れています。");
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return QStringLiteral("ファイルへのアクセスが許可されていません。");
+        case SQLITE_NOMEM:
+            return QStringLiteral("メモリーが足りません。");
+        case SQLITE_CONSTRAINT:
+            return QStringLiteral("値が許される範囲を外れています。");
+        default:
+            return QStringLiteral("データベースエラー：%1。").arg(e.engine);
+    }
+}
+
+QString openFailure(const QString& file, const QString& reason) {
+    return QStringLiteral("データベースファイル%1を開けません。%2").arg(quoted(file), reason);
+}
+
+QString readFailure(const QString& file, const QString& reason) {
+    return QStringLiteral("データベースファイル%1を読み込めません。%2").arg(quoted(file), reason);
+}
+
+QString writeFailure(const QString& file, const QString& reason) {
+    return QStringLiteral(
+               "データベースファイル%1に書き込めませんでした。%2変更は保存されていません。")
+        .arg(quoted(file), reason);
+}
+
+QString badRecord(const QString& file, const QString& row, const QString& what) {
+    return QStringLiteral(
+               "データベースファイル%1の%2が正しくありません。%3"
+               "ほかのプログラムで変更された可能性があります。何も変更していません。")
+        .arg(quoted(file), row, what);
+}
+
+QString missingFile(const QString& file) {
+    return QStringLiteral("データベースファイル%1が見つかりません。").arg(quoted(file));
+}
+
+QString drawLabel(int no) { return QStringLiteral("第%1回").arg(no); }
+
+// ---- opening ---------------------------------------------------------------------------
+
+// What can be told from the file itself, before the engine sees it. A plain SQLite file is
+// refused: it would mean the password protects nothing.
+void checkFile(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.exists()) throw StoreError(missingFile(file));
+    if (!info.isFile())
+        throw StoreError(openFailure(file, QStringLiteral("ファイルではありません。")));
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) throw StoreError(openFailure(file, readFailureReason(file)));
+    const QByteArray head = f.read(16);
+    if (head.isEmpty())
+        throw StoreError(
+            openFailure(file, QStringLiteral("空のファイルです。データベースではありません。")));
+    if (head == QByteArray("SQLite format 3\0", 16))
+        throw StoreError(
+            openFailure(file, QStringLiteral("暗号化されていないデータベースです。このプログラムの"
+                                             "データベースではありません。")));
+}
+
+QString sqlText(const QString& text) {
+    QString quotedText = text;
+    quotedText.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quotedText + QLatin1Char('\'');
+}
+
+// Opens and keys the file and reads its schema, which is where a wrong password shows.
+// Throws SqlError; the caller knows what the failure means.
+void openKeyed(Connection& conn, const ConnectString& connect, int flags) {
+    const QByteArray path = connect.file.toUtf8();
+    int rc = sqlite3_open_v2(path.constData(), conn.out(), flags, nullptr);
+    if (rc != SQLITE_OK) throwSql(conn.get(), rc);
+    sqlite3* db = conn.get();
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+
+    // With a plain SQLite bound in its place, PRAGMA key would be ignored without a word.
+    bool cipher = false;
+    {
+        Statement version(db, "PRAGMA cipher_version");
+        cipher = version.step() && sqlite3_column_text(version.get(), 0) != nullptr;
+    }
+    if (!cipher)
+        throw SqlError{kNoCipher,
+                       QStringLiteral("暗号化機能（SQLCipher）が使えないため開けません。")};
+
+    exec(db, ("PRAGMA key = " + sqlText(connect.password) + ";").toUtf8().constData());
+    exec(db, kCipherSettings);
+    exec(db, "SELECT count(*) FROM sqlite_master;");
+}
+
+bool schemaHas(sqlite3* db, const char* name) {
+    Statement s(db, "SELECT 1 FROM sqlite_master WHERE name = ?1 AND type IN ('table', 'view')");
+    s.bind(1, QString::fromUtf8(name));
+    return s.step();
+}
+
+// Whether every page of the file reads back as the engine wrote it. A damaged page either
+// fails to decrypt (an error) or breaks the file's structure (a finding).
+bool intact(sqlite3* db) {
+    Statement check(db, "PRAGMA quick_check;");
+    if (!check.step()) return false;
+    const auto* first = reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0));
+    return first && std::strcmp(first, "ok") == 0 && !check.step();
+}
+
+// Rolls back a write that was cut off (a crash in the middle of a commit). A read-only
+// connection cannot do that and would refuse the file; a writing one does it on its first
+// read, which puts back the last stored state.
+void recoverInterruptedWrite(const ConnectString& connect) {
+    Connection conn;
+    openKeyed(conn, connect, SQLITE_OPEN_READWRITE);
+}
+
+// ---- reading rows ----------------------------------------------------------------------
+
+// Where each field is in a result row.
+struct Fields {
+    int no = -1;
+    int date = -1;  // optional
+    std::array<int, 4> digits{-1, -1, -1, -1};
+};
+
+// The field of each name; the names of required fields that the result lacks.
+Fields findFields(sqlite3_stmt* stmt, QStringList& missing) {
+    Fields f;
+    const int n = sqlite3_column_count(stmt);
+    for (int i = 0; i < n; ++i) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+        if (name == QStringLiteral("回数")) f.no = i;
+        if (name == QStringLiteral("抽選日")) f.date = i;
+        for (int k = 0; k < 4; ++k)
+            if (name == QString::fromUtf8(kDigitFields[k])) f.digits[k] = i;
+    }
+    if (f.no < 0) missing << QStringLiteral("回数");
+    for (int k = 0; k < 4; ++k)
+        if (f.digits[k] < 0) missing << QString::fromUtf8(kDigitFields[k]);
+    return f;
+}
+
+// A field as a whole number; nullopt for NULL or ''; throws the text of a bad value.
+std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* field) {
+    switch (sqlite3_column_type(stmt, col)) {
+        case SQLITE_NULL:
+            return std::nullopt;
+        case SQLITE_INTEGER:
+            return sqlite3_column_int64(stmt, col);
+        case SQLITE_FLOAT: {
+            const double v = sqlite3_column_double(stmt, col);
+            if (v == double(static_cast<long long>(v))) return static_cast<long long>(v);
+            break;
+        }
+        case SQLITE_TEXT: {
+            const QString text =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, col)))
+                    .trimmed();
+            if (text.isEmpty()) return std::nullopt;
+            bool ok = false;
+            const long long v = text.toLongLong(&ok);
+            if (ok) return v;
+            break;
+        }
+        default:
+            break;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    const int bytes = std::min(sqlite3_column_bytes(stmt, col), 256);
+    const QString shown = shownField(QString::fromUtf8(text, bytes));
+    throw QStringLiteral("%1「%2」が数値ではありません。").arg(QString::fromUtf8(field), shown);
+}
+
+// One row, checked: a value out of range would wrap in the 16-bit world of the analyses or
+// index outside their tables.
+DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) {
+    DrawRecord r;
+    std::optional<long long> no;
+    try {
+        no = wholeNumber(stmt, f.no, "回数");
+        if (!no) throw QStringLiteral("回数は空にできません。");
+        if (*no < 1 || *no > kMaxDrawNo)
+            throw QStringLiteral("回数が 1～%1 の範囲外です。").arg(kMaxDrawNo);
+        r.no = int(*no);
+        for (int k = 0; k < 4; ++k) {
+            // Texts are made only for a message: this runs for every draw at start-up.
+            const std::optional<long long> d = wholeNumber(stmt, f.digits[k], kDigitFields[k]);
+            if (!d) continue;
+            if (*d < 0 || *d > 9)
+                throw QStringLiteral("%1が 0～9 の範囲外です（%2）。")
+                    .arg(QString::fromUtf8(kDigitFields[k]))
+                    .arg(*d);
+            r.digits[k] = std::int8_t(*d);
+        }
+    } catch (const QString& what) {
+        const QString row = !no ? QStringLiteral("回数が空の行")
+                            : (*no < 1 || *no > kMaxDrawNo)
+                                ? QStringLiteral("回数 %1 の行").arg(*no)
+                                : drawLabel(int(*no));
+        throw StoreError(badRecord(file, row, what));
+    }
+    if (f.date >= 0 && sqlite3_column_type(stmt, f.date) != SQLITE_NULL)
+        r.date =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, f.date)));
+    return r;
+}
+
+std::vector<DrawRecord> readRows(Statement& s, const Fields& f, const QString& file) {
+    std::vector<DrawRecord> rows;
+    while (s.step()) rows.push_back(readRecord(s.get(), f, file));
+    return rows;
+}
+
+std::vector<DrawRecord> readHistory(const ConnectString& connect) {
+    Connection conn;
+    try {
+        openKeyed(conn, connect, SQLITE_OPEN_READONLY);
+    } catch (const SqlError& e) {
+        if (e.rc != SQLITE_READONLY_ROLLBACK) throw;
+        conn.close();
+        recoverInterruptedWrite(connect);
+        openKeyed(conn, connect, SQLITE_OPEN_READONLY);
+    }
+    sqlite3* db = conn.get();
+    const QString file = connect.file;
+    if (!schemaHas(db, kViewName))
+        throw StoreError(openFailure(
+            file, QStringLiteral("クエリ「%1」がありません。").arg(QString::fromUtf8(kViewName))));
+
+    std::optional<Statement> query;
+    try {
+        query.emplace(db, kDrawQuery);
+    } catch (const SqlError& e) {
+        if ((e.rc & 0xff) != SQLITE_ERROR) throw;
+        throw StoreError(openFailure(file, QStringLiteral("クエリ「%1」を実行できません（%2）。")
+                                               .arg(QString::fromUtf8(kViewName), e.engine)));
+    }
+    QStringList missing;
+    const Fields fields = findFields(query->get(), missing);
+    if (!missing.isEmpty())
+        throw StoreError(openFailure(
+            file, QStringLiteral("クエリ「%1」に項目「%2」がありません。")
+                      .arg(QString::fromUtf8(kViewName), missing.join(QStringLiteral("」「")))));
+    return readRows(*query, fields, file);
+}
+
+// ---- writing ---------------------------------------------------------------------------
+
+// Runs body as one transaction. Any failure rolls it back, so the file keeps its last
+// stored state, and reaches the caller as a StoreError that names the reason.
+template <class Body>
+void transaction(sqlite3* db, const QString& file, Body&& body) {
+    try {
+        // IMMEDIATE takes the write lock up front: a busy or read-only file refuses here,
+        // before anything is half done.
+        exec(db, "BEGIN IMMEDIATE;");
+        try {
+            body();
+            exec(db, "COMMIT;");
+        } catch (...) {
+            if (!sqlite3_get_autocommit(db))
+                sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
+            throw;
+        }
+    } catch (const SqlError& e) {
+        throw StoreError(writeFailure(file, reasonFor(e)));
+    }
+}
+
+void checkDraw(const DrawRecord& d, const QString& file) {
+    if (d.no < 1 || d.no > kMaxDrawNo)
+        throw StoreError(writeFailure(
+            file,
+            QStringLiteral("回数は 1～%1 で指定してください（%2）。").arg(kMaxDrawNo).arg(d.no)));
+    for (std::int8_t digit : d.digits)
+        if (digit < -1 || digit > 9)
+            throw StoreError(writeFailure(
+                file, QStringLiteral("%1の数字は 0～9 で指定してください。").arg(drawLabel(d.no))));
+}
+
+// The stored digits of a draw, or nullopt when it is not stored.
+std::optional<std::array<std::int8_t, 4>> storedDigits(Statement& find, int no) {
+    find.bind(1, no);
+    std::optional<std::array<std::int8_t, 4>> out;
+    if (find.step()) {
+        std::array<std::int8_t, 4> digits{-1, -1, -1, -1};
+        for (int k = 0; k < 4; ++k)
+            if (sqlite3_column_type(find.get(), k) != SQLITE_NULL)
+                digits[k] = std::int8_t(sqlite3_column_int(find.get(), k));
+        out = digits;
+    }
+    find.reset();
+    return out;
+}
+
+}  // namespace
+
+ConnectString MakeConnectString(const QString& folder) {
+    ConnectString c;
+    c.file =
+        QFileInfo(folder + QLatin1Char('/') + QLatin1String(kDatabaseFileName)).absoluteFilePath();
+    c.password = QString::number(kPasswordNumber);
+    return c;
+}
+
+DrawHistory LoadDrawHistory(const ConnectString& connect) {
+    checkFile(connect.file);
+    try {
+        return DrawHistory::fromRows(readHistory(connect));
+    } catch (const SqlError& e) {
+        throw StoreError(openFailure(connect.file, reasonFor(e)));
+    }
+}
+
+std::future<DrawHistory> PreloadDrawHistory(const ConnectString& connect) {
+    return std::async(std::launch::async, [connect] { return LoadDrawHistory(connect); });
+}
+
+void ReleaseDrawHistory(DrawHistory& history) noexcept { history = DrawHistory{}; }
+
+DrawStore::DrawStore(sqlite3* db, QString file) : m_db(db), m_file(std::move(file)) {}
+
+DrawStore::~DrawStore() { sqlite3_close_v2(m_db); }
+
+std::unique_ptr<DrawStore> DrawStore::open(const ConnectString& connect, bool create) {
+    const QString& file = connect.file;
+    const bool exists = QFileInfo(file).exists() || QFileInfo(file).isSymLink();
+    if (!exists && !create) throw StoreError(missingFile(file));
+    if (exists) checkFile(file);
+
+    Connection conn;
+    try {
+        // A file that cannot be written still opens, read-only; every write then says why.
+        openKeyed(conn, connect, SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE));
+        // A rollback journal synced in full: once a write has returned, a crash or a kill
+        // cannot take it back.
+        exec(conn.get(), "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;");
+        if (!exists) {
+            exec(conn.get(), "BEGIN IMMEDIATE;");
+            exec(conn.get(), kSchema);
+            exec(conn.get(), "COMMIT;");
+        } else if (!schemaHas(conn.get(), kTableName)) {
+            throw StoreError(openFailure(
+                file, QStringLiteral("表「%1」がありません。").arg(QString::fromUtf8(kTableName))));
+        } else if (!intact(conn.get())) {
+            // Writing into a damaged file would spread the damage; the readers refuse it too.
+            throw StoreError(openFailure(file, reasonFor(SqlError{SQLITE_CORRUPT, {}})));
+        }
+    } catch (const SqlError& e) {
+        conn.close();
+        // Only a file this call made is taken away again.
+        if (!exists) {
+            QFile::remove(file);
+            QFile::remove(file + QStringLiteral("-journal"));
+        }
+        throw StoreError(openFailure(file, reasonFor(e)));
+    }
+    return std::unique_ptr<DrawStore>(new DrawStore(conn.release(), file));
+}
+
+std::vector<DrawRecord> DrawStore::readAll() {
+    try {
+        Statement s(m_db,
+                    "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
+                    "ORDER BY 回数");
+        QStringList missing;
+        const Fields fields = findFields(s.get(), missing);
+        return readRows(s, fields, m_file);
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(m_file, reasonFor(e)));
+    }
+}
+
+bool DrawStore::contains(int no) {
+    try {
+        Statement s(m_db, "SELECT 1 FROM 当選データ WHERE 回数 = ?1");
+        s.bind(1, no);
+        return s.step();
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(m_file, reasonFor(e)));
+    }
+}
+
+void DrawStore::setDigit(int no, int pos, int digit) {
+    if (pos < 0 || pos > 3 || digit < -1 || digit > 9)
+        throw StoreError(writeFailure(m_file, QStringLiteral("数字は 0～9 で入力してください。")));
+    const QByteArray sql = QStringLiteral("UPDATE 当選データ SET %1 = ?1 WHERE 回数 = ?2")
+                               .arg(QString::fromUtf8(kDigitFields[pos]))
+                               .toUtf8();
+    transaction(m_db, m_file, [&] {
+        Statement s(m_db, sql.constData());
+        s.bindDigit(1, digit).bind(2, no);
+        s.run();
+        if (sqlite3_changes(m_db) == 0)
+            throw StoreError(writeFailure(
+                m_file, QStringLiteral("%1はデータベースにありません。").arg(drawLabel(no))));
+    });
+}
+
+void DrawStore::insertDraw(const DrawRecord& draw) {
+    checkDraw(draw, m_file);
+    transaction(m_db, m_file, [&] {
+        Statement find(m_db, "SELECT 1 FROM 当選データ WHERE 回数 = ?1");
+        find.bind(1, draw.no);
+        if (find.step())
+            throw StoreError(QStringLiteral("%1は既に登録されているため、追加しませんでした。")
+                                 .arg(drawLabel(draw.no)));
+        Statement insert(
+            m_db,
+            "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字) "
+            "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+        insert.bind(1, draw.no).bind(2, draw.date);
+        for (int k = 0; k < 4; ++k) insert.bindDigit(3 + k, draw.digits[k]);
+        insert.run();
+    });
+}
+
+void DrawStore::deleteDraw(int no) {
+    transaction(m_db, m_file, [&] {
+        Statement s(m_db, "DELETE FROM 当選データ WHERE 回数 = ?1");
+        s.bind(1, no);
+        s.run();
+    });
+}
+
+ImportResult DrawStore::importDraws(const std::vector<DrawRecord>& draws, bool replace) {
+    for (const DrawRecord& d : draws) checkDraw(d, m_file);
+    struct Refused {};
+    ImportResult result;
+    try {
+        transaction(m_db, m_file, [&] {
+            Statement find(
+                m_db, "SELECT 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ WHERE 回数 = ?1");
+            Statement insert(
+                m_db,
+                "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字) "
+                "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+            Statement update(m_db,
+                             // A line without a date keeps the date already stored.
+                             "UPDATE 当選データ SET 抽選日 = coalesce(?2, 抽選日), 第1数字 = ?3, "
+                             "第2数字 = ?4, "
+                             "第3数字 = ?5, 第4数字 = ?6 WHERE 回数 = ?1");
+            for (const DrawRecord& d : draws) {
+                const auto stored = storedDigits(find, d.no);
+                Statement* write = &insert;
+                if (stored) {
+                    if (*stored == d.digits) {
+                        ++result.skipped;
+                        continue;
+                    }
+                    if (!replace) {
+                        result.conflicts.push_back(d.no);
+                        continue;
+                    }
+                    write = &update;
+                }
+                write->bind(1, d.no).bind(2, d.date);
+                for (int k = 0; k < 4; ++k) write->bindDigit(3 + k, d.digits[k]);
+                write->run();
+                ++(stored ? result.replaced : result.added);
+            }
+            // All or nothing: a refused file leaves the database exactly as it was.
+            if (!result.conflicts.empty()) throw Refused{};
+        });
+    } catch (const Refused&) {
+        result.added = result.replaced = result.skipped = 0;
+    }
+    return result;
+}
+
+}  // namespace pirumoa

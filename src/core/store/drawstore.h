@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <future>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "core/store/drawhistory.h"
+
+struct sqlite3;
+
+namespace pirumoa {
+
+// A failure the user can meet with the draw database; what() is the Japanese message (UTF-8)
+// that names the file and says plainly what is wrong.
+class StoreError : public std::runtime_error {
+public:
+    explicit StoreError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+inline constexpr char kDatabaseFileName[] = "Numbers4Pirumoa.mdb";
+
+// Where the database is and how it is opened; built once at start-up.
+struct ConnectString {
+    QString file;      // absolute path of the database file
+    QString password;  // six decimal digits, made at run time
+};
+
+// The cipher settings every connection runs right after its key.
+extern const char kCipherSettings[];
+
+// folder + "/Numbers4Pirumoa.mdb" with the program's password.
+ConnectString MakeConnectString(const QString& folder);
+
+// Opens the database read-only, reads every row of
+// "select * from 全データ選択クエリ order by 回数" and builds the totals. Creates and
+// changes nothing. Throws StoreError for a missing file, a wrong password, a file that is no
+// database, a missing view or field, or a record outside 1..32767 / a digit outside 0..9.
+DrawHistory LoadDrawHistory(const ConnectString& connect);
+
+// Starts LoadDrawHistory on a thread of its own, so that reading the database overlaps the
+// building of the windows; get() gives the history or throws its StoreError.
+std::future<DrawHistory> PreloadDrawHistory(const ConnectString& connect);
+
+// Drops the history; never throws.
+void ReleaseDrawHistory(DrawHistory& history) noexcept;
+
+struct ImportResult {
+    int added = 0;
+    int skipped = 0;             // already stored with the same digits
+    int replaced = 0;            // stored with other digits, overwritten (only with replace)
+    std::vector<int> conflicts;  // stored with other digits, not replaced
+};
+
+// A writable connection of its own (the data-entry window, import). Every write is one
+// transaction; a refused write throws StoreError and leaves the database as it was.
+class DrawStore {
+public:
+    // Opens an existing database for writing; with create, makes a new empty one (table,
+    // view) when the file does not exist. An existing file is checked page by page first:
+    // a damaged one is refused before anything is written. Throws StoreError.
+    static std::unique_ptr<DrawStore> open(const ConnectString& connect, bool create = false);
+    ~DrawStore();
+
+    std::vector<DrawRecord> readAll();
+    bool contains(int no);
+    // pos 0..3, digit 0..9 or -1 for empty.
+    void setDigit(int no, int pos, int digit);
+    // Adds a draw; throws StoreError when the number is taken or outside 1..32767.
+    void insertDraw(const DrawRecord& draw);
+    void deleteDraw(int no);
+    // All or nothing. With replace false and any conflict, nothing is written and the
+    // conflicts are listed in the result.
+    ImportResult importDraws(const std::vector<DrawRecord>& draws, bool replace);
+
+private:
+    DrawStore(sqlite3* db, QString file);
+    sqlite3* m_db;
+    QString m_file;
+};
+
+}  // namespace pirumoa

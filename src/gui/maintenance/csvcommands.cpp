@@ -1,0 +1,141 @@
+#include "gui/maintenance/csvcommands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QStringList>
+#include <deque>
+
+#include "core/store/drawcsv.h"
+#include "core/store/drawstore.h"
+#include "core/store/fileerror.h"
+#include "gui/shell/prompt.h"
+
+namespace pirumoa {
+
+namespace {
+
+const QString kFilter = QStringLiteral("CSV ファイル (*.csv);;すべてのファイル (*)");
+
+std::deque<QString>& queuedNames() {
+    static std::deque<QString> names;
+    return names;
+}
+
+// A queued answer, or the dialog itself where there is a screen to show it on.
+template <class Dialog>
+QString fileName(Dialog&& dialog) {
+    if (!queuedNames().empty()) {
+        QString name = queuedNames().front();
+        queuedNames().pop_front();
+        return name;
+    }
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) return QString();
+    return dialog();
+}
+
+// "第12回、第15回 ほか 3 件": a whole other history would list thousands.
+QString drawList(const std::vector<int>& nos) {
+    constexpr std::size_t kShown = 10;
+    QStringList shown;
+    for (std::size_t i = 0; i < nos.size() && i < kShown; ++i)
+        shown << QStringLiteral("第%1回").arg(nos[i]);
+    QString list = shown.join(QStringLiteral("、"));
+    if (nos.size() > kShown) list += QStringLiteral(" ほか %1 件").arg(nos.size() - kShown);
+    return list;
+}
+
+const QString kNextStart =
+    QStringLiteral("取り込んだデータは、プログラムを次に起動したときから分析に使われます。");
+
+}  // namespace
+
+void CsvCommands::setNextFileName(const QString& path) { queuedNames().push_back(path); }
+
+void CsvCommands::importFromFile(QWidget* parent, const ConnectString& connect) {
+    const QString path = fileName([&] {
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("CSVファイルから取り込み"),
+                                            QDir::homePath(), kFilter);
+    });
+    if (!path.isEmpty()) importFile(parent, connect, path);
+}
+
+void CsvCommands::exportToFile(QWidget* parent, const ConnectString& connect) {
+    const QString path = fileName([&] {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("CSVファイルへ書き出し"),
+                                            QDir::home().filePath(QStringLiteral("numbers4.csv")),
+                                            kFilter);
+    });
+    if (!path.isEmpty()) exportFile(parent, connect, path);
+}
+
+void CsvCommands::importFile(QWidget* parent, const ConnectString& connect,
+                             const QString& csvPath) {
+    const QString failed =
+        QStringLiteral("CSVファイルを取り込めませんでした。何も変更していません。\n\n");
+    ImportResult result;
+    try {
+        std::vector<DrawRecord> draws;
+        std::unique_ptr<DrawStore> store;
+        {
+            WaitCursor wait;
+            // The whole file is checked before the database is touched.
+            draws = ReadDrawCsvFile(csvPath);
+            // The program's own database, never a new one in its place.
+            store = DrawStore::open(connect);
+            result = store->importDraws(draws, false);
+        }
+        if (!result.conflicts.empty()) {
+            const bool replace = Prompt::ask(
+                parent, QStringLiteral("次の回は、既に異なる数字で登録されています。\n%1\n\n"
+                                       "CSVファイルの数字で置き換えますか？\n"
+                                       "（「いいえ」を選ぶと何も変更しません）")
+                            .arg(drawList(result.conflicts)));
+            if (!replace) return;
+            WaitCursor wait;
+            result = store->importDraws(draws, true);
+        }
+    } catch (const StoreError& e) {
+        Prompt::refuse(parent, failed + e.message());
+        return;
+    }
+    Prompt::inform(parent, QStringLiteral("CSVファイルから取り込みました。\n\n"
+                                          "追加：%1 件\n"
+                                          "スキップ（同じ数字で登録済み）：%2 件\n"
+                                          "置き換え：%3 件\n\n%4")
+                               .arg(result.added)
+                               .arg(result.skipped)
+                               .arg(result.replaced)
+                               .arg(kNextStart));
+}
+
+void CsvCommands::exportFile(QWidget* parent, const ConnectString& connect,
+                             const QString& csvPath) {
+    std::size_t count = 0;
+    QString error;
+    {
+        WaitCursor wait;
+        try {
+            // The table as it is now, with the draws entered since the start.
+            const std::vector<DrawRecord> draws = DrawStore::open(connect)->readAll();
+            count = draws.size();
+            // Written aside and then put in place: a failed write leaves an older file whole.
+            const QString reason = writeFileAtomically(csvPath, WriteDrawCsv(draws));
+            if (!reason.isEmpty())
+                error = QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
+                            .arg(shownName(QDir::toNativeSeparators(csvPath)), reason);
+        } catch (const StoreError& e) {
+            error = e.message();
+        }
+    }
+    if (!error.isEmpty()) {
+        Prompt::refuse(parent, error);
+        return;
+    }
+    Prompt::inform(parent, QStringLiteral("%1 回分の当選データを書き出しました。\n%2")
+                               .arg(count)
+                               .arg(QDir::toNativeSeparators(csvPath)));
+}
+
+}  // namespace pirumoa

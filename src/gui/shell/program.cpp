@@ -1,0 +1,121 @@
+#include "gui/shell/program.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <cstdio>
+#include <future>
+
+#include "gui/shell/mainwindow.h"
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+#endif
+
+#if defined(Q_OS_LINUX) && __has_include(<fontconfig/fontconfig.h>)
+#include <fontconfig/fontconfig.h>
+#define PIRUMOA_FONTCONFIG 1
+#endif
+
+namespace pirumoa {
+
+namespace {
+
+#ifdef Q_OS_UNIX
+// A signal only writes a byte here; the event loop reads it and ends the program in order.
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// Plain POSIX, before Qt exists: a signal that comes while the program is still starting
+// waits in the pipe instead of killing it.
+void catchEndSignals() {
+    if (g_signalPipe[0] >= 0 || ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int s : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(s, &action, nullptr);
+}
+#endif
+
+}  // namespace
+
+Program::BeforeQt::BeforeQt() {
+#ifdef Q_OS_UNIX
+    catchEndSignals();
+#endif
+#ifdef PIRUMOA_FONTCONFIG
+    // Loading the font configuration is the largest part of the first window's cost; it runs
+    // while Qt connects to the display.
+    fonts = std::thread([] { FcInit(); });
+#endif
+}
+
+Program::BeforeQt::~BeforeQt() { join(); }
+
+void Program::BeforeQt::join() {
+    if (fonts.joinable()) fonts.join();
+}
+
+Program::Program(int& argc, char** argv) : m_app(argc, argv) {
+    QApplication::setApplicationName(QStringLiteral("pirumoa"));
+    // Qt's own texts (file dialogs, standard buttons) in Japanese.
+    if (m_qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&m_qtTexts);
+}
+
+Program::~Program() = default;
+
+bool Program::start() {
+    // Qt is up, so the history can be read on a thread of its own while the fonts and the
+    // windows are set up.
+    const QString folder = QCoreApplication::applicationDirPath();
+    std::future<DrawHistory> history = PreloadDrawHistory(MakeConnectString(folder));
+
+    m_beforeQt.join();
+    MainFrm::installFonts();
+    m_window = std::make_unique<MainFrm>();
+    MainFrm* window = m_window.get();
+
+#ifdef Q_OS_UNIX
+    if (g_signalPipe[0] >= 0) {
+        auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, window);
+        QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+            char bytes[16];
+            while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+            }
+            window->endFromOutside();
+        });
+    }
+#endif
+    // The desktop session is ending: the program ends the way "終了" ends it.
+    QObject::connect(&m_app, &QGuiApplication::commitDataRequest, window,
+                     [window](QSessionManager&) { window->endFromOutside(); });
+
+    if (!window->start(folder, &history)) {
+        std::fprintf(stderr, "pirumoa: %s\n", window->startError().toUtf8().constData());
+        return false;
+    }
+    window->show();
+    return true;
+}
+
+int Program::exec() { return QApplication::exec(); }
+
+int runProgram(int argc, char** argv) {
+    Program program(argc, argv);
+    if (!program.start()) return 1;
+    return program.exec();
+}
+
+}  // namespace pirumoa

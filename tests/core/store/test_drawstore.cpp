@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlcipher/sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QFile>
+
+#include "core/store/drawstore.h"
+#include "testsupport.h"
+
+using namespace pirumoa;
+
+namespace {
+
+// The engine itself, keyed as the program keys it, to do what the program never would.
+struct RawDb {
+    sqlite3* db = nullptr;
+    explicit RawDb(const ConnectString& c) {
+        sqlite3_open(c.file.toUtf8().constData(), &db);
+        exec("PRAGMA key = '" + c.password.toStdString() + "'");
+        exec(kCipherSettings);
+    }
+    ~RawDb() { sqlite3_close(db); }
+    void exec(const std::string& sql) {
+        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db) << "\n"
+            << sql;
+    }
+};
+
+QByteArray fileHash(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// The StoreError message of f, or "" when it throws none.
+template <class F>
+QString storeError(F&& f) {
+    try {
+        f();
+    } catch (const StoreError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+#define EXPECT_REFUSED(call, phrase, file)                  \
+    do {                                                    \
+        const QString m = storeError([&] { call; });        \
+        EXPECT_TRUE(m.contains(phrase)) << m.toStdString(); \
+        EXPECT_TRUE(m.contains(file)) << m.toStdString();   \
+    } while (0)
+
+// Runs body in a child process that is killed the moment body returns, as a crash would;
+// what body leaves open stays open.
+template <class F>
+void inKilledChild(F&& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        kill(getpid(), SIGKILL);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+}
+
+}  // namespace
+
+TEST(DrawStore, LoaderTotalsThroughARealDatabase) {
+    struct Case {
+        std::vector<DrawRecord> rows;
+        int latest, max, groupRows;
+        std::vector<QString> byCount;
+    };
+    const Case cases[] = {
+        {{}, 0, 0, 0, {}},
+        {test::draws({"1_11", "____"}), 0, 0, 2, {"0,1,2,3,4,5,6,7,8,9"}},
+        {test::draws({"1234", "5678", "9___", "____"}), 2, 1, 3, {"0,9", "1,2,3,4,5,6,7,8"}},
+        {test::draws({"1122"}), 1, 2, 3, {"0,3,4,5,6,7,8,9", "", "1,2"}},
+        {test::draws({"8833", "8130"}), 2, 3, 4, {"2,4,5,6,7,9", "0,1", "", "3,8"}},
+    };
+    for (const Case& c : cases) {
+        test::TempDatabase db(c.rows);
+        const DrawHistory h = LoadDrawHistory(db.connect);
+        EXPECT_EQ(h.rows, c.rows);
+        EXPECT_EQ(h.LatestDrawNo, c.latest);
+        EXPECT_EQ(h.MaxDigitCount, c.max);
+        EXPECT_EQ(h.CountGroupRows, c.groupRows);
+        EXPECT_EQ(h.DigitsByCount, c.byCount);
+    }
+}
+
+TEST(DrawStore, FileIsEncryptedAndLoadingChangesNothing) {
+    test::TempDatabase db(test::draws({"1234", "5678"}));
+    QFile f(db.connect.file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_FALSE(bytes.startsWith("SQLite format 3"));
+    EXPECT_FALSE(bytes.contains(QStringLiteral("全データ選択クエリ").toUtf8()));
+
+    const QByteArray before = fileHash(db.connect.file);
+    LoadDrawHistory(db.connect);
+    EXPECT_EQ(fileHash(db.connect.file), before);
+    EXPECT_FALSE(QFile::exists(db.connect.file + "-journal"));
+}
+
+TEST(DrawStore, FilesThatCannotBeOpenedSayWhy) {
+    test::TempDatabase db(test::draws({"1234"}));
+    const QString file = db.connect.file;
+
+    ConnectString wrong = db.connect;
+    wrong.password = "000000";
+    EXPECT_REFUSED(LoadDrawHistory(wrong), "パスワード", file);
+    EXPECT_REFUSED(DrawStore::open(wrong), "パスワード", file);
+
+    ConnectString missing = MakeConnectString(db.dir.path() + "/none");
+    EXPECT_REFUSED(LoadDrawHistory(missing), "見つかりません", "none");
+    EXPECT_REFUSED(DrawStore::open(missing), "見つかりません", "none");
+    EXPECT_FALSE(QFile::exists(missing.file));
+
+    // Not databases at all: text, nothing, and an unencrypted SQLite file.
+    const std::pair<QByteArray, const char*> impostors[] = {
+        {QByteArray("draw,date\n").repeated(200), "データベースではありません"},
+        {QByteArray(), "空のファイル"},
+        {QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\0'), "暗号化されていない"},
+    };
+    for (const auto& [content, phrase] : impostors) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        f.close();
+        EXPECT_REFUSED(LoadDrawHistory(db.connect), phrase, file);
+        EXPECT_REFUSED(DrawStore::open(db.connect, true), phrase, file);
+    }
+}
+
+TEST(DrawStore, MissingViewOrFieldIsNamed) {
+    test::TempDatabase db(test::draws({"1234"}));
+    RawDb(db.connect).exec("DROP VIEW 全データ選択クエリ");
+    EXPECT_REFUSED(LoadDrawHistory(db.connect), "クエリ「全データ選択クエリ」がありません",
+                   db.connect.file);
+
+    RawDb(db.connect)
+        .exec(
+            "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第4数字 FROM "
+            "当選データ");
+    EXPECT_REFUSED(LoadDrawHistory(db.connect), "項目「第3数字」がありません", db.connect.file);
+}
+
+TEST(DrawStore, RecordsOutOfRangeAreRefusedNamingTheDraw) {
+    // Only another program could store these, so the table is made without its checks.
+    const std::pair<const char*, const char*> bad[] = {
+        {"(40000, 1, 2, 3, 4)", "回数 40000 の行"},
+        {"(0, 1, 2, 3, 4)", "回数 0 の行"},
+        {"(5, 1, 12, 3, 4)", "第5回"},
+        {"(5, 1, -1, 3, 4)", "第2数字が 0～9 の範囲外"},
+        {"(5, 1, 'x', 3, 4)", "第2数字「x」が数値ではありません"},
+    };
+    for (const auto& [values, phrase] : bad) {
+        QTemporaryDir dir;
+        const ConnectString c = MakeConnectString(dir.path());
+        {
+            RawDb raw(c);
+            raw.exec("CREATE TABLE t (回数, 第1数字, 第2数字, 第3数字, 第4数字)");
+            raw.exec("CREATE VIEW 全データ選択クエリ AS SELECT * FROM t");
+            raw.exec("INSERT INTO t VALUES (1, 1, 1, 1, 1), " + std::string(values));
+        }
+        const QByteArray before = fileHash(c.file);
+        EXPECT_REFUSED(LoadDrawHistory(c), phrase, c.file);
+        EXPECT_EQ(fileHash(c.file), before);
+    }
+    // '' is an empty digit, as NULL is.
+    QTemporaryDir dir;
+    const ConnectString c = MakeConnectString(dir.path());
+    RawDb(c).exec(
+        "CREATE TABLE t (回数, 第1数字, 第2数字, 第3数字, 第4数字, 余分);"
+        "CREATE VIEW 全データ選択クエリ AS SELECT * FROM t;"
+        "INSERT INTO t VALUES (1, 1, 1, 1, 1, 'x'), (2, '', 2, 2, 2, 0)");
+    EXPECT_EQ(LoadDrawHistory(c).rows, test::draws({"1111", "_222"}));
+}
+
+TEST(DrawStore, WritesAreCheckedAndStoredEachOnItsOwn) {
+    test::TempDatabase db(test::draws({"1234", "5678"}));
+    auto store = DrawStore::open(db.connect);
+    store->setDigit(2, 3, 0);
+    store->setDigit(1, 0, -1);
+    store->insertDraw(test::draws({"9999"}, 3)[0]);
+    store->deleteDraw(2);
+    EXPECT_REFUSED(store->insertDraw(test::draws({"0000"}, 3)[0]), "第3回は既に登録", "");
+    EXPECT_REFUSED(store->insertDraw(test::draws({"0000"}, 32768)[0]), "1～32767", db.connect.file);
+    EXPECT_REFUSED(store->setDigit(2, 0, 1), "第2回はデータベースにありません", db.connect.file);
+    EXPECT_REFUSED(store->setDigit(1, 0, 10), "0～9", db.connect.file);
+
+    const auto expected =
+        std::vector<DrawRecord>{test::draws({"_234"})[0], test::draws({"9999"}, 3)[0]};
+    EXPECT_EQ(store->readAll(), expected);
+    store.reset();
+    // Opening with create keeps what is there.
+    EXPECT_EQ(DrawStore::open(db.connect, true)->readAll(), expected);
+    EXPECT_EQ(LoadDrawHistory(db.connect).rows, expected);
+}
+
+TEST(DrawStore, RefusedWritesNameTheReasonAndChangeNothing) {
+    test::TempDatabase db(test::draws({"1234"}));
+    const QString file = db.connect.file;
+    const auto before = test::draws({"1234"});
+
+    {  // Another program holds the file.
+        RawDb other(db.connect);
+        other.exec("BEGIN IMMEDIATE");
+        auto store = DrawStore::open(db.connect);
+        EXPECT_REFUSED(store->setDigit(1, 0, 9), "使用中", file);
+    }
+    {  // The file grows no further, as on a full disk.
+        auto store = DrawStore::open(db.connect);
+        std::vector<DrawRecord> many(2000, before[0]);
+        for (std::size_t i = 0; i < many.size(); ++i) many[i].no = int(i) + 2;
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = QFile(file).size() + 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const QString m = storeError([&] { store->importDraws(many, false); });
+        setrlimit(RLIMIT_FSIZE, &old);
+        EXPECT_TRUE(m.contains("書き込めませんでした")) << m.toStdString();
+        EXPECT_EQ(store->readAll(), before);
+    }
+    {  // A read-only file; root reads past permissions, so drop to nobody for the try.
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(
+            db.dir.path(), QFile::permissions(db.dir.path()) | QFile::ExeGroup | QFile::ExeOther);
+        const bool root = geteuid() == 0;
+        if (root) {
+            ASSERT_EQ(seteuid(65534), 0);
+        }
+        const QString m =
+            storeError([&] { DrawStore::open(db.connect)->insertDraw(test::draws({"1"}, 2)[0]); });
+        if (root) {
+            ASSERT_EQ(seteuid(0), 0);
+        }
+        EXPECT_TRUE(m.contains("読み取り専用")) << m.toStdString();
+    }
+    EXPECT_EQ(LoadDrawHistory(db.connect).rows, before);
+}
+
+TEST(DrawStore, KillingTheProgramLosesNothingStored) {
+    test::TempDatabase db(test::draws({"1234"}));
+    inKilledChild([&] {
+        auto* store = DrawStore::open(db.connect).release();
+        store->setDigit(1, 0, 7);
+        store->insertDraw(test::draws({"5___"}, 2)[0]);
+    });
+    EXPECT_EQ(LoadDrawHistory(db.connect).rows, test::draws({"7234", "5___"}));
+
+    // Killed in the middle of a commit, with changed pages already in the file: the next
+    // start puts the last stored state back. A tiny cache makes the engine write them early.
+    std::vector<DrawRecord> many(3000, test::draws({"1234"})[0]);
+    for (std::size_t i = 0; i < many.size(); ++i) many[i].no = int(i) + 3;
+    DrawStore::open(db.connect)->importDraws(many, false);
+    inKilledChild([&] {
+        auto* raw = new RawDb(db.connect);
+        raw->exec("PRAGMA cache_size = 1; BEGIN; UPDATE 当選データ SET 第1数字 = 0");
+    });
+    ASSERT_TRUE(QFile::exists(db.connect.file + "-journal"));
+    const std::vector<DrawRecord> rows = LoadDrawHistory(db.connect).rows;
+    ASSERT_EQ(rows.size(), 3002u);
+    EXPECT_EQ(rows[0], test::draws({"7234"})[0]);
+    EXPECT_EQ(rows[2999], many[2997]);
+    EXPECT_FALSE(QFile::exists(db.connect.file + "-journal"));
+}

@@ -1,0 +1,956 @@
+// Drives the real data-entry window and the main menu's CSV commands offscreen, on
+// temporary databases.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstdio>
+
+#include "gui/maintenance/csvcommands.h"
+#include "gui/maintenance/dataentrywindow.h"
+#include "gui/maintenance/drawtablemodel.h"
+#include "core/store/drawcsv.h"
+#include "gui/shell/gridview.h"
+#include "gui/shell/mainwindow.h"
+#include "gui/shell/prompt.h"
+#include "testsupport.h"
+#include "widgetsupport.h"
+
+using namespace pirumoa;
+using test::shoot;
+
+namespace {
+
+const QString kWrongDigit = "結果マスタの数字に誤りがあります。";
+const QString kAddQuestion = "選択された行のうしろに行を追加します。よろしいですか？";
+const QString kDelQuestion = "選択された行を削除します。よろしいですか？";
+const QString kRefused = "表示中のウィンドウを閉じないと実行できません。";
+
+// The main window started on db, shown, with nothing open that would hold the entry back.
+void startMain(MainFrm& main, const test::TempDatabase& db) {
+    QVERIFY(main.start(db.dir.path()));
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.activateWindow();
+    QCoreApplication::processEvents();
+    // Start-up opens the prediction window; the entry is refused until it is closed.
+    if (ChildWindow* prediction = main.findWindow("一発ピルモア")) prediction->unload();
+    QTRY_VERIFY(main.propEnd());
+}
+
+DataEntryWindow* openEntry(MainFrm& main) {
+    main.findChild<QAction*>("mnuMasterInput")->trigger();
+    return qobject_cast<DataEntryWindow*>(main.findWindow("当選データ入力"));
+}
+
+// Types text into a cell through its editor and leaves the cell with key.
+void typeInto(QTableView* grid, int row, int column, const QString& text,
+              Qt::Key key = Qt::Key_Return) {
+    const QModelIndex index = grid->model()->index(row, column);
+    grid->setCurrentIndex(index);
+    grid->edit(index);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(index));
+    QVERIFY(editor);
+    editor->selectAll();
+    // Key clicks carry Latin-1 only; what an input method commits arrives as a whole.
+    if (text.isEmpty())
+        QTest::keyClick(editor, Qt::Key_Backspace);
+    else if (text.toLatin1() == text.toUtf8())
+        QTest::keyClicks(editor, text);
+    else
+        editor->insert(text);
+    QTest::keyClick(editor, key);
+    // Enter hands the value over in a posted call, and a refusal is shown once the editor is
+    // gone: two rounds of events.
+    for (int i = 0; i < 2; ++i) QCoreApplication::processEvents();
+}
+
+// Keys as a typist presses them, each to whatever has the focus at that moment: "1", "x",
+// "Tab", "Shift+Tab", "Ctrl+End"... Shift+Tab arrives as Backtab, as the platforms send it.
+void press(const QStringList& keys) {
+    for (const QString& k : keys) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY2(target, qPrintable("nothing has the focus for " + k));
+        if (k.size() == 1) {
+            QTest::keyClick(target, k[0].toLatin1());
+        } else if (k == "Shift+Tab") {
+            QTest::keyClick(target, Qt::Key_Backtab, Qt::ShiftModifier);
+        } else {
+            const QKeyCombination c = QKeySequence(k)[0];
+            QTest::keyClick(target, c.key(), c.keyboardModifiers());
+        }
+        QCoreApplication::processEvents();
+    }
+}
+
+// The window open on db with its grid focused, as after a click into it.
+DataEntryWindow* openFocused(MainFrm& main) {
+    DataEntryWindow* w = openEntry(main);
+    if (!w || !QTest::qWaitForWindowActive(&main)) return nullptr;
+    w->grid()->setFocus();
+    return QTest::qWaitFor([&] { return w->grid()->hasFocus(); }) ? w : nullptr;
+}
+
+bool currentInView(QTableView* grid) {
+    const QModelIndex current = grid->currentIndex();
+    return current.isValid() && grid->viewport()->rect().contains(grid->visualRect(current));
+}
+
+QStringList visibleMenus(MainFrm& main) {
+    QStringList out;
+    for (QAction* a : main.menuBar()->actions())
+        if (a->isVisible()) out << a->text();
+    return out;
+}
+
+void rightClick(QWidget* target, const QPoint& pos) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, target->mapToGlobal(pos));
+    QApplication::sendEvent(target, &event);
+}
+
+std::vector<DrawRecord> stored(const test::TempDatabase& db) {
+    return DrawStore::open(db.connect)->readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+// The child half of the kill test: edits one cell, says so, and waits to be killed.
+int runEditingChild(const QString& folder) {
+    MainFrm main;
+    if (!main.start(folder)) return 3;
+    main.show();
+    QCoreApplication::processEvents();
+    if (ChildWindow* prediction = main.findWindow("一発ピルモア")) prediction->unload();
+    QCoreApplication::processEvents();
+    DataEntryWindow* w = openEntry(main);
+    if (!w) return 4;
+    // Leaves the cell with Tab: the next cell is being edited when the kill comes.
+    const QModelIndex index = w->model()->index(0, 1);
+    w->grid()->setCurrentIndex(index);
+    w->grid()->edit(index);
+    auto* editor = qobject_cast<QLineEdit*>(w->grid()->indexWidget(index));
+    if (!editor) return 5;
+    editor->selectAll();
+    QTest::keyClicks(editor, "9");
+    QTest::keyClick(editor, Qt::Key_Tab);
+    std::printf("stored\n");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
+
+}  // namespace
+
+class DataEntryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        MainFrm::installFonts();
+        // The options file is written to the current folder at exit.
+        QVERIFY(m_cwd.isValid());
+        QDir::setCurrent(m_cwd.path());
+    }
+    void init() { Prompt::clearShown(); }
+
+    void windowShowsTheDrawTableInItsFrame() {
+        test::TempDatabase db(test::draws({"1234", "5_7_", "0000"}));
+        MainFrm main;
+        startMain(main, db);
+        const QStringList mainMenus = visibleMenus(main);
+        DataEntryWindow* w = openEntry(main);
+        QVERIFY(w);
+        QVERIFY(!main.propEnd());
+        QVERIFY(Prompt::shown().empty());
+
+        QMdiSubWindow* sub = main.mdiArea()->subWindowList().value(0);
+        QCOMPARE(sub->windowTitle(), QString("当選データ入力"));
+        QCOMPARE(sub->pos(), QPoint(0, 0));
+        QCOMPARE(sub->size(), QSize(4800 / 15, 9000 / 15));
+        QCOMPARE(sub->minimumSize(), sub->maximumSize());
+        QVERIFY(!(sub->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(sub->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(w->findChild<QLabel*>("Label1")->text(),
+                 QString("当選数字を開催回数毎に入力します（分析対象データとなります）"));
+        QCOMPARE(w->findChild<QPushButton*>("Command1")->text(), QString("閉じる"));
+
+        QTableView* grid = w->grid();
+        QCOMPARE(grid->objectName(), QString("fpSpread1"));
+        QAbstractItemModel* m = grid->model();
+        QCOMPARE(m->rowCount(), 3);
+        QCOMPARE(m->columnCount(), 5);
+        QStringList titles;
+        for (int c = 0; c < 5; ++c) titles << m->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(titles, QStringList({"回数", "第1数字", "第2数字", "第3数字", "第4数字"}));
+        QStringList row2;
+        for (int c = 0; c < 5; ++c) row2 << m->index(1, c).data().toString();
+        QCOMPARE(row2, QStringList({"2", "5", "", "7", ""}));
+        QCOMPARE(grid->columnWidth(0), GridView::columnPixels(5));
+        for (int c = 1; c < 5; ++c) QCOMPARE(grid->columnWidth(c), GridView::columnPixels(7));
+        QCOMPARE(grid->rowHeight(2), GridView::rowPixels(10));
+        const QModelIndex no = m->index(0, 0), digit = m->index(0, 1);
+        QCOMPARE(no.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+        QCOMPARE(no.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 200));
+        QVERIFY(!(m->flags(no) & Qt::ItemIsEditable));
+        QVERIFY(m->flags(digit) & Qt::ItemIsEditable);
+        // The row headers are bare record selectors: a number there would count rows, not
+        // draws, and disagree with 回数 after a deletion.
+        for (int r = 0; r < 3; ++r) QCOMPARE(m->headerData(r, Qt::Vertical).toString(), QString());
+        QVERIFY(grid->verticalHeader()->width() > GridView::columnPixels(1));
+        QVERIFY(grid->verticalHeader()->width() < grid->columnWidth(0));
+        for (const QModelIndex& i : {no, digit})
+            QCOMPARE(i.data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                     Qt::Alignment(Qt::AlignCenter));
+        QCOMPARE(QColor::fromRgba(QRgb(grid->style()->styleHint(QStyle::SH_Table_GridLineColor))),
+                 QColor(136, 196, 255));
+        // Entering goes on at the newest draw.
+        QCOMPARE(grid->currentIndex(), m->index(2, 1));
+
+        // While it is the active child, the menu bar shows only its own menu.
+        QCOMPARE(visibleMenus(main), QStringList{"編集(&E)"});
+        QMenu* menu = w->editMenu();
+        QCOMPARE(menu->objectName(), QString("mnuEdit"));
+        QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(menu->actions()[0]->objectName(), QString("mnuAddLine"));
+        QCOMPARE(menu->actions()[0]->text(), QString("行追加"));
+        QCOMPARE(menu->actions()[0]->shortcut(), QKeySequence("Ctrl+A"));
+        QCOMPARE(menu->actions()[1]->objectName(), QString("mnuDelLine"));
+        QCOMPARE(menu->actions()[1]->text(), QString("行削除"));
+        QCOMPARE(menu->actions()[1]->shortcut(), QKeySequence("Ctrl+D"));
+        QCoreApplication::processEvents();
+        shoot(&main, "dataentry");
+
+        // Closed by its title bar: no check, the main menus come back, propEnd is True.
+        sub->close();
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        QVERIFY(main.propEnd());
+        QCOMPARE(visibleMenus(main), mainMenus);
+        QVERIFY(Prompt::shown().empty());
+    }
+
+    void ownMenuFollowsTheActiveChild() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        startMain(main, db);
+        const QStringList mainMenus = visibleMenus(main);
+        DataEntryWindow* w = openEntry(main);
+        QCOMPARE(visibleMenus(main), QStringList{"編集(&E)"});
+        QMdiSubWindow* entry = main.mdiArea()->activeSubWindow();
+
+        QVERIFY(main.openWindow("出現頻度分析"));
+        QCOMPARE(visibleMenus(main), mainMenus);
+        main.mdiArea()->setActiveSubWindow(entry);
+        QCOMPARE(visibleMenus(main), QStringList{"編集(&E)"});
+        w->unload();
+        QTRY_VERIFY(!main.findWindow("当選データ入力"));
+        QCOMPARE(visibleMenus(main), mainMenus);
+    }
+
+    void databaseGoneSinceStartUpIsSaidAndTheWindowGoes() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        startMain(main, db);
+        QVERIFY(QFile::remove(db.connect.file));
+        openEntry(main);
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+        QVERIFY(Prompt::shown()[0].text.contains("Numbers4Pirumoa.mdb"));
+        QTRY_VERIFY(!main.findWindow("当選データ入力"));
+        QVERIFY(main.propEnd());
+        QVERIFY(!QFile::exists(db.connect.file));  // nothing made in its place
+    }
+
+    void typedDigitsAreCheckedAndStoredAtOnce() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QTableView* grid = w->grid();
+
+        typeInto(grid, 0, 1, "9");
+        QVERIFY(Prompt::shown().empty());
+        // Stored already: another connection sees it while the window is open.
+        QCOMPARE(LoadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
+
+        // A key that would make anything but one digit does nothing; what the cell holds
+        // when it is left is stored.
+        const std::pair<const char*, const char*> typedKept[] = {
+            {"10", "1"}, {"-2", "2"}, {"3.5", "3"}, {"a", "3"}, {"4 5", "4"}, {"+", "4"}};
+        for (const auto& [typed, kept] : typedKept) {
+            typeInto(grid, 1, 2, typed, Qt::Key_Tab);
+            QCOMPARE(grid->model()->index(1, 2).data().toString(), QString(kept));
+        }
+        QVERIFY(Prompt::shown().empty());
+        QCOMPARE(stored(db), test::draws({"9234", "5478"}));
+
+        // An empty cell passes and is stored as a draw without that digit; a full-width digit
+        // from an input method is the same digit.
+        typeInto(grid, 1, 4, "");
+        typeInto(grid, 1, 3, "０");
+        QVERIFY(Prompt::shown().empty());
+        QCOMPARE(stored(db), test::draws({"9234", "540_"}));
+        QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        QVERIFY(Prompt::shown().empty());
+    }
+
+    // The typist of the issue: a new draw after the last, then on past its last cell. Tab
+    // stops there, and the digits that follow go into that cell and no older draw.
+    void typingPastTheLastCellStaysInTheNewDraw() {
+        const std::vector<DrawRecord> before =
+            test::draws({"1234", "5678", "9012", "3456", "0265", "7890"});
+        test::TempDatabase db(before);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        press({"Ctrl+A"});
+        QCOMPARE(grid->currentIndex(), grid->model()->index(6, 1));
+        press({"1", "Tab", "2", "Tab", "3", "Tab", "4", "Tab", "5", "Tab", "6", "Tab", "7", "Tab",
+               "8", "Tab"});
+        std::vector<DrawRecord> after = before;
+        after.push_back(test::draws({"1238"}, 7)[0]);
+        QCOMPARE(stored(db), after);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(6, 4));
+        QVERIFY(currentInView(grid));
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));  // the question only
+    }
+
+    // Shift+Tab stops at the first cell, and a digit typed on a draw number, which cannot be
+    // edited, neither searches for a draw starting with it nor goes anywhere else.
+    void shiftTabStopsAtTheFirstCellAndTheDrawNumberTakesNoTyping() {
+        const std::vector<DrawRecord> before =
+            test::draws({"1234", "5678", "9012", "3456", "0265", "7890"});
+        test::TempDatabase db(before);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+
+        press({"9", "Shift+Tab", "Shift+Tab", "7", "Shift+Tab", "5", "Tab", "6", "Tab"});
+        std::vector<DrawRecord> after = before;
+        after[0] = test::draws({"6234"})[0];
+        QCOMPARE(stored(db), after);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 2));
+        QVERIFY(grid->isAncestorOf(QApplication::focusWidget()));
+        QVERIFY(Prompt::shown().empty());
+    }
+
+    // However the cursor is moved about the grid, a digit is typed into the cell that has the
+    // focus, in view, and nowhere else.
+    void typingFollowsTheCursorWhereverTheKeysTakeIt_data() {
+        QTest::addColumn<QStringList>("keys");
+        QTest::newRow("document ends")
+            << QStringList{"Ctrl+End", "7", "Tab", "Tab", "8", "Ctrl+Home", "9", "Shift+Tab", "6"};
+        QTest::newRow("row ends") << QStringList{"End",       "9",         "Tab",   "8",
+                                                 "Home",      "6",         "Right", "5",
+                                                 "Shift+Tab", "Shift+Tab", "Left",  "7"};
+        QTest::newRow("pages") << QStringList{"PgDown", "7",    "PgDown", "8",    "Tab",  "PgUp",
+                                              "9",      "Down", "6",      "PgUp", "PgUp", "5"};
+        QTest::newRow("from an open editor")
+            << QStringList{"7",         "PgDown", "8",         "Ctrl+End", "9", "Up",  "6",
+                           "Ctrl+Home", "5",      "Shift+Tab", "Home",     "7", "End", "8"};
+        QTest::newRow("editor keys")
+            << QStringList{"F2",   "8", "Escape", "9",         "Return", "F2", "Return",
+                           "Left", "7", "Tab",    "Backspace", "Delete", "5"};
+    }
+    void typingFollowsTheCursorWhereverTheKeysTakeIt() {
+        QFETCH(QStringList, keys);
+        std::vector<DrawRecord> before;
+        for (int no = 1; no <= 60; ++no) before.push_back(test::draws({"1234"}, no)[0]);
+        test::TempDatabase db(before);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        grid->setCurrentIndex(grid->model()->index(30, 2));
+
+        QSet<std::pair<int, int>> typedAt;
+        for (const QString& key : keys) {
+            const QModelIndex at = grid->currentIndex();
+            press({key});
+            if (key.size() == 1) {
+                QCOMPARE(grid->currentIndex(), at);
+                typedAt.insert({at.row(), at.column()});
+            }
+            QVERIFY2(currentInView(grid), qPrintable(key));
+            QVERIFY2(grid->isAncestorOf(QApplication::focusWidget()), qPrintable(key));
+        }
+        w->closeChecked();
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        const std::vector<DrawRecord> after = stored(db);
+        QCOMPARE(after.size(), before.size());
+        for (std::size_t r = 0; r < after.size(); ++r)
+            for (int d = 0; d < 4; ++d)
+                if (after[r].digits[d] != before[r].digits[d])
+                    QVERIFY2(typedAt.contains({int(r), d + 1}),
+                             qPrintable(QString("draw %1 digit %2").arg(r + 1).arg(d + 1)));
+        QVERIFY(Prompt::shown().empty());
+    }
+
+    // A digit cell refuses, as they are typed, the keys that would make anything but one
+    // digit. A wrong value that reaches a cell otherwise is said, and kept for the check.
+    void keysThatMakeNoDigitAreRefusedAsTyped() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        grid->setCurrentIndex(grid->model()->index(1, 2));
+
+        press({"x"});
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QString("6"));
+        press({"1", "2"});
+        QCOMPARE(editor->text(), QString("1"));
+        QApplication::clipboard()->setText("12");  // a paste is refused just the same
+        press({"Ctrl+A", "Ctrl+V"});
+        QCOMPARE(editor->text(), QString("1"));
+        QApplication::clipboard()->setText("7");
+        press({"Ctrl+A", "Ctrl+V"});
+        QCOMPARE(editor->text(), QString("7"));
+        press({"Tab", "x", "Tab", "1", "2", "Tab"});
+        QVERIFY(Prompt::shown().empty());
+        QCOMPARE(stored(db), test::draws({"1234", "5771"}));
+
+        // "12" put into a cell by other means, then Tab over it in its editor.
+        w->model()->setUncheckedText(0, 3, "12");
+        grid->setCurrentIndex(grid->model()->index(0, 3));
+        press({"F2"});
+        editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QString("12"));
+        press({"Tab"});
+        QCoreApplication::processEvents();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].text, kWrongDigit);
+        QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
+        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+        QCOMPARE(grid->model()->index(0, 3).data().toString(), QString("12"));
+        QCOMPARE(stored(db), test::draws({"1234", "5771"}));
+        w->closeChecked();
+        QCOMPARE(Prompt::shown().size(), std::size_t(2));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 3));
+    }
+
+    void refusedWritesSayWhyAndTheCellKeepsTheStoredValue() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QTableView* grid = w->grid();
+
+        // The disk takes nothing more.
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit none = old;
+        none.rlim_cur = 0;
+        setrlimit(RLIMIT_FSIZE, &none);
+        typeInto(grid, 0, 1, "7");
+        setrlimit(RLIMIT_FSIZE, &old);
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QVERIFY(Prompt::shown()[0].text.contains("書き込めませんでした"));
+        QVERIFY(Prompt::shown()[0].text.contains("Numbers4Pirumoa.mdb"));
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), QString("1"));
+
+        // Another program deleted the draw meanwhile.
+        Prompt::clearShown();
+        DrawStore::open(db.connect)->deleteDraw(2);
+        typeInto(grid, 1, 1, "0");
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QVERIFY(Prompt::shown()[0].text.contains("第2回はデータベースにありません"));
+        QCOMPARE(grid->model()->index(1, 1).data().toString(), QString("5"));
+        QCOMPARE(stored(db), test::draws({"1234"}));
+    }
+
+    void addedRowIsStoredAndSurvivesInAnotherProcess() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QTableView* grid = w->grid();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+
+        // Ctrl+A on the last row, the shortcut working while the grid has the focus.
+        grid->setCurrentIndex(grid->model()->index(1, 2));
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].text, kAddQuestion);
+        QCOMPARE(Prompt::shown()[0].title, QString("ナンバーズ4ピルモアLite"));
+        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Warning);
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(grid->model()->index(2, 0).data().toString(), QString("3"));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(2, 2));  // the remembered column
+        QCOMPARE(stored(db), test::draws({"1234", "5678", "____"}));
+
+        // Four digits typed from the first digit cell, Tab to the next each time.
+        typeInto(grid, 2, 1, "4", Qt::Key_Tab);
+        for (const char* d : {"3", "2", "1"}) {
+            auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+            QVERIFY(editor);
+            QTest::keyClicks(editor, d);
+            QTest::keyClick(editor, Qt::Key_Tab);
+        }
+        QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        QVERIFY(Prompt::shown().size() == 1);
+
+        QProcess cli;
+        cli.start(PIRUMOA_CLI, {"export", "--db", db.connect.file});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(cli.readAllStandardOutput(),
+                 QByteArray("draw,date,d1,d2,d3,d4\n1,,1,2,3,4\n2,,5,6,7,8\n3,,4,3,2,1\n"));
+    }
+
+    void addingFindsTheNextNumberOrSaysWhyNot() {
+        test::TempDatabase db(test::draws({"1234", "5678", "9012"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QTableView* grid = w->grid();
+        auto* add = w->findChild<QAction*>("mnuAddLine");
+
+        // No changes nothing.
+        grid->setCurrentIndex(grid->model()->index(2, 1));
+        add->trigger();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(grid->model()->rowCount(), 3);
+
+        // In the middle of a gapless history the number is taken: refused, nothing added.
+        Prompt::clearShown();
+        grid->setCurrentIndex(grid->model()->index(0, 3));
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        add->trigger();
+        QCOMPARE(Prompt::shown().size(), std::size_t(2));
+        QCOMPARE(Prompt::shown()[1].title, QString("メッセ－ジ"));
+        QVERIFY(Prompt::shown()[1].text.contains("第2回は既に登録されている"));
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(stored(db), test::draws({"1234", "5678", "9012"}));
+
+        // Into a gap: after the first row it becomes row 2, and nothing is renumbered.
+        DrawStore::open(db.connect)->deleteDraw(2);
+        w->unload();
+        QTRY_VERIFY(main.propEnd());
+        w = openEntry(main);
+        grid = w->grid();
+        grid->setCurrentIndex(grid->model()->index(0, 3));
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        w->addLine();
+        QCOMPARE(grid->model()->index(1, 0).data().toString(), QString("2"));
+        QCOMPARE(grid->model()->index(2, 0).data().toString(), QString("3"));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(1, 3));
+
+        // The last possible draw has nothing after it.
+        Prompt::clearShown();
+        w->unload();
+        test::TempDatabase full(test::draws({"1111"}, kMaxDrawNo));
+        MainFrm other;
+        startMain(other, full);
+        w = openEntry(other);
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        w->addLine();
+        QCOMPARE(w->model()->rowCount(), 1);
+        QVERIFY(Prompt::shown().back().text.contains("32767"));
+    }
+
+    void emptyTableGetsItsFirstDraw() {
+        test::TempDatabase db;
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QCOMPARE(w->model()->rowCount(), 0);
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        w->addLine();
+        QCOMPARE(stored(db), test::draws({"____"}));
+        typeInto(w->grid(), 0, 2, "8");
+        QCOMPARE(stored(db), test::draws({"_8__"}));
+    }
+
+    void deletingRemovesTheRecordOnlyOnYes() {
+        test::TempDatabase db(test::draws({"1234", "5678", "9012"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QTableView* grid = w->grid();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        grid->setCurrentIndex(grid->model()->index(1, 1));
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+
+        QTest::keyClick(grid, Qt::Key_D, Qt::ControlModifier);  // answered No
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].text, kDelQuestion);
+        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Warning);
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(stored(db).size(), std::size_t(3));
+
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        QTest::keyClick(grid, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(grid->model()->index(1, 0).data().toString(), QString("3"));
+        std::vector<DrawRecord> left = test::draws({"1234"});
+        left.push_back(test::draws({"9012"}, 3)[0]);
+        QCOMPARE(stored(db), left);
+    }
+
+    void closeButtonStopsAtTheFirstWrongCell() {
+        test::TempDatabase db(test::draws({"1234", "5678", "9012"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QTableView* grid = w->grid();
+        DrawTableModel* m = w->model();
+
+        // Values that no typing can leave, put in as another way in would leave them.
+        m->setUncheckedText(2, 1, "abc");
+        m->setUncheckedText(1, 4, "10");
+        m->setUncheckedText(1, 3, "1.5");
+        m->setUncheckedText(0, 2, "");  // empty passes
+        auto* close = w->findChild<QPushButton*>("Command1");
+        QTest::mouseClick(close, Qt::LeftButton);
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].text, kWrongDigit);
+        QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
+        QCOMPARE(grid->currentIndex(), m->index(1, 3));
+        QCOMPARE(main.findWindow("当選データ入力"), w);
+        QVERIFY(!main.propEnd());
+
+        // Each correction moves the check on to the next wrong cell.
+        typeInto(grid, 1, 3, "7");
+        QTest::mouseClick(close, Qt::LeftButton);
+        QCOMPARE(grid->currentIndex(), m->index(1, 4));
+        m->setUncheckedText(1, 4, "-1");
+        QTest::mouseClick(close, Qt::LeftButton);
+        QCOMPARE(grid->currentIndex(), m->index(1, 4));
+        typeInto(grid, 1, 4, "");
+        QTest::mouseClick(close, Qt::LeftButton);
+        QCOMPARE(grid->currentIndex(), m->index(2, 1));
+        typeInto(grid, 2, 1, "3");
+        QCOMPARE(Prompt::shown().size(), std::size_t(4));
+        QTest::mouseClick(close, Qt::LeftButton);
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        QVERIFY(main.propEnd());
+        QCOMPARE(stored(db), test::draws({"1234", "567_", "3012"}));
+    }
+
+    void checkOnCloseFollowsTheRuleForEachText() {
+        for (const char* ok : {"", "0", "9", " 5", "01", "+5"})
+            QVERIFY2(!DrawTableModel::isWrongDigitText(ok), ok);
+        for (const char* wrong : {"10", "-1", "1.5", "a", "5.", " ", "9.0"})
+            QVERIFY2(DrawTableModel::isWrongDigitText(wrong), wrong);
+    }
+
+    void valueBeingTypedIsCheckedWhenCloseIsClicked() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QTableView* grid = w->grid();
+        const QModelIndex cell = grid->model()->index(0, 4);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QString("4"));
+        // A wrong value came in by other means and shows in the open editor.
+        w->model()->setUncheckedText(0, 4, "12");
+        QCOMPARE(editor->text(), QString("12"));
+        w->closeChecked();  // refused: the window stays
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].text, kWrongDigit);
+        QCOMPARE(main.findWindow("当選データ入力"), w);
+
+        grid->edit(cell);
+        editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+        editor->selectAll();
+        QTest::keyClicks(editor, "0");
+        w->closeChecked();
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        QCOMPARE(stored(db), test::draws({"1230"}));
+    }
+
+    void rightClickPopsTheMenuOnlyOnTheHeaderOfTheSelectedRow() {
+        test::TempDatabase db(test::draws({"1234", "5678", "9012"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QTableView* grid = w->grid();
+        QHeaderView* rows = grid->verticalHeader();
+        QMenu* menu = w->editMenu();
+        auto headerOf = [&](int row) {
+            return QPoint(rows->width() / 2, rows->sectionViewportPosition(row) + 3);
+        };
+        auto popsUp = [&](QWidget* target, const QPoint& pos) {
+            rightClick(target, pos);
+            const bool shown = menu->isVisible();
+            menu->hide();
+            return shown;
+        };
+
+        grid->setCurrentIndex(grid->model()->index(1, 2));
+        QVERIFY(popsUp(rows->viewport(), headerOf(1)));
+        QVERIFY(!popsUp(rows->viewport(), headerOf(0)));  // not the selected row
+        QVERIFY(!popsUp(rows->viewport(),
+                        QPoint(rows->width() / 2, rows->sectionViewportPosition(2) +
+                                                      grid->rowHeight(2) + 5)));  // below
+        QVERIFY(!popsUp(grid->viewport(), grid->visualRect(grid->model()->index(1, 0)).center()));
+        QVERIFY(!popsUp(grid->viewport(), grid->visualRect(grid->model()->index(1, 2)).center()));
+        QVERIFY(!popsUp(grid->horizontalHeader()->viewport(), QPoint(5, 5)));
+
+        // The whole row selected by its header still spans one row; two rows do not.
+        grid->selectRow(2);
+        QVERIFY(popsUp(rows->viewport(), headerOf(2)));
+        grid->selectionModel()->select(grid->model()->index(1, 1), QItemSelectionModel::Select);
+        QVERIFY(!popsUp(rows->viewport(), headerOf(2)));
+
+        // The pop-up's entries act on the row.
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        menu->actions()[1]->trigger();
+        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(stored(db).front().no, 2);
+    }
+
+    void ctrlAElsewhereKeepsItsOwnMeaning() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QTableView* grid = w->grid();
+        const QModelIndex cell = grid->model()->index(0, 1);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+        QVERIFY(editor);
+        editor->setFocus();
+        QTRY_VERIFY(editor->hasFocus());
+        editor->deselect();
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);  // select all in the editor
+        QVERIFY(Prompt::shown().empty());
+        QCOMPARE(editor->selectedText(), QString("1"));
+        QCOMPARE(grid->model()->rowCount(), 1);
+    }
+
+    void entryAndCsvCommandsAreRefusedWhileAnotherWindowIsOpen() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        startMain(main, db);
+        QVERIFY(main.openWindow("出現頻度分析"));
+        QVERIFY(!main.propEnd());
+        for (const char* entry : {"mnuMasterInput", "mnuCsvImport", "mnuCsvExport"}) {
+            Prompt::clearShown();
+            main.findChild<QAction*>(entry)->trigger();
+            QCOMPARE(Prompt::shown().size(), std::size_t(1));
+            QCOMPARE(Prompt::shown()[0].text, kRefused);
+            QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
+            QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+        }
+        QVERIFY(!main.findWindow("当選データ入力"));
+
+        // The data entry itself counts: its window open, the CSV commands wait too.
+        main.findWindow("出現頻度分析")->unload();
+        QTRY_VERIFY(main.propEnd());
+        QVERIFY(openEntry(main));
+        Prompt::clearShown();
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].text, kRefused);
+    }
+
+    void csvMenuEntriesFollowTheDataEntry() {
+        test::TempDatabase db;
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        QStringList names;
+        for (QAction* a : main.findChild<QMenu*>("mnuHosyu")->actions())
+            names << a->objectName() + "=" + a->text();
+        QCOMPARE(names, QStringList({"mnuMasterInput=当選データ入力(&I)",
+                                     "mnuCsvImport=CSVファイルから取り込み(&C)...",
+                                     "mnuCsvExport=CSVファイルへ書き出し(&E)..."}));
+    }
+
+    void csvImportIsAllOrNothingAndReportsWhatItDid() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        startMain(main, db);
+        const std::vector<DrawRecord> before = stored(db);
+        const QString csv = db.dir.filePath("in.csv");
+
+        // One bad line among thousands: named, and nothing changes.
+        QByteArray big = "draw,date,d1,d2,d3,d4\n";
+        for (int no = 3; no <= 5002; ++no)
+            big += QByteArray::number(no) + (no == 4000 ? ",,1,2,3,12\n" : ",,1,2,3,4\n");
+        writeFile(csv, big);
+        CsvCommands::setNextFileName(csv);
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+        QVERIFY(Prompt::shown()[0].text.contains(QDir::toNativeSeparators(csv) + ":3999: "));
+        QVERIFY(Prompt::shown()[0].text.contains("何も変更していません"));
+        QCOMPARE(stored(db), before);
+
+        // A good file: counts added, skipped, replaced, and when the analyses see it.
+        writeFile(csv, "1,,1,2,3,4\n2,,9,9,9,9\n3,2001-02-03,3,3,3,3\n");
+        Prompt::clearShown();
+        Prompt::setNextAnswer(QMessageBox::No);  // other digits for draw 2: keep them
+        CsvCommands::setNextFileName(csv);
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QVERIFY(Prompt::shown()[0].text.contains("第2回"));
+        QVERIFY(Prompt::shown()[0].text.contains("置き換えますか"));
+        QCOMPARE(stored(db), before);
+
+        Prompt::clearShown();
+        Prompt::setNextAnswer(QMessageBox::Yes);
+        CsvCommands::setNextFileName(csv);
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QCOMPARE(Prompt::shown().size(), std::size_t(2));
+        const QString report = Prompt::shown()[1].text;
+        QCOMPARE(Prompt::shown()[1].icon, QMessageBox::Information);
+        QVERIFY(report.contains("追加：1 件"));
+        QVERIFY(report.contains("スキップ（同じ数字で登録済み）：1 件"));
+        QVERIFY(report.contains("置き換え：1 件"));
+        QVERIFY(report.contains("次に起動したときから分析に使われます"));
+        std::vector<DrawRecord> after = test::draws({"1234", "9999", "3333"});
+        after[2].date = "2001-02-03";
+        QCOMPARE(stored(db), after);
+
+        // The same file again adds nothing.
+        Prompt::clearShown();
+        CsvCommands::setNextFileName(csv);
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QVERIFY(Prompt::shown()[0].text.contains("追加：0 件"));
+        QVERIFY(Prompt::shown()[0].text.contains("スキップ（同じ数字で登録済み）：3 件"));
+        QCOMPARE(stored(db), after);
+
+        // A cancelled dialog does nothing.
+        Prompt::clearShown();
+        CsvCommands::setNextFileName(QString());
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QVERIFY(Prompt::shown().empty());
+    }
+
+    void csvExportWritesWhatTheToolWritesAndKeepsAnOldFileOnFailure() {
+        std::vector<DrawRecord> draws = test::draws({"1234", "5_7_"});
+        draws[0].date = "1994-10-07";
+        test::TempDatabase db(draws);
+        MainFrm main;
+        startMain(main, db);
+        const QString out = db.dir.filePath("out.csv");
+        CsvCommands::setNextFileName(out);
+        main.findChild<QAction*>("mnuCsvExport")->trigger();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Information);
+        QVERIFY(Prompt::shown()[0].text.contains("2 回分"));
+
+        QProcess cli;
+        cli.start(PIRUMOA_CLI, {"export", "--db", db.connect.file});
+        QVERIFY(cli.waitForFinished(30000));
+        QFile written(out);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), cli.readAllStandardOutput());
+
+        // Into a folder that does not exist: said so.
+        Prompt::clearShown();
+        CsvCommands::setNextFileName(db.dir.filePath("none/out.csv"));
+        main.findChild<QAction*>("mnuCsvExport")->trigger();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+        QVERIFY(Prompt::shown()[0].text.contains("書き出せませんでした"));
+    }
+
+    void killingTheProgramAfterACellWasLeftLosesNothing() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        child.setProcessEnvironment(env);
+        child.setWorkingDirectory(m_cwd.path());
+        child.start(QCoreApplication::applicationFilePath(), {"--edit-and-wait", db.dir.path()});
+        QByteArray said;
+        while (!said.contains("stored\n")) {
+            QVERIFY2(child.waitForReadyRead(30000), child.readAllStandardError().constData());
+            said += child.readAllStandardOutput();
+        }
+        child.kill();  // SIGKILL
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(LoadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
+    }
+
+    void bigHistoryOpensQuickly() {
+        std::vector<DrawRecord> many;
+        for (int no = 1; no <= kMaxDrawNo; ++no) many.push_back(test::draws({"1234"}, no)[0]);
+        test::TempDatabase db(many);
+        MainFrm main;
+        startMain(main, db);
+        QElapsedTimer t;
+        t.start();
+        DataEntryWindow* w = openEntry(main);
+        QCoreApplication::processEvents();
+        const qint64 openMs = t.elapsed();
+        QCOMPARE(w->model()->rowCount(), kMaxDrawNo);
+        QCOMPARE(w->grid()->currentIndex().row(), kMaxDrawNo - 1);
+        // The newest rows in view, five-digit draw numbers whole, without a sideways scroll.
+        QVERIFY(w->grid()->columnWidth(0) >
+                w->grid()->fontMetrics().horizontalAdvance(QString::number(kMaxDrawNo)));
+        QVERIFY(!w->grid()->horizontalScrollBar()->isVisible());
+        shoot(&main, "dataentry-full");
+        t.restart();
+        QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        qInfo("32,767 draws: opened in %lld ms, checked and closed in %lld ms", openMs,
+              qint64(t.elapsed()));
+    }
+
+private:
+    QTemporaryDir m_cwd;
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--edit-and-wait") {
+        MainFrm::installFonts();
+        return runEditingChild(QString::fromLocal8Bit(argv[2]));
+    }
+    DataEntryTest t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_dataentry.moc"

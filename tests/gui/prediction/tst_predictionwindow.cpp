@@ -1,0 +1,539 @@
+// Drives the real prediction window inside the real main window. The program runs in a
+// temporary current directory, where the options file lives.
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <cstdio>
+
+#include "gui/prediction/predictionwindow.h"
+#include "gui/shell/gridview.h"
+#include "gui/shell/mainwindow.h"
+#include "gui/shell/prompt.h"
+#include "testsupport.h"
+#include "widgetsupport.h"
+
+using namespace pirumoa;
+using test::shoot;
+
+namespace {
+
+const QString kWindow = QStringLiteral("一発ピルモア");
+const QString kIni = QStringLiteral("ナンバーズ4ピルモア.ini");
+
+// Draws 1, 8, 9, 18 and the incomplete draw 10: the cycle method finds 1234 (7 draws) and
+// 5678 (9 draws), and the elimination rows read zeros for the missing draws, so every
+// option moves the elimination to other digits.
+std::vector<DrawRecord> gappedDraws() {
+    std::vector<DrawRecord> rows = test::draws({"1234"}, 1);
+    for (const DrawRecord& r : test::draws({"1234", "5678", "5_78"}, 8)) rows.push_back(r);
+    rows.push_back(test::draws({"5678"}, 18).front());
+    return rows;
+}
+
+// 1234, 5678 and 9999 recur after 7, 9 and 11 draws: nine rapid-fire digits.
+std::vector<DrawRecord> nineRapidFireDigits() {
+    return test::draws({"1234", "0000", "0000", "0000", "0000", "0000", "0000", "1234",
+                        "5678", "0000", "0000", "0000", "0000", "0000", "0000", "0000",
+                        "0000", "5678", "9999", "0000", "0000", "0000", "0000", "0000",
+                        "0000", "0000", "0000", "0000", "0000", "9999"});
+}
+
+// The digit cells of the four grids as shown: "." for an empty cell, rows joined by "/",
+// grids by " | ".
+QString shownDigits(const PredictionWindow* w) {
+    std::vector<const Sheet*> grids;
+    for (int k = 0; k < kPredictionGridCount; ++k) grids.push_back(&w->grid(k)->sheet());
+    return test::predictionDigits(grids);
+}
+
+// Which pairs show "反映する", as a string of 0 and 1.
+QString selectedPairs(const PredictionWindow* w) {
+    QString out;
+    for (int i = 0; i < PredictionWindow::kPairCount; ++i) {
+        const bool on = w->optionButton(i, true)->isChecked();
+        if (on == w->optionButton(i, false)->isChecked()) return QStringLiteral("both or none");
+        out += on ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    return out;
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray iniText(const QList<bool>& on) {
+    static const char* const keys[] = {
+        "頻度分析Opt",      "間隔分析Opt",       "出現回数分析Opt", "バラツキ分析Opt",
+        "引っ張り分析Opt",  "連番飛び石分析Opt", "数字合計分析Opt", "組合せパターン分析Opt",
+        "5分割傾向分析Opt", "分割データ分析Opt"};
+    QByteArray out;
+    for (int i = 0; i < 10; ++i)
+        out += QByteArray(keys[i]) + "=" + (on.value(i) ? "True" : "False") + "\r\n";
+    return out;
+}
+
+QColor rgbOf(Rgb c) { return QColor::fromRgb(QRgb(0xFF000000u | c)); }
+
+// The child half of the read-only exit test: start as an unprivileged user (root writes
+// anywhere), open the window, switch option 2 on, exit. Prints what the prompts showed.
+int exitInReadOnlyFolder(int argc, char** argv, const QString& folder) {
+    if (::geteuid() == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!nobody || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) return 3;
+    }
+    if (!QDir::setCurrent(folder)) return 4;
+    QApplication app(argc, argv);
+    MainFrm::installFonts();
+    MainFrm main;
+    if (!main.start(folder)) return 5;
+    main.show();
+    auto* window = qobject_cast<PredictionWindow*>(main.openWindow(kWindow));
+    if (!window) return 6;
+    window->optionButton(2, true)->click();
+    main.close();
+    const bool released = main.history().rows.empty() && !main.isVisible();
+    for (const Prompt::Shown& s : Prompt::shown())
+        std::printf("%s\t%d\t%s\n", s.title.toUtf8().constData(), int(s.icon),
+                    s.text.simplified().toUtf8().constData());
+    std::printf("released=%d\n", released ? 1 : 0);
+    return 0;
+}
+
+}  // namespace
+
+class PredictionWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_cwd;
+
+
+    // Start-up as the program does it; activation opens the prediction window.
+    static PredictionWindow* startAndShow(MainFrm& main, const test::TempDatabase& db) {
+        if (!main.start(db.dir.path())) return nullptr;
+        main.show();
+        if (!QTest::qWaitFor([&] { return main.findWindow(kWindow) != nullptr; }, 5000))
+            return nullptr;
+        return qobject_cast<PredictionWindow*>(main.findWindow(kWindow));
+    }
+
+    static void closeWindow(MainFrm& main, PredictionWindow* w) {
+        QTest::mouseClick(w->findChild<QPushButton*>("Cmd閉じる"), Qt::LeftButton);
+        QTRY_VERIFY(main.findWindow(kWindow) == nullptr);
+    }
+
+private slots:
+    void initTestCase() {
+        MainFrm::installFonts();
+        QVERIFY(m_cwd.isValid());
+        QVERIFY(QDir::setCurrent(m_cwd.path()));
+    }
+
+    void init() {
+        Prompt::clearShown();
+        QFile::remove(kIni);
+    }
+
+    void startUpShowsTheWindowAsDesigned() {
+        test::TempDatabase db(gappedDraws());
+        MainFrm main;
+        PredictionWindow* w = startAndShow(main, db);
+        QVERIFY(w);
+        QVERIFY(!main.propEnd());
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+        QMdiSubWindow* sub = main.mdiArea()->subWindowList().front();
+        QCOMPARE(sub->windowTitle(), QString("一発ピルモア予想"));
+        QCOMPARE(sub->geometry(), QRect(0, 0, 9360 / 15, 8244 / 15));
+        QVERIFY(main.findChild<QAction*>("mnuYoso")->isEnabled());
+        QApplication::processEvents();
+        shoot(&main, "prediction");
+        shoot(w, "prediction-window");
+
+        // Every control at its designed place (twips / 15), inside its frame where it has one.
+        struct Placed {
+            const char* name;
+            const char* text;
+            int x, y, w, h;
+        };
+        const Placed placed[] = {
+            {"Cmd閉じる", "閉じる", 8160, 60, 855, 375},
+            {"Frame3", "データ分析オプション", 120, 480, 3855, 7272},
+            {"Label15", "各データ分析の分析結果を当選予想へ反映するかを設定します。", 120, 240,
+             3615, 615},
+            {"Frame2", "当選予想", 4080, 480, 5055, 7272},
+            {"Label19",
+             "各データ分析の結果を元に周期法、消去法、連発ピルモア、一発ピルモアの各手法を用いて"
+             "当選数字を予想します。",
+             240, 240, 4575, 375},
+            {"Label1", "●周期法による予想(この予想数字を組合わせて購入します)", 120, 840, 4812,
+             372},
+            {"Label2", "●消去法による予想(この予想数字を組合わせて購入します)", 120, 2640, 4812,
+             252},
+            {"Label3", "●連発ピルモア予想(この予想数字を組む合わせて購入します)", 120, 4200, 4812,
+             252},
+            {"Label4", "●一発ピルモア予想", 120, 5520, 4452, 252},
+        };
+        for (const Placed& p : placed) {
+            QWidget* c = w->findChild<QWidget*>(QString::fromUtf8(p.name));
+            QVERIFY2(c, p.name);
+            QString text;
+            if (auto* l = qobject_cast<QLabel*>(c)) text = l->text();
+            if (auto* b = qobject_cast<QPushButton*>(c)) text = b->text();
+            if (auto* g = qobject_cast<QGroupBox*>(c)) text = g->title();
+            QCOMPARE(text, QString::fromUtf8(p.text));
+            const QRect r = c->geometry();
+            QCOMPARE(r.topLeft(), QPoint(p.x / 15, p.y / 15));
+            QCOMPARE(r.width(), p.w / 15);
+            // A label may grow downwards to show its whole text, never upwards.
+            QVERIFY2(r.height() >= p.h / 15, p.name);
+            if (auto* l = qobject_cast<QLabel*>(c))
+                QVERIFY2(r.height() >= l->heightForWidth(r.width()), p.name);
+        }
+
+        const char* const captions[] = {"■頻度分析（出現頻度分析）",
+                                        "■間隔分析（出現間隔分析）",
+                                        "■出現回数分析",
+                                        "■バラツキ分析",
+                                        "■引っ張り分析",
+                                        "■連番・飛び石分析",
+                                        "■数字合計分析",
+                                        "■組合せパターン分析",
+                                        "■4分割傾向分析",
+                                        "■分割データ分析",
+                                        "■下一桁出現傾向分析",
+                                        "■下一桁連続出現回数分析"};
+        for (int i = 0; i < PredictionWindow::kPairCount; ++i) {
+            auto* frame = w->findChild<QGroupBox*>(QStringLiteral("Frame%1").arg(4 + i));
+            QVERIFY(frame);
+            QCOMPARE(frame->title(), QString::fromUtf8(captions[i]));
+            QCOMPARE(frame->geometry(), QRect(120 / 15, (720 + 540 * i) / 15, 3615 / 15, 495 / 15));
+            QRadioButton* on = w->optionButton(i, true);
+            QRadioButton* off = w->optionButton(i, false);
+            QCOMPARE(on->objectName(), QStringLiteral("Opt反映する_%1").arg(i));
+            QCOMPARE(off->objectName(), QStringLiteral("Opt反映しない_%1").arg(i));
+            QCOMPARE(on->text(), QString("反映する"));
+            QCOMPARE(off->text(), QString("反映しない"));
+            QCOMPARE(on->x(), 480 / 15);
+            QCOMPARE(off->x(), 1920 / 15);
+            QVERIFY(on->geometry().right() < off->x());
+            QVERIFY(off->geometry().right() < frame->width());
+            QVERIFY(on->y() > 495 / 15 / 4 && on->geometry().bottom() < 495 / 15 - 2);
+            QVERIFY(on->width() >= on->sizeHint().width());
+            QVERIFY(off->width() >= off->sizeHint().width());
+        }
+        QCOMPARE(selectedPairs(w), QString("000000000000"));
+
+        // Colours as painted, not only as set: the frames' backgrounds, the red labels, the
+        // button.
+        const QImage shot = w->grab().toImage();
+        auto pixelIn = [&](const char* name, QPoint offset) {
+            QWidget* c = w->findChild<QWidget*>(name);
+            return QColor(shot.pixel(c->mapTo(w, offset)));
+        };
+        QCOMPARE(pixelIn("Frame3", QPoint(3855 / 15 - 6, 7272 / 15 - 6)),
+                 rgbOf(rgb(192, 255, 255)));
+        QCOMPARE(pixelIn("Frame2", QPoint(5055 / 15 - 6, 7272 / 15 - 6)),
+                 rgbOf(rgb(192, 255, 255)));
+        QCOMPARE(pixelIn("Frame4", QPoint(3615 / 15 - 6, 495 / 15 - 5)), rgbOf(rgb(255, 192, 255)));
+        QCOMPARE(pixelIn("Label1", QPoint(4812 / 15 - 2, 2)), rgbOf(rgb(192, 255, 255)));
+        QCOMPARE(pixelIn("Opt反映しない_0", QPoint(70, 1)), rgbOf(rgb(255, 192, 255)));
+        for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) {
+            auto* l = w->findChild<QLabel*>(name);
+            bool red = false;
+            for (int y = 0; y < l->height() && !red; ++y)
+                for (int x = 0; x < l->width() && !red; ++x) {
+                    const QColor c = pixelIn(name, QPoint(x, y));
+                    red = c.red() > 200 && c.green() < 60 && c.blue() < 60;
+                }
+            QVERIFY2(red, name);
+        }
+        auto* close = w->findChild<QPushButton*>("Cmd閉じる");
+        const QColor face = pixelIn("Cmd閉じる", QPoint(6, close->height() / 2));
+        // The style shades the face; it stays the light yellow.
+        QVERIFY2(face.red() > 230 && face.green() > 230 && face.blue() < face.red() - 15,
+                 qPrintable(face.name()));
+
+        // The four grids: at their places in the window, showing every cell without scrolling.
+        const int gridY[] = {1680, 3480, 5040, 6360};
+        for (int k = 0; k < kPredictionGridCount; ++k) {
+            GridView* g = w->grid(k);
+            QCOMPARE(g->objectName(), QStringLiteral("fpSpread1_%1").arg(k));
+            QCOMPARE(g->mapTo(w, QPoint(0, 0)), QPoint(4320 / 15, gridY[k] / 15));
+            QCOMPARE(g->size(), g->contentSize());
+            // As wide as designed, give or take the rounding of the columns.
+            QVERIFY2(g->width() <= 4680 / 15 && g->width() >= 4680 / 15 - 4,
+                     qPrintable(QString::number(g->width())));
+            // The labels fit their column rather than running over or being cut.
+            for (int r = 2; r <= g->sheet().rowCount(); ++r)
+                QCOMPARE(g->textSpan(1, r), std::make_pair(1, 1));
+            QCOMPARE(g->sheet().rowCount(), 5 - k);
+            QCOMPARE(g->verticalScrollBar()->maximum(), 0);
+            QCOMPARE(g->horizontalScrollBar()->maximum(), 0);
+            QCOMPARE(g->currentColumn(), 0);
+            QCOMPARE(g->currentRow(), 0);
+            QCOMPARE(g->sheet().text(2, 1), QString("             予 想 数 字                   "));
+            QCOMPARE(g->font().family(), QString("ＭＳ Ｐゴシック"));
+            // Each grid ends above the next label and inside its frame.
+            QVERIFY(g->geometry().bottom() < g->parentWidget()->height());
+        }
+        QVERIFY(w->grid(0)->geometry().bottom() < w->findChild<QWidget*>("Label2")->y());
+        QVERIFY(w->grid(1)->geometry().bottom() < w->findChild<QWidget*>("Label3")->y());
+        QVERIFY(w->grid(2)->geometry().bottom() < w->findChild<QWidget*>("Label4")->y());
+        QCOMPARE(shownDigits(w),
+                 QString("1234/5678/..../.... | 6592/8431/70.. | 3456/7821 | 4567"));
+
+        // Everything is inside the window's client area.
+        for (QWidget* c : {w->findChild<QWidget*>("Frame2"), w->findChild<QWidget*>("Frame3"),
+                           w->findChild<QWidget*>("Cmd閉じる")})
+            QVERIFY2(w->rect().contains(c->geometry()), qPrintable(c->objectName()));
+    }
+
+    void optionClicksRecomputeAndUndoExactly() {
+        test::TempDatabase db(gappedDraws());
+        MainFrm main;
+        PredictionWindow* w = startAndShow(main, db);
+        QVERIFY(w);
+        const QString before = shownDigits(w);
+        QCOMPARE(before, QString("1234/5678/..../.... | 6592/8431/70.. | 3456/7821 | 4567"));
+
+        // On: the elimination reads one draw further back (draw 17, missing: zeros).
+        QTest::mouseClick(w->optionButton(0, true), Qt::LeftButton);
+        QVERIFY(main.prediction().reflectOption(0));
+        QCOMPARE(shownDigits(w),
+                 QString("1234/5678/..../.... | 1892/4376/0... | 1234/5678 | 1236"));
+        QCOMPARE(selectedPairs(w), QString("100000000000"));
+
+        // Clicking the selected button again computes the same.
+        QTest::mouseClick(w->optionButton(0, true), Qt::LeftButton);
+        QCOMPARE(shownDigits(w),
+                 QString("1234/5678/..../.... | 1892/4376/0... | 1234/5678 | 1236"));
+
+        // Off again: exactly the first result, nothing left over from the second.
+        QTest::mouseClick(w->optionButton(0, false), Qt::LeftButton);
+        QVERIFY(!main.prediction().reflectOption(0));
+        QCOMPARE(shownDigits(w), before);
+
+        // Pairs 10 and 11 have no option behind them: nothing stored, nothing changes.
+        const ReflectOptions options = main.prediction().reflectOptions();
+        for (int pair : {10, 11}) {
+            QTest::mouseClick(w->optionButton(pair, true), Qt::LeftButton);
+            QVERIFY(w->optionButton(pair, true)->isChecked());
+            QVERIFY(main.prediction().reflectOptions() == options);
+            QCOMPARE(shownDigits(w), before);
+        }
+
+        // The pairs are independent; within a pair the keyboard moves the choice.
+        QTest::mouseClick(w->optionButton(3, true), Qt::LeftButton);
+        w->optionButton(5, false)->setFocus();
+        QTest::keyClick(w->optionButton(5, false), Qt::Key_Left);
+        QVERIFY(w->optionButton(5, true)->isChecked());
+        QVERIFY(main.prediction().reflectOption(5));
+        QCOMPARE(selectedPairs(w), QString("000101000011"));
+        QCOMPARE(main.prediction().ReflectCount(), 2);
+        QTest::keyClick(w->optionButton(5, true), Qt::Key_Right);
+        QVERIFY(!main.prediction().reflectOption(5));
+        QCOMPARE(shownDigits(w),
+                 QString("1234/5678/..../.... | 1892/4376/0... | 1234/5678 | 1236"));
+    }
+
+    void choicesSurviveCloseAndReopenAndExitWritesThem() {
+        test::TempDatabase db(gappedDraws());
+        {
+            MainFrm main;
+            PredictionWindow* w = startAndShow(main, db);
+            QVERIFY(w);
+            // While it is open, the data entry is refused.
+            Prompt::setNextAnswer(QMessageBox::Ok);
+            main.findChild<QAction*>("mnuMasterInput")->trigger();
+            QCOMPARE(Prompt::shown().size(), std::size_t(1));
+            QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
+            QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+            QCOMPARE(Prompt::shown()[0].text,
+                     QString("表示中のウィンドウを閉じないと実行できません。"));
+            QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+            Prompt::clearShown();
+
+            for (int i : {0, 3, 5, 10}) w->optionButton(i, true)->click();
+            const QString three = shownDigits(w);
+            QCOMPARE(three, QString("1234/5678/..../.... | 1892/4376/0... | 1234/5678 | 1236"));
+            closeWindow(main, w);
+            QVERIFY(main.propEnd());
+            QVERIFY(!QFile::exists(kIni));  // nothing is saved on closing
+
+            main.findChild<QAction*>("mnuYoso")->trigger();
+            w = qobject_cast<PredictionWindow*>(main.findWindow(kWindow));
+            QVERIFY(w);
+            QVERIFY(!main.propEnd());
+            // Pairs 10 and 11 are not remembered.
+            QCOMPARE(selectedPairs(w), QString("100101000000"));
+            QCOMPARE(shownDigits(w), three);
+            // Chosen again while open, it is only brought to the front.
+            main.findChild<QAction*>("mnuYoso")->trigger();
+            QCOMPARE(main.findWindow(kWindow), w);
+            QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+
+            main.findChild<QAction*>("mnuEnd")->trigger();
+            QVERIFY(!main.isVisible());
+            QVERIFY(Prompt::shown().empty());
+        }
+        QCOMPARE(test::readFile(kIni), iniText({true, false, false, true, false, true}));
+
+        // The next start reads them before anything is shown.
+        {
+            MainFrm main;
+            QVERIFY(main.start(db.dir.path()));
+            QVERIFY(main.prediction().reflectOption(5));
+            QCOMPARE(main.prediction().ReflectCount(), 3);
+            main.show();
+            QTRY_VERIFY(main.findWindow(kWindow));
+            auto* w = qobject_cast<PredictionWindow*>(main.findWindow(kWindow));
+            QCOMPARE(selectedPairs(w), QString("100101000000"));
+        }
+    }
+
+    void emptyHistoryOpensWithEmptyDigits() {
+        test::TempDatabase db;
+        MainFrm main;
+        PredictionWindow* w = startAndShow(main, db);
+        QVERIFY(w);
+        w->optionButton(4, true)->click();
+        QCOMPARE(shownDigits(w),
+                 QString("..../..../..../.... | ..../..../.... | ..../.... | ...."));
+        QCOMPARE(w->grid(0)->sheet().text(1, 2), QString(" 7回周期法"));
+        QCOMPARE(w->grid(3)->sheet().text(1, 2), QString("１発予想"));
+    }
+
+    void aThirdRapidFireRowPushesTheOneShotDown() {
+        test::TempDatabase db(nineRapidFireDigits());
+        MainFrm main;
+        PredictionWindow* w = startAndShow(main, db);
+        QVERIFY(w);
+        QCOMPARE(w->grid(2)->sheet().rowCount(), 4);
+        QCOMPARE(w->grid(2)->size(), w->grid(2)->contentSize());
+        QCOMPARE(shownDigits(w).section(" | ", 2, 2), QString("1234/5678/9..."));
+        auto* label4 = w->findChild<QWidget*>("Label4");
+        QVERIFY(w->grid(2)->geometry().bottom() < label4->y());
+        QVERIFY(label4->geometry().bottom() < w->grid(3)->y());
+        QVERIFY(w->grid(3)->geometry().bottom() < w->grid(3)->parentWidget()->height());
+        shoot(w, "prediction-nine");
+    }
+
+    // A message box owned by owner comes and goes; then the window manager hands the focus
+    // back to the main window (nothing else does that here).
+    static void showBoxAndComeBack(MainFrm& main, QWidget* owner) {
+        QMessageBox box(QMessageBox::Information, "x", "x", QMessageBox::Ok, owner);
+        QTimer::singleShot(0, &box, [&] {
+            (void)QTest::qWaitForWindowActive(&box);
+            box.accept();
+        });
+        box.exec();
+        main.activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), main.windowHandle());
+    }
+
+    void activationReopensTheWindowAfterAnotherWindowOfTheProgram() {
+        test::TempDatabase db(gappedDraws());
+        MainFrm main;
+        PredictionWindow* w = startAndShow(main, db);
+        QVERIFY(w);
+        closeWindow(main, w);
+        QTRY_VERIFY(main.isActiveWindow());
+
+        // A message box of the program comes and goes: back in the main window, the
+        // prediction window is there again.
+        showBoxAndComeBack(main, &main);
+        QTRY_VERIFY(main.findWindow(kWindow) != nullptr);
+        QVERIFY(!main.propEnd());
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+
+        // A menu of the main window is part of it: closing the menu reopens nothing.
+        closeWindow(main, qobject_cast<PredictionWindow*>(main.findWindow(kWindow)));
+        QMenu* menu = main.findChild<QMenu*>("mnuMain");
+        menu->popup(main.mapToGlobal(QPoint(20, 20)));
+        QTRY_VERIFY(menu->isVisible());
+        menu->windowHandle()->requestActivate();  // as an X server does for a menu
+        QTRY_COMPARE(QGuiApplication::focusWindow(), menu->windowHandle());
+        menu->close();
+        main.activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), main.windowHandle());
+        QTest::qWait(50);
+        QVERIFY(main.findWindow(kWindow) == nullptr);
+
+        // A question that a working window asks (as the data entry does) belongs to that
+        // window: answering it leaves the prediction window closed.
+        ChildWindow* asking = main.openWindow("出現頻度分析");
+        QVERIFY(asking);
+        showBoxAndComeBack(main, asking);
+        QTest::qWait(50);
+        QVERIFY(main.findWindow(kWindow) == nullptr);
+    }
+
+    void unwritableFolderAtExitIsReportedAndTheExitGoesOn() {
+        // A folder of its own that only the test may write; the child gives up root.
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("ro");
+        QVERIFY(QDir().mkdir(folder));
+        {
+            test::TempDatabase db(gappedDraws());
+            QVERIFY(QFile::copy(db.connect.file, folder + "/Numbers4Pirumoa.mdb"));
+        }
+        const QByteArray old = iniText({true});
+        writeBytes(folder + "/" + kIni, old);
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder + "/Numbers4Pirumoa.mdb").constData(), 0644) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder + "/" + kIni).constData(), 0666) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--exit-in-read-only-folder", folder});
+        QVERIFY(child.waitForFinished(60000));
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        const QString out = QString::fromUtf8(child.readAllStandardOutput());
+        QVERIFY2(child.exitCode() == 0, qPrintable(out + child.readAllStandardError()));
+
+        const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        const QStringList shown = lines[0].split('\t');
+        QCOMPARE(shown.value(0), QString("メッセ－ジ"));
+        QCOMPARE(shown.value(1).toInt(), int(QMessageBox::Critical));
+        QVERIFY2(shown.value(2).contains(kIni), qPrintable(lines[0]));
+        QVERIFY2(shown.value(2).contains("権限"), qPrintable(lines[0]));
+        QCOMPARE(lines[1], QString("released=1"));
+        QCOMPARE(test::readFile(folder + "/" + kIni), old);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], "--exit-in-read-only-folder") == 0) {
+        int childArgc = 1;
+        return exitInReadOnlyFolder(childArgc, argv, QString::fromLocal8Bit(argv[2]));
+    }
+    QApplication app(argc, argv);
+    PredictionWindowTest t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_predictionwindow.moc"

@@ -1,0 +1,236 @@
+// Drives the real main window and the frequency window offscreen.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "gui/shell/analysiswindow.h"
+#include "gui/shell/gridview.h"
+#include "gui/shell/mainwindow.h"
+#include "gui/shell/prompt.h"
+#include "testsupport.h"
+#include "widgetsupport.h"
+
+using namespace pirumoa;
+using test::shoot;
+using test::showWithoutPrediction;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_cwd;  // the options file is written to the current directory at exit
+
+
+
+    static QStringList menuNames(const QList<QAction*>& actions) {
+        QStringList out;
+        for (QAction* a : actions) {
+            if (a->isSeparator()) continue;
+            out << a->objectName() + "=" + a->text();
+            if (a->menu()) out << menuNames(a->menu()->actions());
+        }
+        return out;
+    }
+
+private slots:
+    void initTestCase() {
+        MainFrm::installFonts();
+        QVERIFY(QDir::setCurrent(m_cwd.path()));
+    }
+    void init() { Prompt::clearShown(); }
+
+    void menuTreeInOrderWithAccessKeys() {
+        test::TempDatabase db;
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        QCOMPARE(main.windowTitle(), QString("ナンバーズ4ピルモアLite"));
+        const QStringList expected = {
+            "mnuEnd=終了(&X)", "mnuYoso=一発ピルモア予想(&D)", "mnuMain=データ分析(&S)",
+            "mnuHindo=頻度分析", "mnuSyutugenHindo=出現頻度分析",
+            "mnuSyutugenKaisu=回数別出現分析", "mnuKankaku=間隔分析",
+            "mnuSyutugenKankaku=出現間隔分析", "mnuNumberKankaku=数字間隔分析",
+            "mnuZenkaiSyutugen=出現回数分析", "mnuBaratsuki=バラツキ分析",
+            "mnuHippari=引っ張り分析", "mnuRenbanTobiishi=連番・飛び石分析",
+            "mnuHonsuji=数字合計分析", "mnuPattern=組合せパターン分析",
+            "mnuLowHightPattern=低数字・高数字の組合せパターン分析",
+            "mnuKisuGusuPattern=偶数・奇数の組合せパターン分析",
+            "mnu4BunkatsuKeiko=4分割傾向分析", "mnuBunkatsuData=分割データ分析",
+            "mnu3BunkatsuData=3分割データ分析", "mnu5BunkatsuData=5分割データ分析",
+            "mnu10BunkatsuData=10分割データ分析", "mnuLastChar=下一桁出現傾向分析",
+            "mnuLastCharRenzoku=下一桁連続出現回数分析", "mnuHosyu=データ管理(&M)",
+            "mnuMasterInput=当選データ入力(&I)", "mnuWindow=ウィンドウ(&W)",
+            "mnuWindowHorizontal=上下に並べて表示(&H)", "mnuWindowVertical=左右に並べて表示(&V)",
+            "mnuWindowCascade=重ねて表示(&C)", "mnuWindowArrangeIcon=アイコンの整列(&A)",
+            "mnuHelp=ヘルプ(&H)", "mnuHelpFile=ヘルプ(&H)", "mnuAbout=バージョン情報(&A)"};
+        const QStringList names = menuNames(main.menuBar()->actions());
+        // Later windows may add entries of their own; the tree above stays, in this order.
+        int at = 0;
+        for (const QString& name : names)
+            if (at < expected.size() && name == expected[at]) ++at;
+        QCOMPARE(at, int(expected.size()));
+        QVERIFY(main.findChild<QAction*>("mnuSyutugenHindo")->isEnabled());
+    }
+
+    void frequencyWindowOpensOnceAtTheCornerWithItsDesignSize() {
+        test::TempDatabase db(test::draws({"1122", "1000"}));
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        QVERIFY(showWithoutPrediction(main));
+        QVERIFY(main.propEnd());
+
+        main.findChild<QAction*>("mnuSyutugenHindo")->trigger();
+        auto* window = qobject_cast<AnalysisWindow*>(main.findWindow("出現頻度分析"));
+        QVERIFY(window);
+        QVERIFY(!main.propEnd());
+        QMdiSubWindow* sub = main.mdiArea()->subWindowList().value(0);
+        QCOMPARE(sub->geometry(), QRect(0, 0, 5280 / 15, 13200 / 15));
+        QCOMPARE(sub->windowTitle(), QString("出現頻度分析"));
+        QCOMPARE(window->findChild<QLabel*>("Label1")->text(),
+                 QString("過去の当選番号の出現回数を数字別に分析します"));
+        QCOMPARE(window->findChild<QLabel*>("Label2")->text(), QString("：当選数字"));
+        QVERIFY(window->findChild<QLabel*>("Picture1"));
+        QCOMPARE(window->findChild<QPushButton*>("Command1")->text(), QString("閉じる"));
+        GridView* grid = window->grid();
+        QCOMPARE(grid->objectName(), QString("fpSpread1"));
+        QCOMPARE(grid->sheet().rowCount(), 5);
+        QCOMPARE(grid->sheet().text(3, 5), QString("●"));
+        QCOMPARE(grid->currentColumn(), 0);
+        QApplication::processEvents();
+        shoot(&main, "frequency");
+
+        // A second choice brings the same window forward and computes nothing again.
+        grid->setCurrentCell(4, 3);
+        main.findChild<QAction*>("mnuSyutugenHindo")->trigger();
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+        QCOMPARE(main.findWindow("出現頻度分析"), window);
+        QCOMPARE(grid->currentColumn(), 4);
+
+        // While it is open the data entry is refused; closing it lets the entry through.
+        main.openDataEntry();
+        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QCOMPARE(Prompt::shown()[0].text, QString("表示中のウィンドウを閉じないと実行できません。"));
+        QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
+        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+
+        QTest::mouseClick(window->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        QVERIFY(main.propEnd());
+        Prompt::clearShown();
+        main.openDataEntry();
+        QVERIFY(Prompt::shown().empty());
+
+        // Reopened after closing, it is computed afresh.
+        main.findChild<QAction*>("mnuSyutugenHindo")->trigger();
+        QCOMPARE(main.findWindow("出現頻度分析")->findChild<GridView*>()->currentColumn(), 0);
+    }
+
+    void exitClosesEveryChildAndReleasesTheHistory() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        main.show();
+        main.openWindow("出現頻度分析");
+        QCOMPARE(main.history().rows.size(), std::size_t(1));
+        main.findChild<QAction*>("mnuEnd")->trigger();
+        QVERIFY(!main.isVisible());
+        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
+        QVERIFY(main.history().rows.empty());
+        QVERIFY(main.propEnd());
+        QVERIFY(Prompt::shown().empty());  // nothing asked
+    }
+
+    void arrangementCommandsLayTheWindowsOut() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        main.show();
+        main.openWindow("出現頻度分析");
+        QMdiSubWindow* sub = main.mdiArea()->subWindowList().value(0);
+        const QRect area = main.mdiArea()->viewport()->rect();
+        main.findChild<QAction*>("mnuWindowHorizontal")->trigger();
+        QCOMPARE(sub->geometry().width(), area.width());
+        main.findChild<QAction*>("mnuWindowVertical")->trigger();
+        QCOMPARE(sub->geometry().height(), area.height());
+        sub->showMinimized();
+        main.findChild<QAction*>("mnuWindowArrangeIcon")->trigger();
+        QCOMPARE(sub->geometry().left(), 0);
+        QCOMPARE(sub->geometry().bottom(), area.bottom());
+    }
+
+    void unreadableDatabaseIsReportedAndChangesNothing() {
+        // No database at all: nothing is created.
+        QTemporaryDir empty;
+        {
+            MainFrm main;
+            QVERIFY(!main.start(empty.path()));
+            QCOMPARE(Prompt::shown().back().title, QString("メッセ－ジ"));
+            QCOMPARE(Prompt::shown().back().icon, QMessageBox::Critical);
+            QVERIFY(Prompt::shown().back().text.contains("Numbers4Pirumoa.mdb"));
+            QVERIFY(QDir(empty.path()).isEmpty());
+        }
+        // A file that is no database keeps its bytes.
+        QFile junk(empty.filePath("Numbers4Pirumoa.mdb"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
+        {
+            MainFrm main;
+            QVERIFY(!main.start(empty.path()));
+            QVERIFY(Prompt::shown().back().text.contains("Numbers4Pirumoa.mdb"));
+        }
+        QFile check(junk.fileName());
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), QByteArray(4096, 'x'));
+    }
+
+    void programEndsWithAnErrorWhenItsDatabaseIsMissing() {
+        // The real program, copied into a folder without a database.
+        QTemporaryDir dir;
+        const QString app = dir.filePath("pirumoa");
+        QVERIFY(QFile::copy(PIRUMOA_APP, app));
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(app, {});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("Numbers4Pirumoa.mdb"));
+        QVERIFY(!QFile::exists(dir.filePath("Numbers4Pirumoa.mdb")));
+    }
+
+    void gridTextsRunOverIntoEmptyNeighbours() {
+        Sheet s;
+        s.setSize(6, 2);
+        s.setColumnWidth(-1, 2);
+        s.setOverflow(true);
+        const QString wide = "wide heading that needs room";
+        s.setText(2, 1, wide);
+        s.setAlign({2, 1, 2, 1}, Align::Left);
+        s.setText(4, 1, "x");  // stops the run to the right
+        s.setText(4, 2, wide);  // centred: runs to both sides
+        GridView view;
+        view.setSheet(s);
+        QCOMPARE(view.textSpan(2, 1), std::make_pair(2, 3));
+        const auto centred = view.textSpan(4, 2);
+        QVERIFY(centred.first < 4 && centred.second > 4);
+        s.setOverflow(false);
+        view.setSheet(s);
+        QCOMPARE(view.textSpan(4, 2), std::make_pair(4, 4));
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    MainWindowTest t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
