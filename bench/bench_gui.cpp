@@ -7,10 +7,10 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "core/analysis/frequency.h"
+#include "core/analysis/analyses.h"
 #include "benchsupport.h"
 #include "gui/shell/gridview.h"
-#include "gui/shell/mainwindow.h"  // fonts
+#include "gui/shell/look.h"
 
 using namespace pirumoa;
 
@@ -41,7 +41,7 @@ BENCHMARK(paintScreen)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    MainFrm::installFonts();
+    installFonts();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

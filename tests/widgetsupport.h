@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "gui/shell/analysiswindow.h"
+#include "gui/shell/childwindow.h"
 #include "gui/shell/mainwindow.h"
 
 namespace pirumoa::test {

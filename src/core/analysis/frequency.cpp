@@ -1,7 +1,7 @@
-#include "core/analysis/frequency.h"
-
 #include <algorithm>
 #include <array>
+
+#include "core/analysis/analyses.h"
 
 namespace pirumoa {
 

@@ -20,11 +20,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "gui/maintenance/drawtablemodel.h"
 #include "core/sheet/colours.h"
 #include "core/store/drawstore.h"
+#include "gui/maintenance/drawtablemodel.h"
 #include "gui/shell/gridview.h"
-#include "gui/shell/mainwindow.h"
+#include "gui/shell/look.h"
 #include "gui/shell/prompt.h"
 
 namespace pirumoa {
@@ -42,7 +42,7 @@ class CellStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
-        if (hint == SH_Table_GridLineColor) return int(0xFF000000u | colour::LightBlue);
+        if (hint == SH_Table_GridLineColor) return int(toColor(colour::LightBlue).rgba());
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
@@ -168,8 +168,8 @@ private:
     mutable QPointer<QWidget> m_editor;
 };
 
-DataEntryWindow::DataEntryWindow(MainFrm& main, const WindowInfo& info)
-    : ChildWindow(main, info),
+DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowInfo& info)
+    : ChildWindow(host, info),
       m_grid(new DrawGrid(this)),
       m_delegate(new DigitDelegate(this)),
       m_menu(new QMenu(QStringLiteral("編集(&E)"), this)) {
@@ -208,7 +208,7 @@ DataEntryWindow::~DataEntryWindow() { showOwnMenu(false); }
 
 void DataEntryWindow::load() {
     try {
-        m_model = new DrawTableModel(DrawStore::open(mainFrm().connectString()), this);
+        m_model = new DrawTableModel(DrawStore::open(host().connectString()), this);
     } catch (const StoreError& e) {
         // The file went away or was locked after start-up: say so, and the window goes again.
         Prompt::refuse(this, e.message());
@@ -219,8 +219,8 @@ void DataEntryWindow::load() {
     m_grid->setModel(m_model);
     setUpGrid();
 
-    m_mdi = mainFrm().mdiArea();
-    m_bar = mainFrm().menuBar();
+    m_mdi = host().mdiArea();
+    m_bar = host().hostMenuBar();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &DataEntryWindow::subWindowActivated);
     subWindowActivated(m_mdi->activeSubWindow());
     // The newest draw is where entering goes on.

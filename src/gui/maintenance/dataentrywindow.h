@@ -3,7 +3,7 @@
 #include <QList>
 #include <QPointer>
 
-#include "gui/shell/analysiswindow.h"
+#include "gui/shell/childwindow.h"
 
 class QAction;
 class QMdiArea;
@@ -22,7 +22,7 @@ class DrawTableModel;
 class DataEntryWindow : public ChildWindow {
     Q_OBJECT
 public:
-    DataEntryWindow(MainFrm& main, const WindowInfo& info);
+    DataEntryWindow(ChildHost& host, const WindowInfo& info);
     ~DataEntryWindow() override;
 
     void load() override;

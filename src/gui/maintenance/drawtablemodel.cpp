@@ -7,12 +7,11 @@
 
 #include "core/sheet/colours.h"
 #include "core/store/drawstore.h"
+#include "gui/shell/look.h"
 
 namespace pirumoa {
 
 namespace {
-
-QColor toColor(Rgb c) { return QColor::fromRgb(QRgb(0xFF000000u | c)); }
 
 const char* const kTitles[DrawTableModel::kColumns] = {"回数", "第1数字", "第2数字", "第3数字",
                                                        "第4数字"};

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "core/prediction/methods.h"
+#include "core/store/drawstore.h"
 #include "gui/shell/gridview.h"
-#include "gui/shell/mainwindow.h"
+#include "gui/shell/look.h"
 
 namespace pirumoa {
 
@@ -25,8 +26,6 @@ QRect twipsRect(int x, int y, int w, int h) { return QRect(px(x), px(y), px(w), 
 constexpr Rgb kButtonBack = rgb(255, 255, 192);
 constexpr Rgb kFrameBack = rgb(192, 255, 255);
 constexpr Rgb kPairBack = rgb(255, 192, 255);
-
-QColor toColor(Rgb c) { return QColor::fromRgb(QRgb(0xFF000000u | c)); }
 
 // Buttons paint with the Button roles, labels and frames with the Window roles.
 void paint(QWidget* w, Rgb back, Rgb text = colour::Black) {
@@ -121,8 +120,8 @@ constexpr int kLabel4Y = 5520;  // in Frame2
 
 }  // namespace
 
-PredictionWindow::PredictionWindow(MainFrm& main, const WindowInfo& info)
-    : ChildWindow(main, info) {
+PredictionWindow::PredictionWindow(ChildHost& host, const WindowInfo& info)
+    : ChildWindow(host, info) {
     auto* close = new QPushButton(QStringLiteral("閉じる"), this);
     close->setObjectName(QStringLiteral("Cmd閉じる"));
     close->setGeometry(twipsRect(8160, 60, 855, 375));
@@ -211,7 +210,7 @@ PredictionWindow::PredictionWindow(MainFrm& main, const WindowInfo& info)
     }
 }
 
-Prediction& PredictionWindow::prediction() const { return mainFrm().prediction(); }
+Prediction& PredictionWindow::prediction() const { return host().prediction(); }
 
 void PredictionWindow::load() {
     const Prediction& p = prediction();
@@ -219,7 +218,7 @@ void PredictionWindow::load() {
         const bool on = p.reflectOption(i);  // false for pairs 10 and 11
         (on ? m_reflect[i] : m_noReflect[i])->setChecked(true);
     }
-    loadPrediction(mainFrm().history(), prediction(), m_sheets);
+    loadPrediction(host().history(), prediction(), m_sheets);
     showResult();
 }
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/prediction/predictionsheets.h"
-#include "gui/shell/analysiswindow.h"
+#include "gui/shell/childwindow.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -23,7 +23,7 @@ public:
     // Option pairs on the window; pairs 10 and 11 have no option behind them.
     static constexpr int kPairCount = 12;
 
-    PredictionWindow(MainFrm& main, const WindowInfo& info);
+    PredictionWindow(ChildHost& host, const WindowInfo& info);
 
     void load() override;
 

@@ -8,12 +8,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/shell/look.h"
+
 namespace pirumoa {
 
 namespace {
 constexpr int kTextPadding = 2;  // pixels between a cell's edge and its text
 
-QColor toColor(Rgb rgb) { return QColor::fromRgb(QRgb(0xFF000000u | rgb)); }
 }  // namespace
 
 // A unit of column width is about one digit of the grid font, plus the cell's margins, and
@@ -23,7 +24,7 @@ int GridView::columnPixels(double width) { return int(std::lround(width * 6.0)) 
 int GridView::rowPixels(double height) { return int(std::lround(height * 1.6)); }
 
 GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(windowFont());
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -9,25 +9,24 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <map>
 
-#include "gui/shell/analysiswindow.h"
 #include "gui/maintenance/csvcommands.h"
-#include "gui/maintenance/dataentrywindow.h"
-#include "gui/prediction/predictionwindow.h"
 #include "gui/shell/prompt.h"
 
 namespace pirumoa {
 
 namespace {
 
-// The menu tree in order: depth, caption, object name, what it does. A window command
-// names the window's object name; submenus have none.
+// The main menu's submenus and its commands that open no window. The entries that open
+// windows come from the window table, in its order, into the submenu each names; an item
+// here follows the entry named in `after`, or else the item before it in the same submenu.
 enum class Command {
     Submenu,
     End,
-    Window,
-    DataEntry,
     CsvImport,
     CsvExport,
     TileH,
@@ -37,54 +36,64 @@ enum class Command {
     Help,
     About
 };
-struct MenuEntry {
-    int depth;
-    const char* caption;
-    const char* name;
+struct MenuItem {
+    const char16_t* parent;  // u"" for the menu bar
+    const char16_t* caption;
+    const char16_t* name;
     Command command;
-    const char* window = nullptr;
+    const char16_t* after = nullptr;
 };
 
-const MenuEntry kMenu[] = {
-    {0, "終了(&X)", "mnuEnd", Command::End},
-    {0, "一発ピルモア予想(&D)", "mnuYoso", Command::Window, "一発ピルモア"},
-    {0, "データ分析(&S)", "mnuMain", Command::Submenu},
-    {1, "頻度分析", "mnuHindo", Command::Submenu},
-    {2, "出現頻度分析", "mnuSyutugenHindo", Command::Window, "出現頻度分析"},
-    {2, "回数別出現分析", "mnuSyutugenKaisu", Command::Window, "回数別出現分析"},
-    {1, "間隔分析", "mnuKankaku", Command::Submenu},
-    {2, "出現間隔分析", "mnuSyutugenKankaku", Command::Window, "出現間隔分析"},
-    {2, "数字間隔分析", "mnuNumberKankaku", Command::Window, "数字間隔分析"},
-    {1, "出現回数分析", "mnuZenkaiSyutugen", Command::Window, "出現回数分析"},
-    {1, "バラツキ分析", "mnuBaratsuki", Command::Window, "バラツキ分析"},
-    {1, "引っ張り分析", "mnuHippari", Command::Window, "引っ張り分析"},
-    {1, "連番・飛び石分析", "mnuRenbanTobiishi", Command::Window, "連番飛び石分析"},
-    {1, "数字合計分析", "mnuHonsuji", Command::Window, "数字合計分析"},
-    {1, "組合せパターン分析", "mnuPattern", Command::Submenu},
-    {2, "低数字・高数字の組合せパターン分析", "mnuLowHightPattern", Command::Window,
-     "低数字高数字の組合せパターン分析"},
-    {2, "偶数・奇数の組合せパターン分析", "mnuKisuGusuPattern", Command::Window,
-     "偶数奇数の組合せパターン分析"},
-    {1, "4分割傾向分析", "mnu4BunkatsuKeiko", Command::Window, "分割5傾向分析"},
-    {1, "分割データ分析", "mnuBunkatsuData", Command::Submenu},
-    {2, "3分割データ分析", "mnu3BunkatsuData", Command::Window, "分割3データ分析"},
-    {2, "5分割データ分析", "mnu5BunkatsuData", Command::Window, "分割5データ分析"},
-    {2, "10分割データ分析", "mnu10BunkatsuData", Command::Window, "分割10データ分析"},
-    {1, "下一桁出現傾向分析", "mnuLastChar", Command::Window, "下一桁出現傾向分析"},
-    {1, "下一桁連続出現回数分析", "mnuLastCharRenzoku", Command::Window, "下一桁連続出現回数分析"},
-    {0, "データ管理(&M)", "mnuHosyu", Command::Submenu},
-    {1, "当選データ入力(&I)", "mnuMasterInput", Command::DataEntry, "当選データ入力"},
-    {1, "CSVファイルから取り込み(&C)...", "mnuCsvImport", Command::CsvImport},
-    {1, "CSVファイルへ書き出し(&E)...", "mnuCsvExport", Command::CsvExport},
-    {0, "ウィンドウ(&W)", "mnuWindow", Command::Submenu},
-    {1, "上下に並べて表示(&H)", "mnuWindowHorizontal", Command::TileH},
-    {1, "左右に並べて表示(&V)", "mnuWindowVertical", Command::TileV},
-    {1, "重ねて表示(&C)", "mnuWindowCascade", Command::Cascade},
-    {1, "アイコンの整列(&A)", "mnuWindowArrangeIcon", Command::Icons},
-    {0, "ヘルプ(&H)", "mnuHelp", Command::Submenu},
-    {1, "ヘルプ(&H)", "mnuHelpFile", Command::Help},
-    {1, "バージョン情報(&A)", "mnuAbout", Command::About},
+const MenuItem kMenu[] = {
+    {u"", u"終了(&X)", u"mnuEnd", Command::End, u""},
+    {u"", u"データ分析(&S)", u"mnuMain", Command::Submenu, u"mnuYoso"},
+    {u"mnuMain", u"頻度分析", u"mnuHindo", Command::Submenu, u""},
+    {u"mnuMain", u"間隔分析", u"mnuKankaku", Command::Submenu},
+    {u"mnuMain", u"組合せパターン分析", u"mnuPattern", Command::Submenu, u"mnuHonsuji"},
+    {u"mnuMain", u"分割データ分析", u"mnuBunkatsuData", Command::Submenu, u"mnu4BunkatsuKeiko"},
+    {u"", u"データ管理(&M)", u"mnuHosyu", Command::Submenu, u"mnuMain"},
+    {u"mnuHosyu", u"CSVファイルから取り込み(&C)...", u"mnuCsvImport", Command::CsvImport,
+     u"mnuMasterInput"},
+    {u"mnuHosyu", u"CSVファイルへ書き出し(&E)...", u"mnuCsvExport", Command::CsvExport},
+    {u"", u"ウィンドウ(&W)", u"mnuWindow", Command::Submenu, u"mnuHosyu"},
+    {u"mnuWindow", u"上下に並べて表示(&H)", u"mnuWindowHorizontal", Command::TileH},
+    {u"mnuWindow", u"左右に並べて表示(&V)", u"mnuWindowVertical", Command::TileV},
+    {u"mnuWindow", u"重ねて表示(&C)", u"mnuWindowCascade", Command::Cascade},
+    {u"mnuWindow", u"アイコンの整列(&A)", u"mnuWindowArrangeIcon", Command::Icons},
+    {u"", u"ヘルプ(&H)", u"mnuHelp", Command::Submenu, u"mnuWindow"},
+    {u"mnuHelp", u"ヘルプ(&H)", u"mnuHelpFile", Command::Help},
+    {u"mnuHelp", u"バージョン情報(&A)", u"mnuAbout", Command::About},
 };
+
+// One place in a submenu: a window of the table or an item of kMenu.
+struct MenuSlot {
+    QString name;
+    const WindowInfo* window = nullptr;
+    const MenuItem* item = nullptr;
+};
+
+// Every submenu's entries in order, by the submenu's name ("" for the menu bar).
+std::map<QString, std::vector<MenuSlot>> menuLayout() {
+    std::map<QString, std::vector<MenuSlot>> layout;
+    for (const WindowInfo& w : windowTable()) layout[w.menu].push_back({w.menuAction, &w, nullptr});
+    std::map<QString, QString> previous;  // the last item placed in each submenu
+    for (const MenuItem& item : kMenu) {
+        const QString parent = QString::fromUtf16(item.parent);
+        std::vector<MenuSlot>& entries = layout[parent];
+        const QString after = item.after ? QString::fromUtf16(item.after) : previous[parent];
+        auto at = entries.begin();
+        if (!after.isEmpty()) {
+            at = std::find_if(entries.begin(), entries.end(),
+                              [&](const MenuSlot& s) { return s.name == after; });
+            Q_ASSERT(at != entries.end());
+            if (at != entries.end()) ++at;
+        }
+        const QString name = QString::fromUtf16(item.name);
+        entries.insert(at, {name, nullptr, &item});
+        previous[parent] = name;
+    }
+    return layout;
+}
 
 // The client area the windows were laid out for, in twips.
 constexpr int kClientWidthTwips = 11880;
@@ -103,12 +112,6 @@ bool askedByChildWindow(const QWindow* window) {
 }
 
 }  // namespace
-
-void MainFrm::installFonts() {
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("HGS明朝E"), QStringLiteral("IPAPMincho"));
-    QApplication::setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
-}
 
 MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
     setObjectName(QStringLiteral("MainFrm"));
@@ -161,71 +164,80 @@ void MainFrm::showEvent(QShowEvent* event) {
 MainFrm::~MainFrm() = default;
 
 void MainFrm::buildMenus() {
-    QMenu* parents[3] = {nullptr, nullptr, nullptr};
-    for (const MenuEntry& e : kMenu) {
-        const QString caption = QString::fromUtf8(e.caption);
-        const QString name = QString::fromUtf8(e.name);
-        QAction* action = nullptr;
-        if (e.command == Command::Submenu) {
-            QMenu* menu =
-                e.depth == 0 ? menuBar()->addMenu(caption) : parents[e.depth - 1]->addMenu(caption);
-            menu->setObjectName(name);
-            parents[e.depth] = menu;
-            action = menu->menuAction();
-        } else {
-            action = e.depth == 0 ? menuBar()->addAction(caption)
-                                  : parents[e.depth - 1]->addAction(caption);
-        }
-        action->setObjectName(name);
-        const QString window = e.window ? QString::fromUtf8(e.window) : QString();
-        switch (e.command) {
-            case Command::Submenu:
-                break;
-            case Command::End:
-                connect(action, &QAction::triggered, this, &QWidget::close);
-                break;
-            case Command::Window:
-            case Command::DataEntry: {
-                const WindowInfo* info = pirumoa::findWindow(window);
-                action->setEnabled(info && canCreateChildWindow(*info));
-                if (e.command == Command::DataEntry)
+    const auto layout = menuLayout();
+    // Depth first, so that each submenu's entries follow it.
+    std::function<void(QWidget*, const QString&)> fill = [&](QWidget* menu, const QString& parent) {
+        const auto entries = layout.find(parent);
+        if (entries == layout.end()) return;
+        for (const MenuSlot& slot : entries->second) {
+            if (const WindowInfo* w = slot.window) {
+                QAction* action = addCommand(menu, w->menuCaption, w->menuAction);
+                action->setEnabled(isBuilt(*w));
+                const QString window = w->objectName;
+                if (w->kind == WindowKind::DataEntry)
                     connect(action, &QAction::triggered, this, &MainFrm::openDataEntry);
                 else
                     connect(action, &QAction::triggered, this,
                             [this, window] { openWindow(window); });
-                break;
+                continue;
             }
-            case Command::CsvImport:
-            case Command::CsvExport: {
-                // Like the data entry, only while no window that has read the draws is open.
-                const bool import = e.command == Command::CsvImport;
-                connect(action, &QAction::triggered, this, [this, import] {
-                    if (!m_propEnd) return Prompt::refuse(this, kDataEntryRefused);
-                    if (import)
-                        CsvCommands::importFromFile(this, m_connect);
-                    else
-                        CsvCommands::exportToFile(this, m_connect);
-                });
-                break;
+            const MenuItem& item = *slot.item;
+            const QString caption = QString::fromUtf16(item.caption);
+            if (item.command == Command::Submenu) {
+                auto* sub = new QMenu(caption, menu);
+                sub->setObjectName(slot.name);
+                sub->menuAction()->setObjectName(slot.name);
+                menu->addAction(sub->menuAction());
+                fill(sub, slot.name);
+                continue;
             }
-            case Command::TileH:
-                connect(action, &QAction::triggered, this, &MainFrm::tileHorizontally);
-                break;
-            case Command::TileV:
-                connect(action, &QAction::triggered, this, &MainFrm::tileVertically);
-                break;
-            case Command::Cascade:
-                connect(action, &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
-                break;
-            case Command::Icons:
-                connect(action, &QAction::triggered, this, &MainFrm::arrangeIcons);
-                break;
-            case Command::Help:
-            case Command::About:
-                action->setEnabled(false);
-                break;  // not built yet
+            QAction* action = addCommand(menu, caption, slot.name);
+            switch (item.command) {
+                case Command::Submenu:
+                    break;
+                case Command::End:
+                    connect(action, &QAction::triggered, this, &QWidget::close);
+                    break;
+                case Command::CsvImport:
+                case Command::CsvExport: {
+                    // Like the data entry, only while no window that has read the draws is open.
+                    const bool import = item.command == Command::CsvImport;
+                    connect(action, &QAction::triggered, this, [this, import] {
+                        if (!m_propEnd) return Prompt::refuse(this, kDataEntryRefused);
+                        if (import)
+                            CsvCommands::importFromFile(this, m_connect);
+                        else
+                            CsvCommands::exportToFile(this, m_connect);
+                    });
+                    break;
+                }
+                case Command::TileH:
+                    connect(action, &QAction::triggered, this, &MainFrm::tileHorizontally);
+                    break;
+                case Command::TileV:
+                    connect(action, &QAction::triggered, this, &MainFrm::tileVertically);
+                    break;
+                case Command::Cascade:
+                    connect(action, &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+                    break;
+                case Command::Icons:
+                    connect(action, &QAction::triggered, this, &MainFrm::arrangeIcons);
+                    break;
+                case Command::Help:
+                case Command::About:
+                    action->setEnabled(false);
+                    break;  // not built yet
+            }
         }
-    }
+    };
+    fill(menuBar(), QString());
+}
+
+QAction* MainFrm::addCommand(QWidget* menu, const QString& caption, const QString& name) {
+    auto* action = new QAction(caption, menu);
+    action->setObjectName(name);
+    menu->addAction(action);
+    return action;
 }
 
 bool MainFrm::start(const QString& programFolder, std::future<DrawHistory>* preloaded) {
@@ -257,7 +269,7 @@ ChildWindow* MainFrm::findWindow(const QString& objectName) const {
 
 ChildWindow* MainFrm::openWindow(const QString& objectName) {
     const WindowInfo* info = pirumoa::findWindow(objectName);
-    if (!info || !canCreateChildWindow(*info)) return nullptr;
+    if (!info || !isBuilt(*info)) return nullptr;
     WaitCursor wait;
     if (QMdiSubWindow* sub = findSubWindow(objectName)) {
         if (sub->isMinimized()) sub->showNormal();
@@ -267,6 +279,7 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
     }
 
     ChildWindow* window = createChildWindow(*info, *this);
+    if (!window) return nullptr;
     Qt::WindowFlags flags = Qt::SubWindow;
     if (info->fixedBorder)
         flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -388,18 +401,6 @@ void MainFrm::closeEvent(QCloseEvent* event) {
     ReleaseDrawHistory(m_history);
     { WaitCursor wait; }
     event->accept();
-}
-
-// The windows built so far.
-bool canCreateChildWindow(const WindowInfo& info) {
-    return info.kind != WindowKind::Analysis || info.fill != nullptr;
-}
-
-ChildWindow* createChildWindow(const WindowInfo& info, MainFrm& main) {
-    if (info.kind == WindowKind::Prediction) return new PredictionWindow(main, info);
-    if (info.kind == WindowKind::DataEntry) return new DataEntryWindow(main, info);
-    if (info.kind == WindowKind::Analysis && info.fill) return new AnalysisWindow(main, info);
-    return nullptr;
 }
 
 }  // namespace pirumoa

@@ -4,8 +4,10 @@
 #include <QPointer>
 
 #include "core/analysis/windowtable.h"
-#include "core/store/drawstore.h"
 #include "core/prediction/methods.h"
+#include "core/store/drawstore.h"
+#include "gui/shell/childwindow.h"
+#include "gui/shell/look.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -13,10 +15,8 @@ class QAction;
 
 namespace pirumoa {
 
-class ChildWindow;
-
 // The main window: the menu, the working windows inside it, start-up and exit.
-class MainFrm : public QMainWindow {
+class MainFrm : public QMainWindow, public ChildHost {
     Q_OBJECT
     Q_PROPERTY(bool propEnd READ propEnd WRITE setPropEnd)
 public:
@@ -24,7 +24,7 @@ public:
     ~MainFrm() override;
 
     // Maps the Windows font names the windows were laid out with to the installed fonts.
-    static void installFonts();
+    static void installFonts() { pirumoa::installFonts(); }
 
     // Start-up: options, then the draw history of the database in programFolder (or the
     // one already being read in preloaded). A database that cannot be read is reported and
@@ -37,20 +37,21 @@ public:
     // The data-entry command: refused while another window is loaded.
     void openDataEntry();
 
-    const DrawHistory& history() const { return m_history; }
-    const ConnectString& connectString() const { return m_connect; }
-    // The prediction and its options live for the whole run, whether or not its window is open.
-    Prediction& prediction() { return m_prediction; }
+    // What the working windows use.
+    const DrawHistory& history() const override { return m_history; }
+    const ConnectString& connectString() const override { return m_connect; }
+    Prediction& prediction() override { return m_prediction; }
+    QMenuBar* hostMenuBar() override { return menuBar(); }
+    QMdiArea* mdiArea() const override { return m_mdi; }
 
     // True while no analysis, prediction or data-entry window is loaded.
     bool propEnd() const { return m_propEnd; }
-    void setPropEnd(bool value) { m_propEnd = value; }
+    void setPropEnd(bool value) override { m_propEnd = value; }
 
     // Shows the window's single instance, loading it the first time. Returns it, or null
     // when the window is not available.
     ChildWindow* openWindow(const QString& objectName);
     ChildWindow* findWindow(const QString& objectName) const;
-    QMdiArea* mdiArea() const { return m_mdi; }
 
     // The program is asked to end from outside (a signal, the desktop session): open
     // questions are answered as by Escape, then everything ends as "終了" ends it. Nobody may
@@ -68,6 +69,7 @@ protected:
 
 private:
     void buildMenus();
+    QAction* addCommand(QWidget* menu, const QString& caption, const QString& name);
     void onActivated();
     QMdiSubWindow* findSubWindow(const QString& objectName) const;
     // Where the prediction options are read at start-up and written at exit.
@@ -85,9 +87,5 @@ private:
     bool m_awayInOwnWindow = false;  // the focus went to another window of this program
     bool m_endingFromOutside = false;
 };
-
-// A window of the table, made for the main window; null while it is not built.
-ChildWindow* createChildWindow(const WindowInfo& info, MainFrm& main);
-bool canCreateChildWindow(const WindowInfo& info);
 
 }  // namespace pirumoa

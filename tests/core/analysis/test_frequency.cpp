@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/analysis/frequency.h"
+#include "core/analysis/analyses.h"
 #include "core/sheet/sheetformat.h"
 #include "testsupport.h"
 

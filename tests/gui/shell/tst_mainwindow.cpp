@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "gui/shell/analysiswindow.h"
+#include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/mainwindow.h"
 #include "gui/shell/prompt.h"

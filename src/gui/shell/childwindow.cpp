@@ -1,4 +1,4 @@
-#include "gui/shell/analysiswindow.h"
+#include "gui/shell/childwindow.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -10,16 +10,11 @@
 #include <QVBoxLayout>
 
 #include "gui/shell/gridview.h"
-#include "gui/shell/mainwindow.h"
+#include "gui/shell/look.h"
 
 namespace pirumoa {
 
 namespace {
-
-const QFont& windowFont() {
-    static const QFont font(QStringLiteral("ＭＳ Ｐゴシック"), 9);
-    return font;
-}
 
 // The key's marker: a shaded ball, as the grid's marks stand for.
 QPixmap dotPixmap(Rgb colour) {
@@ -27,7 +22,7 @@ QPixmap dotPixmap(Rgb colour) {
     pm.fill(Qt::white);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor c = QColor::fromRgb(QRgb(0xFF000000u | colour));
+    const QColor c = toColor(colour);
     QRadialGradient g(QPointF(7, 7), 9);
     g.setColorAt(0, c.lighter(160));
     g.setColorAt(1, c);
@@ -39,8 +34,8 @@ QPixmap dotPixmap(Rgb colour) {
 
 }  // namespace
 
-ChildWindow::ChildWindow(MainFrm& main, const WindowInfo& info)
-    : QWidget(nullptr), m_main(main), m_info(info) {
+ChildWindow::ChildWindow(ChildHost& host, const WindowInfo& info)
+    : QWidget(nullptr), m_host(host), m_info(info) {
     setObjectName(info.objectName);
     setWindowTitle(info.caption);
     setFont(windowFont());
@@ -63,12 +58,12 @@ void ChildWindow::layOut(QWidget* description, QWidget* grid, QLayout* bottom) {
 }
 
 void ChildWindow::closeEvent(QCloseEvent* event) {
-    m_main.setPropEnd(true);
+    m_host.setPropEnd(true);
     event->accept();
 }
 
-AnalysisWindow::AnalysisWindow(MainFrm& main, const WindowInfo& info)
-    : ChildWindow(main, info), m_grid(new GridView(this)) {
+AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowInfo& info)
+    : ChildWindow(host, info), m_grid(new GridView(this)) {
     auto* label = new QLabel(info.description, this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setWordWrap(true);
@@ -83,7 +78,7 @@ AnalysisWindow::AnalysisWindow(MainFrm& main, const WindowInfo& info)
         return l;
     };
     for (const LegendEntry& e : info.legend) {
-        if (e.marker == LegendEntry::Dot) {
+        if (e.marker == LegendEntry::Marker::Dot) {
             auto* picture = new QLabel(this);
             picture->setObjectName(pictureNo == 0 ? QStringLiteral("Picture1")
                                                   : QStringLiteral("Picture1_%1").arg(pictureNo));
@@ -96,7 +91,7 @@ AnalysisWindow::AnalysisWindow(MainFrm& main, const WindowInfo& info)
             swatch->setFixedSize(19, 19);
             swatch->setAutoFillBackground(true);
             QPalette pal = swatch->palette();
-            pal.setColor(QPalette::Window, QColor::fromRgb(QRgb(0xFF000000u | e.colour)));
+            pal.setColor(QPalette::Window, toColor(e.colour));
             swatch->setPalette(pal);
         }
         addLabel(e.label);
@@ -112,7 +107,7 @@ AnalysisWindow::AnalysisWindow(MainFrm& main, const WindowInfo& info)
 
 void AnalysisWindow::load() {
     Sheet sheet;
-    info().fill(mainFrm().history(), sheet);
+    info().fill(host().history(), sheet);
     m_grid->setSheet(std::move(sheet));
 }
 

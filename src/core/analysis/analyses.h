@@ -1,9 +1,12 @@
 #pragma once
 
-#include "core/store/drawhistory.h"
 #include "core/sheet/sheet.h"
+#include "core/store/drawhistory.h"
 
 namespace pirumoa {
+
+// The analyses: each builds its window's grid from the history, in the window's own steps
+// (set up the grid, write the headings, fill). One source file each.
 
 // 出現頻度分析: a column chart of "●" marks, one column per digit.
 void fillAppearanceFrequency(const DrawHistory& history, Sheet& sheet);

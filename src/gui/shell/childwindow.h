@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QWidget>
+
+#include "core/analysis/windowtable.h"
+
+class QLayout;
+class QMdiArea;
+class QMenuBar;
+
+namespace pirumoa {
+
+class GridView;
+class Prediction;
+struct ConnectString;
+
+// What a working window needs of the window that holds it; the main window is one.
+class ChildHost {
+public:
+    // True while no analysis, prediction or data-entry window is loaded.
+    virtual void setPropEnd(bool value) = 0;
+    virtual const DrawHistory& history() const = 0;
+    virtual const ConnectString& connectString() const = 0;
+    // The prediction and its options live for the whole run, whether or not its window is open.
+    virtual Prediction& prediction() = 0;
+    // Where a window shows a menu of its own while it is the active one.
+    virtual QMenuBar* hostMenuBar() = 0;
+    virtual QMdiArea* mdiArea() const = 0;
+
+protected:
+    ~ChildHost() = default;
+};
+
+// A working window inside the main window: exists at most once, sets the host's propEnd to
+// False while it is loaded and back to True when it unloads.
+class ChildWindow : public QWidget {
+    Q_OBJECT
+public:
+    ChildWindow(ChildHost& host, const WindowInfo& info);
+    const WindowInfo& info() const { return m_info; }
+
+    // Builds the window's content; run once, by the main window, under the hourglass.
+    virtual void load() = 0;
+    // Closes the window as its close button does: the subwindow around it goes too.
+    void unload();
+
+protected:
+    ChildHost& host() const { return m_host; }
+    // The frame's layout: the description on top, the grid taking the room, then the row of
+    // the key and the close button.
+    void layOut(QWidget* description, QWidget* grid, QLayout* bottom);
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    ChildHost& m_host;
+    const WindowInfo& m_info;
+};
+
+// The frame every analysis shares: description, grid, key and close button.
+class AnalysisWindow : public ChildWindow {
+    Q_OBJECT
+public:
+    AnalysisWindow(ChildHost& host, const WindowInfo& info);
+    void load() override;
+    GridView* grid() const { return m_grid; }
+
+private:
+    GridView* m_grid;
+};
+
+// The window of a table row, made for host; null while it is not built. Only the program's
+// assembly knows every kind of window.
+ChildWindow* createChildWindow(const WindowInfo& info, ChildHost& host);
+
+}  // namespace pirumoa
