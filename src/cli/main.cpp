@@ -95,18 +95,10 @@ int runImport(const Args& args) {
     if (args.positional.size() != 2) return usage(QStringLiteral("import takes one CSV file"));
     const ImportResult r = ImportDrawCsv(args.positional[1], connectFor(args), args.replace);
     if (!r.conflicts.empty()) {
-        // A whole other history would list thousands; the first few say enough.
-        constexpr std::size_t kShown = 10;
-        QStringList nos;
-        for (std::size_t i = 0; i < r.conflicts.size() && i < kShown; ++i)
-            nos << QStringLiteral("第%1回").arg(r.conflicts[i]);
-        QString list = nos.join(QStringLiteral("、"));
-        if (r.conflicts.size() > kShown)
-            list += QStringLiteral(" ほか %1 件").arg(r.conflicts.size() - kShown);
         return fail(
             QStringLiteral("既に登録されている回と数字が異なります（%1）。"
                            "置き換えるには --replace を付けてください。何も変更していません。")
-                .arg(list));
+                .arg(drawList(r.conflicts)));
     }
     return writeOut(QStringLiteral("added %1, skipped %2, replaced %3\n")
                         .arg(r.added)
@@ -170,6 +162,7 @@ int runSheet(const Args& args) {
     const DrawHistory history = LoadDrawHistory(connectFor(args));
     Sheet sheet;
     w->fill(history, sheet);
+    if (!sheet.error().isEmpty()) return fail(sheet.error());
     const std::vector<const Sheet*> sheets{&sheet};
     return writeOut(args.format == QLatin1String("json") ? sheetsToJson(w->objectName, sheets)
                                                          : sheetsToTsv(sheets));

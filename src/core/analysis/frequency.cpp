@@ -10,7 +10,7 @@ namespace {
 constexpr int kColumns = 11;
 
 void setUpGrid(Sheet& s, int peak) {
-    const double rows = peak + 2;
+    const int rows = peak + 2;
     s.setSize(kColumns, peak + 2);
     s.setFrozenRows(2);
     s.setOverflow(true);

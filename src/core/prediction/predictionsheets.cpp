@@ -15,10 +15,10 @@ const Rgb kLine = colour::LightBlue;
 // grid has.
 void formatRapidFireRow(Sheet& s, int row) {
     s.setRowHeight(row, 10);
-    s.setCellType({1, double(row), kColumns, double(row)}, CellType::Static);
-    s.setAlign({1, double(row), kColumns, double(row)}, Align::Center);
-    s.setBorder({2, double(row), kColumns, double(row)}, AllSides, kLine);
-    s.clearBorder({1, double(row), 1, double(row)});
+    s.setCellType({1, row, kColumns, row}, CellType::Static);
+    s.setAlign({1, row, kColumns, row}, Align::Center);
+    s.setBorder({2, row, kColumns, row}, AllSides, kLine);
+    s.clearBorder({1, row, 1, row});
 }
 
 // Digits in reading order from column 2 of row 2, four to a row.
@@ -27,7 +27,7 @@ void writeDigits(Sheet& s, const QStringList& digits) {
         s.setText(2 + i % kDigitsPerRow, 2 + i / kDigitsPerRow, digits[i]);
 }
 
-void clearDigits(Sheet& s) { s.clearText({2, 2, kColumns, double(s.rowCount())}); }
+void clearDigits(Sheet& s) { s.clearText({2, 2, kColumns, s.rowCount()}); }
 
 }  // namespace
 

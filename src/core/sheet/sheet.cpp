@@ -10,12 +10,11 @@ Sheet::Sheet()
     growTextIndex();
 }
 
-int Sheet::index(double v) {
-    // std::nearbyint follows the default rounding mode, round-half-to-even.
-    const double r = std::nearbyint(v);
-    if (r > 1e9) return 1000000000;
-    if (r < -1e9) return -1000000000;
-    return int(r);
+int Sheet::midway(int first, int last) {
+    const long long sum = (long long)first + last;
+    const long long half = sum >= 0 ? sum / 2 : -((-sum + 1) / 2);  // rounded down
+    if (sum % 2 == 0) return int(half);
+    return int(half % 2 == 0 ? half : half + 1);
 }
 
 void Sheet::setSize(int columns, int rows) {
@@ -38,16 +37,14 @@ void Sheet::setSize(int columns, int rows) {
     m_columnWidths.resize(columns, float(kDefaultColumnWidth));
 }
 
-void Sheet::setRowHeight(double row, double height) {
-    const int r = index(row);
+void Sheet::setRowHeight(int r, double height) {
     if (r == -1)
         std::fill(m_rowHeights.begin(), m_rowHeights.end(), float(height));
     else if (r >= 1 && r <= m_rows)
         m_rowHeights[r - 1] = float(height);
 }
 
-void Sheet::setColumnWidth(double col, double width) {
-    const int c = index(col);
+void Sheet::setColumnWidth(int c, double width) {
     if (c == -1)
         std::fill(m_columnWidths.begin(), m_columnWidths.end(), float(width));
     else if (c >= 1 && c <= m_columns)
@@ -66,7 +63,7 @@ double Sheet::columnWidth(int col) const {
 // c1 … r2 are the block's own bounds (before clipping), for outlines.
 template <class F>
 void Sheet::forBlock(const Block& b, F&& f) {
-    int c1 = index(b.col1), r1 = index(b.row1), c2 = index(b.col2), r2 = index(b.row2);
+    int c1 = b.col1, r1 = b.row1, c2 = b.col2, r2 = b.row2;
     if (c1 == -1 || c2 == -1) c1 = 1, c2 = m_columns;
     if (r1 == -1 || r2 == -1) r1 = 1, r2 = m_rows;
     if (c1 > c2) std::swap(c1, c2);
@@ -80,7 +77,10 @@ void Sheet::forBlock(const Block& b, F&& f) {
 std::uint8_t Sheet::paletteIndex(Rgb colour) {
     for (std::size_t i = 0; i < m_palette.size(); ++i)
         if (m_palette[i] == colour) return std::uint8_t(i);
-    if (m_palette.size() >= 254) return 0;  // far beyond what any window uses
+    if (m_palette.size() >= 254) {
+        fail(QStringLiteral("more than 254 colours"));
+        return 0;
+    }
     m_palette.push_back(colour);
     return std::uint8_t(m_palette.size() - 1);
 }
@@ -111,7 +111,10 @@ std::uint32_t Sheet::intern(const QString& text) {
 std::uint8_t Sheet::lineSetIndex(const LineSet& set) {
     for (std::size_t i = 0; i < m_lineSets.size(); ++i)
         if (m_lineSets[i] == set) return std::uint8_t(i);
-    if (m_lineSets.size() >= 255) return 0;  // far beyond what any window uses
+    if (m_lineSets.size() >= 255) {
+        fail(QStringLiteral("more than 255 sets of cell lines"));
+        return 0;
+    }
     m_lineSets.push_back(set);
     return std::uint8_t(m_lineSets.size() - 1);
 }
@@ -171,13 +174,12 @@ bool Sheet::border(int col, int row, Side side, Rgb* colour) const {
     return true;
 }
 
-void Sheet::setText(double col, double row, const QString& text) {
-    const int c = index(col), r = index(row);
+void Sheet::setText(int c, int r, const QString& text) {
     if (c < 1 || c > m_columns || r < 1 || r > m_rows) return;
     at(c, r).text = intern(text);
 }
 
-void Sheet::setNumber(double col, double row, long long value) {
+void Sheet::setNumber(int col, int row, long long value) {
     setText(col, row, QString::number(value));
 }
 
@@ -190,9 +192,14 @@ void Sheet::clearText(const Block& b) {
     forBlock(b, [](Cell& c, auto...) { c.text = 0; });
 }
 
-void Sheet::setActiveCell(double col, double row) {
-    m_activeCol = std::max(index(col), 0);
-    m_activeRow = std::max(index(row), 0);
+void Sheet::setActiveCell(int col, int row) {
+    m_activeCol = std::max(col, 0);
+    m_activeRow = std::max(row, 0);
+}
+
+void Sheet::fail(const QString& why) {
+    Q_ASSERT_X(false, "Sheet", qPrintable(why));
+    if (m_error.isEmpty()) m_error = QStringLiteral("The sheet holds %1.").arg(why);
 }
 
 std::size_t Sheet::bytesUsed() const {

@@ -17,14 +17,15 @@ enum class CellType : std::uint8_t { Static = 0, Edit = 1 };
 enum Side : unsigned { Left = 1, Right = 2, Top = 4, Bottom = 8, AllSides = 15, Outline = 16 };
 
 // A block of cells, 1-based and inclusive. -1 for a column or row means all of them.
-// Indices are doubles as the windows compute them: a fractional index rounds half to even.
 struct Block {
-    double col1, row1, col2, row2;
+    int col1, row1, col2, row2;
 };
 
 // The table a window shows: the grid operations every window uses, with cells stored
 // compactly (texts interned, colours as palette indices). Writes outside the grid are
-// ignored; later operations overwrite earlier ones.
+// ignored; later operations overwrite earlier ones. A sheet holds at most 254 colours and
+// 255 sets of cell lines, far beyond what a window uses: going past either is a fault of the
+// window's code, caught by an assertion in debug builds and kept in error() otherwise.
 class Sheet {
 public:
     struct Cell {
@@ -52,8 +53,8 @@ public:
     void setOverflow(bool on) { m_overflow = on; }
     bool overflow() const { return m_overflow; }
 
-    void setRowHeight(double row, double height);   // row -1: every row
-    void setColumnWidth(double col, double width);  // col -1: every column
+    void setRowHeight(int row, double height);   // row -1: every row
+    void setColumnWidth(int col, double width);  // col -1: every column
     double rowHeight(int row) const;
     double columnWidth(int col) const;
 
@@ -67,13 +68,13 @@ public:
     void clearBorder(const Block& b);
 
     // Texts.
-    void setText(double col, double row, const QString& text);
-    void setNumber(double col, double row, long long value);
+    void setText(int col, int row, const QString& text);
+    void setNumber(int col, int row, long long value);
     QString text(int col, int row) const;
     void clearText(const Block& b);  // formatting stays
 
     // The current cell: (0, 0) is the top-left corner cell, outside the data.
-    void setActiveCell(double col, double row);
+    void setActiveCell(int col, int row);
     int activeColumn() const { return m_activeCol; }
     int activeRow() const { return m_activeRow; }
 
@@ -95,8 +96,12 @@ public:
     const std::vector<QString>& texts() const { return m_texts; }
     std::size_t bytesUsed() const;
 
-    // Rounds a fractional index half to even.
-    static int index(double v);
+    // The column (or row) half-way between first and last, as a heading centred over them
+    // is placed: a half rounds to the even neighbour, so 2 and 9 give 6, 2 and 7 give 4.
+    static int midway(int first, int last);
+
+    // Why the sheet is not what its window asked for (a limit passed); empty when it is.
+    const QString& error() const { return m_error; }
 
 private:
     template <class F>
@@ -105,6 +110,7 @@ private:
     std::uint8_t lineSetIndex(const LineSet& set);
     std::uint32_t intern(const QString& text);
     void growTextIndex();
+    void fail(const QString& why);
     Cell& at(int col, int row) { return m_cells[std::size_t(row - 1) * m_columns + (col - 1)]; }
 
     int m_columns = 0;
@@ -121,6 +127,7 @@ private:
     std::vector<QString> m_texts;
     // Open addressing over m_texts: id + 1 per slot, 0 free; twice as many slots as texts.
     std::vector<std::uint32_t> m_textSlots;
+    QString m_error;
 };
 
 }  // namespace pirumoa

@@ -39,6 +39,10 @@ constexpr char kViewName[] = "全データ選択クエリ";
 constexpr char kTableName[] = "当選データ";
 constexpr std::array<const char*, 4> kDigitFields{"第1数字", "第2数字", "第3数字", "第4数字"};
 
+constexpr char kInsertDraw[] =
+    "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6)";
+
 constexpr char kSchema[] =
     "CREATE TABLE 当選データ ("
     " 回数 INTEGER PRIMARY KEY CHECK (回数 BETWEEN 1 AND 32767),"
@@ -479,6 +483,15 @@ std::optional<std::array<std::int8_t, 4>> storedDigits(Statement& find, int no) 
 
 }  // namespace
 
+QString drawList(const std::vector<int>& nos) {
+    constexpr std::size_t kShown = 10;
+    QStringList shown;
+    for (std::size_t i = 0; i < nos.size() && i < kShown; ++i) shown << drawLabel(nos[i]);
+    QString list = shown.join(QStringLiteral("、"));
+    if (nos.size() > kShown) list += QStringLiteral(" ほか %1 件").arg(nos.size() - kShown);
+    return list;
+}
+
 ConnectString MakeConnectString(const QString& folder) {
     ConnectString c;
     c.file =
@@ -589,10 +602,7 @@ void DrawStore::insertDraw(const DrawRecord& draw) {
         if (find.step())
             throw StoreError(QStringLiteral("%1は既に登録されているため、追加しませんでした。")
                                  .arg(drawLabel(draw.no)));
-        Statement insert(
-            m_db,
-            "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字) "
-            "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+        Statement insert(m_db, kInsertDraw);
         insert.bind(1, draw.no).bind(2, draw.date);
         for (int k = 0; k < 4; ++k) insert.bindDigit(3 + k, draw.digits[k]);
         insert.run();
@@ -615,10 +625,7 @@ ImportResult DrawStore::importDraws(const std::vector<DrawRecord>& draws, bool r
         transaction(m_db, m_file, [&] {
             Statement find(
                 m_db, "SELECT 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ WHERE 回数 = ?1");
-            Statement insert(
-                m_db,
-                "INSERT INTO 当選データ (回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字) "
-                "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+            Statement insert(m_db, kInsertDraw);
             Statement update(m_db,
                              // A line without a date keeps the date already stored.
                              "UPDATE 当選データ SET 抽選日 = coalesce(?2, 抽選日), 第1数字 = ?3, "

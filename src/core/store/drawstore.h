@@ -51,6 +51,10 @@ std::future<DrawHistory> PreloadDrawHistory(const ConnectString& connect);
 // Drops the history; never throws.
 void ReleaseDrawHistory(DrawHistory& history) noexcept;
 
+// "第12回、第15回 ほか 3 件": the first ten draws of a list and how many more there are; a
+// whole other history would list thousands.
+QString drawList(const std::vector<int>& nos);
+
 struct ImportResult {
     int added = 0;
     int skipped = 0;             // already stored with the same digits

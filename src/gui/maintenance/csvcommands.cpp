@@ -35,17 +35,6 @@ QString fileName(Dialog&& dialog) {
     return dialog();
 }
 
-// "第12回、第15回 ほか 3 件": a whole other history would list thousands.
-QString drawList(const std::vector<int>& nos) {
-    constexpr std::size_t kShown = 10;
-    QStringList shown;
-    for (std::size_t i = 0; i < nos.size() && i < kShown; ++i)
-        shown << QStringLiteral("第%1回").arg(nos[i]);
-    QString list = shown.join(QStringLiteral("、"));
-    if (nos.size() > kShown) list += QStringLiteral(" ほか %1 件").arg(nos.size() - kShown);
-    return list;
-}
-
 const QString kNextStart =
     QStringLiteral("取り込んだデータは、プログラムを次に起動したときから分析に使われます。");
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/sheet/sheet.h"
 #include "core/sheet/sheetformat.h"
 
@@ -35,20 +37,31 @@ TEST(Sheet, WritesOutsideTheGridAreIgnored) {
     EXPECT_EQ(s.background(2, 1), colour::White);
 }
 
-TEST(Sheet, FractionalIndicesRoundHalfToEven) {
-    EXPECT_EQ(Sheet::index(5.5), 6);
-    EXPECT_EQ(Sheet::index(4.5), 4);
-    EXPECT_EQ(Sheet::index(2.5), 2);
-    EXPECT_EQ(Sheet::index(3.4999), 3);
-    EXPECT_EQ(Sheet::index(3.51), 4);
+// Half-way between two columns a half goes to the even one, as the headings expect.
+TEST(Sheet, MidwayRoundsHalfToEven) {
+    const std::tuple<int, int, int> cases[] = {
+        {2, 9, 6}, {2, 7, 4}, {1, 1, 1}, {3, 5, 4}, {1, 2, 2}, {0, 1, 0}, {-3, 0, -2},
+    };
+    for (const auto& [first, last, mid] : cases)
+        EXPECT_EQ(Sheet::midway(first, last), mid) << first << " " << last;
+}
 
-    Sheet s = sized(8, 3);
-    s.setText(5.5, 1, "a");
-    s.setText(4.5, 2, "b");
-    s.setNumber(1.5, 2.5, 42);
-    EXPECT_EQ(s.text(6, 1), "a");
-    EXPECT_EQ(s.text(4, 2), "b");
-    EXPECT_EQ(s.text(2, 2), "42");
+// Past its limits a sheet says so instead of turning colours black or dropping lines.
+TEST(Sheet, LimitsPassedAreReported) {
+#ifdef QT_NO_DEBUG
+    Sheet colours = sized(300, 1);
+    for (int c = 1; c <= 300; ++c) colours.setBackground({c, 1, c, 1}, Rgb(c));
+    EXPECT_FALSE(colours.error().isEmpty());
+    Sheet lines = sized(300, 1);
+    for (int c = 1; c <= 300; ++c)
+        lines.setBorder({c, 1, c, 1}, c <= 150 ? Left : Right, Rgb(c % 150));
+    EXPECT_FALSE(lines.error().isEmpty());
+#else
+    GTEST_SKIP() << "debug builds stop at the assertion";
+#endif
+    Sheet fine = sized(10, 10);
+    fine.setBackground({1, 1, 10, 10}, colour::Red);
+    EXPECT_TRUE(fine.error().isEmpty());
 }
 
 TEST(Sheet, MinusOneMeansEveryRowOrColumn) {
