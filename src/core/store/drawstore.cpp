@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -336,8 +337,14 @@ std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* fi
         case SQLITE_INTEGER:
             return sqlite3_column_int64(stmt, col);
         case SQLITE_FLOAT: {
+            // Only a whole number within reach of the checks that follow is converted: a
+            // conversion of 1e300 would be undefined.
             const double v = sqlite3_column_double(stmt, col);
-            if (v == double(static_cast<long long>(v))) return static_cast<long long>(v);
+            constexpr double kReach = 1e15;
+            if (std::isfinite(v) && std::fabs(v) <= kReach && v == std::trunc(v))
+                return static_cast<long long>(v);
+            if (std::isfinite(v) && v == std::trunc(v))
+                throw QStringLiteral("%1が範囲外です（%2）。").arg(QString::fromUtf8(field)).arg(v);
             break;
         }
         case SQLITE_TEXT: {

@@ -39,9 +39,11 @@ extern const char kCipherSettings[];
 ConnectString MakeConnectString(const QString& folder);
 
 // Opens the database read-only, reads every row of
-// "select * from 全データ選択クエリ order by 回数" and builds the totals. Creates and
-// changes nothing. Throws StoreError for a missing file, a wrong password, a file that is no
-// database, a missing view or field, or a record outside 1..32767 / a digit outside 0..9.
+// "select * from 全データ選択クエリ order by 回数" and builds the totals. It creates nothing
+// and changes no draw; the one write it may make is to roll back a write that a crash cut
+// off (a journal left beside the file), which puts back the last stored state. Throws
+// StoreError for a missing file, a wrong password, a file that is no database, a missing
+// view or field, or a record outside 1..32767 / a digit outside 0..9.
 DrawHistory LoadDrawHistory(const ConnectString& connect);
 
 // Starts LoadDrawHistory on a thread of its own, so that reading the database overlaps the

@@ -61,8 +61,14 @@ template <class F>
 void inKilledChild(F&& body) {
     const pid_t pid = fork();
     if (pid == 0) {
-        body();
+        // Whatever body does, the child never runs on inside the test program.
+        try {
+            body();
+        } catch (...) {
+            _exit(1);
+        }
         kill(getpid(), SIGKILL);
+        _exit(1);
     }
     int status = 0;
     waitpid(pid, &status, 0);
@@ -160,6 +166,9 @@ TEST(DrawStore, RecordsOutOfRangeAreRefusedNamingTheDraw) {
         {"(5, 1, 12, 3, 4)", "第5回"},
         {"(5, 1, -1, 3, 4)", "第2数字が 0～9 の範囲外"},
         {"(5, 1, 'x', 3, 4)", "第2数字「x」が数値ではありません"},
+        {"(5, 1, 1e300, 3, 4)", "第2数字が範囲外です"},
+        {"(1e300, 1, 2, 3, 4)", "回数が範囲外です"},
+        {"(5, 1, 2.5, 3, 4)", "第2数字「2.5」が数値ではありません"},
     };
     for (const auto& [values, phrase] : bad) {
         QTemporaryDir dir;
