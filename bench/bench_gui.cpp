@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "core/analysis/frequency.h"
 #include "benchsupport.h"
+#include "core/analysis/frequency.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/mainwindow.h"  // fonts
 

@@ -8,9 +8,9 @@
 
 #include "core/analysis/windowtable.h"
 #include "core/prediction/predictionsheets.h"
+#include "core/sheet/sheetformat.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
-#include "core/sheet/sheetformat.h"
 
 using namespace pirumoa;
 
@@ -103,9 +103,10 @@ int runImport(const Args& args) {
         QString list = nos.join(QStringLiteral("、"));
         if (r.conflicts.size() > kShown)
             list += QStringLiteral(" ほか %1 件").arg(r.conflicts.size() - kShown);
-        return fail(QStringLiteral("既に登録されている回と数字が異なります（%1）。"
-                                   "置き換えるには --replace を付けてください。何も変更していません。")
-                        .arg(list));
+        return fail(
+            QStringLiteral("既に登録されている回と数字が異なります（%1）。"
+                           "置き換えるには --replace を付けてください。何も変更していません。")
+                .arg(list));
     }
     return writeOut(QStringLiteral("added %1, skipped %2, replaced %3\n")
                         .arg(r.added)
@@ -164,7 +165,8 @@ int runSheet(const Args& args) {
     const WindowInfo* w = findWindow(args.positional[1]);
     if (w && w->kind == WindowKind::Prediction) return runPredictionSheet(args, *w);
     if (!w || !w->fill) return usage(QStringLiteral("no such window: ") + args.positional[1]);
-    if (!args.reflect.isEmpty()) return usage(QStringLiteral("--reflect is for the prediction window"));
+    if (!args.reflect.isEmpty())
+        return usage(QStringLiteral("--reflect is for the prediction window"));
 
     const DrawHistory history = LoadDrawHistory(connectFor(args));
     Sheet sheet;

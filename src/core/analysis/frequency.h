@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/store/drawhistory.h"
 #include "core/sheet/sheet.h"
+#include "core/store/drawhistory.h"
 
 namespace pirumoa {
 

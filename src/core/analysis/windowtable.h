@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "core/sheet/colours.h"
-#include "core/store/drawhistory.h"
 #include "core/sheet/sheet.h"
+#include "core/store/drawhistory.h"
 
 namespace pirumoa {
 

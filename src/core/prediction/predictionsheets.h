@@ -3,8 +3,8 @@
 #include <array>
 
 #include "core/prediction/methods.h"
-#include "core/store/drawhistory.h"
 #include "core/sheet/sheet.h"
+#include "core/store/drawhistory.h"
 
 namespace pirumoa {
 

@@ -20,9 +20,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "gui/maintenance/drawtablemodel.h"
 #include "core/sheet/colours.h"
 #include "core/store/drawstore.h"
+#include "gui/maintenance/drawtablemodel.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/mainwindow.h"
 #include "gui/shell/prompt.h"

@@ -11,10 +11,10 @@
 #include <QWindow>
 #include <cstdio>
 
-#include "gui/shell/analysiswindow.h"
 #include "gui/maintenance/csvcommands.h"
 #include "gui/maintenance/dataentrywindow.h"
 #include "gui/prediction/predictionwindow.h"
+#include "gui/shell/analysiswindow.h"
 #include "gui/shell/prompt.h"
 
 namespace pirumoa {

@@ -4,8 +4,8 @@
 #include <QPointer>
 
 #include "core/analysis/windowtable.h"
-#include "core/store/drawstore.h"
 #include "core/prediction/methods.h"
+#include "core/store/drawstore.h"
 
 class QMdiArea;
 class QMdiSubWindow;
