@@ -220,26 +220,6 @@ private slots:
         QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("Numbers4Pirumoa.mdb"));
         QVERIFY(!QFile::exists(dir.filePath("Numbers4Pirumoa.mdb")));
     }
-
-    void gridTextsRunOverIntoEmptyNeighbours() {
-        Sheet s;
-        s.setSize(6, 2);
-        s.setColumnWidth(-1, 2);
-        s.setOverflow(true);
-        const QString wide = "wide heading that needs room";
-        s.setText(2, 1, wide);
-        s.setAlign({2, 1, 2, 1}, Align::Left);
-        s.setText(4, 1, "x");   // stops the run to the right
-        s.setText(4, 2, wide);  // centred: runs to both sides
-        GridView view;
-        view.setSheet(s);
-        QCOMPARE(view.textSpan(2, 1), std::make_pair(2, 3));
-        const auto centred = view.textSpan(4, 2);
-        QVERIFY(centred.first < 4 && centred.second > 4);
-        s.setOverflow(false);
-        view.setSheet(s);
-        QCOMPARE(view.textSpan(4, 2), std::make_pair(4, 4));
-    }
 };
 
 int main(int argc, char** argv) {
