@@ -1,8 +1,8 @@
 // Building the windows' sheets from the sample history and from the largest one.
 #include <benchmark/benchmark.h>
 
-#include "core/analysis/windowtable.h"
 #include "benchsupport.h"
+#include "core/analysis/windowtable.h"
 
 using namespace pirumoa;
 

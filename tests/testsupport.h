@@ -7,9 +7,9 @@
 #include <functional>
 #include <vector>
 
+#include "core/sheet/sheet.h"
 #include "core/store/drawhistory.h"
 #include "core/store/drawstore.h"
-#include "core/sheet/sheet.h"
 
 namespace pirumoa::test {
 

@@ -34,12 +34,11 @@ TEST(AppearanceFrequency, TwoDrawsChartEachDigitsAppearances) {
     EXPECT_EQ(s.frozenRows(), 2);
 
     // Texts, row by row.
-    EXPECT_EQ(sheetsToTsv({&s}),
-              QByteArray("\t\t\t\t　　当 選 数 字\t\t\t\t\t\t\n"
-                         "出現数\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n"
-                         "1\t●\t●\t●\t\t\t\t\t\t\t\n"
-                         "2\t●\t●\t●\t\t\t\t\t\t\t\n"
-                         "3\t●\t●\t\t\t\t\t\t\t\t\n"));
+    EXPECT_EQ(sheetsToTsv({&s}), QByteArray("\t\t\t\t　　当 選 数 字\t\t\t\t\t\t\n"
+                                            "出現数\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n"
+                                            "1\t●\t●\t●\t\t\t\t\t\t\t\n"
+                                            "2\t●\t●\t●\t\t\t\t\t\t\t\n"
+                                            "3\t●\t●\t\t\t\t\t\t\t\t\n"));
     EXPECT_EQ(column(s, 2), "ooo");  // digit 0
     EXPECT_EQ(column(s, 3), "ooo");  // digit 1
     EXPECT_EQ(column(s, 4), "oo.");  // digit 2

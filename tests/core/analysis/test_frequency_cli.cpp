@@ -21,25 +21,29 @@ QByteArray sheetOf(const test::TempDatabase& db, const char* format) {
 
 TEST(AppearanceFrequencyCli, GoldenGridForTwoDraws) {
     test::TempDatabase db(test::draws({"1122", "1000"}));
-    const QByteArray golden = test::readFile(PIRUMOA_TEST_DIR "/core/analysis/golden/frequency_1122_1000.json");
+    const QByteArray golden =
+        test::readFile(PIRUMOA_TEST_DIR "/core/analysis/golden/frequency_1122_1000.json");
     ASSERT_FALSE(golden.isEmpty());
     EXPECT_EQ(sheetOf(db, "json"), golden);
 }
 
 TEST(AppearanceFrequencyCli, EmptyIncompleteAndUnfinishedHistories) {
-    const QByteArray headers = "\t\t\t\t　　当 選 数 字\t\t\t\t\t\t\n"
-                               "出現数\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
+    const QByteArray headers =
+        "\t\t\t\t　　当 選 数 字\t\t\t\t\t\t\n"
+        "出現数\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
     EXPECT_EQ(sheetOf(test::TempDatabase(), "tsv"), headers);
     EXPECT_EQ(sheetOf(test::TempDatabase(test::draws({"12__", "____"})), "tsv"), headers);
     // The unfinished last draws add nothing.
     EXPECT_EQ(sheetOf(test::TempDatabase(test::draws({"9999", "9___", "____"})), "tsv"),
-              headers + "1\t\t\t\t\t\t\t\t\t\t●\n2\t\t\t\t\t\t\t\t\t\t●\n"
-                        "3\t\t\t\t\t\t\t\t\t\t●\n4\t\t\t\t\t\t\t\t\t\t●\n");
+              headers +
+                  "1\t\t\t\t\t\t\t\t\t\t●\n2\t\t\t\t\t\t\t\t\t\t●\n"
+                  "3\t\t\t\t\t\t\t\t\t\t●\n4\t\t\t\t\t\t\t\t\t\t●\n");
 }
 
 TEST(AppearanceFrequencyCli, SampleHistoryColumnsAreTheDigitTotals) {
     // Totals counted straight from the shipped CSV, apart from the program's own code.
-    const QList<QByteArray> lines = test::readFile(PIRUMOA_DATA_DIR "/numbers4_history.csv").split('\n');
+    const QList<QByteArray> lines =
+        test::readFile(PIRUMOA_DATA_DIR "/numbers4_history.csv").split('\n');
     std::array<int, 10> totals{};
     for (int i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> f = lines[i].trimmed().split(',');
@@ -50,7 +54,8 @@ TEST(AppearanceFrequencyCli, SampleHistoryColumnsAreTheDigitTotals) {
 
     QTemporaryDir dir;
     const QString file = dir.filePath("sample.mdb");
-    ASSERT_EQ(test::runCli({"import", PIRUMOA_DATA_DIR "/numbers4_history.csv", "--db", file}).code, 0);
+    ASSERT_EQ(test::runCli({"import", PIRUMOA_DATA_DIR "/numbers4_history.csv", "--db", file}).code,
+              0);
     const test::CliRun r = test::runCli({"sheet", "出現頻度分析", "--db", file});
     ASSERT_EQ(r.code, 0);
     const QList<QByteArray> rows = r.out.split('\n');

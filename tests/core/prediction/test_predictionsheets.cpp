@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 
 #include "core/prediction/predictionsheets.h"
-#include "core/store/drawcsv.h"
 #include "core/sheet/sheetformat.h"
+#include "core/store/drawcsv.h"
 #include "testsupport.h"
 
 using namespace pirumoa;

@@ -24,10 +24,10 @@
 #include <QtTest>
 #include <cstdio>
 
+#include "core/store/drawcsv.h"
 #include "gui/maintenance/csvcommands.h"
 #include "gui/maintenance/dataentrywindow.h"
 #include "gui/maintenance/drawtablemodel.h"
-#include "core/store/drawcsv.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/mainwindow.h"
 #include "gui/shell/prompt.h"

