@@ -43,6 +43,7 @@ const std::vector<Histories>& histories() {
 
 // What every grid must be, whatever the history.
 void expectWellFormed(const Sheet& s) {
+    EXPECT_EQ(s.error(), QString());
     ASSERT_GT(s.columnCount(), 0);
     EXPECT_GE(s.rowCount(), s.frozenRows());
     EXPECT_GE(s.rowCount(), 1);
