@@ -9,7 +9,7 @@ namespace {
 constexpr int kColumns = 5;
 constexpr int kDigitsPerRow = 4;
 constexpr Block kAll{-1, -1, -1, -1};
-const Rgb kLine = colour::LightBlue;
+const Rgb kLine = colour::Black;
 
 // Column 1 of the rapid-fire grid is one label box from row 2 down, however many rows the
 // grid has.

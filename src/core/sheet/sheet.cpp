@@ -66,8 +66,8 @@ void Sheet::forBlock(const Block& b, F&& f) {
     int c1 = b.col1, r1 = b.row1, c2 = b.col2, r2 = b.row2;
     if (c1 == -1 || c2 == -1) c1 = 1, c2 = m_columns;
     if (r1 == -1 || r2 == -1) r1 = 1, r2 = m_rows;
-    if (c1 > c2) std::swap(c1, c2);
-    if (r1 > r2) std::swap(r1, r2);
+    // A block that ends before it starts ("rows 3 to the last" in a grid of two) is empty.
+    if (c1 > c2 || r1 > r2) return;
     const int cFrom = std::max(c1, 1), cTo = std::min(c2, m_columns);
     const int rFrom = std::max(r1, 1), rTo = std::min(r2, m_rows);
     for (int r = rFrom; r <= rTo; ++r)

@@ -16,7 +16,8 @@ enum class CellType : std::uint8_t { Static = 0, Edit = 1 };
 // Sides of a cell line. Outline draws the sides of the block's border only.
 enum Side : unsigned { Left = 1, Right = 2, Top = 4, Bottom = 8, AllSides = 15, Outline = 16 };
 
-// A block of cells, 1-based and inclusive. -1 for a column or row means all of them.
+// A block of cells, 1-based and inclusive. -1 for a column or row means all of them. A block
+// whose last column or row comes before its first holds no cell.
 struct Block {
     int col1, row1, col2, row2;
 };

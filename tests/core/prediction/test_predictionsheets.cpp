@@ -32,14 +32,14 @@ QString predict(const DrawHistory& h, std::initializer_list<int> reflect = {}) {
     return digits(sheets);
 }
 
-// "LRTB" with "-" for each side that has no line; every line must be light blue.
+// "LRTB" with "-" for each side that has no line; every line must be black.
 QString lines(const Sheet& s, int col, int row) {
     QString out;
     const std::pair<Side, char> sides[] = {{Left, 'L'}, {Right, 'R'}, {Top, 'T'}, {Bottom, 'B'}};
     for (auto [side, letter] : sides) {
         Rgb colour = 0;
         const bool has = s.border(col, row, side, &colour);
-        EXPECT_TRUE(!has || colour == colour::LightBlue);
+        EXPECT_TRUE(!has || colour == colour::Black);
         out += has ? QLatin1Char(letter) : QLatin1Char('-');
     }
     return out;

@@ -35,6 +35,16 @@ TEST(Sheet, WritesOutsideTheGridAreIgnored) {
     EXPECT_EQ(s.background(3, 2), colour::Red);
     EXPECT_EQ(s.background(1, 2), colour::White);
     EXPECT_EQ(s.background(2, 1), colour::White);
+
+    // A block that ends before it starts ("rows 3 to the last" of a two-row grid) is empty.
+    Sheet two = sized(4, 2);
+    two.setForeground({1, 3, 4, 2}, colour::Red);
+    two.setBorder({3, 1, 2, 2}, AllSides, colour::Red);
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 4; ++c) {
+            EXPECT_EQ(two.foreground(c, r), colour::Black);
+            EXPECT_FALSE(two.border(c, r, Left, nullptr));
+        }
 }
 
 // Half-way between two columns a half goes to the even one, as the headings expect.
