@@ -11,6 +11,7 @@
 
 #include "core/prediction/methods.h"
 #include "core/prediction/options.h"
+#include "testsupport.h"
 
 using namespace pirumoa;
 
@@ -138,31 +139,15 @@ TEST(OptionsFile, ReadOnlyFolderAtExit) {
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);  // only the folder refuses
 
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(pipeFds[0]);
+    const QByteArray message = test::inChild([&] {
         if (::geteuid() == 0) {
             const passwd* nobody = ::getpwnam("nobody");
             if (!nobody || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
-                ::_exit(3);
+                return QByteArray("could not become nobody");
         }
-        const QByteArray message = WriteInitFile(ReflectOptions{}, path).toUtf8();
-        if (::write(pipeFds[1], message.constData(), message.size()) != message.size()) ::_exit(4);
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    QByteArray message;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) message.append(buffer, n);
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+        return WriteInitFile(ReflectOptions{}, path).toUtf8();
+    });
     ::chmod(QFile::encodeName(folder).constData(), 0755);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
 
     const QString error = QString::fromUtf8(message);
     EXPECT_TRUE(error.contains(initFileName())) << error.toStdString();
