@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QGuiApplication>
 
 namespace pirumoa {
@@ -63,8 +62,9 @@ void Prompt::clearShown() { shownLog().clear(); }
 void Prompt::setNextAnswer(QMessageBox::StandardButton answer) { answers().push_back(answer); }
 
 WaitCursor::WaitCursor() {
+    // No round of pending events: handling them here would re-enter the opening of a window
+    // or the closing of the main window half way through.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 WaitCursor::~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }

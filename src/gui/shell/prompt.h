@@ -44,7 +44,9 @@ private:
                                             QMessageBox::StandardButton defaultButton);
 };
 
-// The hourglass for the span of a scope, painted before the work starts.
+// The hourglass for the span of a scope. Setting it handles no pending events, so it is safe
+// while a window is being opened or the main window closes; the platform sends the change to
+// the display itself (xcb flushes it at once).
 class WaitCursor {
 public:
     WaitCursor();
