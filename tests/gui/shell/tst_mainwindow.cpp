@@ -1,4 +1,6 @@
 // Drives the real main window and the frequency window offscreen.
+#include <signal.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -28,8 +30,6 @@ class MainWindowTest : public QObject {
 
     QTemporaryDir m_cwd;  // the options file is written to the current directory at exit
 
-
-
     static QStringList menuNames(const QList<QAction*>& actions) {
         QStringList out;
         for (QAction* a : actions) {
@@ -44,14 +44,16 @@ private slots:
     void initTestCase() {
         MainFrm::installFonts();
         QVERIFY(QDir::setCurrent(m_cwd.path()));
+        test::guardPrompts();
     }
-    void init() { Prompt::clearShown(); }
+    void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void menuTreeInOrderWithAccessKeys() {
         test::TempDatabase db;
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
         QCOMPARE(main.windowTitle(), QString("ナンバーズ4ピルモアLite"));
+        // clang-format off
         const QStringList expected = {
             "mnuEnd=終了(&X)", "mnuYoso=一発ピルモア予想(&D)", "mnuMain=データ分析(&S)",
             "mnuHindo=頻度分析", "mnuSyutugenHindo=出現頻度分析",
@@ -70,6 +72,7 @@ private slots:
             "mnuWindowHorizontal=上下に並べて表示(&H)", "mnuWindowVertical=左右に並べて表示(&V)",
             "mnuWindowCascade=重ねて表示(&C)", "mnuWindowArrangeIcon=アイコンの整列(&A)",
             "mnuHelp=ヘルプ(&H)", "mnuHelpFile=ヘルプ(&H)", "mnuAbout=バージョン情報(&A)"};
+        // clang-format on
         const QStringList names = menuNames(main.menuBar()->actions());
         // Later windows may add entries of their own; the tree above stays, in this order.
         int at = 0;
@@ -114,18 +117,16 @@ private slots:
         QCOMPARE(grid->currentColumn(), 4);
 
         // While it is open the data entry is refused; closing it lets the entry through.
+        Prompt::setNextAnswer(QMessageBox::Ok,
+                              test::refusal("表示中のウィンドウを閉じないと実行できません。"));
         main.openDataEntry();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].text, QString("表示中のウィンドウを閉じないと実行できません。"));
-        QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
-        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+        QVERIFY(test::promptsUsedUp());
 
         QTest::mouseClick(window->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         QVERIFY(main.propEnd());
-        Prompt::clearShown();
         main.openDataEntry();
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
 
         // Reopened after closing, it is computed afresh.
         main.findChild<QAction*>("mnuSyutugenHindo")->trigger();
@@ -144,7 +145,7 @@ private slots:
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         QVERIFY(main.history().rows.empty());
         QVERIFY(main.propEnd());
-        QVERIFY(Prompt::shown().empty());  // nothing asked
+        QVERIFY(test::promptsUsedUp());  // nothing asked
     }
 
     void arrangementCommandsLayTheWindowsOut() {
@@ -170,10 +171,9 @@ private slots:
         QTemporaryDir empty;
         {
             MainFrm main;
+            Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"Numbers4Pirumoa.mdb"}));
             QVERIFY(!main.start(empty.path()));
-            QCOMPARE(Prompt::shown().back().title, QString("メッセ－ジ"));
-            QCOMPARE(Prompt::shown().back().icon, QMessageBox::Critical);
-            QVERIFY(Prompt::shown().back().text.contains("Numbers4Pirumoa.mdb"));
+            QVERIFY(test::promptsUsedUp());
             QVERIFY(QDir(empty.path()).isEmpty());
         }
         // A file that is no database keeps its bytes.
@@ -183,8 +183,9 @@ private slots:
         junk.close();
         {
             MainFrm main;
+            Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"Numbers4Pirumoa.mdb"}));
             QVERIFY(!main.start(empty.path()));
-            QVERIFY(Prompt::shown().back().text.contains("Numbers4Pirumoa.mdb"));
+            QVERIFY(test::promptsUsedUp());
         }
         QFile check(junk.fileName());
         QVERIFY(check.open(QIODevice::ReadOnly));
@@ -192,13 +193,19 @@ private slots:
     }
 
     void programEndsWithAnErrorWhenItsDatabaseIsMissing() {
-        // The real program, copied into a folder without a database.
+        // The real program, copied into a folder without a database. Its message waits for
+        // the user; here the program is ended from outside, as the end of a session ends it.
         QTemporaryDir dir;
         const QString app = dir.filePath("pirumoa");
         QVERIFY(QFile::copy(PIRUMOA_APP, app));
         QProcess p;
         p.setWorkingDirectory(dir.path());
         p.start(app, {});
+        QVERIFY(p.waitForStarted(10000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return test::catchesSignal(p.processId(), SIGTERM); }, 20000));
+        QVERIFY(!p.waitForFinished(500));  // the message waits
+        ::kill(pid_t(p.processId()), SIGTERM);
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 1);
@@ -214,7 +221,7 @@ private slots:
         const QString wide = "wide heading that needs room";
         s.setText(2, 1, wide);
         s.setAlign({2, 1, 2, 1}, Align::Left);
-        s.setText(4, 1, "x");  // stops the run to the right
+        s.setText(4, 1, "x");   // stops the run to the right
         s.setText(4, 2, wide);  // centred: runs to both sides
         GridView view;
         view.setSheet(s);
