@@ -2,10 +2,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QGuiApplication>
 #include <QStringList>
-#include <deque>
 
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
@@ -18,44 +15,21 @@ namespace {
 
 const QString kFilter = QStringLiteral("CSV ファイル (*.csv);;すべてのファイル (*)");
 
-std::deque<QString>& queuedNames() {
-    static std::deque<QString> names;
-    return names;
-}
-
-// A queued answer, or the dialog itself where there is a screen to show it on.
-template <class Dialog>
-QString fileName(Dialog&& dialog) {
-    if (!queuedNames().empty()) {
-        QString name = queuedNames().front();
-        queuedNames().pop_front();
-        return name;
-    }
-    if (QGuiApplication::platformName() == QLatin1String("offscreen")) return QString();
-    return dialog();
-}
-
 const QString kNextStart =
     QStringLiteral("取り込んだデータは、プログラムを次に起動したときから分析に使われます。");
 
 }  // namespace
 
-void CsvCommands::setNextFileName(const QString& path) { queuedNames().push_back(path); }
-
 void CsvCommands::importFromFile(QWidget* parent, const ConnectString& connect) {
-    const QString path = fileName([&] {
-        return QFileDialog::getOpenFileName(parent, QStringLiteral("CSVファイルから取り込み"),
-                                            QDir::homePath(), kFilter);
-    });
+    const QString path = Prompt::openFileName(parent, QStringLiteral("CSVファイルから取り込み"),
+                                              QDir::homePath(), kFilter);
     if (!path.isEmpty()) importFile(parent, connect, path);
 }
 
 void CsvCommands::exportToFile(QWidget* parent, const ConnectString& connect) {
-    const QString path = fileName([&] {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("CSVファイルへ書き出し"),
-                                            QDir::home().filePath(QStringLiteral("numbers4.csv")),
-                                            kFilter);
-    });
+    const QString path =
+        Prompt::saveFileName(parent, QStringLiteral("CSVファイルへ書き出し"),
+                             QDir::home().filePath(QStringLiteral("numbers4.csv")), kFilter);
     if (!path.isEmpty()) exportFile(parent, connect, path);
 }
 

@@ -13,7 +13,7 @@ struct ConnectString;
 class CsvCommands {
 public:
     // Asks for a CSV file and adds its draws, all or nothing. Draws stored with other digits
-    // are replaced only when the user agrees.
+    // are replaced only when the user agrees. Dialogs and messages go through Prompt.
     static void importFromFile(QWidget* parent, const ConnectString& connect);
     // Asks for a file name and writes every stored draw to it.
     static void exportToFile(QWidget* parent, const ConnectString& connect);
@@ -21,10 +21,6 @@ public:
     // The work without the dialogs.
     static void importFile(QWidget* parent, const ConnectString& connect, const QString& csvPath);
     static void exportFile(QWidget* parent, const ConnectString& connect, const QString& csvPath);
-
-    // Tests queue the file names the next dialogs answer; "" is a cancelled dialog. Without
-    // one, and on the offscreen platform, a dialog is cancelled.
-    static void setNextFileName(const QString& path);
 };
 
 }  // namespace pirumoa

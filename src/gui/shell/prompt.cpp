@@ -1,9 +1,12 @@
 #include "gui/shell/prompt.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QCoreApplication>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QMetaEnum>
+#include <deque>
+#include <optional>
+#include <utility>
 
 namespace pirumoa {
 
@@ -11,27 +14,107 @@ const QString Prompt::kAppTitle = QStringLiteral("ナンバーズ4ピルモアLi
 const QString Prompt::kMessageTitle = QStringLiteral("メッセ－ジ");
 
 namespace {
-std::vector<Prompt::Shown>& shownLog() {
-    static std::vector<Prompt::Shown> log;
-    return log;
+
+struct Answer {
+    QMessageBox::StandardButton button;
+    Prompt::Expected expected;
+};
+
+// What tests queued, and their guard; all empty in the program.
+struct Seam {
+    std::deque<Answer> answers;
+    std::deque<QString> fileNames;
+    std::function<void(const QString&)> guard;
+};
+
+Seam& seam() {
+    static Seam s;
+    return s;
 }
-std::deque<QMessageBox::StandardButton>& answers() {
-    static std::deque<QMessageBox::StandardButton> queue;
-    return queue;
+
+// "Critical", "Yes": the names in QMessageBox's own enumerations.
+QString keyOf(const char* enumeration, int value) {
+    const QMetaObject& meta = QMessageBox::staticMetaObject;
+    const QMetaEnum e = meta.enumerator(meta.indexOfEnumerator(enumeration));
+    return QString::fromLatin1(e.valueToKey(value));
 }
+QString keyOf(QMessageBox::Icon icon) { return keyOf("Icon", icon); }
+QString keyOf(QMessageBox::StandardButton button) { return keyOf("StandardButtons", button); }
+
+QString quoted(const QString& text) { return QStringLiteral("\"%1\"").arg(text); }
+
+QString describe(QMessageBox::Icon icon, const QString& title, const QString& text) {
+    return QStringLiteral("%1 (title %2, icon %3)").arg(quoted(text), quoted(title), keyOf(icon));
+}
+
+QString describe(const Answer& a) {
+    const Prompt::Expected& e = a.expected;
+    QStringList what;
+    if (e.icon) what << QStringLiteral("icon ") + keyOf(*e.icon);
+    if (!e.title.isEmpty()) what << QStringLiteral("title ") + quoted(e.title);
+    if (!e.text.isEmpty()) what << QStringLiteral("text ") + quoted(e.text);
+    for (const QString& part : e.parts) what << QStringLiteral("text with ") + quoted(part);
+    return QStringLiteral("answer %1 to a message").arg(keyOf(a.button)) +
+           (what.isEmpty() ? QString() : QStringLiteral(" of ") + what.join(QStringLiteral(", ")));
+}
+
+// What the answer expects that the message has not.
+QStringList differences(const Answer& a, QMessageBox::Icon icon, const QString& title,
+                        const QString& text, QMessageBox::StandardButtons buttons) {
+    const Prompt::Expected& e = a.expected;
+    QStringList out;
+    if (e.icon && *e.icon != icon) out << QStringLiteral("icon ") + keyOf(*e.icon);
+    if (!e.title.isEmpty() && e.title != title) out << QStringLiteral("title ") + quoted(e.title);
+    if (!e.text.isEmpty() && e.text != text) out << QStringLiteral("text ") + quoted(e.text);
+    for (const QString& part : e.parts)
+        if (!text.contains(part)) out << QStringLiteral("text with ") + quoted(part);
+    if (!buttons.testFlag(a.button)) out << QStringLiteral("a button ") + keyOf(a.button);
+    return out;
+}
+
+void report(const QString& problem) {
+    if (seam().guard)
+        seam().guard(problem);
+    else
+        qWarning("pirumoa: %s", qUtf8Printable(problem));
+}
+
+// The queued name for a dialog; none when the dialog is to be shown.
+std::optional<QString> queuedFileName(const QString& caption) {
+    if (!seam().fileNames.empty()) {
+        QString name = std::move(seam().fileNames.front());
+        seam().fileNames.pop_front();
+        return name;
+    }
+    if (seam().guard) {
+        seam().guard(QStringLiteral("file dialog %1 without a queued file name; cancelled")
+                         .arg(quoted(caption)));
+        return QString();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 QMessageBox::StandardButton Prompt::show(QWidget* parent, QMessageBox::Icon icon,
                                          const QString& title, const QString& text,
                                          QMessageBox::StandardButtons buttons,
                                          QMessageBox::StandardButton defaultButton) {
-    shownLog().push_back({icon, title, text});
-    if (!answers().empty()) {
-        const auto answer = answers().front();
-        answers().pop_front();
-        return answer;
+    if (!seam().answers.empty()) {
+        const Answer answer = std::move(seam().answers.front());
+        seam().answers.pop_front();
+        const QStringList differ = differences(answer, icon, title, text, buttons);
+        if (!differ.isEmpty())
+            report(QStringLiteral("message %1 took the queued answer %2, which expected %3")
+                       .arg(describe(icon, title, text), keyOf(answer.button),
+                            differ.join(QStringLiteral(", "))));
+        return answer.button;
     }
-    if (QGuiApplication::platformName() == QLatin1String("offscreen")) return defaultButton;
+    if (seam().guard) {
+        seam().guard(QStringLiteral("message %1 without a queued answer; answered %2")
+                         .arg(describe(icon, title, text), keyOf(defaultButton)));
+        return defaultButton;
+    }
 
     QMessageBox box(icon, title, text, buttons, parent);
     box.setDefaultButton(defaultButton);
@@ -58,13 +141,41 @@ void Prompt::inform(QWidget* parent, const QString& text) {
     show(parent, QMessageBox::Information, kAppTitle, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-const std::vector<Prompt::Shown>& Prompt::shown() { return shownLog(); }
-void Prompt::clearShown() { shownLog().clear(); }
-void Prompt::setNextAnswer(QMessageBox::StandardButton answer) { answers().push_back(answer); }
+QString Prompt::openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                             const QString& filter) {
+    if (std::optional<QString> queued = queuedFileName(caption)) return *queued;
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString Prompt::saveFileName(QWidget* parent, const QString& caption, const QString& file,
+                             const QString& filter) {
+    if (std::optional<QString> queued = queuedFileName(caption)) return *queued;
+    return QFileDialog::getSaveFileName(parent, caption, file, filter);
+}
+
+void Prompt::setNextAnswer(QMessageBox::StandardButton answer, const Expected& expected) {
+    seam().answers.push_back({answer, expected});
+}
+
+void Prompt::setNextFileName(const QString& path) { seam().fileNames.push_back(path); }
+
+QStringList Prompt::takeUnused() {
+    QStringList out;
+    for (const Answer& a : std::exchange(seam().answers, {}))
+        out << QStringLiteral("unused: ") + describe(a);
+    for (const QString& name : std::exchange(seam().fileNames, {}))
+        out << QStringLiteral("unused: file name ") + quoted(name);
+    return out;
+}
+
+void Prompt::setGuard(std::function<void(const QString& problem)> guard) {
+    seam().guard = std::move(guard);
+}
 
 WaitCursor::WaitCursor() {
+    // No round of pending events: handling them here would re-enter the opening of a window
+    // or the closing of the main window half way through.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 WaitCursor::~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }

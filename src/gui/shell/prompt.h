@@ -3,15 +3,15 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <deque>
-#include <vector>
+#include <functional>
+#include <optional>
 
 class QWidget;
 
 namespace pirumoa {
 
-// Every modal question and refusal of the program goes through here, so that tests can
-// answer them and nothing blocks a run without a screen.
+// Every modal question, refusal, notice and file dialog of the program goes through here, so
+// that tests can answer them.
 class Prompt {
 public:
     static const QString kAppTitle;      // "ナンバーズ4ピルモアLite"
@@ -24,18 +24,35 @@ public:
     // A plain notice with the program's title.
     static void inform(QWidget* parent, const QString& text);
 
-    // What was shown, for tests.
-    struct Shown {
-        QMessageBox::Icon icon;
-        QString title;
-        QString text;
-    };
-    static const std::vector<Shown>& shown();
-    static void clearShown();
+    // The file dialogs: the name chosen, empty when the dialog was cancelled.
+    static QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                const QString& filter);
+    static QString saveFileName(QWidget* parent, const QString& caption, const QString& file,
+                                const QString& filter);
 
-    // Tests queue the answers to the next questions. Without a queued answer, and on the
-    // offscreen platform, no box is shown: a question is answered No, a notice just logged.
-    static void setNextAnswer(QMessageBox::StandardButton answer);
+    // The test seam, after KeePassXC's MessageBox::setNextAnswer. A test queues the answers
+    // before the action that brings the messages and dialogs up; a message or dialog with an
+    // answer queued is not shown and takes the first one.
+
+    // What a test expects of the message it answers; empty parts are not checked.
+    struct Expected {
+        std::optional<QMessageBox::Icon> icon;
+        QString title;
+        QString text;       // the whole text
+        QStringList parts;  // each somewhere in the text
+    };
+    // A message that differs from what its answer expects, or that has no such button, is
+    // reported to the guard; it takes the answer all the same.
+    static void setNextAnswer(QMessageBox::StandardButton answer, const Expected& expected = {});
+    // The name the next file dialog answers; an empty name is a cancelled dialog.
+    static void setNextFileName(const QString& path);
+    // What was queued and not used, one line each; the queues are empty afterwards.
+    static QStringList takeUnused();
+
+    // Set by tests, so that nothing waits for a user who is not there: while a guard is set,
+    // a message or dialog without a queued answer is never shown. The guard is told, and the
+    // message takes its default button, the dialog is cancelled. An empty guard unsets it.
+    static void setGuard(std::function<void(const QString& problem)> guard);
 
 private:
     static QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon,
@@ -44,7 +61,9 @@ private:
                                             QMessageBox::StandardButton defaultButton);
 };
 
-// The hourglass for the span of a scope, painted before the work starts.
+// The hourglass for the span of a scope. Setting it handles no pending events, so it is safe
+// while a window is being opened or the main window closes; the platform sends the change to
+// the display itself (xcb flushes it at once).
 class WaitCursor {
 public:
     WaitCursor();

@@ -25,7 +25,6 @@
 #include <cstdio>
 
 #include "core/store/drawcsv.h"
-#include "gui/maintenance/csvcommands.h"
 #include "gui/maintenance/dataentrywindow.h"
 #include "gui/maintenance/drawtablemodel.h"
 #include "gui/shell/gridview.h"
@@ -138,6 +137,7 @@ void writeFile(const QString& path, const QByteArray& data) {
 
 // The child half of the kill test: edits one cell, says so, and waits to be killed.
 int runEditingChild(const QString& folder) {
+    test::guardPrompts();
     MainFrm main;
     if (!main.start(folder)) return 3;
     main.show();
@@ -155,6 +155,7 @@ int runEditingChild(const QString& folder) {
     editor->selectAll();
     QTest::keyClicks(editor, "9");
     QTest::keyClick(editor, Qt::Key_Tab);
+    if (!test::promptsUsedUp()) return 6;  // nothing may have been said
     std::printf("stored\n");
     std::fflush(stdout);
     return QApplication::exec();
@@ -171,8 +172,9 @@ private slots:
         // The options file is written to the current folder at exit.
         QVERIFY(m_cwd.isValid());
         QDir::setCurrent(m_cwd.path());
+        test::guardPrompts();
     }
-    void init() { Prompt::clearShown(); }
+    void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void windowShowsTheDrawTableInItsFrame() {
         test::TempDatabase db(test::draws({"1234", "5_7_", "0000"}));
@@ -182,7 +184,7 @@ private slots:
         DataEntryWindow* w = openEntry(main);
         QVERIFY(w);
         QVERIFY(!main.propEnd());
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
 
         QMdiSubWindow* sub = main.mdiArea()->subWindowList().value(0);
         QCOMPARE(sub->windowTitle(), QString("当選データ入力"));
@@ -246,7 +248,7 @@ private slots:
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         QVERIFY(main.propEnd());
         QCOMPARE(visibleMenus(main), mainMenus);
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
     }
 
     void ownMenuFollowsTheActiveChild() {
@@ -272,10 +274,9 @@ private slots:
         MainFrm main;
         startMain(main, db);
         QVERIFY(QFile::remove(db.connect.file));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"Numbers4Pirumoa.mdb"}));
         openEntry(main);
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
-        QVERIFY(Prompt::shown()[0].text.contains("Numbers4Pirumoa.mdb"));
+        QVERIFY(test::promptsUsedUp());
         QTRY_VERIFY(!main.findWindow("当選データ入力"));
         QVERIFY(main.propEnd());
         QVERIFY(!QFile::exists(db.connect.file));  // nothing made in its place
@@ -289,7 +290,7 @@ private slots:
         QTableView* grid = w->grid();
 
         typeInto(grid, 0, 1, "9");
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
         // Stored already: another connection sees it while the window is open.
         QCOMPARE(LoadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
 
@@ -301,18 +302,18 @@ private slots:
             typeInto(grid, 1, 2, typed, Qt::Key_Tab);
             QCOMPARE(grid->model()->index(1, 2).data().toString(), QString(kept));
         }
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), test::draws({"9234", "5478"}));
 
         // An empty cell passes and is stored as a draw without that digit; a full-width digit
         // from an input method is the same digit.
         typeInto(grid, 1, 4, "");
         typeInto(grid, 1, 3, "０");
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), test::draws({"9234", "540_"}));
         QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
     }
 
     // The typist of the issue: a new draw after the last, then on past its last cell. Tab
@@ -327,7 +328,7 @@ private slots:
         QVERIFY(w);
         QTableView* grid = w->grid();
 
-        Prompt::setNextAnswer(QMessageBox::Yes);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
         press({"Ctrl+A"});
         QCOMPARE(grid->currentIndex(), grid->model()->index(6, 1));
         press({"1", "Tab", "2", "Tab", "3", "Tab", "4", "Tab", "5", "Tab", "6", "Tab", "7", "Tab",
@@ -337,7 +338,7 @@ private slots:
         QCOMPARE(stored(db), after);
         QCOMPARE(grid->currentIndex(), grid->model()->index(6, 4));
         QVERIFY(currentInView(grid));
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));  // the question only
+        QVERIFY(test::promptsUsedUp());  // the question only
     }
 
     // Shift+Tab stops at the first cell, and a digit typed on a draw number, which cannot be
@@ -359,7 +360,7 @@ private slots:
         QCOMPARE(stored(db), after);
         QCOMPARE(grid->currentIndex(), grid->model()->index(0, 2));
         QVERIFY(grid->isAncestorOf(QApplication::focusWidget()));
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
     }
 
     // However the cursor is moved about the grid, a digit is typed into the cell that has the
@@ -412,7 +413,7 @@ private slots:
                 if (after[r].digits[d] != before[r].digits[d])
                     QVERIFY2(typedAt.contains({int(r), d + 1}),
                              qPrintable(QString("draw %1 digit %2").arg(r + 1).arg(d + 1)));
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
     }
 
     // A digit cell refuses, as they are typed, the keys that would make anything but one
@@ -439,7 +440,7 @@ private slots:
         press({"Ctrl+A", "Ctrl+V"});
         QCOMPARE(editor->text(), QString("7"));
         press({"Tab", "x", "Tab", "1", "2", "Tab"});
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), test::draws({"1234", "5771"}));
 
         // "12" put into a cell by other means, then Tab over it in its editor.
@@ -449,16 +450,15 @@ private slots:
         editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         QVERIFY(editor);
         QCOMPARE(editor->text(), QString("12"));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
         press({"Tab"});
         QCoreApplication::processEvents();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].text, kWrongDigit);
-        QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
-        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->index(0, 3).data().toString(), QString("12"));
         QCOMPARE(stored(db), test::draws({"1234", "5771"}));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
         w->closeChecked();
-        QCOMPARE(Prompt::shown().size(), std::size_t(2));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->currentIndex(), grid->model()->index(0, 3));
     }
 
@@ -476,19 +476,19 @@ private slots:
         rlimit none = old;
         none.rlim_cur = 0;
         setrlimit(RLIMIT_FSIZE, &none);
+        Prompt::setNextAnswer(QMessageBox::Ok,
+                              test::refusalWith({"書き込めませんでした", "Numbers4Pirumoa.mdb"}));
         typeInto(grid, 0, 1, "7");
         setrlimit(RLIMIT_FSIZE, &old);
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QVERIFY(Prompt::shown()[0].text.contains("書き込めませんでした"));
-        QVERIFY(Prompt::shown()[0].text.contains("Numbers4Pirumoa.mdb"));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->index(0, 1).data().toString(), QString("1"));
 
         // Another program deleted the draw meanwhile.
-        Prompt::clearShown();
         DrawStore::open(db.connect)->deleteDraw(2);
+        Prompt::setNextAnswer(QMessageBox::Ok,
+                              test::refusalWith({"第2回はデータベースにありません"}));
         typeInto(grid, 1, 1, "0");
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QVERIFY(Prompt::shown()[0].text.contains("第2回はデータベースにありません"));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->index(1, 1).data().toString(), QString("5"));
         QCOMPARE(stored(db), test::draws({"1234"}));
     }
@@ -505,12 +505,9 @@ private slots:
         grid->setCurrentIndex(grid->model()->index(1, 2));
         grid->setFocus();
         QTRY_VERIFY(grid->hasFocus());
-        Prompt::setNextAnswer(QMessageBox::Yes);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
         QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].text, kAddQuestion);
-        QCOMPARE(Prompt::shown()[0].title, QString("ナンバーズ4ピルモアLite"));
-        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Warning);
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->rowCount(), 3);
         QCOMPARE(grid->model()->index(2, 0).data().toString(), QString("3"));
         QCOMPARE(grid->currentIndex(), grid->model()->index(2, 2));  // the remembered column
@@ -526,7 +523,7 @@ private slots:
         }
         QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
-        QVERIFY(Prompt::shown().size() == 1);
+        QVERIFY(test::promptsUsedUp());
 
         QProcess cli;
         cli.start(PIRUMOA_CLI, {"export", "--db", db.connect.file});
@@ -546,18 +543,17 @@ private slots:
 
         // No changes nothing.
         grid->setCurrentIndex(grid->model()->index(2, 1));
+        Prompt::setNextAnswer(QMessageBox::No, test::question(kAddQuestion));
         add->trigger();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->rowCount(), 3);
 
         // In the middle of a gapless history the number is taken: refused, nothing added.
-        Prompt::clearShown();
         grid->setCurrentIndex(grid->model()->index(0, 3));
-        Prompt::setNextAnswer(QMessageBox::Yes);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"第2回は既に登録されている"}));
         add->trigger();
-        QCOMPARE(Prompt::shown().size(), std::size_t(2));
-        QCOMPARE(Prompt::shown()[1].title, QString("メッセ－ジ"));
-        QVERIFY(Prompt::shown()[1].text.contains("第2回は既に登録されている"));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->rowCount(), 3);
         QCOMPARE(stored(db), test::draws({"1234", "5678", "9012"}));
 
@@ -568,23 +564,24 @@ private slots:
         w = openEntry(main);
         grid = w->grid();
         grid->setCurrentIndex(grid->model()->index(0, 3));
-        Prompt::setNextAnswer(QMessageBox::Yes);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
         w->addLine();
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->index(1, 0).data().toString(), QString("2"));
         QCOMPARE(grid->model()->index(2, 0).data().toString(), QString("3"));
         QCOMPARE(grid->currentIndex(), grid->model()->index(1, 3));
 
         // The last possible draw has nothing after it.
-        Prompt::clearShown();
         w->unload();
         test::TempDatabase full(test::draws({"1111"}, kMaxDrawNo));
         MainFrm other;
         startMain(other, full);
         w = openEntry(other);
-        Prompt::setNextAnswer(QMessageBox::Yes);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"32767"}));
         w->addLine();
         QCOMPARE(w->model()->rowCount(), 1);
-        QVERIFY(Prompt::shown().back().text.contains("32767"));
+        QVERIFY(test::promptsUsedUp());
     }
 
     void emptyTableGetsItsFirstDraw() {
@@ -593,7 +590,7 @@ private slots:
         startMain(main, db);
         DataEntryWindow* w = openEntry(main);
         QCOMPARE(w->model()->rowCount(), 0);
-        Prompt::setNextAnswer(QMessageBox::Yes);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
         w->addLine();
         QCOMPARE(stored(db), test::draws({"____"}));
         typeInto(w->grid(), 0, 2, "8");
@@ -611,14 +608,13 @@ private slots:
         grid->setFocus();
         QTRY_VERIFY(grid->hasFocus());
 
-        QTest::keyClick(grid, Qt::Key_D, Qt::ControlModifier);  // answered No
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].text, kDelQuestion);
-        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Warning);
+        Prompt::setNextAnswer(QMessageBox::No, test::question(kDelQuestion));
+        QTest::keyClick(grid, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->rowCount(), 3);
         QCOMPARE(stored(db).size(), std::size_t(3));
 
-        Prompt::setNextAnswer(QMessageBox::Yes);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kDelQuestion));
         QTest::keyClick(grid, Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(grid->model()->rowCount(), 2);
         QCOMPARE(grid->model()->index(1, 0).data().toString(), QString("3"));
@@ -641,26 +637,28 @@ private slots:
         m->setUncheckedText(1, 3, "1.5");
         m->setUncheckedText(0, 2, "");  // empty passes
         auto* close = w->findChild<QPushButton*>("Command1");
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
         QTest::mouseClick(close, Qt::LeftButton);
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].text, kWrongDigit);
-        QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->currentIndex(), m->index(1, 3));
         QCOMPARE(main.findWindow("当選データ入力"), w);
         QVERIFY(!main.propEnd());
 
         // Each correction moves the check on to the next wrong cell.
         typeInto(grid, 1, 3, "7");
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
         QTest::mouseClick(close, Qt::LeftButton);
         QCOMPARE(grid->currentIndex(), m->index(1, 4));
         m->setUncheckedText(1, 4, "-1");
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
         QTest::mouseClick(close, Qt::LeftButton);
         QCOMPARE(grid->currentIndex(), m->index(1, 4));
         typeInto(grid, 1, 4, "");
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
         QTest::mouseClick(close, Qt::LeftButton);
         QCOMPARE(grid->currentIndex(), m->index(2, 1));
         typeInto(grid, 2, 1, "3");
-        QCOMPARE(Prompt::shown().size(), std::size_t(4));
+        QVERIFY(test::promptsUsedUp());
         QTest::mouseClick(close, Qt::LeftButton);
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         QVERIFY(main.propEnd());
@@ -689,9 +687,9 @@ private slots:
         // A wrong value came in by other means and shows in the open editor.
         w->model()->setUncheckedText(0, 4, "12");
         QCOMPARE(editor->text(), QString("12"));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
         w->closeChecked();  // refused: the window stays
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].text, kWrongDigit);
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(main.findWindow("当選データ入力"), w);
 
         grid->edit(cell);
@@ -739,7 +737,7 @@ private slots:
 
         // The pop-up's entries act on the row.
         grid->setCurrentIndex(grid->model()->index(0, 1));
-        Prompt::setNextAnswer(QMessageBox::Yes);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kDelQuestion));
         menu->actions()[1]->trigger();
         QCOMPARE(grid->model()->rowCount(), 2);
         QCOMPARE(stored(db).front().no, 2);
@@ -761,7 +759,7 @@ private slots:
         QTRY_VERIFY(editor->hasFocus());
         editor->deselect();
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);  // select all in the editor
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(editor->selectedText(), QString("1"));
         QCOMPARE(grid->model()->rowCount(), 1);
     }
@@ -773,12 +771,9 @@ private slots:
         QVERIFY(main.openWindow("出現頻度分析"));
         QVERIFY(!main.propEnd());
         for (const char* entry : {"mnuMasterInput", "mnuCsvImport", "mnuCsvExport"}) {
-            Prompt::clearShown();
+            Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kRefused));
             main.findChild<QAction*>(entry)->trigger();
-            QCOMPARE(Prompt::shown().size(), std::size_t(1));
-            QCOMPARE(Prompt::shown()[0].text, kRefused);
-            QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
-            QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+            QVERIFY2(test::promptsUsedUp(), entry);
         }
         QVERIFY(!main.findWindow("当選データ入力"));
 
@@ -786,10 +781,9 @@ private slots:
         main.findWindow("出現頻度分析")->unload();
         QTRY_VERIFY(main.propEnd());
         QVERIFY(openEntry(main));
-        Prompt::clearShown();
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kRefused));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].text, kRefused);
+        QVERIFY(test::promptsUsedUp());
     }
 
     void csvMenuEntriesFollowTheDataEntry() {
@@ -816,54 +810,48 @@ private slots:
         for (int no = 3; no <= 5002; ++no)
             big += QByteArray::number(no) + (no == 4000 ? ",,1,2,3,12\n" : ",,1,2,3,4\n");
         writeFile(csv, big);
-        CsvCommands::setNextFileName(csv);
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(
+            QMessageBox::Ok,
+            test::refusalWith({QDir::toNativeSeparators(csv) + ":3999: ", "何も変更していません"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
-        QVERIFY(Prompt::shown()[0].text.contains(QDir::toNativeSeparators(csv) + ":3999: "));
-        QVERIFY(Prompt::shown()[0].text.contains("何も変更していません"));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), before);
 
         // A good file: counts added, skipped, replaced, and when the analyses see it.
         writeFile(csv, "1,,1,2,3,4\n2,,9,9,9,9\n3,2001-02-03,3,3,3,3\n");
-        Prompt::clearShown();
-        Prompt::setNextAnswer(QMessageBox::No);  // other digits for draw 2: keep them
-        CsvCommands::setNextFileName(csv);
+        const Prompt::Expected replace = test::questionWith({"第2回", "置き換えますか"});
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::No, replace);  // other digits for draw 2: keep them
         main.findChild<QAction*>("mnuCsvImport")->trigger();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QVERIFY(Prompt::shown()[0].text.contains("第2回"));
-        QVERIFY(Prompt::shown()[0].text.contains("置き換えますか"));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), before);
 
-        Prompt::clearShown();
-        Prompt::setNextAnswer(QMessageBox::Yes);
-        CsvCommands::setNextFileName(csv);
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Yes, replace);
+        Prompt::setNextAnswer(
+            QMessageBox::Ok,
+            test::noticeWith({"追加：1 件", "スキップ（同じ数字で登録済み）：1 件",
+                              "置き換え：1 件", "次に起動したときから分析に使われます"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
-        QCOMPARE(Prompt::shown().size(), std::size_t(2));
-        const QString report = Prompt::shown()[1].text;
-        QCOMPARE(Prompt::shown()[1].icon, QMessageBox::Information);
-        QVERIFY(report.contains("追加：1 件"));
-        QVERIFY(report.contains("スキップ（同じ数字で登録済み）：1 件"));
-        QVERIFY(report.contains("置き換え：1 件"));
-        QVERIFY(report.contains("次に起動したときから分析に使われます"));
+        QVERIFY(test::promptsUsedUp());
         std::vector<DrawRecord> after = test::draws({"1234", "9999", "3333"});
         after[2].date = "2001-02-03";
         QCOMPARE(stored(db), after);
 
         // The same file again adds nothing.
-        Prompt::clearShown();
-        CsvCommands::setNextFileName(csv);
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(
+            QMessageBox::Ok,
+            test::noticeWith({"追加：0 件", "スキップ（同じ数字で登録済み）：3 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QVERIFY(Prompt::shown()[0].text.contains("追加：0 件"));
-        QVERIFY(Prompt::shown()[0].text.contains("スキップ（同じ数字で登録済み）：3 件"));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), after);
 
         // A cancelled dialog does nothing.
-        Prompt::clearShown();
-        CsvCommands::setNextFileName(QString());
+        Prompt::setNextFileName(QString());
         main.findChild<QAction*>("mnuCsvImport")->trigger();
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
     }
 
     void csvExportWritesWhatTheToolWritesAndKeepsAnOldFileOnFailure() {
@@ -873,11 +861,10 @@ private slots:
         MainFrm main;
         startMain(main, db);
         const QString out = db.dir.filePath("out.csv");
-        CsvCommands::setNextFileName(out);
+        Prompt::setNextFileName(out);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"2 回分"}));
         main.findChild<QAction*>("mnuCsvExport")->trigger();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Information);
-        QVERIFY(Prompt::shown()[0].text.contains("2 回分"));
+        QVERIFY(test::promptsUsedUp());
 
         QProcess cli;
         cli.start(PIRUMOA_CLI, {"export", "--db", db.connect.file});
@@ -887,12 +874,10 @@ private slots:
         QCOMPARE(written.readAll(), cli.readAllStandardOutput());
 
         // Into a folder that does not exist: said so.
-        Prompt::clearShown();
-        CsvCommands::setNextFileName(db.dir.filePath("none/out.csv"));
+        Prompt::setNextFileName(db.dir.filePath("none/out.csv"));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"書き出せませんでした"}));
         main.findChild<QAction*>("mnuCsvExport")->trigger();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
-        QVERIFY(Prompt::shown()[0].text.contains("書き出せませんでした"));
+        QVERIFY(test::promptsUsedUp());
     }
 
     void killingTheProgramAfterACellWasLeftLosesNothing() {

@@ -29,8 +29,10 @@ class AnalysisWindowsTest : public QObject {
 private slots:
     void initTestCase() {
         MainFrm::installFonts();
+        test::guardPrompts();
         QVERIFY(QDir::setCurrent(m_cwd.path()));
     }
+    void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void everyWindowOpensFromItsMenuAsDesigned() {
         test::TempDatabase db(ReadDrawCsvFile(PIRUMOA_DATA_DIR "/numbers4_history.csv"));

@@ -1,4 +1,6 @@
 // Drives the real main window and the frequency window offscreen.
+#include <signal.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -42,8 +44,9 @@ private slots:
     void initTestCase() {
         MainFrm::installFonts();
         QVERIFY(QDir::setCurrent(m_cwd.path()));
+        test::guardPrompts();
     }
-    void init() { Prompt::clearShown(); }
+    void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void menuTreeInOrderWithAccessKeys() {
         test::TempDatabase db;
@@ -128,19 +131,16 @@ private slots:
         QCOMPARE(grid->currentColumn(), 4);
 
         // While it is open the data entry is refused; closing it lets the entry through.
+        Prompt::setNextAnswer(QMessageBox::Ok,
+                              test::refusal("表示中のウィンドウを閉じないと実行できません。"));
         main.openDataEntry();
-        QCOMPARE(Prompt::shown().size(), std::size_t(1));
-        QCOMPARE(Prompt::shown()[0].text,
-                 QString("表示中のウィンドウを閉じないと実行できません。"));
-        QCOMPARE(Prompt::shown()[0].title, QString("メッセ－ジ"));
-        QCOMPARE(Prompt::shown()[0].icon, QMessageBox::Critical);
+        QVERIFY(test::promptsUsedUp());
 
         QTest::mouseClick(window->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         QVERIFY(main.propEnd());
-        Prompt::clearShown();
         main.openDataEntry();
-        QVERIFY(Prompt::shown().empty());
+        QVERIFY(test::promptsUsedUp());
 
         // Reopened after closing, it is computed afresh.
         main.findChild<QAction*>("mnuSyutugenHindo")->trigger();
@@ -159,7 +159,7 @@ private slots:
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         QVERIFY(main.history().rows.empty());
         QVERIFY(main.propEnd());
-        QVERIFY(Prompt::shown().empty());  // nothing asked
+        QVERIFY(test::promptsUsedUp());  // nothing asked
     }
 
     void arrangementCommandsLayTheWindowsOut() {
@@ -185,10 +185,9 @@ private slots:
         QTemporaryDir empty;
         {
             MainFrm main;
+            Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"Numbers4Pirumoa.mdb"}));
             QVERIFY(!main.start(empty.path()));
-            QCOMPARE(Prompt::shown().back().title, QString("メッセ－ジ"));
-            QCOMPARE(Prompt::shown().back().icon, QMessageBox::Critical);
-            QVERIFY(Prompt::shown().back().text.contains("Numbers4Pirumoa.mdb"));
+            QVERIFY(test::promptsUsedUp());
             QVERIFY(QDir(empty.path()).isEmpty());
         }
         // A file that is no database keeps its bytes.
@@ -198,8 +197,9 @@ private slots:
         junk.close();
         {
             MainFrm main;
+            Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"Numbers4Pirumoa.mdb"}));
             QVERIFY(!main.start(empty.path()));
-            QVERIFY(Prompt::shown().back().text.contains("Numbers4Pirumoa.mdb"));
+            QVERIFY(test::promptsUsedUp());
         }
         QFile check(junk.fileName());
         QVERIFY(check.open(QIODevice::ReadOnly));
@@ -207,13 +207,19 @@ private slots:
     }
 
     void programEndsWithAnErrorWhenItsDatabaseIsMissing() {
-        // The real program, copied into a folder without a database.
+        // The real program, copied into a folder without a database. Its message waits for
+        // the user; here the program is ended from outside, as the end of a session ends it.
         QTemporaryDir dir;
         const QString app = dir.filePath("pirumoa");
         QVERIFY(QFile::copy(PIRUMOA_APP, app));
         QProcess p;
         p.setWorkingDirectory(dir.path());
         p.start(app, {});
+        QVERIFY(p.waitForStarted(10000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return test::catchesSignal(p.processId(), SIGTERM); }, 20000));
+        QVERIFY(!p.waitForFinished(500));  // the message waits
+        ::kill(pid_t(p.processId()), SIGTERM);
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 1);

@@ -38,17 +38,6 @@ void put(const QString& path, const QByteArray& bytes) {
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-// Whether the process has its own handler for sig yet: the program is then far enough into
-// its start to be asked to end.
-bool catches(qint64 pid, int sig) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return false;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (sig - 1)) & 1;
-    return false;
-}
-
 // The program copied beside a copy of the sample database, started in cwd on one CPU.
 class RunningProgram {
 public:
@@ -64,7 +53,8 @@ public:
     }
     bool waitUntilCatching(int sig) {
         return m_process.waitForStarted(10000) &&
-               QTest::qWaitFor([&] { return catches(m_process.processId(), sig); }, 20000);
+               QTest::qWaitFor([&] { return test::catchesSignal(m_process.processId(), sig); },
+                               20000);
     }
     void send(int sig) { ::kill(pid_t(m_process.processId()), sig); }
     // The exit status, or -1 when it did not end by itself.
@@ -96,8 +86,9 @@ private slots:
         QFile::setPermissions(m_program.filePath("pirumoa"), QFile::permissions(PIRUMOA_APP));
         test::TempDatabase db(test::draws({"1234", "5678", "9012"}));
         QVERIFY(QFile::copy(db.connect.file, m_program.filePath("Numbers4Pirumoa.mdb")));
+        test::guardPrompts();
     }
-    void init() { Prompt::clearShown(); }
+    void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     // Each start is ended by a signal at another moment of its start-up; every one must be
     // heard and end with the options written. A start whose main thread Qt mistook would
@@ -154,13 +145,12 @@ private slots:
             MainFrm main;
             QVERIFY(main.start(db.dir.path()));
             main.show();
+            Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"空き容量"}));
             main.findChild<QAction*>("mnuEnd")->trigger();
             QTRY_VERIFY(!main.isVisible());
         }
         QDir::setCurrent(before);
-        QVERIFY(!Prompt::shown().empty());
-        QCOMPARE(Prompt::shown().back().title, QString("メッセ－ジ"));
-        QVERIFY(Prompt::shown().back().text.contains("空き容量"));
+        QVERIFY(test::promptsUsedUp());
         QCOMPARE(test::readFile(options), kOddOptions);
     }
 
