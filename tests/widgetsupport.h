@@ -68,7 +68,7 @@ inline bool promptsUsedUp() {
     return std::exchange(promptProblems(), {}).isEmpty() && unused.isEmpty();
 }
 
-// The messages as the specification describes them (Overview, Conventions): a refusal has
+// The program's messages: a refusal has
 // the title "メッセ－ジ" and the critical-stop icon, a question the program's title and the
 // exclamation icon, a notice the program's title. "With" checks parts of the text, else the
 // whole text is checked.

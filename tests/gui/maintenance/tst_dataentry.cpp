@@ -316,7 +316,7 @@ private slots:
         QVERIFY(test::promptsUsedUp());
     }
 
-    // The typist of the issue: a new draw after the last, then on past its last cell. Tab
+    // A fast typist: a new draw after the last, then on past its last cell. Tab
     // stops there, and the digits that follow go into that cell and no older draw.
     void typingPastTheLastCellStaysInTheNewDraw() {
         const std::vector<DrawRecord> before =
