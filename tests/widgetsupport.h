@@ -68,10 +68,9 @@ inline bool promptsUsedUp() {
     return std::exchange(promptProblems(), {}).isEmpty() && unused.isEmpty();
 }
 
-// The program's messages: a refusal has
-// the title "メッセ－ジ" and the critical-stop icon, a question the program's title and the
-// exclamation icon, a notice the program's title. "With" checks parts of the text, else the
-// whole text is checked.
+// The program's messages: a refusal has the title "メッセ－ジ" and the critical-stop icon, a
+// question the program's title and the exclamation icon, a notice the program's title.
+// "With" checks parts of the text, else the whole text is checked.
 inline const QString kRefusalTitle = QStringLiteral("メッセ－ジ");
 inline const QString kProgramTitle = QStringLiteral("ナンバーズ4ピルモアLite");
 
