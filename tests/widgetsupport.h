@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -52,8 +54,12 @@ inline QStringList& promptProblems() {
     return problems;
 }
 
-// A message or dialog that no test answered is a failure, not a wait for nobody.
+// A message or dialog that no test answered is a failure, not a wait for nobody. The
+// program's remembered settings (window size, CSV folder) go to a test location, never the
+// user's own.
 inline void guardPrompts() {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().clear();
     Prompt::setGuard([](const QString& problem) {
         qWarning("%s", qUtf8Printable(problem));
         promptProblems() << problem;

@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include "core/store/drawcsv.h"
@@ -15,26 +18,42 @@ namespace {
 
 const QString kFilter = QStringLiteral("CSV ファイル (*.csv);;すべてのファイル (*)");
 
-const QString kNextStart =
-    QStringLiteral("取り込んだデータは、プログラムを次に起動したときから分析に使われます。");
+// Where the file dialogs start: the folder of the last CSV file, remembered across runs, or
+// else the user's documents.
+const QString kFolderKey = QStringLiteral("csv/folder");
+
+QString startFolder() {
+    const QString last = QSettings().value(kFolderKey).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+void remember(const QString& path) {
+    QSettings().setValue(kFolderKey, QFileInfo(path).absolutePath());
+}
 
 }  // namespace
 
-void CsvCommands::importFromFile(QWidget* parent, const ConnectString& connect) {
+void CsvCommands::importFromFile(QWidget* parent, const ConnectString& connect,
+                                 const std::function<void()>& changed) {
     const QString path = Prompt::openFileName(parent, QStringLiteral("CSVファイルから取り込み"),
-                                              QDir::homePath(), kFilter);
-    if (!path.isEmpty()) importFile(parent, connect, path);
+                                              startFolder(), kFilter);
+    if (path.isEmpty()) return;
+    remember(path);
+    importFile(parent, connect, path, changed);
 }
 
 void CsvCommands::exportToFile(QWidget* parent, const ConnectString& connect) {
     const QString path =
         Prompt::saveFileName(parent, QStringLiteral("CSVファイルへ書き出し"),
-                             QDir::home().filePath(QStringLiteral("numbers4.csv")), kFilter);
-    if (!path.isEmpty()) exportFile(parent, connect, path);
+                             QDir(startFolder()).filePath(QStringLiteral("numbers4.csv")), kFilter);
+    if (path.isEmpty()) return;
+    remember(path);
+    exportFile(parent, connect, path);
 }
 
-void CsvCommands::importFile(QWidget* parent, const ConnectString& connect,
-                             const QString& csvPath) {
+void CsvCommands::importFile(QWidget* parent, const ConnectString& connect, const QString& csvPath,
+                             const std::function<void()>& changed) {
     const QString failed =
         QStringLiteral("CSVファイルを取り込めませんでした。何も変更していません。\n\n");
     ImportResult result;
@@ -63,14 +82,15 @@ void CsvCommands::importFile(QWidget* parent, const ConnectString& connect,
         Prompt::refuse(parent, failed + e.message());
         return;
     }
+    // The windows show the new draws before the user reads the summary.
+    if ((result.added > 0 || result.replaced > 0) && changed) changed();
     Prompt::inform(parent, QStringLiteral("CSVファイルから取り込みました。\n\n"
                                           "追加：%1 件\n"
                                           "スキップ（同じ数字で登録済み）：%2 件\n"
-                                          "置き換え：%3 件\n\n%4")
+                                          "置き換え：%3 件")
                                .arg(result.added)
                                .arg(result.skipped)
-                               .arg(result.replaced)
-                               .arg(kNextStart));
+                               .arg(result.replaced));
 }
 
 void CsvCommands::exportFile(QWidget* parent, const ConnectString& connect,

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadialGradient>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "gui/shell/gridview.h"
@@ -103,6 +104,14 @@ AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowInfo& info)
     bottom->addWidget(close);
     connect(close, &QPushButton::clicked, this, &ChildWindow::unload);
     layOut(label, m_grid, bottom);
+}
+
+void AnalysisWindow::reload() {
+    const int x = m_grid->horizontalScrollBar()->value();
+    const int y = m_grid->verticalScrollBar()->value();
+    load();
+    m_grid->horizontalScrollBar()->setValue(x);
+    m_grid->verticalScrollBar()->setValue(y);
 }
 
 void AnalysisWindow::load() {

@@ -41,6 +41,8 @@ public:
 
     // Builds the window's content; run once, by the main window, under the hourglass.
     virtual void load() = 0;
+    // Builds it again from the host's history after the draws changed.
+    virtual void reload() { load(); }
     // Closes the window as its close button does: the subwindow around it goes too.
     void unload();
 
@@ -62,6 +64,8 @@ class AnalysisWindow : public ChildWindow {
 public:
     AnalysisWindow(ChildHost& host, const WindowInfo& info);
     void load() override;
+    // Keeps the scroll position where the new grid still has that row.
+    void reload() override;
     GridView* grid() const { return m_grid; }
 
 private:

@@ -7,6 +7,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSettings>
+#include <QStyle>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -101,15 +103,15 @@ constexpr int kClientHeightTwips = 10710;
 
 const QString kDataEntryRefused = QStringLiteral("表示中のウィンドウを閉じないと実行できません。");
 
-// Whether a window is a dialog that one of the working windows opened.
-bool askedByChildWindow(const QWindow* window) {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->windowHandle() != window) continue;
-        for (QWidget* w = top->parentWidget(); w; w = w->parentWidget())
-            if (qobject_cast<ChildWindow*>(w)) return true;
-    }
-    return false;
+// The size of a window as designed.
+QSize designSize(const WindowInfo& info) {
+    return {info.widthTwips / kTwipsPerPixel, info.heightTwips / kTwipsPerPixel};
 }
+
+const QString kImportRefused =
+    QStringLiteral("当選データ入力のウィンドウを閉じてから取り込んでください。");
+
+const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
 
 }  // namespace
 
@@ -122,26 +124,32 @@ MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this
     setCentralWidget(m_mdi);
     buildMenus();
 
-    // The designed client area, or as much of the screen as there is.
-    QSize client(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
-    const QSize menu = menuBar()->sizeHint();
-    QSize want(client.width(), client.height() + menu.height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize room = screen->availableGeometry().size() - QSize(16, 48);
-        want = want.boundedTo(room);
+    // Where the user left it last time; else large enough for the designed client area and
+    // for the tallest and widest working window, as far as the screen allows.
+    if (!restoreGeometry(QSettings().value(kGeometryKey).toByteArray())) {
+        QSize client(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+        for (const WindowInfo& w : windowTable()) client = client.expandedTo(designSize(w));
+        const int frame = 2 * m_mdi->frameWidth();
+        QSize want(client.width() + frame,
+                   client.height() + frame + menuBar()->sizeHint().height());
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            // Room for the window manager's frame and title bar.
+            const QSize room = screen->availableGeometry().size() - QSize(16, 48);
+            want = want.boundedTo(room);
+        }
+        resize(want);
     }
-    resize(want);
 
-    // Activated again when the focus comes back from another window of this program (a
-    // message box, the About window). Only windows of this program are remembered: no focus
-    // at all means another application, or a window manager slow to hand the focus back,
-    // so coming back from another application finds this window as the last one. Menus
-    // and tooltips are part of this window, and so are the questions a working window asks
-    // (the data entry's): answering one must not put the prediction window over it.
+    // Activated again when the focus comes back from another window of this program that is
+    // not a dialog (the About window). Message boxes, questions and file dialogs never count:
+    // closing one must not put the prediction window over the window the user works in. No
+    // focus at all means another application (or a window manager slow to hand the focus
+    // back), so coming back from another application finds this window as the last one.
+    // Menus and tooltips are part of this window.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         if (!focus || focus->type() == Qt::Popup || focus->type() == Qt::ToolTip) return;
         if (focus != windowHandle()) {
-            m_awayInOwnWindow = !askedByChildWindow(focus);
+            m_awayInOwnWindow = focus->type() == Qt::Window;
             return;
         }
         // Queued: opening a window processes events, which must not happen in the middle
@@ -200,15 +208,9 @@ void MainFrm::buildMenus() {
                     break;
                 case Command::CsvImport:
                 case Command::CsvExport: {
-                    // Like the data entry, only while no window that has read the draws is open.
                     const bool import = item.command == Command::CsvImport;
-                    connect(action, &QAction::triggered, this, [this, import] {
-                        if (!m_propEnd) return Prompt::refuse(this, kDataEntryRefused);
-                        if (import)
-                            CsvCommands::importFromFile(this, m_connect);
-                        else
-                            CsvCommands::exportToFile(this, m_connect);
-                    });
+                    connect(action, &QAction::triggered, this,
+                            [this, import] { import ? importCsv() : exportCsv(); });
                     break;
                 }
                 case Command::TileH:
@@ -218,7 +220,7 @@ void MainFrm::buildMenus() {
                     connect(action, &QAction::triggered, this, &MainFrm::tileVertically);
                     break;
                 case Command::Cascade:
-                    connect(action, &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+                    connect(action, &QAction::triggered, this, &MainFrm::cascade);
                     break;
                 case Command::Icons:
                     connect(action, &QAction::triggered, this, &MainFrm::arrangeIcons);
@@ -292,7 +294,7 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
 
     // The frame's load: propEnd off, top-left corner with the design size, then the content.
     m_propEnd = false;
-    const QSize size(info->widthTwips / kTwipsPerPixel, info->heightTwips / kTwipsPerPixel);
+    const QSize size = designSize(*info);
     sub->setGeometry(QRect(QPoint(0, 0), size));
     if (info->fixedBorder) sub->setFixedSize(size);
     window->load();
@@ -309,27 +311,69 @@ void MainFrm::openDataEntry() {
     openWindow(QStringLiteral("当選データ入力"));
 }
 
+void MainFrm::exportCsv() { CsvCommands::exportToFile(this, m_connect); }
+
+void MainFrm::importCsv() {
+    // The data entry holds the draws it read when it opened: it is closed first.
+    if (findWindow(QStringLiteral("当選データ入力"))) {
+        Prompt::refuse(this, kImportRefused);
+        return;
+    }
+    CsvCommands::importFromFile(this, m_connect, [this] { reloadHistory(); });
+}
+
+void MainFrm::reloadHistory() {
+    try {
+        WaitCursor wait;
+        m_history = LoadDrawHistory(m_connect);
+    } catch (const StoreError& e) {
+        // The draws were stored; what could not be read again is said, and the windows keep
+        // what they show.
+        Prompt::refuse(this, e.message());
+        return;
+    }
+    WaitCursor wait;
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (auto* child = qobject_cast<ChildWindow*>(sub->widget())) child->reload();
+}
+
 void MainFrm::onActivated() {
     if (m_started) openWindow(QStringLiteral("一発ピルモア"));
 }
 
 namespace {
+
 std::vector<QMdiSubWindow*> shownWindows(QMdiArea* mdi) {
     std::vector<QMdiSubWindow*> out;
-    for (QMdiSubWindow* sub : mdi->subWindowList(QMdiArea::StackingOrder))
+    for (QMdiSubWindow* sub : mdi->subWindowList(QMdiArea::CreationOrder))
         if (sub->isVisible() && !sub->isMinimized()) out.push_back(sub);
     return out;
 }
+
+// The size arranging gives a window offered room: never less than its design size, and a
+// window with a fixed border keeps its size whatever the room.
+QSize arranged(QMdiSubWindow* sub, QSize room) {
+    if (sub->isMaximized()) sub->showNormal();
+    const auto* child = qobject_cast<ChildWindow*>(sub->widget());
+    if (!child) return room.expandedTo(sub->minimumSize());
+    const QSize design = designSize(child->info());
+    return child->info().fixedBorder ? design : room.expandedTo(design);
+}
+
 }  // namespace
 
 void MainFrm::tileHorizontally() {
     const auto subs = shownWindows(m_mdi);
     if (subs.empty()) return;
     const QRect area = m_mdi->viewport()->rect();
-    const int h = area.height() / int(subs.size());
-    for (std::size_t i = 0; i < subs.size(); ++i) {
-        if (subs[i]->isMaximized()) subs[i]->showNormal();
-        subs[i]->setGeometry(0, int(i) * h, area.width(), h);
+    // One above the other; where the design sizes need more room than there is, the area
+    // scrolls rather than the windows shrinking.
+    const int share = area.height() / int(subs.size());
+    int y = 0;
+    for (QMdiSubWindow* sub : subs) {
+        const QSize size = arranged(sub, QSize(area.width(), share));
+        sub->setGeometry(0, y, size.width(), size.height());
+        y += size.height();
     }
 }
 
@@ -337,11 +381,29 @@ void MainFrm::tileVertically() {
     const auto subs = shownWindows(m_mdi);
     if (subs.empty()) return;
     const QRect area = m_mdi->viewport()->rect();
-    const int w = area.width() / int(subs.size());
-    for (std::size_t i = 0; i < subs.size(); ++i) {
-        if (subs[i]->isMaximized()) subs[i]->showNormal();
-        subs[i]->setGeometry(int(i) * w, 0, w, area.height());
+    const int share = area.width() / int(subs.size());
+    int x = 0;
+    for (QMdiSubWindow* sub : subs) {
+        const QSize size = arranged(sub, QSize(share, area.height()));
+        sub->setGeometry(x, 0, size.width(), size.height());
+        x += size.width();
     }
+}
+
+void MainFrm::cascade() {
+    const auto subs = shownWindows(m_mdi);
+    // Each a title bar lower and further right than the one before, at its design size or
+    // the larger size the user gave it; the active one stays in front.
+    const int step = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    int offset = 0;
+    for (QMdiSubWindow* sub : subs) {
+        const QSize size = arranged(sub, sub->size());
+        sub->setGeometry(offset, offset, size.width(), size.height());
+        sub->raise();
+        offset += step;
+    }
+    if (active) m_mdi->setActiveSubWindow(active);
 }
 
 void MainFrm::arrangeIcons() {
@@ -398,6 +460,7 @@ void MainFrm::closeEvent(QCloseEvent* event) {
         }
     }
     writePredictionOptions();
+    QSettings().setValue(kGeometryKey, saveGeometry());
     ReleaseDrawHistory(m_history);
     { WaitCursor wait; }
     event->accept();

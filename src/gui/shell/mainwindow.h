@@ -58,10 +58,20 @@ public:
     // be there to read a message, so a failure at the exit goes to standard error instead.
     void endFromOutside();
 
-    // The arrangement commands.
+    // The arrangement commands. None makes a window smaller than its design size, and a
+    // window with a fixed border keeps its size.
     void tileHorizontally();
     void tileVertically();
+    void cascade();
     void arrangeIcons();
+
+    // The CSV commands. Export only reads and is never refused; import is refused only while
+    // the data entry is open, and after a successful one every open window shows the new
+    // draws.
+    void exportCsv();
+    void importCsv();
+    // Reads the draw history and its totals again and rebuilds every open window from them.
+    void reloadHistory();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,14 +20,18 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdio>
 
+#include "core/analysis/analyses.h"
+#include "core/sheet/sheetformat.h"
 #include "core/store/drawcsv.h"
 #include "gui/maintenance/dataentrywindow.h"
 #include "gui/maintenance/drawtablemodel.h"
+#include "gui/prediction/predictionwindow.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/mainwindow.h"
 #include "gui/shell/prompt.h"
@@ -764,26 +769,72 @@ private slots:
         QCOMPARE(grid->model()->rowCount(), 1);
     }
 
-    void entryAndCsvCommandsAreRefusedWhileAnotherWindowIsOpen() {
+    // The data entry waits until no other window is open; the CSV commands do not, except
+    // that an import waits for the data entry itself to close.
+    void onlyTheDataEntryWaitsForTheOtherWindows() {
         test::TempDatabase db(test::draws({"1234"}));
         MainFrm main;
         startMain(main, db);
         QVERIFY(main.openWindow("出現頻度分析"));
-        QVERIFY(!main.propEnd());
-        for (const char* entry : {"mnuMasterInput", "mnuCsvImport", "mnuCsvExport"}) {
-            Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kRefused));
-            main.findChild<QAction*>(entry)->trigger();
-            QVERIFY2(test::promptsUsedUp(), entry);
-        }
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kRefused));
+        main.findChild<QAction*>("mnuMasterInput")->trigger();
+        QVERIFY(test::promptsUsedUp());
         QVERIFY(!main.findWindow("当選データ入力"));
 
-        // The data entry itself counts: its window open, the CSV commands wait too.
+        const QString out = db.dir.filePath("open.csv");
+        Prompt::setNextFileName(out);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"1 回分"}));
+        main.findChild<QAction*>("mnuCsvExport")->trigger();
+        QVERIFY(test::promptsUsedUp());
+        QVERIFY(QFile::exists(out));
+
         main.findWindow("出現頻度分析")->unload();
         QTRY_VERIFY(main.propEnd());
         QVERIFY(openEntry(main));
-        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kRefused));
+        Prompt::setNextAnswer(
+            QMessageBox::Ok,
+            test::refusal("当選データ入力のウィンドウを閉じてから取り込んでください。"));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
+    }
+
+    // An import with windows open: the history and its totals are read again and every open
+    // window shows the new draws at once; the file dialogs start where the last file was.
+    void importRebuildsTheOpenWindows() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        main.show();
+        QTRY_VERIFY(main.findWindow("一発ピルモア"));
+        auto* frequency = qobject_cast<AnalysisWindow*>(main.openWindow("出現頻度分析"));
+        QVERIFY(frequency);
+        QCOMPARE(frequency->grid()->sheet().rowCount(), 3);
+
+        QTemporaryDir folder;
+        const QString csv = folder.filePath("more.csv");
+        writeFile(csv, "2,,1,1,1,1\n3,,1,9,9,9\n");
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"追加：2 件"}));
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QVERIFY(test::promptsUsedUp());
+
+        QCOMPARE(main.history().LatestDrawNo, 3);
+        QCOMPARE(main.history().DigitCount[1], 6);
+        Sheet expected;
+        fillAppearanceFrequency(main.history(), expected);
+        QCOMPARE(sheetsToJson("f", {&frequency->grid()->sheet()}), sheetsToJson("f", {&expected}));
+        QCOMPARE(frequency->grid()->sheet().rowCount(), 8);
+
+        Prediction fresh;
+        PredictionSheets grids;
+        loadPrediction(main.history(), fresh, grids);
+        auto* prediction = qobject_cast<PredictionWindow*>(main.findWindow("一発ピルモア"));
+        QVERIFY(prediction);
+        for (int k = 0; k < kPredictionGridCount; ++k)
+            for (int r = 1; r <= grids[k].rowCount(); ++r)
+                for (int c = 1; c <= grids[k].columnCount(); ++c)
+                    QCOMPARE(prediction->grid(k)->sheet().text(c, r), grids[k].text(c, r));
+        QCOMPARE(QSettings().value("csv/folder").toString(), QFileInfo(csv).absolutePath());
     }
 
     void csvMenuEntriesFollowTheDataEntry() {
@@ -830,9 +881,8 @@ private slots:
         Prompt::setNextFileName(csv);
         Prompt::setNextAnswer(QMessageBox::Yes, replace);
         Prompt::setNextAnswer(
-            QMessageBox::Ok,
-            test::noticeWith({"追加：1 件", "スキップ（同じ数字で登録済み）：1 件",
-                              "置き換え：1 件", "次に起動したときから分析に使われます"}));
+            QMessageBox::Ok, test::noticeWith({"追加：1 件", "スキップ（同じ数字で登録済み）：1 件",
+                                               "置き換え：1 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
         std::vector<DrawRecord> after = test::draws({"1234", "9999", "3333"});

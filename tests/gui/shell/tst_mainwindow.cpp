@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -162,22 +163,65 @@ private slots:
         QVERIFY(test::promptsUsedUp());  // nothing asked
     }
 
-    void arrangementCommandsLayTheWindowsOut() {
+    // Arranging never makes a window smaller than designed; a fixed border keeps its size.
+    void arrangementCommandsKeepTheDesignedSizes() {
         test::TempDatabase db(test::draws({"1234"}));
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
-        main.show();
+        QVERIFY(showWithoutPrediction(main));
+        main.openDataEntry();  // fixed border; opened while nothing else is
         main.openWindow("出現頻度分析");
-        QMdiSubWindow* sub = main.mdiArea()->subWindowList().value(0);
-        const QRect area = main.mdiArea()->viewport()->rect();
-        main.findChild<QAction*>("mnuWindowHorizontal")->trigger();
-        QCOMPARE(sub->geometry().width(), area.width());
-        main.findChild<QAction*>("mnuWindowVertical")->trigger();
-        QCOMPARE(sub->geometry().height(), area.height());
+        main.openWindow("一発ピルモア");
+        const auto subs = main.mdiArea()->subWindowList();
+        QCOMPARE(subs.size(), 3);
+        auto design = [](QMdiSubWindow* sub) {
+            const WindowInfo& info = qobject_cast<ChildWindow*>(sub->widget())->info();
+            return QSize(info.widthTwips / kTwipsPerPixel, info.heightTwips / kTwipsPerPixel);
+        };
+        for (const char* command : {"mnuWindowHorizontal", "mnuWindowVertical", "mnuWindowCascade",
+                                    "mnuWindowHorizontal"}) {
+            main.findChild<QAction*>(command)->trigger();
+            QRect all;
+            for (QMdiSubWindow* sub : subs) {
+                const QSize size = sub->size(), want = design(sub);
+                const bool fixed = qobject_cast<ChildWindow*>(sub->widget())->info().fixedBorder;
+                QVERIFY2(fixed ? size == want
+                               : size.width() >= want.width() && size.height() >= want.height(),
+                         command);
+                all |= sub->geometry();
+            }
+            // Tiled windows do not overlap; cascaded ones step down from the corner.
+            if (QByteArray(command) != "mnuWindowCascade") {
+                for (QMdiSubWindow* a : subs)
+                    for (QMdiSubWindow* b : subs)
+                        QVERIFY2(a == b || !a->geometry().intersects(b->geometry()), command);
+            }
+            QCOMPARE(all.topLeft(), QPoint(0, 0));
+        }
+        QMdiSubWindow* sub = subs[1];
         sub->showMinimized();
         main.findChild<QAction*>("mnuWindowArrangeIcon")->trigger();
         QCOMPARE(sub->geometry().left(), 0);
-        QCOMPARE(sub->geometry().bottom(), area.bottom());
+        QCOMPARE(sub->geometry().bottom(), main.mdiArea()->viewport()->rect().bottom());
+    }
+
+    // The main window opens large enough for its tallest window, as far as the screen goes,
+    // and where the user left it the last time.
+    void mainWindowSizeFitsTheWindowsAndIsRemembered() {
+        test::TempDatabase db;
+        int tallest = 0;
+        for (const WindowInfo& w : windowTable()) tallest = std::max(tallest, w.heightTwips / 15);
+        const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+        {
+            MainFrm main;
+            QVERIFY(main.start(db.dir.path()));
+            QVERIFY(showWithoutPrediction(main));
+            QVERIFY(main.height() >= std::min(tallest, room.height() - 48));
+            main.resize(640, 500);
+            main.close();
+        }
+        MainFrm again;
+        QCOMPARE(again.size(), QSize(640, 500));
     }
 
     void unreadableDatabaseIsReportedAndChangesNothing() {
