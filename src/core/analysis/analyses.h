@@ -10,5 +10,7 @@ namespace pirumoa {
 
 // 出現頻度分析: a column chart of "●" marks, one column per digit.
 void fillAppearanceFrequency(const DrawHistory& history, Sheet& sheet);
+// 出現回数分析: each draw's digits beside how often each had been drawn before it.
+void fillAppearanceCount(const DrawHistory& history, Sheet& sheet);
 
 }  // namespace pirumoa
