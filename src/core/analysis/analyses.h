@@ -12,5 +12,7 @@ namespace pirumoa {
 void fillAppearanceFrequency(const DrawHistory& history, Sheet& sheet);
 // 出現回数分析: each draw's digits beside how often each had been drawn before it.
 void fillAppearanceCount(const DrawHistory& history, Sheet& sheet);
+// 回数別出現分析: the digits grouped by their totals, from the totals of start-up.
+void fillCountGroups(const DrawHistory& history, Sheet& sheet);
 
 }  // namespace pirumoa
