@@ -14,5 +14,7 @@ void fillAppearanceFrequency(const DrawHistory& history, Sheet& sheet);
 void fillAppearanceCount(const DrawHistory& history, Sheet& sheet);
 // 回数別出現分析: the digits grouped by their totals, from the totals of start-up.
 void fillCountGroups(const DrawHistory& history, Sheet& sheet);
+// 出現間隔分析: each draw's digits beside how many draws ago each was last drawn.
+void fillAppearanceInterval(const DrawHistory& history, Sheet& sheet);
 
 }  // namespace pirumoa
