@@ -16,5 +16,7 @@ void fillAppearanceCount(const DrawHistory& history, Sheet& sheet);
 void fillCountGroups(const DrawHistory& history, Sheet& sheet);
 // 出現間隔分析: each draw's digits beside how many draws ago each was last drawn.
 void fillAppearanceInterval(const DrawHistory& history, Sheet& sheet);
+// 数字間隔分析: each draw's digits beside their step from the previous draw's digits.
+void fillNumberInterval(const DrawHistory& history, Sheet& sheet);
 
 }  // namespace pirumoa
