@@ -10,5 +10,13 @@ namespace pirumoa {
 
 // 出現頻度分析: a column chart of "●" marks, one column per digit.
 void fillAppearanceFrequency(const DrawHistory& history, Sheet& sheet);
+// 出現回数分析: each draw's digits beside how often each had been drawn before it.
+void fillAppearanceCount(const DrawHistory& history, Sheet& sheet);
+// 回数別出現分析: the digits grouped by their totals, from the totals of start-up.
+void fillCountGroups(const DrawHistory& history, Sheet& sheet);
+// 出現間隔分析: each draw's digits beside how many draws ago each was last drawn.
+void fillAppearanceInterval(const DrawHistory& history, Sheet& sheet);
+// 数字間隔分析: each draw's digits beside their step from the previous draw's digits.
+void fillNumberInterval(const DrawHistory& history, Sheet& sheet);
 
 }  // namespace pirumoa
