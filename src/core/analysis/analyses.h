@@ -11,4 +11,7 @@ namespace pirumoa {
 // 出現頻度分析: a column chart of "●" marks, one column per digit.
 void fillAppearanceFrequency(const DrawHistory& history, Sheet& sheet);
 
+// 分割5傾向分析: each draw's digits tinted by their group of two, and the count per group.
+void fillFiveGroupTendency(const DrawHistory& history, Sheet& sheet);
+
 }  // namespace pirumoa
