@@ -14,4 +14,7 @@ void fillAppearanceFrequency(const DrawHistory& history, Sheet& sheet);
 // 分割5傾向分析: each draw's digits tinted by their group of two, and the count per group.
 void fillFiveGroupTendency(const DrawHistory& history, Sheet& sheet);
 
+// 下一桁出現傾向分析: per draw, each last digit repeated as often as it occurs.
+void fillLastDigitTendency(const DrawHistory& history, Sheet& sheet);
+
 }  // namespace pirumoa
