@@ -17,4 +17,7 @@ void fillFiveGroupTendency(const DrawHistory& history, Sheet& sheet);
 // 下一桁出現傾向分析: per draw, each last digit repeated as often as it occurs.
 void fillLastDigitTendency(const DrawHistory& history, Sheet& sheet);
 
+// 下一桁連続出現回数分析: per draw number, how long each last digit's run has lasted.
+void fillLastDigitRuns(const DrawHistory& history, Sheet& sheet);
+
 }  // namespace pirumoa
