@@ -77,22 +77,6 @@ TEST(FiveGroupTendency, EmptyHistoryIsTheTwoHeadingRows) {
     ASSERT_EQ(s.rowCount(), 2);
     EXPECT_EQ(sheetsToTsv({&s}), QByteArray(kHeading) + kHeading);
     EXPECT_EQ(test::backgrounds(s), "ppppplllll\nppppplllll\n");
-    EXPECT_EQ(test::foregrounds(s), "kkkkkbbbbb\nkkkkkbbbbb\n");
     EXPECT_EQ(test::lines(s), repeat(kHeadingLines, 2));
     EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 20}));
-}
-
-// A history that starts late still sizes the grid by the latest draw number: the draws come
-// first, the rows for numbers never stored stay empty above the closing heading.
-TEST(FiveGroupTendency, HistoryStartingAtDraw50) {
-    const Sheet s = tendency(test::history({"2345", "6789"}, 50));
-    ASSERT_EQ(s.rowCount(), 53);
-    EXPECT_EQ(s.text(1, 2), "50");
-    EXPECT_EQ(s.text(1, 3), "51");
-    for (int r = 4; r <= 52; ++r)
-        for (int c = 1; c <= 10; ++c) EXPECT_EQ(s.text(c, r), "") << c << "," << r;
-    EXPECT_EQ(s.text(1, 53), "回数");
-    EXPECT_EQ(s.rowHeight(53), 20);
-    EXPECT_EQ(s.background(2, 52), colour::White);
-    EXPECT_EQ(s.background(10, 52), colour::LightViolet);
 }
