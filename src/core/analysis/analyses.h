@@ -19,4 +19,13 @@ void fillAppearanceInterval(const DrawHistory& history, Sheet& sheet);
 // 数字間隔分析: each draw's digits beside their step from the previous draw's digits.
 void fillNumberInterval(const DrawHistory& history, Sheet& sheet);
 
+// 分割5傾向分析: each draw's digits tinted by their group of two, and the count per group.
+void fillFiveGroupTendency(const DrawHistory& history, Sheet& sheet);
+
+// 下一桁出現傾向分析: per draw, each last digit repeated as often as it occurs.
+void fillLastDigitTendency(const DrawHistory& history, Sheet& sheet);
+
+// 下一桁連続出現回数分析: per draw number, how long each last digit's run has lasted.
+void fillLastDigitRuns(const DrawHistory& history, Sheet& sheet);
+
 }  // namespace pirumoa

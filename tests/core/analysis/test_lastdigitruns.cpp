@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "core/analysis/analyses.h"
+#include "core/sheet/sheetformat.h"
+#include "gridmaps.h"
+#include "testsupport.h"
+
+using namespace pirumoa;
+using test::repeat;
+
+namespace {
+
+Sheet runs(const DrawHistory& h) {
+    Sheet s;
+    fillLastDigitRuns(h, s);
+    return s;
+}
+
+// 43 spaces, the words, 27 spaces, three ideographic spaces, 18 spaces: 96 characters.
+QByteArray headingRow() {
+    const QString heading = QString(43, ' ') + QStringLiteral("下一桁数字") + QString(27, ' ') +
+                            QString(3, QChar(0x3000)) + QString(18, ' ');
+    EXPECT_EQ(heading.size(), 96);
+    return (QStringLiteral("回数\t") + heading + QString(9, '\t') + '\n').toUtf8();
+}
+const char* const kDigitRow = "\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
+
+const std::string kHeadingLines = "kkkk k.kk ..kk ..kk ..kk ..kk ..kk ..kk ..kk ..kk .kkk";
+const std::string kBodyLines = "kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk";
+
+// The texts of one digit's column over the draw rows, "." for an empty cell.
+std::string column(const Sheet& s, int digit) {
+    std::string out;
+    for (int r = 3; r <= s.rowCount() - 2; ++r) {
+        const QString t = s.text(digit + 2, r);
+        out += (t.isEmpty() ? QStringLiteral(".") : t).toStdString() + ' ';
+    }
+    return out;
+}
+
+}  // namespace
+
+// Last digit 1: drawn in 1, twice in 2, then 4 and 5 with draw 3 left without a result, so
+// the run starts again. Last digit 7: twice in draw 4, once in draw 5.
+TEST(LastDigitRuns, RunsRestartAfterAGapAndCountRepeatsWithinADraw) {
+    const Sheet s = runs(test::history({"1234", "1156", "1_78", "7781", "0781"}));
+    ASSERT_EQ(s.columnCount(), 11);
+    ASSERT_EQ(s.rowCount(), 9);
+    EXPECT_EQ(s.frozenRows(), 2);
+    EXPECT_TRUE(s.overflow());
+    EXPECT_EQ(s.activeColumn(), 0);
+    EXPECT_EQ(s.activeRow(), 0);
+
+    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow +
+                                     "1\t\t\t\t\t\t\t\t\t\t\n"
+                                     "2\t\t2\t\t\t\t\t\t\t\t\n"
+                                     "3\t\t\t\t\t\t\t\t\t\t\n"
+                                     "4\t\t\t\t\t\t\t\t1\t\t\n"
+                                     "5\t\t1\t\t\t\t\t\t2\t1\t\n" +
+                                     kDigitRow + headingRow());
+    EXPECT_EQ(test::backgrounds(s),
+              "ypppppppppp\n"
+              "ypppppppppp\n"
+              "ywwwwwwwwww\n"
+              "ywawwwwwwww\n"
+              "ywwwwwwwwww\n"
+              "ywwwwwwwwww\n"
+              "ywwwwwwwaww\n"
+              "ypppppppppp\n"
+              "ypppppppppp\n");
+    EXPECT_EQ(test::foregrounds(s),
+              repeat("rbbbbbbbbbb", 2) + repeat("rkkkkkkkkkk", 5) + repeat("rbbbbbbbbbb", 2));
+    EXPECT_EQ(test::lines(s),
+              repeat(kHeadingLines, 1) + repeat(kBodyLines, 7) + repeat(kHeadingLines, 1));
+    EXPECT_EQ(test::alignments(s), ".L.........\n" + repeat("...........", 7) + ".L.........\n");
+    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 10, 10, 10, 10, 10, 10, 10, 20}));
+    EXPECT_EQ(test::columnWidths(s), std::vector<double>(11, 5));
+}
+
+// No more pairs of a digit's appearances are looked at than there are draws: the zeros of
+// draws 1 and 2 give eight appearances, of which only the first three pairs are counted, all
+// within draw 1.
+TEST(LastDigitRuns, ZerosDominatingAreCountedOnlyAsFarAsTheDrawCount) {
+    const Sheet s = runs(test::history({"0000", "0000", "1230"}));
+    ASSERT_EQ(s.rowCount(), 7);
+    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow +
+                                     "1\t3\t\t\t\t\t\t\t\t\t\n"
+                                     "2\t\t\t\t\t\t\t\t\t\t\n"
+                                     "3\t\t\t\t\t\t\t\t\t\t\n" +
+                                     kDigitRow + headingRow());
+    EXPECT_EQ(test::backgrounds(s),
+              "ypppppppppp\n"
+              "ypppppppppp\n"
+              "yawwwwwwwww\n"
+              "ywwwwwwwwww\n"
+              "ywwwwwwwwww\n"
+              "ypppppppppp\n"
+              "ypppppppppp\n");
+}
+
+// Fourteen draws in a row with the last digit 5: counts 1 to 13, each on its tint.
+TEST(LastDigitRuns, LongRunTakesEachTintInTurn) {
+    const Sheet s = runs(test::history({"5123", "5123", "5123", "5123", "5123", "5123", "5123",
+                                        "5123", "5123", "5123", "5123", "5123", "5123", "5123"}));
+    ASSERT_EQ(s.rowCount(), 18);
+    EXPECT_EQ(column(s, 5), ". 1 2 3 4 5 6 7 8 9 10 11 12 13 ");
+    std::string tints;
+    for (int r = 3; r <= 16; ++r) tints += test::colourLetter(s.background(7, r));
+    EXPECT_EQ(tints, "wwaaggyyvvppep");
+}
+
+TEST(LastDigitRuns, EmptyHistoryIsTheTwoPairsOfHeaderRows) {
+    const Sheet s = runs(test::history({}));
+    ASSERT_EQ(s.rowCount(), 4);
+    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow + kDigitRow + headingRow());
+    EXPECT_EQ(test::backgrounds(s), repeat("ypppppppppp", 4));
+    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 10, 10, 20}));
+}
+
+// Rows follow draw numbers: a history that starts at draw 50 numbers the 49 rows before it
+// and counts its second draw in the row of draw 51.
+TEST(LastDigitRuns, HistoryStartingAtDraw50) {
+    const Sheet s = runs(test::history({"1234", "4321"}, 50));
+    ASSERT_EQ(s.rowCount(), 55);
+    for (int n = 1; n <= 51; ++n) EXPECT_EQ(s.text(1, n + 2), QString::number(n));
+    for (int d = 1; d <= 4; ++d) {
+        EXPECT_EQ(s.text(d + 2, 53), "1");
+        EXPECT_EQ(s.text(d + 2, 52), "");
+    }
+    EXPECT_EQ(s.text(1, 54), "");
+    EXPECT_EQ(s.text(1, 55), "回数");
+}

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "core/analysis/analyses.h"
+#include "core/sheet/sheetformat.h"
+#include "gridmaps.h"
+#include "testsupport.h"
+
+using namespace pirumoa;
+using test::repeat;
+
+namespace {
+
+Sheet tendency(const DrawHistory& h) {
+    Sheet s;
+    fillLastDigitTendency(h, s);
+    return s;
+}
+
+// 43 spaces, the words, 27 spaces, three ideographic spaces, 18 spaces: 96 characters.
+QByteArray headingRow() {
+    const QString heading = QString(43, ' ') + QStringLiteral("下一桁数字") + QString(27, ' ') +
+                            QString(3, QChar(0x3000)) + QString(18, ' ');
+    EXPECT_EQ(heading.size(), 96);
+    return (QStringLiteral("回数\t") + heading + QString(9, '\t') + '\n').toUtf8();
+}
+const char* const kDigitRow = "\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
+
+// The heading row: column 1 boxed on its own, columns 2-11 one box without inner lines.
+const std::string kHeadingLines = "kkkk k.kk ..kk ..kk ..kk ..kk ..kk ..kk ..kk ..kk .kkk";
+const std::string kBodyLines = "kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk";
+
+}  // namespace
+
+// Draw 3 has no result and draw 6 none yet: the complete draws follow each other from row 3,
+// one row is left empty above the bottom pair, which mirrors the top one.
+TEST(LastDigitTendency, MarksAndTintsOfRepeatedLastDigits) {
+    const Sheet s = tendency(test::history({"7709", "5555", "1_34", "1234", "0000", "9___"}));
+    ASSERT_EQ(s.columnCount(), 11);
+    ASSERT_EQ(s.rowCount(), 9);
+    EXPECT_EQ(s.frozenRows(), 2);
+    EXPECT_TRUE(s.overflow());
+    EXPECT_EQ(s.activeColumn(), 0);
+    EXPECT_EQ(s.activeRow(), 0);
+
+    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow +
+                                     "1\t0\t\t\t\t\t\t\t77\t\t9\n"
+                                     "2\t\t\t\t\t\t5555\t\t\t\t\n"
+                                     "4\t\t1\t2\t3\t4\t\t\t\t\t\n"
+                                     "5\t0000\t\t\t\t\t\t\t\t\t\n"
+                                     "\t\t\t\t\t\t\t\t\t\t\n" +
+                                     kDigitRow + headingRow());
+    EXPECT_EQ(test::backgrounds(s),
+              "ypppppppppp\n"
+              "ypppppppppp\n"
+              "ywwwwwwwaww\n"
+              "ywwwwwpwwww\n"
+              "ywwwwwwwwww\n"
+              "ypwwwwwwwww\n"
+              "ywwwwwwwwww\n"
+              "ypppppppppp\n"
+              "ypppppppppp\n");
+    EXPECT_EQ(test::foregrounds(s),
+              repeat("rbbbbbbbbbb", 2) + repeat("rkkkkkkkkkk", 5) + repeat("rbbbbbbbbbb", 2));
+    EXPECT_EQ(test::lines(s),
+              repeat(kHeadingLines, 1) + repeat(kBodyLines, 7) + repeat(kHeadingLines, 1));
+    EXPECT_EQ(test::alignments(s), ".L.........\n" + repeat("...........", 7) + ".L.........\n");
+    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 10, 10, 10, 10, 10, 10, 10, 20}));
+    EXPECT_EQ(test::columnWidths(s), std::vector<double>(11, 5));
+}
+
+// The digit 0 in every position and in most draws: one cell takes all four marks.
+TEST(LastDigitTendency, ZerosDominating) {
+    const Sheet s = tendency(test::history({"0000", "0300", "0330", "3330"}));
+    ASSERT_EQ(s.rowCount(), 8);
+    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow +
+                                     "1\t0000\t\t\t\t\t\t\t\t\t\n"
+                                     "2\t000\t\t\t3\t\t\t\t\t\t\n"
+                                     "3\t00\t\t\t33\t\t\t\t\t\t\n"
+                                     "4\t0\t\t\t333\t\t\t\t\t\t\n" +
+                                     kDigitRow + headingRow());
+    EXPECT_EQ(test::backgrounds(s),
+              "ypppppppppp\n"
+              "ypppppppppp\n"
+              "ypwwwwwwwww\n"
+              "ygwwwwwwwww\n"
+              "yawwawwwwww\n"
+              "ywwwgwwwwww\n"
+              "ypppppppppp\n"
+              "ypppppppppp\n");
+}
+
+TEST(LastDigitTendency, EmptyHistoryIsTheTwoPairsOfHeaderRows) {
+    const Sheet s = tendency(test::history({}));
+    ASSERT_EQ(s.rowCount(), 4);
+    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow + kDigitRow + headingRow());
+    EXPECT_EQ(test::backgrounds(s), repeat("ypppppppppp", 4));
+    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 10, 10, 20}));
+}
