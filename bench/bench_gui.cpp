@@ -1,5 +1,5 @@
-// Painting a screen of the grid. (Start-up is timed as whole processes: start_probe
-// against empty_window.)
+// Painting a screen of the grid, and opening each analysis window on the sample history.
+// (Start-up is timed as whole processes: start_probe against empty_window.)
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -9,6 +9,9 @@
 
 #include "benchsupport.h"
 #include "core/analysis/analyses.h"
+#include "core/prediction/methods.h"
+#include "core/store/drawstore.h"
+#include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/look.h"
 
@@ -37,11 +40,49 @@ void paintScreen(benchmark::State& state) {
 }
 BENCHMARK(paintScreen)->Unit(benchmark::kMillisecond);
 
+// Just what an analysis window asks of the main window.
+class SampleHost : public ChildHost {
+public:
+    void setPropEnd(bool) override {}
+    const DrawHistory& history() const override { return bench::sampleHistory(); }
+    const ConnectString& connectString() const override { return m_connect; }
+    Prediction& prediction() override { return m_prediction; }
+    QMenuBar* hostMenuBar() override { return nullptr; }
+    QMdiArea* mdiArea() const override { return nullptr; }
+
+private:
+    ConnectString m_connect;
+    Prediction m_prediction;
+};
+
+// From the menu command to the first picture: build the window, load it, show it at its
+// design size and paint it once.
+void openWindow(benchmark::State& state, const WindowInfo* info) {
+    SampleHost host;
+    for (auto _ : state) {
+        AnalysisWindow window(host, *info);
+        window.resize(info->widthTwips / kTwipsPerPixel, info->heightTwips / kTwipsPerPixel);
+        window.load();
+        window.show();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(window.grab().width());
+    }
+}
+
+void registerWindows() {
+    for (const WindowInfo& w : windowTable())
+        if (w.kind == WindowKind::Analysis && w.fill)
+            benchmark::RegisterBenchmark(("open/sample/" + w.objectName.toStdString()).c_str(),
+                                         openWindow, &w)
+                ->Unit(benchmark::kMillisecond);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     installFonts();
+    registerWindows();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

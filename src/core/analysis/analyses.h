@@ -28,4 +28,16 @@ void fillLastDigitTendency(const DrawHistory& history, Sheet& sheet);
 // 下一桁連続出現回数分析: per draw number, how long each last digit's run has lasted.
 void fillLastDigitRuns(const DrawHistory& history, Sheet& sheet);
 
+// 数字合計分析: each draw's four digits and their sum.
+void fillDigitSum(const DrawHistory& history, Sheet& sheet);
+
+// バラツキ分析: one row per draw, a "●" under each digit it holds.
+void fillDispersion(const DrawHistory& history, Sheet& sheet);
+
+// 引っ張り分析: each draw with the digits the draw before it held marked.
+void fillPull(const DrawHistory& history, Sheet& sheet);
+
+// 連番飛び石分析: each draw twice, its neighbouring digits one apart and two apart marked.
+void fillConsecutiveSkip(const DrawHistory& history, Sheet& sheet);
+
 }  // namespace pirumoa

@@ -6,7 +6,7 @@
 namespace pirumoa {
 
 Sheet::Sheet()
-    : m_palette{colour::Black, colour::White}, m_lineSets{LineSet{}}, m_texts{QString()} {
+    : m_palette{colour::Black, colour::White}, m_lineSets{LineSet{}}, m_textStarts{0, 0} {
     growTextIndex();
 }
 
@@ -88,23 +88,24 @@ std::uint8_t Sheet::paletteIndex(Rgb colour) {
 void Sheet::growTextIndex() {
     std::vector<std::uint32_t> table(std::max<std::size_t>(64, m_textSlots.size() * 2), 0);
     const std::size_t mask = table.size() - 1;
-    for (std::uint32_t id = 0; id < m_texts.size(); ++id) {
-        std::size_t i = qHash(m_texts[id]) & mask;
+    for (std::uint32_t id = 0; id < textCount(); ++id) {
+        std::size_t i = qHash(textAt(id)) & mask;
         while (table[i]) i = (i + 1) & mask;
         table[i] = id + 1;
     }
     m_textSlots = std::move(table);
 }
 
-std::uint32_t Sheet::intern(const QString& text) {
+std::uint32_t Sheet::intern(QStringView text) {
     const std::size_t mask = m_textSlots.size() - 1;
     std::size_t i = qHash(text) & mask;
     for (; m_textSlots[i]; i = (i + 1) & mask)
-        if (m_texts[m_textSlots[i] - 1] == text) return m_textSlots[i] - 1;
-    const auto id = std::uint32_t(m_texts.size());
-    m_texts.push_back(text);
+        if (textAt(m_textSlots[i] - 1) == text) return m_textSlots[i] - 1;
+    const std::uint32_t id = textCount();
+    m_textChars.insert(m_textChars.end(), text.utf16(), text.utf16() + text.size());
+    m_textStarts.push_back(std::uint32_t(m_textChars.size()));
     m_textSlots[i] = id + 1;
-    if (m_texts.size() * 2 > m_textSlots.size()) growTextIndex();
+    if (std::size_t(textCount()) * 4 > m_textSlots.size() * 3) growTextIndex();
     return id;
 }
 
@@ -185,7 +186,7 @@ void Sheet::setNumber(int col, int row, long long value) {
 
 QString Sheet::text(int col, int row) const {
     if (col < 1 || col > m_columns || row < 1 || row > m_rows) return QString();
-    return m_texts[cell(col, row).text];
+    return textOf(cell(col, row)).toString();
 }
 
 void Sheet::clearText(const Block& b) {
@@ -203,15 +204,12 @@ void Sheet::fail(const QString& why) {
 }
 
 std::size_t Sheet::bytesUsed() const {
-    std::size_t bytes = sizeof(*this) + m_cells.capacity() * sizeof(Cell) +
-                        (m_rowHeights.capacity() + m_columnWidths.capacity()) * sizeof(float) +
-                        m_palette.capacity() * sizeof(Rgb) +
-                        m_lineSets.capacity() * sizeof(LineSet) +
-                        m_textSlots.capacity() * sizeof(std::uint32_t);
-    // A text: its QString, and its shared block (a header of 16 bytes, the characters and
-    // the terminating zero).
-    for (const QString& t : m_texts)
-        bytes += sizeof(QString) + (t.isNull() ? 0 : 16 + (t.capacity() + 1) * sizeof(QChar));
+    std::size_t bytes =
+        sizeof(*this) + m_cells.capacity() * sizeof(Cell) +
+        (m_rowHeights.capacity() + m_columnWidths.capacity()) * sizeof(float) +
+        m_palette.capacity() * sizeof(Rgb) + m_lineSets.capacity() * sizeof(LineSet) +
+        m_textSlots.capacity() * sizeof(std::uint32_t) + m_textChars.capacity() * sizeof(char16_t) +
+        m_textStarts.capacity() * sizeof(std::uint32_t);
     return bytes;
 }
 

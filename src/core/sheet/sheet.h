@@ -30,7 +30,7 @@ struct Block {
 class Sheet {
 public:
     struct Cell {
-        std::uint32_t text = 0;  // index into texts(); 0 is ""
+        std::uint32_t text = 0;  // a text's number, see textAt(); 0 is ""
         std::uint8_t fg = 0;     // palette index; 0 black
         std::uint8_t bg = 1;     // palette index; 1 white
         std::uint8_t flags = 0;  // bit 0 left-aligned, bit 1 editable
@@ -83,7 +83,8 @@ public:
     const Cell& cell(int col, int row) const {
         return m_cells[std::size_t(row - 1) * m_columns + (col - 1)];
     }
-    const QString& textOf(const Cell& c) const { return m_texts[c.text]; }
+    // The views stay valid until the sheet next changes.
+    QStringView textOf(const Cell& c) const { return textAt(c.text); }
     Rgb colourOf(std::uint8_t index) const { return m_palette[index]; }
     Rgb foreground(int col, int row) const { return colourOf(cell(col, row).fg); }
     Rgb background(int col, int row) const { return colourOf(cell(col, row).bg); }
@@ -94,7 +95,12 @@ public:
     // The colour of a side's line (Left, Right, Top or Bottom), or false when it has none.
     bool border(int col, int row, Side side, Rgb* colour) const;
     const LineSet& linesOf(const Cell& c) const { return m_lineSets[c.lines]; }
-    const std::vector<QString>& texts() const { return m_texts; }
+    // The distinct texts, numbered 0 (the empty text) to textCount() - 1.
+    std::uint32_t textCount() const { return std::uint32_t(m_textStarts.size() - 1); }
+    QStringView textAt(std::uint32_t id) const {
+        return QStringView(m_textChars.data() + m_textStarts[id],
+                           qsizetype(m_textStarts[id + 1] - m_textStarts[id]));
+    }
     std::size_t bytesUsed() const;
 
     // The column (or row) half-way between first and last, as a heading centred over them
@@ -109,7 +115,7 @@ private:
     void forBlock(const Block& b, F&& f);
     std::uint8_t paletteIndex(Rgb colour);
     std::uint8_t lineSetIndex(const LineSet& set);
-    std::uint32_t intern(const QString& text);
+    std::uint32_t intern(QStringView text);
     void growTextIndex();
     void fail(const QString& why);
     Cell& at(int col, int row) { return m_cells[std::size_t(row - 1) * m_columns + (col - 1)]; }
@@ -125,8 +131,12 @@ private:
     std::vector<float> m_columnWidths;
     std::vector<Rgb> m_palette;
     std::vector<LineSet> m_lineSets;
-    std::vector<QString> m_texts;
-    // Open addressing over m_texts: id + 1 per slot, 0 free; twice as many slots as texts.
+    // The texts' characters back to back: text i runs from m_textStarts[i] to
+    // m_textStarts[i + 1]. A draw number in a QString of its own would cost more than the
+    // cells that show it.
+    std::vector<char16_t> m_textChars;
+    std::vector<std::uint32_t> m_textStarts;
+    // Open addressing over the texts: id + 1 per slot, 0 free; at most three quarters full.
     std::vector<std::uint32_t> m_textSlots;
     QString m_error;
 };

@@ -4,7 +4,7 @@ namespace pirumoa {
 
 namespace {
 
-void appendText(QByteArray& out, const QString& s) {
+void appendText(QByteArray& out, QStringView s) {
     out += '"';
     for (char ch : s.toUtf8()) {
         switch (ch) {

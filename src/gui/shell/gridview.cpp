@@ -53,11 +53,12 @@ void GridView::layoutCells() {
     // Each distinct text is measured once: the overflow of a cell needs only its width.
     const QFontMetrics fm(font());
     m_textHeight = fm.height();
-    const auto& texts = m_sheet.texts();
-    m_textWidth.resize(texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i) m_textWidth[i] = fm.horizontalAdvance(texts[i]);
-    m_staticTexts.assign(texts.size(), QStaticText());
-    m_staticReady.assign(texts.size(), 0);
+    const std::uint32_t texts = m_sheet.textCount();
+    m_textWidth.resize(texts);
+    for (std::uint32_t i = 0; i < texts; ++i)
+        m_textWidth[i] = fm.horizontalAdvance(m_sheet.textAt(i).toString());
+    m_staticTexts.assign(texts, QStaticText());
+    m_staticReady.assign(texts, 0);
     updateScrollBars();
 }
 
@@ -205,7 +206,7 @@ void GridView::keyPressEvent(QKeyEvent* event) {
 
 const QStaticText& GridView::staticText(std::uint32_t id) {
     if (!m_staticReady[id]) {
-        m_staticTexts[id].setText(m_sheet.texts()[id]);
+        m_staticTexts[id].setText(m_sheet.textAt(id).toString());
         m_staticTexts[id].setTextFormat(Qt::PlainText);
         m_staticTexts[id].prepare(QTransform(), font());
         m_staticReady[id] = 1;

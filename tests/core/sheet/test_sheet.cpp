@@ -153,6 +153,24 @@ TEST(Sheet, LargeSheetsCostAtMostSixteenBytesACell) {
     EXPECT_LE(perCell, 16.0);
 }
 
+TEST(Sheet, ADistinctNumberOnEveryRowOfANarrowSheetCostsAtMostSixteenBytesACell) {
+    const int draws = 32767, rows = draws + 1;
+    Sheet s = sized(5, rows);
+    for (int r = 2; r <= rows; ++r) {
+        s.setNumber(1, r, r - 1);
+        for (int c = 2; c <= 5; ++c) s.setNumber(c, r, (r + c) % 10);
+    }
+    s.setBorder({1, 1, 5, rows}, AllSides, colour::Black);
+    EXPECT_LE(double(s.bytesUsed()) / (5.0 * rows), 16.0);
+    // Equal texts are stored once, and every one reads back after the store has grown.
+    EXPECT_EQ(s.textCount(), std::uint32_t(1 + draws + 1));  // "", 1 … 32767 and "0"
+    EXPECT_EQ(s.cell(3, 10).text, s.cell(1, 4).text);        // "3"
+    EXPECT_EQ(s.text(1, 2), "1");
+    EXPECT_EQ(s.text(1, rows), "32767");
+    EXPECT_EQ(s.text(5, rows), "3");
+    EXPECT_EQ(s.text(1, 1), "");
+}
+
 TEST(SheetFormat, TsvAndJsonShowTextsColoursAndLines) {
     Sheet s = sized(2, 2);
     s.setFrozenRows(1);
