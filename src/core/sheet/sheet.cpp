@@ -104,7 +104,7 @@ std::uint32_t Sheet::intern(const QString& text) {
     const auto id = std::uint32_t(m_texts.size());
     m_texts.push_back(text);
     m_textSlots[i] = id + 1;
-    if (m_texts.size() * 2 > m_textSlots.size()) growTextIndex();
+    if (m_texts.size() * 4 > m_textSlots.size() * 3) growTextIndex();
     return id;
 }
 

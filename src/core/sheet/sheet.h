@@ -126,7 +126,8 @@ private:
     std::vector<Rgb> m_palette;
     std::vector<LineSet> m_lineSets;
     std::vector<QString> m_texts;
-    // Open addressing over m_texts: id + 1 per slot, 0 free; twice as many slots as texts.
+    // Open addressing over m_texts: id + 1 per slot, 0 free; at most three slots in four used,
+    // which keeps the index small in narrow grids that hold a distinct number in every row.
     std::vector<std::uint32_t> m_textSlots;
     QString m_error;
 };

@@ -153,6 +153,26 @@ TEST(Sheet, LargeSheetsCostAtMostSixteenBytesACell) {
     EXPECT_LE(perCell, 16.0);
 }
 
+TEST(Sheet, NarrowSheetsWithADistinctNumberInEveryRowStayWithinBudget) {
+    // Eight columns, as the pattern lists: the texts and their index weigh on every cell.
+    const int rows = 32768;
+    Sheet s = sized(8, rows);
+    for (int r = 1; r <= rows; ++r) {
+        s.setNumber(1, r, r);
+        for (int c = 2; c <= 8; ++c) s.setNumber(c, r, (r + c) % 10);
+    }
+    s.setBorder({1, 1, 8, rows}, AllSides, colour::Black);
+    EXPECT_LE(double(s.bytesUsed()) / (8.0 * rows), 16.0);
+    // Each text is found again, once: the same text twice is the same entry.
+    int wrong = 0;
+    for (int r = 1; r <= rows; ++r) {
+        s.setNumber(8, r, r);
+        wrong += s.text(1, r) != QString::number(r) || s.cell(8, r).text != s.cell(1, r).text;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(s.texts().size(), std::size_t(rows) + 2);  // "", "0" and 1 … 32768
+}
+
 TEST(SheetFormat, TsvAndJsonShowTextsColoursAndLines) {
     Sheet s = sized(2, 2);
     s.setFrozenRows(1);
