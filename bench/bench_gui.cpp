@@ -7,8 +7,11 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "core/analysis/analyses.h"
 #include "benchsupport.h"
+#include "core/analysis/analyses.h"
+#include "core/prediction/methods.h"
+#include "core/store/drawstore.h"
+#include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/look.h"
 
@@ -37,11 +40,71 @@ void paintScreen(benchmark::State& state) {
 }
 BENCHMARK(paintScreen)->Unit(benchmark::kMillisecond);
 
+// The group-division chart of the largest history (42 columns, three frozen rows), scrolled
+// on by a page down and a column across before every paint, in a view of the given size:
+// the full-HD screen shows every column, the narrow view scrolls both ways.
+void scrollGroupDivision(benchmark::State& state) {
+    Sheet sheet;
+    fillTenGroupData(bench::largestHistory(), sheet);
+    GridView view;
+    view.setSheet(std::move(sheet));
+    view.resize(int(state.range(0)), int(state.range(1)));
+    view.show();
+    QCoreApplication::processEvents();
+    QScrollBar* down = view.verticalScrollBar();
+    QScrollBar* across = view.horizontalScrollBar();
+    QImage image(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        down->setValue(down->value() >= down->maximum() ? 0 : down->value() + down->pageStep());
+        across->setValue(
+            across->value() >= across->maximum() ? 0 : across->value() + across->singleStep());
+        QPainter p(&image);
+        view.paintArea(p, image.rect());
+    }
+    state.counters["across_max"] = across->maximum();
+}
+BENCHMARK(scrollGroupDivision)->Args({1920, 1080})->Args({480, 800})->Unit(benchmark::kMillisecond);
+
+// Opening an analysis window on the sample history: its frame, its sheet, the grid laid out
+// and the first picture of the whole window.
+class BenchHost : public ChildHost {
+public:
+    void setPropEnd(bool) override {}
+    const DrawHistory& history() const override { return bench::sampleHistory(); }
+    const ConnectString& connectString() const override { return m_connect; }
+    Prediction& prediction() override { return m_prediction; }
+    QMenuBar* hostMenuBar() override { return nullptr; }
+    QMdiArea* mdiArea() const override { return nullptr; }
+
+private:
+    ConnectString m_connect;
+    Prediction m_prediction;
+};
+
+void openWindow(benchmark::State& state, const WindowInfo* info) {
+    BenchHost host;
+    for (auto _ : state) {
+        AnalysisWindow window(host, *info);
+        window.resize(info->widthTwips / kTwipsPerPixel, info->heightTwips / kTwipsPerPixel);
+        window.load();
+        benchmark::DoNotOptimize(window.grab());
+    }
+}
+
+void registerOpenings() {
+    for (const WindowInfo& w : windowTable())
+        if (w.kind == WindowKind::Analysis && w.fill)
+            benchmark::RegisterBenchmark(("open/sample/" + w.objectName.toStdString()).c_str(),
+                                         openWindow, &w)
+                ->Unit(benchmark::kMillisecond);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     installFonts();
+    registerOpenings();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
