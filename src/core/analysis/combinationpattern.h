@@ -31,10 +31,6 @@ struct PatternProfile {
 };
 
 PatternProfile profileOf(const std::array<std::int8_t, 4>& digits, const PatternSplit& split);
-// Even digits counted; the letter follows the number of odd ones.
-PatternProfile parityProfile(const std::array<std::int8_t, 4>& digits);
-// Low digits (0 to 4) counted; the letter follows the number of low ones.
-PatternProfile lowHighProfile(const std::array<std::int8_t, 4>& digits);
 
 void fillCombinationPattern(const DrawHistory& history, Sheet& sheet, const PatternSplit& split);
 

@@ -96,10 +96,6 @@ PatternProfile profileOf(const std::array<std::int8_t, 4>& digits, const Pattern
     return p;
 }
 
-PatternProfile parityProfile(const std::array<std::int8_t, 4>& digits) {
-    return profileOf(digits, evenOdd());
-}
-
 void fillCombinationPattern(const DrawHistory& history, Sheet& sheet, const PatternSplit& split) {
     setUpGrid(sheet, history.LatestDrawNo + 1);
     writeHeader(sheet, split);

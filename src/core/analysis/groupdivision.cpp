@@ -1,5 +1,3 @@
-#include "core/analysis/groupdivision.h"
-
 #include "core/analysis/analyses.h"
 
 namespace pirumoa {
@@ -17,9 +15,9 @@ constexpr int blockFirst(int k) { return 10 * (k - 1) + 2; }
 constexpr int blockLast(int k) { return 10 * (k - 1) + 11; }
 constexpr int digitColumn(int k, int d) { return 10 * (k - 1) + d + 2; }
 
+// A run of digits with one letter: its heading, and its columns' tint if it has one.
 struct Group {
-    int first, last;  // digits
-    QChar letter;
+    int first, last;
     QString heading;
     Rgb tint;
     bool tinted;
@@ -29,38 +27,38 @@ struct Division {
     std::vector<Group> groups;
 };
 
-Group tinted(int first, int last, QChar letter, const QString& heading, Rgb tint) {
-    return {first, last, letter, heading, tint, true};
+Group tinted(int first, int last, const QString& heading, Rgb tint) {
+    return {first, last, heading, tint, true};
 }
-Group plain(int first, int last, QChar letter, const QString& heading) {
-    return {first, last, letter, heading, 0, false};
+Group plain(int first, int last, const QString& heading) {
+    return {first, last, heading, 0, false};
 }
 
 const Division& division(int groups) {
     static const Division three{{
-        tinted(0, 2, u'Ａ', u"　　 Ａ "_s, colour::PaleAqua),
-        plain(3, 5, u'Ｂ', u"　　 Ｂ "_s),
-        tinted(6, 9, u'Ｃ', u"　　　 Ｃ 　　"_s, colour::LightGreen),
+        tinted(0, 2, u"　　 Ａ "_s, colour::PaleAqua),
+        plain(3, 5, u"　　 Ｂ "_s),
+        tinted(6, 9, u"　　　 Ｃ 　　"_s, colour::LightGreen),
     }};
     static const Division five{{
-        tinted(0, 1, u'Ａ', u"　Ａ "_s, colour::PaleAqua),
-        plain(2, 3, u'Ｂ', u"　Ｂ "_s),
-        tinted(4, 5, u'Ｃ', u"　Ｃ "_s, colour::LightGreen),
-        plain(6, 7, u'Ｄ', u"　Ｄ "_s),
-        tinted(8, 9, u'Ｅ', u"　Ｅ "_s, colour::LightViolet),
+        tinted(0, 1, u"　Ａ "_s, colour::PaleAqua),
+        plain(2, 3, u"　Ｂ "_s),
+        tinted(4, 5, u"　Ｃ "_s, colour::LightGreen),
+        plain(6, 7, u"　Ｄ "_s),
+        tinted(8, 9, u"　Ｅ "_s, colour::LightViolet),
     }};
-    static const Division ten = [] {
-        // Two runs of five tints, the fifth and tenth digits left plain.
-        const Rgb tints[4] = {colour::PaleAqua, colour::LightGreen, colour::LightViolet,
-                              colour::Lavender};
-        Division div;
-        for (int d = 0; d <= 9; ++d) {
-            const QChar letter(char16_t(u'Ａ' + d));
-            div.groups.push_back(d % 5 == 4 ? plain(d, d, letter, QString(letter))
-                                            : tinted(d, d, letter, QString(letter), tints[d % 5]));
-        }
-        return div;
-    }();
+    static const Division ten{{
+        tinted(0, 0, u"Ａ"_s, colour::PaleAqua),
+        tinted(1, 1, u"Ｂ"_s, colour::LightGreen),
+        tinted(2, 2, u"Ｃ"_s, colour::LightViolet),
+        tinted(3, 3, u"Ｄ"_s, colour::Lavender),
+        plain(4, 4, u"Ｅ"_s),
+        tinted(5, 5, u"Ｆ"_s, colour::PaleAqua),
+        tinted(6, 6, u"Ｇ"_s, colour::LightGreen),
+        tinted(7, 7, u"Ｈ"_s, colour::LightViolet),
+        tinted(8, 8, u"Ｉ"_s, colour::Lavender),
+        plain(9, 9, u"Ｊ"_s),
+    }};
     return groups == 3 ? three : groups == 5 ? five : ten;
 }
 
@@ -142,12 +140,6 @@ void fillGroupDivision(const DrawHistory& history, Sheet& sheet, int groups) {
 }
 
 }  // namespace
-
-QChar groupLetter(int groups, int digit) {
-    for (const Group& g : division(groups).groups)
-        if (digit >= g.first && digit <= g.last) return g.letter;
-    return QChar();
-}
 
 void fillThreeGroupData(const DrawHistory& history, Sheet& sheet) {
     fillGroupDivision(history, sheet, 3);

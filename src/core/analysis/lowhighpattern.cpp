@@ -19,10 +19,6 @@ const PatternSplit& lowHigh() {
 
 }  // namespace
 
-PatternProfile lowHighProfile(const std::array<std::int8_t, 4>& digits) {
-    return profileOf(digits, lowHigh());
-}
-
 void fillLowHighPattern(const DrawHistory& history, Sheet& sheet) {
     fillCombinationPattern(history, sheet, lowHigh());
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/analysis/analyses.h"
-#include "core/analysis/combinationpattern.h"
 #include "core/sheet/sheetformat.h"
 #include "sheetmaps.h"
 #include "testsupport.h"
@@ -81,14 +80,4 @@ TEST(EvenOddPattern, EmptyHistoryGivesTheHeaderRowOnly) {
         EXPECT_EQ(test::lines(s, colour::Black), "FDCCEFFF\n");
         EXPECT_EQ(s.rowHeight(1), 20);
     }
-}
-
-TEST(EvenOddPattern, ProfileOnItsOwn) {
-    const auto p = parityProfile({2, 4, 6, 8});
-    EXPECT_EQ(p.counted, 4);
-    EXPECT_EQ(p.rest, 0);
-    EXPECT_EQ(p.pattern, "A");
-    EXPECT_EQ(parityProfile({1, 3, 5, 7}).pattern, "");
-    EXPECT_EQ(parityProfile({0, 1, 2, 3}).pattern, "C");
-    EXPECT_EQ(parityProfile({0, 1, 3, 5}).pattern, "D");
 }

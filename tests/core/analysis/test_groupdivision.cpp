@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/analysis/analyses.h"
-#include "core/analysis/groupdivision.h"
 #include "sheetmaps.h"
 #include "testsupport.h"
 
@@ -139,21 +138,4 @@ TEST(GroupDivision, ZerosFromDrawFiftyFillTheTopRows) {
     EXPECT_EQ(bg.substr(bg.size() - 43 * 51), test::times(51, acrossBlocks("AGVLWAGVLW", 'Y')));
     const std::string ln = test::lines(s, colour::LightBlue);
     EXPECT_EQ(ln.substr(ln.size() - 43 * 53), test::times(53, kCellLines));
-}
-
-TEST(GroupDivision, GroupOfADigit) {
-    // 7, 7, 0, 9 in three groups.
-    EXPECT_EQ(groupLetter(3, 7), u'Ｃ');
-    EXPECT_EQ(groupLetter(3, 0), u'Ａ');
-    EXPECT_EQ(groupLetter(3, 9), u'Ｃ');
-    // The edges of the groups.
-    EXPECT_EQ(groupLetter(3, 2), u'Ａ');
-    EXPECT_EQ(groupLetter(3, 3), u'Ｂ');
-    EXPECT_EQ(groupLetter(3, 5), u'Ｂ');
-    EXPECT_EQ(groupLetter(3, 6), u'Ｃ');
-    EXPECT_EQ(groupLetter(5, 1), u'Ａ');
-    EXPECT_EQ(groupLetter(5, 2), u'Ｂ');
-    EXPECT_EQ(groupLetter(5, 8), u'Ｅ');
-    EXPECT_EQ(groupLetter(10, 0), u'Ａ');
-    EXPECT_EQ(groupLetter(10, 9), u'Ｊ');
 }

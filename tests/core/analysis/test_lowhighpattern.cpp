@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/analysis/analyses.h"
-#include "core/analysis/combinationpattern.h"
 #include "core/sheet/sheetformat.h"
 #include "sheetmaps.h"
 #include "testsupport.h"
@@ -63,21 +62,4 @@ TEST(LowHighPattern, ZerosAreLowAndAHistoryMayStartLate) {
                                      test::times(49, "\t\t\t\t\t\t\t\n").c_str());
     EXPECT_EQ(test::backgrounds(s),
               "PPPPPPPP\n" + test::times(2, "YAAAAAWW\n") + test::times(49, "YWWWWAWW\n"));
-}
-
-TEST(LowHighPattern, EmptyHistoryGivesTheHeaderRowOnly) {
-    const Sheet s = lowHigh(test::history({}));
-    EXPECT_EQ(sheetsToTsv({&s}), kHeader);
-    EXPECT_EQ(test::backgrounds(s), "PPPPPPPP\n");
-    EXPECT_EQ(test::foregrounds(s), "BBBBBBBB\n");
-    EXPECT_EQ(test::lines(s, colour::Black), "FDCCEFFF\n");
-}
-
-TEST(LowHighPattern, ProfileOnItsOwn) {
-    const auto p = lowHighProfile({4, 5, 4, 5});
-    EXPECT_EQ(p.counted, 2);
-    EXPECT_EQ(p.rest, 2);
-    EXPECT_EQ(p.pattern, "C");
-    EXPECT_EQ(lowHighProfile({5, 6, 7, 8}).pattern, "A");
-    EXPECT_EQ(lowHighProfile({0, 1, 2, 3}).pattern, "");
 }
