@@ -40,6 +40,31 @@ void paintScreen(benchmark::State& state) {
 }
 BENCHMARK(paintScreen)->Unit(benchmark::kMillisecond);
 
+// The group-division chart of the largest history (42 columns, three frozen rows), scrolled
+// on by a page down and a column across before every paint, in a view of the given size:
+// the full-HD screen shows every column, the narrow view scrolls both ways.
+void scrollGroupDivision(benchmark::State& state) {
+    Sheet sheet;
+    fillTenGroupData(bench::largestHistory(), sheet);
+    GridView view;
+    view.setSheet(std::move(sheet));
+    view.resize(int(state.range(0)), int(state.range(1)));
+    view.show();
+    QCoreApplication::processEvents();
+    QScrollBar* down = view.verticalScrollBar();
+    QScrollBar* across = view.horizontalScrollBar();
+    QImage image(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        down->setValue(down->value() >= down->maximum() ? 0 : down->value() + down->pageStep());
+        across->setValue(
+            across->value() >= across->maximum() ? 0 : across->value() + across->singleStep());
+        QPainter p(&image);
+        view.paintArea(p, image.rect());
+    }
+    state.counters["across_max"] = across->maximum();
+}
+BENCHMARK(scrollGroupDivision)->Args({1920, 1080})->Args({480, 800})->Unit(benchmark::kMillisecond);
+
 // Just what an analysis window asks of the main window.
 class SampleHost : public ChildHost {
 public:

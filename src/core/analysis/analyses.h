@@ -40,4 +40,15 @@ void fillPull(const DrawHistory& history, Sheet& sheet);
 // 連番飛び石分析: each draw twice, its neighbouring digits one apart and two apart marked.
 void fillConsecutiveSkip(const DrawHistory& history, Sheet& sheet);
 
+// 偶数奇数の組合せパターン分析: each draw's digits as even or odd, their counts and pattern.
+void fillEvenOddPattern(const DrawHistory& history, Sheet& sheet);
+
+// 低数字高数字の組合せパターン分析: each draw's digits as low or high, their counts and pattern.
+void fillLowHighPattern(const DrawHistory& history, Sheet& sheet);
+
+// 分割3/5/10データ分析: every draw's four digits marked over the digits tinted by group.
+void fillThreeGroupData(const DrawHistory& history, Sheet& sheet);
+void fillFiveGroupData(const DrawHistory& history, Sheet& sheet);
+void fillTenGroupData(const DrawHistory& history, Sheet& sheet);
+
 }  // namespace pirumoa
