@@ -1,7 +1,7 @@
 // Every analysis window of the table, opened from its menu entry on the sample history as a
 // user opens it: placed and sized as designed, showing exactly the sheet its fill function
 // builds (which is what the command-line tool prints), and closed by its button.
-// PIRUMOA_SHOTS=folder saves a picture of each.
+// PIRUMOA_SHOTS=folder saves a picture of each, and of the prediction and data-entry windows.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -70,6 +70,16 @@ private slots:
             ++opened;
         }
         QVERIFY(opened > 0);
+
+        // The other two working windows, for their pictures.
+        for (const char* name : {"一発ピルモア", "当選データ入力"}) {
+            ChildWindow* window = main.openWindow(QString::fromUtf8(name));
+            QVERIFY2(window, name);
+            QApplication::processEvents();
+            test::shoot(main.mdiArea()->activeSubWindow(), QStringLiteral("window-") + name);
+            window->unload();
+            QTRY_VERIFY(main.mdiArea()->subWindowList().isEmpty());
+        }
     }
 };
 
