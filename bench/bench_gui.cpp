@@ -13,7 +13,7 @@
 #include "core/store/drawstore.h"
 #include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
-#include "gui/shell/look.h"
+#include "paint/look.h"
 
 using namespace pirumoa;
 

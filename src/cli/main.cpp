@@ -2,8 +2,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "core/analysis/windowtable.h"
@@ -11,6 +13,9 @@
 #include "core/sheet/sheetformat.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
+#include "core/store/fileerror.h"
+#include "paint/look.h"
+#include "paint/sheetexport.h"
 
 using namespace pirumoa;
 
@@ -23,7 +28,8 @@ const char kUsage[] =
     "usage: pirumoa-cli import FILE.csv [--db FILE] [--replace]\n"
     "       pirumoa-cli export [--db FILE]\n"
     "       pirumoa-cli windows\n"
-    "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json] [--reflect 0,3,5]\n";
+    "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json|csv|pdf] [--output FILE]\n"
+    "                               [--reflect 0,3,5]\n";
 
 int usage(const QString& why) {
     if (!why.isEmpty()) std::fprintf(stderr, "pirumoa-cli: %s\n", qPrintable(why));
@@ -45,10 +51,14 @@ int writeOut(const QByteArray& bytes) {
     return 0;
 }
 
+struct Args;
+int writeSheets(const Args& args, const WindowInfo& w, const std::vector<const Sheet*>& sheets);
+
 struct Args {
     QStringList positional;
     QString db;
     QString format = QStringLiteral("tsv");
+    QString output;
     QString reflect;
     bool replace = false;
 };
@@ -69,6 +79,8 @@ bool parseArgs(const QStringList& in, Args& args, QString& error) {
             if (!value(args.db)) return false;
         } else if (a == QLatin1String("--format")) {
             if (!value(args.format)) return false;
+        } else if (a == QLatin1String("--output")) {
+            if (!value(args.output)) return false;
         } else if (a == QLatin1String("--reflect")) {
             if (!value(args.reflect)) return false;
         } else if (a == QLatin1String("--replace")) {
@@ -119,6 +131,20 @@ int runWindows() {
     return 0;
 }
 
+// The grids in the asked format: on standard output, or for a PDF in the --output file.
+int writeSheets(const Args& args, const WindowInfo& w, const std::vector<const Sheet*>& sheets) {
+    if (args.format == QLatin1String("pdf")) {
+        const QString error = writeSheetsPdf(sheets, w.caption, args.output);
+        if (!error.isEmpty())
+            return fail(QStringLiteral("PDFファイル「%1」を書き込めませんでした。%2")
+                            .arg(shownName(args.output), error));
+        return 0;
+    }
+    if (args.format == QLatin1String("json")) return writeOut(sheetsToJson(w.objectName, sheets));
+    if (args.format == QLatin1String("csv")) return writeOut(sheetsToCsv(sheets));
+    return writeOut(sheetsToTsv(sheets));
+}
+
 // "0,3,5": the options that are on. False for anything but indices 0 … 9.
 bool parseReflect(const QString& list, ReflectOptions& options) {
     options.fill(false);
@@ -145,14 +171,16 @@ int runPredictionSheet(const Args& args, const WindowInfo& w) {
     loadPrediction(history, prediction, grids);
     std::vector<const Sheet*> sheets;
     for (const Sheet& s : grids) sheets.push_back(&s);
-    return writeOut(args.format == QLatin1String("json") ? sheetsToJson(w.objectName, sheets)
-                                                         : sheetsToTsv(sheets));
+    return writeSheets(args, w, sheets);
 }
 
 int runSheet(const Args& args) {
     if (args.positional.size() != 2) return usage(QStringLiteral("sheet takes one window name"));
-    if (args.format != QLatin1String("tsv") && args.format != QLatin1String("json"))
-        return usage(QStringLiteral("--format is tsv or json"));
+    static const QStringList formats{"tsv", "json", "csv", "pdf"};
+    if (!formats.contains(args.format))
+        return usage(QStringLiteral("--format is tsv, json, csv or pdf"));
+    if ((args.format == QLatin1String("pdf")) != !args.output.isEmpty())
+        return usage(QStringLiteral("--output FILE goes with --format pdf, and only with it"));
     const WindowInfo* w = findWindow(args.positional[1]);
     if (!w || !hasSheets(*w)) return usage(QStringLiteral("no such window: ") + args.positional[1]);
     if (w->kind == WindowKind::Prediction) return runPredictionSheet(args, *w);
@@ -164,14 +192,22 @@ int runSheet(const Args& args) {
     w->fill(history, sheet);
     if (!sheet.error().isEmpty()) return fail(sheet.error());
     const std::vector<const Sheet*> sheets{&sheet};
-    return writeOut(args.format == QLatin1String("json") ? sheetsToJson(w->objectName, sheets)
-                                                         : sheetsToTsv(sheets));
+    return writeSheets(args, *w, sheets);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // A PDF needs fonts, and so a GUI application, but never a display.
+    bool pdf = false;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--format") == 0 && std::strcmp(argv[i + 1], "pdf") == 0)
+            pdf = true;
+    if (pdf) qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application(pdf ? new QGuiApplication(argc, argv)
+                                                      : new QCoreApplication(argc, argv));
+    QCoreApplication& app = *application;
+    if (pdf) installFonts();
     Args args;
     QString error;
     if (!parseArgs(app.arguments().mid(1), args, error)) return usage(error);

@@ -1,5 +1,8 @@
 #include "core/sheet/sheetformat.h"
 
+#include <QHash>
+#include <algorithm>
+
 namespace pirumoa {
 
 namespace {
@@ -36,6 +39,95 @@ void appendText(QByteArray& out, QStringView s) {
 void appendNumber(QByteArray& out, double v) { out += QByteArray::number(v, 'g', 10); }
 
 }  // namespace
+
+QByteArray sheetsToCsv(const std::vector<const Sheet*>& sheets) {
+    QByteArray out = "\xEF\xBB\xBF";
+    bool first = true;
+    for (const Sheet* s : sheets) {
+        if (!first) out += "\r\n";
+        first = false;
+        for (int r = 1; r <= s->rowCount(); ++r) {
+            for (int c = 1; c <= s->columnCount(); ++c) {
+                if (c > 1) out += ',';
+                const QByteArray text = s->textOf(s->cell(c, r)).toUtf8();
+                if (text.contains(',') || text.contains('"') || text.contains('\n') ||
+                    text.contains('\r')) {
+                    out += '"';
+                    out += QByteArray(text).replace("\"", "\"\"");
+                    out += '"';
+                } else {
+                    out += text;
+                }
+            }
+            out += "\r\n";
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// The block's cells inside the grid, -1 meaning every row or column as elsewhere.
+Block clipped(const Sheet& s, const Block& b) {
+    Block out = b;
+    if (out.col1 == -1 || out.col2 == -1) out.col1 = 1, out.col2 = s.columnCount();
+    if (out.row1 == -1 || out.row2 == -1) out.row1 = 1, out.row2 = s.rowCount();
+    out.col1 = std::max(out.col1, 1);
+    out.row1 = std::max(out.row1, 1);
+    out.col2 = std::min(out.col2, s.columnCount());
+    out.row2 = std::min(out.row2, s.rowCount());
+    return out;
+}
+
+}  // namespace
+
+QByteArray blockToTsv(const Sheet& sheet, const Block& block) {
+    const Block b = clipped(sheet, block);
+    QByteArray out;
+    for (int r = b.row1; r <= b.row2; ++r) {
+        for (int c = b.col1; c <= b.col2; ++c) {
+            if (c > b.col1) out += '\t';
+            out += sheet.textOf(sheet.cell(c, r)).toUtf8();
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+QByteArray blockToHtml(const Sheet& sheet, const Block& block) {
+    const Block b = clipped(sheet, block);
+    // One style per combination of colours and alignment the block uses: a large block
+    // then costs a few bytes a cell.
+    QHash<quint32, int> styles;
+    QByteArray rows;
+    for (int r = b.row1; r <= b.row2; ++r) {
+        rows += "<tr>";
+        for (int c = b.col1; c <= b.col2; ++c) {
+            const Sheet::Cell& cell = sheet.cell(c, r);
+            const quint32 key = quint32(cell.fg) << 16 | quint32(cell.bg) << 8 | (cell.flags & 1);
+            auto it = styles.find(key);
+            if (it == styles.end()) it = styles.insert(key, int(styles.size()));
+            rows += "<td class=s" + QByteArray::number(*it) + '>';
+            rows += sheet.textOf(cell).toString().toHtmlEscaped().toUtf8();
+            rows += "</td>";
+        }
+        rows += "</tr>\n";
+    }
+    QByteArray out =
+        "<html><head><meta charset=\"utf-8\"><style>\n"
+        "td{border:1px solid #c0c0c0;padding:1px 3px}\n";
+    for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
+        const quint32 key = it.key();
+        out += "td.s" + QByteArray::number(it.value()) +
+               "{color:" + rgbName(sheet.colourOf(std::uint8_t(key >> 16))).toLatin1() +
+               ";background-color:" + rgbName(sheet.colourOf(std::uint8_t(key >> 8))).toLatin1() +
+               ";text-align:" + ((key & 1) ? "left" : "center") + "}\n";
+    }
+    out += "</style></head><body><table style=\"border-collapse:collapse\">\n";
+    out += rows;
+    out += "</table></body></html>\n";
+    return out;
+}
 
 QString rgbName(Rgb colour) {
     return QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0')).toUpper();

@@ -18,4 +18,12 @@ QByteArray sheetsToJson(const QString& window, const std::vector<const Sheet*>& 
 
 QString rgbName(Rgb colour);  // "#RRGGBB"
 
+// What a spreadsheet takes from a grid. CSV: the whole grid, UTF-8 with a byte-order mark,
+// CR LF, every text as shown, quoted where it holds a comma, a quote or a line end (and
+// several grids one after the other, an empty line between). TSV and HTML: one block, for
+// the clipboard; the HTML keeps each cell's text and background colours and alignment.
+QByteArray sheetsToCsv(const std::vector<const Sheet*>& sheets);
+QByteArray blockToTsv(const Sheet& sheet, const Block& block);
+QByteArray blockToHtml(const Sheet& sheet, const Block& block);
+
 }  // namespace pirumoa

@@ -24,8 +24,8 @@
 #include "core/store/drawstore.h"
 #include "gui/maintenance/drawtablemodel.h"
 #include "gui/shell/gridview.h"
-#include "gui/shell/look.h"
 #include "gui/shell/prompt.h"
+#include "paint/look.h"
 
 namespace pirumoa {
 

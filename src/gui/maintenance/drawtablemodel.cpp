@@ -7,7 +7,7 @@
 
 #include "core/sheet/colours.h"
 #include "core/store/drawstore.h"
-#include "gui/shell/look.h"
+#include "paint/look.h"
 
 namespace pirumoa {
 

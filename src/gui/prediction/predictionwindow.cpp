@@ -13,7 +13,7 @@
 #include "core/prediction/methods.h"
 #include "core/store/drawstore.h"
 #include "gui/shell/gridview.h"
-#include "gui/shell/look.h"
+#include "paint/look.h"
 
 namespace pirumoa {
 

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "gui/shell/gridview.h"
-#include "gui/shell/look.h"
+#include "paint/look.h"
 
 namespace pirumoa {
 

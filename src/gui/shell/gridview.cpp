@@ -1,27 +1,37 @@
 #include "gui/shell/gridview.h"
 
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QStyle>
 #include <algorithm>
-#include <cmath>
 
-#include "gui/shell/look.h"
+#include "core/sheet/sheetformat.h"
+#include "core/store/fileerror.h"
+#include "gui/shell/prompt.h"
+#include "paint/look.h"
+#include "paint/sheetexport.h"
 
 namespace pirumoa {
 
 namespace {
-constexpr int kTextPadding = 2;  // pixels between a cell's edge and its text
+
+// How close to the grid's left or top edge a click selects a whole row or column.
+constexpr int kEdge = 4;
 
 }  // namespace
-
-// A unit of column width is about one digit of the grid font, plus the cell's margins, and
-// a unit of row height a little over a point: the widest analysis (92 units) then fits its
-// window, and the prediction window's grids fit the room its layout gives them.
-int GridView::columnPixels(double width) { return int(std::lround(width * 6.0)) + 5; }
-int GridView::rowPixels(double height) { return int(std::lround(height * 1.6)); }
 
 GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFont(windowFont());
@@ -35,36 +45,22 @@ GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
 
 void GridView::setSheet(Sheet sheet) {
     m_sheet = std::move(sheet);
-    m_currentCol = m_sheet.activeColumn();
-    m_currentRow = m_sheet.activeRow();
+    m_currentCol = m_anchorCol = m_sheet.activeColumn();
+    m_currentRow = m_anchorRow = m_sheet.activeRow();
+    m_wholeRows = m_wholeColumns = false;
     layoutCells();
     updateGeometry();
     viewport()->update();
 }
 
 void GridView::layoutCells() {
-    const int cols = m_sheet.columnCount(), rows = m_sheet.rowCount();
-    m_colX.assign(std::size_t(cols) + 1, 1);
-    for (int c = 1; c <= cols; ++c)
-        m_colX[c] = m_colX[c - 1] + columnPixels(m_sheet.columnWidth(c));
-    m_rowY.assign(std::size_t(rows) + 1, 1);
-    for (int r = 1; r <= rows; ++r) m_rowY[r] = m_rowY[r - 1] + rowPixels(m_sheet.rowHeight(r));
-
-    // Each distinct text is measured once: the overflow of a cell needs only its width.
-    const QFontMetrics fm(font());
-    m_textHeight = fm.height();
-    const std::uint32_t texts = m_sheet.textCount();
-    m_textWidth.resize(texts);
-    for (std::uint32_t i = 0; i < texts; ++i)
-        m_textWidth[i] = fm.horizontalAdvance(m_sheet.textAt(i).toString());
-    m_staticTexts.assign(texts, QStaticText());
-    m_staticReady.assign(texts, 0);
+    m_painter.setSheet(m_sheet, font());
     updateScrollBars();
 }
 
 QSize GridView::contentSize() const {
     const int f = 2 * frameWidth();
-    return QSize(m_colX.back() + f, m_rowY.back() + f);
+    return m_painter.contentSize() + QSize(f, f);
 }
 
 QSize GridView::sizeHint() const { return contentSize().boundedTo(QSize(1600, 1200)); }
@@ -72,7 +68,7 @@ QSize GridView::sizeHint() const { return contentSize().boundedTo(QSize(1600, 12
 QSize GridView::minimumSizeHint() const { return QSize(40, 40); }
 
 void GridView::updateScrollBars() {
-    const QSize content(m_colX.back(), m_rowY.back());
+    const QSize content = m_painter.contentSize();
     const QSize view = maximumViewportSize();
     // Scroll bars only when needed: one bar narrows the room for the other.
     bool needH = content.width() > view.width();
@@ -86,7 +82,7 @@ void GridView::updateScrollBars() {
     horizontalScrollBar()->setRange(0, std::max(0, content.width() - vw));
     horizontalScrollBar()->setPageStep(std::max(1, vw));
     horizontalScrollBar()->setSingleStep(columnPixels(Sheet::kDefaultColumnWidth));
-    const int bodyView = std::max(1, vh - frozenHeight());
+    const int bodyView = std::max(1, vh - m_painter.frozenHeight());
     verticalScrollBar()->setRange(0, std::max(0, content.height() - vh));
     verticalScrollBar()->setPageStep(bodyView);
     verticalScrollBar()->setSingleStep(rowPixels(Sheet::kDefaultRowHeight));
@@ -104,68 +100,125 @@ bool GridView::event(QEvent* event) {
     return QAbstractScrollArea::event(event);
 }
 
-int GridView::firstRowAt(int contentY) const {
-    // m_rowY[r] is the bottom edge of row r.
-    auto it = std::upper_bound(m_rowY.begin() + 1, m_rowY.end(), contentY);
-    return int(it - m_rowY.begin());
-}
-
 QRect GridView::cellRect(int col, int row) const {
     if (col < 1 || row < 1 || col > m_sheet.columnCount() || row > m_sheet.rowCount())
         return QRect();
     const int sx = horizontalScrollBar()->value(), sy = verticalScrollBar()->value();
     const bool frozen = row <= m_sheet.frozenRows();
-    const int y0 = m_rowY[row - 1] - (frozen ? 0 : sy);
-    QRect r(m_colX[col - 1] - sx, y0, m_colX[col] - m_colX[col - 1], m_rowY[row] - m_rowY[row - 1]);
-    if (!frozen && r.bottom() < frozenHeight()) return QRect();
+    const int y0 = m_painter.rowY(row - 1) - (frozen ? 0 : sy);
+    QRect r(m_painter.colX(col - 1) - sx, y0, m_painter.colX(col) - m_painter.colX(col - 1),
+            m_painter.rowY(row) - m_painter.rowY(row - 1));
+    if (!frozen && r.bottom() < m_painter.frozenHeight()) return QRect();
     return r;
 }
 
 QPoint GridView::cellAt(const QPoint& pos) const {
     const int sx = horizontalScrollBar()->value(), sy = verticalScrollBar()->value();
     const int x = pos.x() + sx;
-    const int y = pos.y() < frozenHeight() ? pos.y() : pos.y() + sy;
-    auto cit = std::upper_bound(m_colX.begin() + 1, m_colX.end(), x);
-    const int col = int(cit - m_colX.begin());
-    const int row = firstRowAt(y);
-    if (x < m_colX.front() || col > m_sheet.columnCount() || y < m_rowY.front() ||
+    const int y = pos.y() < m_painter.frozenHeight() ? pos.y() : pos.y() + sy;
+    const int col = m_painter.columnAt(x);
+    const int row = m_painter.rowAt(y);
+    if (x < m_painter.colX(0) || col > m_sheet.columnCount() || y < m_painter.rowY(0) ||
         row > m_sheet.rowCount())
         return QPoint(0, 0);
     return QPoint(col, row);
 }
 
-void GridView::setCurrentCell(int col, int row) {
+void GridView::setCurrentCell(int col, int row) { moveTo(col, row, false); }
+
+void GridView::moveTo(int col, int row, bool extend) {
     m_currentCol = std::clamp(col, 0, m_sheet.columnCount());
     m_currentRow = std::clamp(row, 0, m_sheet.rowCount());
+    if (!extend) {
+        m_anchorCol = m_currentCol;
+        m_anchorRow = m_currentRow;
+        m_wholeRows = m_wholeColumns = false;
+    }
     if (m_currentCol >= 1 && m_currentRow >= 1) ensureVisible(m_currentCol, m_currentRow);
     viewport()->update();
+}
+
+Block GridView::selection() const {
+    if (m_currentCol < 1 || m_currentRow < 1 || m_anchorCol < 1 || m_anchorRow < 1)
+        return Block{0, 0, 0, 0};
+    Block b{std::min(m_anchorCol, m_currentCol), std::min(m_anchorRow, m_currentRow),
+            std::max(m_anchorCol, m_currentCol), std::max(m_anchorRow, m_currentRow)};
+    if (m_wholeRows) b.col1 = 1, b.col2 = m_sheet.columnCount();
+    if (m_wholeColumns) b.row1 = 1, b.row2 = m_sheet.rowCount();
+    return b;
+}
+
+void GridView::selectAll() {
+    if (m_sheet.columnCount() == 0 || m_sheet.rowCount() == 0) return;
+    m_anchorCol = m_anchorRow = 1;
+    m_currentCol = m_sheet.columnCount();
+    m_currentRow = m_sheet.rowCount();
+    m_wholeRows = m_wholeColumns = false;
+    viewport()->update();
+}
+
+void GridView::copy() {
+    const Block b = selection();
+    if (b.col1 < 1) return;
+    auto* data = new QMimeData;
+    data->setText(QString::fromUtf8(blockToTsv(m_sheet, b)));
+    data->setHtml(QString::fromUtf8(blockToHtml(m_sheet, b)));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+QString GridView::caption() const {
+    for (const QWidget* w = this; w; w = w->parentWidget())
+        if (!w->windowTitle().isEmpty()) return w->windowTitle();
+    return QString();
 }
 
 void GridView::ensureVisible(int col, int row) {
     const int vw = viewport()->width(), vh = viewport()->height();
     QScrollBar* h = horizontalScrollBar();
-    if (m_colX[col - 1] < h->value() + 1)
-        h->setValue(m_colX[col - 1] - 1);
-    else if (m_colX[col] > h->value() + vw)
-        h->setValue(m_colX[col] - vw);
+    if (m_painter.colX(col - 1) < h->value() + 1)
+        h->setValue(m_painter.colX(col - 1) - 1);
+    else if (m_painter.colX(col) > h->value() + vw)
+        h->setValue(m_painter.colX(col) - vw);
     if (row <= m_sheet.frozenRows()) return;
     QScrollBar* v = verticalScrollBar();
-    const int top = m_rowY[row - 1] - 1 - frozenHeight();
+    const int top = m_painter.rowY(row - 1) - 1 - m_painter.frozenHeight();
     if (top < v->value())
         v->setValue(top);
-    else if (m_rowY[row] > v->value() + vh)
-        v->setValue(m_rowY[row] - vh);
+    else if (m_painter.rowY(row) > v->value() + vh)
+        v->setValue(m_painter.rowY(row) - vh);
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
+    const QPoint pos = event->position().toPoint();
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    // The grid's left edge stands for the rows, its top edge for the columns.
+    const int sx = horizontalScrollBar()->value();
+    const bool rowEdge = pos.x() + sx < m_painter.colX(0) + kEdge;
+    const bool columnEdge = pos.y() < m_painter.rowY(0) + kEdge;
+    const QPoint cell = cellAt(
+        QPoint(std::max(pos.x(), m_painter.colX(0) - sx), std::max(pos.y(), m_painter.rowY(0))));
+    if (cell == QPoint(0, 0)) return QAbstractScrollArea::mousePressEvent(event);
+    moveTo(cell.x(), cell.y(), extend);
+    if (!extend) {
+        m_wholeRows = rowEdge && !columnEdge;
+        m_wholeColumns = columnEdge && !rowEdge;
+    }
+    viewport()->update();
+}
+
+void GridView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) return QAbstractScrollArea::mouseMoveEvent(event);
     const QPoint cell = cellAt(event->position().toPoint());
-    if (cell != QPoint(0, 0)) setCurrentCell(cell.x(), cell.y());
-    QAbstractScrollArea::mousePressEvent(event);
+    if (cell != QPoint(0, 0)) moveTo(cell.x(), cell.y(), true);
 }
 
 void GridView::keyPressEvent(QKeyEvent* event) {
     const int cols = m_sheet.columnCount(), rows = m_sheet.rowCount();
     if (cols == 0 || rows == 0) return QAbstractScrollArea::keyPressEvent(event);
+    if (event->matches(QKeySequence::SelectAll)) return selectAll();
+    if (event->matches(QKeySequence::Copy)) return copy();
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
     const int firstBody = std::min(m_sheet.frozenRows() + 1, rows);
     int col = std::max(m_currentCol, 1), row = std::max(m_currentRow, 1);
     const int page =
@@ -201,37 +254,7 @@ void GridView::keyPressEvent(QKeyEvent* event) {
         default:
             return QAbstractScrollArea::keyPressEvent(event);
     }
-    setCurrentCell(std::clamp(col, 1, cols), std::clamp(row, 1, rows));
-}
-
-const QStaticText& GridView::staticText(std::uint32_t id) {
-    if (!m_staticReady[id]) {
-        m_staticTexts[id].setText(m_sheet.textAt(id).toString());
-        m_staticTexts[id].setTextFormat(Qt::PlainText);
-        m_staticTexts[id].prepare(QTransform(), font());
-        m_staticReady[id] = 1;
-    }
-    return m_staticTexts[id];
-}
-
-std::pair<int, int> GridView::textSpan(int col, int row) const {
-    const int cols = m_sheet.columnCount();
-    const Sheet::Cell& cell = m_sheet.cell(col, row);
-    int a = col, b = col;
-    if (!m_sheet.overflow() || cell.text == 0) return {a, b};
-    const int need = m_textWidth[cell.text] + 2 * kTextPadding;
-    auto width = [&] { return m_colX[b] - m_colX[a - 1]; };
-    auto empty = [&](int c) { return m_sheet.cell(c, row).text == 0; };
-    if (cell.flags & 1) {
-        while (width() < need && b < cols && empty(b + 1)) ++b;
-        return {a, b};
-    }
-    for (bool grew = true; width() < need && grew;) {
-        grew = false;
-        if (b < cols && empty(b + 1)) ++b, grew = true;
-        if (width() < need && a > 1 && empty(a - 1)) --a, grew = true;
-    }
-    return {a, b};
+    moveTo(std::clamp(col, 1, cols), std::clamp(row, 1, rows), extend && !fromCorner);
 }
 
 void GridView::paintEvent(QPaintEvent* event) {
@@ -241,130 +264,140 @@ void GridView::paintEvent(QPaintEvent* event) {
 
 void GridView::paintArea(QPainter& p, const QRect& area) {
     // Beyond the last column and row the grid shows the window's grey, as a sheet does.
-    p.fillRect(area, palette().window());
-    const int rows = m_sheet.rowCount();
-    if (rows == 0 || m_sheet.columnCount() == 0) return;
-    p.setFont(font());
-    const int sy = verticalScrollBar()->value();
-    const int band = m_sheet.frozenRows() > 0 ? frozenHeight() + 1 : 0;
+    m_painter.paint(p, area, horizontalScrollBar()->value(), verticalScrollBar()->value(),
+                    palette().window().color());
+    if (m_sheet.rowCount() == 0 || m_sheet.columnCount() == 0) return;
+    p.setClipRect(area);
 
-    // Body first, clipped below the frozen band; then the band on top of it.
-    const QRect bodyClip = area.intersected(QRect(0, band, viewport()->width(), INT_MAX / 2));
-    if (!bodyClip.isEmpty()) {
-        const int first = std::max(m_sheet.frozenRows() + 1, firstRowAt(bodyClip.top() + sy));
-        const int last = std::min(rows, firstRowAt(bodyClip.bottom() + sy));
-        if (first <= last) paintRows(p, first, last, -sy, bodyClip);
+    // The selection over the cells' own colours, translucent so they still show.
+    const Block b = selection();
+    if (b.col1 >= 1 && (b.col1 != b.col2 || b.row1 != b.row2)) {
+        QColor tint = palette().highlight().color();
+        tint.setAlpha(70);
+        const int frozen = m_sheet.frozenRows();
+        // The band and the body scroll differently: each part of the block on its own.
+        auto span = [&](int r1, int r2) {
+            if (r1 > r2) return QRect();
+            const int sx = horizontalScrollBar()->value(), sy = verticalScrollBar()->value();
+            const bool band = r2 <= frozen;
+            QRect r(
+                QPoint(m_painter.colX(b.col1 - 1) - sx, m_painter.rowY(r1 - 1) - (band ? 0 : sy)),
+                QPoint(m_painter.colX(b.col2) - 1 - sx, m_painter.rowY(r2) - 1 - (band ? 0 : sy)));
+            if (!band) r.setTop(std::max(r.top(), m_painter.frozenHeight() + 1));
+            return r;
+        };
+        for (const QRect& r :
+             {span(b.row1, std::min(b.row2, frozen)), span(std::max(b.row1, frozen + 1), b.row2)})
+            if (r.isValid()) p.fillRect(r, tint);
     }
-    if (band > 0) {
-        const QRect bandClip = area.intersected(QRect(0, 0, viewport()->width(), band));
-        if (!bandClip.isEmpty())
-            paintRows(p, 1, std::min(rows, m_sheet.frozenRows() + 1), 0, bandClip);
-    }
-
     if (m_currentCol >= 1 && m_currentRow >= 1 && hasFocus()) {
         const QRect r = cellRect(m_currentCol, m_currentRow);
         if (!r.isEmpty()) {
-            p.setClipRect(area);
             p.setPen(QPen(palette().highlight().color(), 2));
             p.setBrush(Qt::NoBrush);
             p.drawRect(r.adjusted(0, 0, -2, -2));
         }
     }
+    p.setClipping(false);
 }
 
-void GridView::paintRows(QPainter& p, int firstRow, int lastRow, int dy, const QRect& clip) {
-    const int cols = m_sheet.columnCount();
-    const int sx = horizontalScrollBar()->value();
-    const int dx = -sx;
-    p.setClipRect(clip);
+QMenu* GridView::contextMenu() {
+    if (m_menu) return m_menu;
+    m_menu = new QMenu(this);
+    auto add = [&](const QString& text, const char* name, auto slot) {
+        QAction* a = m_menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    add(QStringLiteral("コピー(&C)"), "actCopy", [this] { copy(); });
+    m_menu->addSeparator();
+    add(QStringLiteral("CSVファイルに保存(&S)..."), "actSaveCsv", [this] { saveCsv(); });
+    add(QStringLiteral("画像として保存(&I)..."), "actSaveImage", [this] { saveImage(); });
+    m_menu->addSeparator();
+    add(QStringLiteral("印刷(&P)..."), "actPrint", [this] { print(false); });
+    add(QStringLiteral("印刷プレビュー(&V)..."), "actPrintPreview", [this] { print(true); });
+    return m_menu;
+}
 
-    // Visible columns for backgrounds and lines; texts look at whole rows, since a text to
-    // the left of the view may run over into it.
-    const int c0 = std::max(
-        1,
-        int(std::upper_bound(m_colX.begin() + 1, m_colX.end(), clip.left() + sx) - m_colX.begin()));
-    const int c1 =
-        std::min(cols, int(std::upper_bound(m_colX.begin() + 1, m_colX.end(), clip.right() + sx) -
-                           m_colX.begin()));
+void GridView::contextMenuEvent(QContextMenuEvent* event) {
+    // A click outside the selection selects the cell under it first, as spreadsheets do.
+    const QPoint cell = cellAt(event->pos());
+    const Block b = selection();
+    if (cell != QPoint(0, 0) && (b.col1 < 1 || cell.x() < b.col1 || cell.x() > b.col2 ||
+                                 cell.y() < b.row1 || cell.y() > b.row2))
+        moveTo(cell.x(), cell.y(), false);
+    contextMenu()->popup(event->globalPos());
+}
 
-    auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
-    auto top = [&](int r) { return m_rowY[r - 1] - 1 + dy; };
+namespace {
 
-    // Pass 1: backgrounds, one rectangle per run of equal colour.
-    for (int r = firstRow; r <= lastRow; ++r) {
-        const int y0 = top(r), y1 = (r == m_sheet.rowCount() ? m_rowY[r] : m_rowY[r] - 1) + dy;
-        int c = c0;
-        while (c <= c1) {
-            const std::uint8_t bg = m_sheet.cell(c, r).bg;
-            int e = c;
-            while (e + 1 <= c1 && m_sheet.cell(e + 1, r).bg == bg) ++e;
-            const int x1 = (e == cols ? m_colX[e] : m_colX[e] - 1) + dx;
-            p.fillRect(QRect(QPoint(left(c), y0), QPoint(x1 - 1, y1 - 1)),
-                       toColor(m_sheet.colourOf(bg)));
-            c = e + 1;
-        }
+QString suggested(const QString& caption, const QString& suffix) {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(folder).filePath((caption.isEmpty() ? QStringLiteral("grid") : caption) + suffix);
+}
+
+}  // namespace
+
+void GridView::saveCsv() {
+    const QString path =
+        Prompt::saveFileName(this, QStringLiteral("CSVファイルに保存"),
+                             suggested(caption(), ".csv"), QStringLiteral("CSV ファイル (*.csv)"));
+    if (path.isEmpty()) return;
+    const QString error = writeFileAtomically(path, sheetsToCsv({&m_sheet}));
+    if (!error.isEmpty())
+        Prompt::refuse(this, QStringLiteral("CSVファイル「%1」を保存できませんでした。%2")
+                                 .arg(shownName(QDir::toNativeSeparators(path)), error));
+}
+
+void GridView::saveImage() {
+    const QString path =
+        Prompt::saveFileName(this, QStringLiteral("画像として保存"), suggested(caption(), ".png"),
+                             QStringLiteral("PNG 画像 (*.png)"));
+    if (path.isEmpty()) return;
+    const bool whole = m_painter.contentSize().height() <= kLongestPicture;
+    QImage image;
+    if (whole) {
+        image = sheetImage(m_sheet);
+    } else {
+        image = QImage(viewport()->size(), QImage::Format_RGB32);
+        QPainter p(&image);
+        m_painter.paint(p, image.rect(), horizontalScrollBar()->value(),
+                        verticalScrollBar()->value(), palette().window().color());
     }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    const QString error = writeFileAtomically(path, bytes);
+    if (!error.isEmpty()) {
+        Prompt::refuse(this, QStringLiteral("画像「%1」を保存できませんでした。%2")
+                                 .arg(shownName(QDir::toNativeSeparators(path)), error));
+        return;
+    }
+    if (!whole)
+        Prompt::inform(this, QStringLiteral("表が大きすぎて一枚の画像にできないため、"
+                                            "表示されている部分だけを保存しました。"));
+}
 
-    // Pass 2: texts, with overflow into empty neighbours.
-    std::uint8_t pen = 255;
-    for (int r = firstRow; r <= lastRow; ++r) {
-        const int y0 = m_rowY[r - 1] + dy, h = m_rowY[r] - m_rowY[r - 1] - 1;
-        for (int c = 1; c <= cols; ++c) {
-            const Sheet::Cell& cell = m_sheet.cell(c, r);
-            if (cell.text == 0) continue;
-            const bool leftAligned = cell.flags & 1;
-            const auto [a, b] = textSpan(c, r);
-            const int x0 = m_colX[a - 1] + dx, w = m_colX[b] - m_colX[a - 1] - 1;
-            if (x0 + w < clip.left() || x0 > clip.right()) continue;
-            const int tw = m_textWidth[cell.text];
-            const int tx = leftAligned ? x0 + kTextPadding : x0 + (w - tw) / 2;
-            const int ty = y0 + (h - m_textHeight) / 2;
-            if (cell.fg != pen) {
-                pen = cell.fg;
-                p.setPen(toColor(m_sheet.colourOf(pen)));
-            }
-            const bool fits = tw + kTextPadding <= w;
-            if (!fits) p.setClipRect(QRect(x0, y0, w, h).intersected(clip));
-            p.drawStaticText(tx, ty, staticText(cell.text));
-            if (!fits) p.setClipRect(clip);
-        }
+void GridView::print(bool preview) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setDocName(caption());
+    const QString title = caption();
+    const auto paint = [this, title](QPrinter* device) {
+        printSheets({&m_sheet}, title, QDate::currentDate(), *device);
+    };
+    if (preview) {
+        QPrintPreviewDialog dialog(&printer, this);
+        dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+        connect(&dialog, &QPrintPreviewDialog::paintRequested, this, paint);
+        dialog.exec();
+        return;
     }
-
-    // Pass 3: lines, gathered per colour. A line lies on the pixel between two cells, so
-    // the right line of one cell and the left line of the next are the same line.
-    std::vector<std::pair<std::uint8_t, QLine>> lines;
-    const int lastLineRow = std::min(lastRow + 1, m_sheet.rowCount());
-    for (int r = std::max(1, firstRow - 1); r <= lastLineRow; ++r) {
-        const bool above = r < firstRow;  // the previous row's bottom line only
-        const bool below = r > lastRow;   // the next row's top line only
-        const int y0 = top(r), y1 = m_rowY[r] - 1 + dy;
-        for (int c = c0; c <= c1; ++c) {
-            const Sheet::Cell& cell = m_sheet.cell(c, r);
-            if (!cell.lines) continue;
-            const Sheet::LineSet& ln = m_sheet.linesOf(cell);
-            const int x0 = left(c), x1 = m_colX[c] - 1 + dx;
-            if (above) {
-                if (ln[3]) lines.push_back({ln[3], QLine(x0, y1, x1, y1)});
-                continue;
-            }
-            if (ln[2]) lines.push_back({ln[2], QLine(x0, y0, x1, y0)});
-            if (below) continue;
-            if (ln[0]) lines.push_back({ln[0], QLine(x0, y0, x0, y1)});
-            if (ln[1]) lines.push_back({ln[1], QLine(x1, y0, x1, y1)});
-            if (ln[3]) lines.push_back({ln[3], QLine(x0, y1, x1, y1)});
-        }
-    }
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<QLine> batch;
-    for (std::size_t i = 0; i < lines.size();) {
-        const std::uint8_t colour = lines[i].first;
-        batch.clear();
-        for (; i < lines.size() && lines[i].first == colour; ++i) batch.push_back(lines[i].second);
-        p.setPen(QPen(toColor(m_sheet.colourOf(colour - 1)), 0));
-        p.drawLines(batch.data(), int(batch.size()));
-    }
-    p.setClipping(false);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) paint(&printer);
 }
 
 }  // namespace pirumoa

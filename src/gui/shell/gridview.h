@@ -1,18 +1,21 @@
 #pragma once
 
 #include <QAbstractScrollArea>
-#include <QFont>
-#include <QStaticText>
-#include <algorithm>
-#include <vector>
+#include <utility>
 
 #include "core/sheet/sheet.h"
+#include "paint/sheetpainter.h"
+
+class QMenu;
 
 namespace pirumoa {
 
 // Shows a sheet: frozen top rows that do not scroll, texts that run over into empty
-// neighbours, lines per side in their colour, scroll bars only when needed. Paints only the
-// visible cells, in passes (backgrounds, texts, lines) so that no neighbour paints over a line.
+// neighbours, lines per side in their colour, scroll bars only when needed (the painting is
+// SheetPainter's). The user selects cells (click, drag, Shift+click, Shift+arrows, a click on
+// the grid's left or top edge for a whole row or column, Ctrl+A) and copies them (Ctrl+C) as
+// text and as a coloured table; the right-click menu also saves the grid as CSV or PNG and
+// prints it.
 class GridView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -22,8 +25,8 @@ public:
     const Sheet& sheet() const { return m_sheet; }
 
     // The grid's own units to pixels.
-    static int columnPixels(double width);
-    static int rowPixels(double height);
+    static int columnPixels(double width) { return SheetPainter::columnPixels(width); }
+    static int rowPixels(double height) { return SheetPainter::rowPixels(height); }
 
     // The size that shows every cell without scrolling, frame included.
     QSize contentSize() const;
@@ -39,18 +42,31 @@ public:
     int currentRow() const { return m_currentRow; }
     void setCurrentCell(int col, int row);
 
-    // The columns a cell's text covers: the cell itself, or with overflow on, the empty
-    // neighbours it runs over (to the right when left-aligned, to both sides when centred).
-    std::pair<int, int> textSpan(int col, int row) const;
+    // The selected block: from the anchor to the current cell; empty (all zero) when the
+    // current cell is the corner.
+    Block selection() const;
+    void selectAll();
+    // The selection to the clipboard, as tab-separated text and as an HTML table.
+    void copy();
+    // The caption that names the grid on prints and in file names: the window's title.
+    QString caption() const;
+
+    // The columns a cell's text covers (see SheetPainter::textSpan).
+    std::pair<int, int> textSpan(int col, int row) const { return m_painter.textSpan(col, row); }
 
     // Paints the part `area` of the viewport; public for the paint benchmark.
     void paintArea(QPainter& p, const QRect& area);
+
+    // The right-click menu: コピー, CSV, picture, print, print preview.
+    QMenu* contextMenu();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool event(QEvent* event) override;
 
@@ -58,22 +74,22 @@ private:
     void layoutCells();
     void updateScrollBars();
     void ensureVisible(int col, int row);
-    int frozenHeight() const {
-        return m_rowY[std::min<std::size_t>(m_sheet.frozenRows(), m_rowY.size() - 1)] - m_rowY[0];
-    }
-    int firstRowAt(int contentY) const;  // first row whose bottom is below contentY
-    const QStaticText& staticText(std::uint32_t id);
-    void paintRows(QPainter& p, int firstRow, int lastRow, int dy, const QRect& clip);
+    // Moves the current cell; with extend the anchor stays, else it follows.
+    void moveTo(int col, int row, bool extend);
+    void saveCsv();
+    void saveImage();
+    void print(bool preview);
 
     Sheet m_sheet;
-    std::vector<int> m_colX;       // m_colX[c - 1] = left edge of column c; one more at the end
-    std::vector<int> m_rowY;       // likewise for rows
-    std::vector<int> m_textWidth;  // per interned text
-    std::vector<QStaticText> m_staticTexts;  // per interned text, made on first paint
-    std::vector<unsigned char> m_staticReady;
-    int m_textHeight = 0;
+    SheetPainter m_painter;
     int m_currentCol = 0;
     int m_currentRow = 0;
+    int m_anchorCol = 0;
+    int m_anchorRow = 0;
+    // A whole row or column selected from the grid's edge: the block reaches across.
+    bool m_wholeRows = false;
+    bool m_wholeColumns = false;
+    QMenu* m_menu = nullptr;
 };
 
 }  // namespace pirumoa

@@ -7,7 +7,7 @@
 #include "core/prediction/methods.h"
 #include "core/store/drawstore.h"
 #include "gui/shell/childwindow.h"
-#include "gui/shell/look.h"
+#include "paint/look.h"
 
 class QMdiArea;
 class QMdiSubWindow;

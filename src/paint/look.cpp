@@ -1,13 +1,13 @@
-#include "gui/shell/look.h"
+#include "paint/look.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 
 namespace pirumoa {
 
 void installFonts() {
     QFont::insertSubstitution(windowFontFamily(), QStringLiteral("IPAPGothic"));
     QFont::insertSubstitution(QStringLiteral("HGS明朝E"), QStringLiteral("IPAPMincho"));
-    QApplication::setFont(windowFont());
+    QGuiApplication::setFont(windowFont());
 }
 
 }  // namespace pirumoa

@@ -1,0 +1,201 @@
+#include "paint/sheetpainter.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "paint/look.h"
+
+namespace pirumoa {
+
+namespace {
+constexpr int kTextPadding = 2;  // pixels between a cell's edge and its text
+}  // namespace
+
+// A unit of column width is about one digit of the grid font, plus the cell's margins, and
+// a unit of row height a little over a point: the widest analysis (92 units) then fits its
+// window, and the prediction window's grids fit the room its layout gives them.
+int SheetPainter::columnPixels(double width) { return int(std::lround(width * 6.0)) + 5; }
+int SheetPainter::rowPixels(double height) { return int(std::lround(height * 1.6)); }
+
+void SheetPainter::setSheet(const Sheet& sheet, const QFont& font) {
+    m_sheet = &sheet;
+    m_font = font;
+    const int cols = sheet.columnCount(), rows = sheet.rowCount();
+    m_colX.assign(std::size_t(cols) + 1, 1);
+    for (int c = 1; c <= cols; ++c) m_colX[c] = m_colX[c - 1] + columnPixels(sheet.columnWidth(c));
+    m_rowY.assign(std::size_t(rows) + 1, 1);
+    for (int r = 1; r <= rows; ++r) m_rowY[r] = m_rowY[r - 1] + rowPixels(sheet.rowHeight(r));
+
+    // Each distinct text is measured once: the overflow of a cell needs only its width.
+    const QFontMetrics fm(font);
+    m_textHeight = fm.height();
+    const std::uint32_t texts = sheet.textCount();
+    m_textWidth.resize(texts);
+    for (std::uint32_t i = 0; i < texts; ++i)
+        m_textWidth[i] = fm.horizontalAdvance(sheet.textAt(i).toString());
+    m_staticTexts.assign(texts, QStaticText());
+    m_staticReady.assign(texts, 0);
+}
+
+int SheetPainter::frozenHeight() const {
+    if (!m_sheet) return 0;
+    return m_rowY[std::min<std::size_t>(std::size_t(m_sheet->frozenRows()), m_rowY.size() - 1)] -
+           m_rowY[0];
+}
+
+int SheetPainter::rowAt(int y) const {
+    return int(std::upper_bound(m_rowY.begin() + 1, m_rowY.end(), y) - m_rowY.begin());
+}
+
+int SheetPainter::columnAt(int x) const {
+    return int(std::upper_bound(m_colX.begin() + 1, m_colX.end(), x) - m_colX.begin());
+}
+
+const QStaticText& SheetPainter::staticText(std::uint32_t id) {
+    if (!m_staticReady[id]) {
+        m_staticTexts[id].setText(m_sheet->textAt(id).toString());
+        m_staticTexts[id].setTextFormat(Qt::PlainText);
+        m_staticTexts[id].prepare(QTransform(), m_font);
+        m_staticReady[id] = 1;
+    }
+    return m_staticTexts[id];
+}
+
+std::pair<int, int> SheetPainter::textSpan(int col, int row) const {
+    const Sheet& sheet = *m_sheet;
+    const int cols = sheet.columnCount();
+    const Sheet::Cell& cell = sheet.cell(col, row);
+    int a = col, b = col;
+    if (!sheet.overflow() || cell.text == 0) return {a, b};
+    const int need = m_textWidth[cell.text] + 2 * kTextPadding;
+    auto width = [&] { return m_colX[b] - m_colX[a - 1]; };
+    auto empty = [&](int c) { return sheet.cell(c, row).text == 0; };
+    if (cell.flags & 1) {
+        while (width() < need && b < cols && empty(b + 1)) ++b;
+        return {a, b};
+    }
+    for (bool grew = true; width() < need && grew;) {
+        grew = false;
+        if (b < cols && empty(b + 1)) ++b, grew = true;
+        if (width() < need && a > 1 && empty(a - 1)) --a, grew = true;
+    }
+    return {a, b};
+}
+
+void SheetPainter::paint(QPainter& p, const QRect& area, int sx, int sy, const QColor& outside) {
+    p.fillRect(area, outside);
+    if (!m_sheet) return;
+    const int rows = m_sheet->rowCount();
+    if (rows == 0 || m_sheet->columnCount() == 0) return;
+    p.setFont(m_font);
+    const int frozen = m_sheet->frozenRows();
+    const int band = frozen > 0 ? frozenHeight() + 1 : 0;
+
+    // Body first, clipped below the frozen band; then the band on top of it.
+    const QRect bodyClip = area.intersected(QRect(area.left(), band, area.width(), INT_MAX / 2));
+    if (!bodyClip.isEmpty()) {
+        const int first = std::max(frozen + 1, rowAt(bodyClip.top() + sy));
+        const int last = std::min(rows, rowAt(bodyClip.bottom() + sy));
+        if (first <= last) paintRows(p, first, last, -sx, -sy, bodyClip);
+    }
+    if (band > 0) {
+        const QRect bandClip = area.intersected(QRect(area.left(), 0, area.width(), band));
+        if (!bandClip.isEmpty()) paintRows(p, 1, std::min(rows, frozen + 1), -sx, 0, bandClip);
+    }
+    p.setClipping(false);
+}
+
+void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int dy,
+                             const QRect& clip) {
+    const Sheet& sheet = *m_sheet;
+    const int cols = sheet.columnCount();
+    p.setClipRect(clip);
+
+    // Visible columns for backgrounds and lines; texts look at whole rows, since a text to
+    // the left of the view may run over into it.
+    const int c0 = std::max(1, columnAt(clip.left() - dx));
+    const int c1 = std::min(cols, columnAt(clip.right() - dx));
+
+    auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
+    auto top = [&](int r) { return m_rowY[r - 1] - 1 + dy; };
+
+    // Pass 1: backgrounds, one rectangle per run of equal colour.
+    for (int r = firstRow; r <= lastRow; ++r) {
+        const int y0 = top(r), y1 = (r == sheet.rowCount() ? m_rowY[r] : m_rowY[r] - 1) + dy;
+        int c = c0;
+        while (c <= c1) {
+            const std::uint8_t bg = sheet.cell(c, r).bg;
+            int e = c;
+            while (e + 1 <= c1 && sheet.cell(e + 1, r).bg == bg) ++e;
+            const int x1 = (e == cols ? m_colX[e] : m_colX[e] - 1) + dx;
+            p.fillRect(QRect(QPoint(left(c), y0), QPoint(x1 - 1, y1 - 1)),
+                       toColor(sheet.colourOf(bg)));
+            c = e + 1;
+        }
+    }
+
+    // Pass 2: texts, with overflow into empty neighbours.
+    std::uint8_t pen = 255;
+    for (int r = firstRow; r <= lastRow; ++r) {
+        const int y0 = m_rowY[r - 1] + dy, h = m_rowY[r] - m_rowY[r - 1] - 1;
+        for (int c = 1; c <= cols; ++c) {
+            const Sheet::Cell& cell = sheet.cell(c, r);
+            if (cell.text == 0) continue;
+            const bool leftAligned = cell.flags & 1;
+            const auto [a, b] = textSpan(c, r);
+            const int x0 = m_colX[a - 1] + dx, w = m_colX[b] - m_colX[a - 1] - 1;
+            if (x0 + w < clip.left() || x0 > clip.right()) continue;
+            const int tw = m_textWidth[cell.text];
+            const int tx = leftAligned ? x0 + kTextPadding : x0 + (w - tw) / 2;
+            const int ty = y0 + (h - m_textHeight) / 2;
+            if (cell.fg != pen) {
+                pen = cell.fg;
+                p.setPen(toColor(sheet.colourOf(pen)));
+            }
+            const bool fits = tw + kTextPadding <= w;
+            if (!fits) p.setClipRect(QRect(x0, y0, w, h).intersected(clip));
+            p.drawStaticText(tx, ty, staticText(cell.text));
+            if (!fits) p.setClipRect(clip);
+        }
+    }
+
+    // Pass 3: lines, gathered per colour. A line lies on the pixel between two cells, so
+    // the right line of one cell and the left line of the next are the same line.
+    std::vector<std::pair<std::uint8_t, QLine>> lines;
+    const int lastLineRow = std::min(lastRow + 1, sheet.rowCount());
+    for (int r = std::max(1, firstRow - 1); r <= lastLineRow; ++r) {
+        const bool above = r < firstRow;  // the previous row's bottom line only
+        const bool below = r > lastRow;   // the next row's top line only
+        const int y0 = top(r), y1 = m_rowY[r] - 1 + dy;
+        for (int c = c0; c <= c1; ++c) {
+            const Sheet::Cell& cell = sheet.cell(c, r);
+            if (!cell.lines) continue;
+            const Sheet::LineSet& ln = sheet.linesOf(cell);
+            const int x0 = left(c), x1 = m_colX[c] - 1 + dx;
+            if (above) {
+                if (ln[3]) lines.push_back({ln[3], QLine(x0, y1, x1, y1)});
+                continue;
+            }
+            if (ln[2]) lines.push_back({ln[2], QLine(x0, y0, x1, y0)});
+            if (below) continue;
+            if (ln[0]) lines.push_back({ln[0], QLine(x0, y0, x0, y1)});
+            if (ln[1]) lines.push_back({ln[1], QLine(x1, y0, x1, y1)});
+            if (ln[3]) lines.push_back({ln[3], QLine(x0, y1, x1, y1)});
+        }
+    }
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<QLine> batch;
+    for (std::size_t i = 0; i < lines.size();) {
+        const std::uint8_t colour = lines[i].first;
+        batch.clear();
+        for (; i < lines.size() && lines[i].first == colour; ++i) batch.push_back(lines[i].second);
+        p.setPen(QPen(toColor(sheet.colourOf(colour - 1)), 0));
+        p.drawLines(batch.data(), int(batch.size()));
+    }
+}
+
+}  // namespace pirumoa

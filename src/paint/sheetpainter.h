@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QSize>
+#include <QStaticText>
+#include <utility>
+#include <vector>
+
+#include "core/sheet/sheet.h"
+
+class QPainter;
+
+namespace pirumoa {
+
+// Lays a sheet out in pixels and paints any part of it: the one painter behind the grid on
+// screen, its pictures, its prints and PDFs. Only the given area is painted, in passes
+// (backgrounds, texts, lines) so that no neighbour paints over a line; the frozen top rows
+// are a band that does not scroll; texts run over into empty neighbours.
+class SheetPainter {
+public:
+    // The grid's own units to pixels (at 96 dpi).
+    static int columnPixels(double width);
+    static int rowPixels(double height);
+
+    // Measures every distinct text once. The sheet must outlive the painter's use of it.
+    void setSheet(const Sheet& sheet, const QFont& font);
+    const Sheet& sheet() const { return *m_sheet; }
+
+    // Edges in content pixels: column c spans colX(c - 1) … colX(c) - 1, the line between
+    // two columns lying on the pixel colX(c) - 1; likewise rows.
+    int colX(int c) const { return m_colX[std::size_t(c)]; }
+    int rowY(int r) const { return m_rowY[std::size_t(r)]; }
+    QSize contentSize() const { return {m_colX.back(), m_rowY.back()}; }
+    int frozenHeight() const;
+    // The first row whose bottom edge lies below content y; rowCount() + 1 past the end.
+    int rowAt(int y) const;
+    int columnAt(int x) const;
+
+    // The columns a cell's text covers: the cell itself, or with overflow on, the empty
+    // neighbours it runs over (to the right when left-aligned, to both sides when centred).
+    std::pair<int, int> textSpan(int col, int row) const;
+
+    // Paints `area` of a target whose origin shows content point (sx, sy) for the scrolling
+    // rows; the frozen rows stay at the top, unscrolled. Beyond the grid: `outside`.
+    void paint(QPainter& p, const QRect& area, int sx, int sy, const QColor& outside);
+
+private:
+    void paintRows(QPainter& p, int firstRow, int lastRow, int dx, int dy, const QRect& clip);
+    const QStaticText& staticText(std::uint32_t id);
+
+    const Sheet* m_sheet = nullptr;
+    QFont m_font;
+    std::vector<int> m_colX{1};
+    std::vector<int> m_rowY{1};
+    std::vector<int> m_textWidth;            // per distinct text
+    std::vector<QStaticText> m_staticTexts;  // per distinct text, made on first paint
+    std::vector<unsigned char> m_staticReady;
+    int m_textHeight = 0;
+};
+
+}  // namespace pirumoa
