@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
@@ -14,6 +16,7 @@
 #include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
 #include "paint/look.h"
+#include "paint/sheetexport.h"
 
 using namespace pirumoa;
 
@@ -103,6 +106,16 @@ void registerWindows() {
 }
 
 }  // namespace
+
+// The PDF of 出現頻度分析 on the sample history, as the print and the command-line tool make it.
+void pdfOfFrequency(benchmark::State& state) {
+    Sheet sheet;
+    fillAppearanceFrequency(bench::sampleHistory(), sheet);
+    const QString path = QDir::temp().filePath(QStringLiteral("pirumoa-bench.pdf"));
+    for (auto _ : state) benchmark::DoNotOptimize(writeSheetsPdf({&sheet}, "出現頻度分析", path));
+    QFile::remove(path);
+}
+BENCHMARK(pdfOfFrequency)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

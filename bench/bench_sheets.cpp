@@ -3,6 +3,7 @@
 
 #include "benchsupport.h"
 #include "core/analysis/windowtable.h"
+#include "core/sheet/sheetformat.h"
 
 using namespace pirumoa;
 
@@ -59,6 +60,22 @@ void largestSheet(benchmark::State& state) {
     state.counters["bytes_per_cell"] = double(bytes) / double(cells);
 }
 BENCHMARK(largestSheet)->Unit(benchmark::kMillisecond);
+
+// Copying the whole of the largest grid (分割10データ分析 at 32,767 draws): the text and the
+// coloured table a spreadsheet receives.
+void copyLargestGrid(benchmark::State& state) {
+    Sheet sheet;
+    findWindow(QStringLiteral("分割10データ分析"))->fill(bench::largestHistory(), sheet);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const QByteArray text = blockToTsv(sheet, {-1, -1, -1, -1});
+        const QByteArray html = blockToHtml(sheet, {-1, -1, -1, -1});
+        bytes = std::size_t(text.size() + html.size());
+    }
+    state.counters["cells"] = double(sheet.rowCount()) * sheet.columnCount();
+    state.counters["MB"] = double(bytes) / 1e6;
+}
+BENCHMARK(copyLargestGrid)->Unit(benchmark::kMillisecond);
 
 const int registered = (registerAll(), 0);
 

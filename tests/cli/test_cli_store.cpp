@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "testsupport.h"
@@ -115,4 +116,31 @@ TEST(CliStore, DamagedDatabaseIsNeverWritten) {
         EXPECT_EQ(r.out, QByteArray());
     }
     EXPECT_EQ(readFile(db), before);
+}
+
+// Every window the tool knows, as CSV (the TSV with commas and a byte-order mark, CR LF) and
+// as a PDF of several pages on the sample history.
+TEST(CliStore, SheetsAsCsvAndPdf) {
+    QTemporaryDir dir;
+    const QString db = dir.filePath("s.mdb");
+    ASSERT_EQ(cli({"import", PIRUMOA_DATA_DIR "/numbers4_history.csv", "--db", db}).code, 0);
+    const CliRun windows = cli({"windows"});
+    for (const QByteArray& name : windows.out.trimmed().split('\n')) {
+        const QString w = QString::fromUtf8(name);
+        const CliRun tsv = cli({"sheet", w, "--db", db});
+        const CliRun csv = cli({"sheet", w, "--db", db, "--format", "csv"});
+        ASSERT_EQ(csv.code, 0) << csv.err.toStdString();
+        QByteArray expected = "\xEF\xBB\xBF" + tsv.out;
+        if (!expected.contains(',') && !expected.contains('"') && !tsv.out.contains("## grid")) {
+            expected.replace('\t', ',').replace("\n", "\r\n");
+            EXPECT_EQ(csv.out, expected) << name.toStdString();
+        }
+    }
+    const QString pdf = dir.filePath("f.pdf");
+    const CliRun r = cli({"sheet", "出現頻度分析", "--db", db, "--format", "pdf", "--output", pdf});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QByteArray bytes = readFile(pdf);
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_GT(QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]")), 1);
+    EXPECT_EQ(cli({"sheet", "出現頻度分析", "--db", db, "--format", "pdf"}).code, 2);
 }
