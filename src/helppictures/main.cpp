@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -57,8 +58,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: help-pictures FOLDER CSV\n");
         return 2;
     }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    const QString csv = QString::fromLocal8Bit(argv[2]);
+    // Taken as given before the current folder changes below.
+    const QString folder = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    const QString csv = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
 
     // A database of its own, and a current folder of its own for the options file that the
     // main window writes at its exit.
