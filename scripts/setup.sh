@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libfontconfig-dev qt6-translations-l10n
   libsqlcipher-dev
+  qt6-documentation-tools assistant-qt6 libqt6sql6-sqlite
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth

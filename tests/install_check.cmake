@@ -21,6 +21,16 @@ foreach(f pirumoa pirumoa-cli Numbers4Pirumoa.mdb)
   endif()
 endforeach()
 
+# The help collection, where the program looks for it, when the build made one.
+set(help "share/pirumoa/help/ナンバーズ4ピルモアL")
+if(EXISTS "${BUILD}/${help}.qhc")
+  foreach(f ${help}.qhc ${help}.qch)
+    if(NOT EXISTS "${PREFIX}/${f}")
+      message(FATAL_ERROR "not installed: ${f}")
+    endif()
+  endforeach()
+endif()
+
 # The command-line tool reads the database beside it.
 run("pirumoa-cli sheet" "${bin}/pirumoa-cli" sheet 出現頻度分析)
 string(REGEX MATCHALL "\n" lines "${out}")

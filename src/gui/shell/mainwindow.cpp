@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 
+#include "gui/about/helpcommands.h"
 #include "gui/maintenance/csvcommands.h"
 #include "gui/shell/prompt.h"
 
@@ -173,6 +174,7 @@ MainFrm::~MainFrm() = default;
 
 void MainFrm::buildMenus() {
     const auto layout = menuLayout();
+    auto* help = new HelpCommands(this, m_mdi);
     // Depth first, so that each submenu's entries follow it.
     std::function<void(QWidget*, const QString&)> fill = [&](QWidget* menu, const QString& parent) {
         const auto entries = layout.find(parent);
@@ -226,9 +228,11 @@ void MainFrm::buildMenus() {
                     connect(action, &QAction::triggered, this, &MainFrm::arrangeIcons);
                     break;
                 case Command::Help:
+                    connect(action, &QAction::triggered, help, &HelpCommands::showHelp);
+                    break;
                 case Command::About:
-                    action->setEnabled(false);
-                    break;  // not built yet
+                    connect(action, &QAction::triggered, help, &HelpCommands::showAbout);
+                    break;
             }
         }
     };
