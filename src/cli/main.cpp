@@ -177,6 +177,7 @@ int runSheet(const Args& args) {
     const WindowInfo* w = findWindow(args.positional[1]);
     if (!w || !hasSheets(*w)) return usage(QStringLiteral("no such window: ") + args.positional[1]);
     if (w->kind == WindowKind::Prediction) return runPredictionSheet(args, *w);
+    if (w->kind == WindowKind::Backtest) return runBacktest(args, w);
     if (!args.reflect.isEmpty())
         return usage(QStringLiteral("--reflect is for the prediction window"));
 

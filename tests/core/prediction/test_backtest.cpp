@@ -291,4 +291,9 @@ TEST(BacktestCli, PrintsTheTableAndRefusesBadArguments) {
     EXPECT_EQ(test::runCli({"backtest", "--db", file, "--format", "csv"}).code, 2);
     EXPECT_EQ(test::runCli({"backtest", "--db", file, "--reflect", "10"}).code, 2);
     EXPECT_EQ(test::runCli({"backtest", "extra", "--db", file}).code, 2);
+    // The window's grid through the sheet command, as for every window.
+    const test::CliRun sheet = test::runCli({"sheet", "予想の検証", "--db", file});
+    ASSERT_EQ(sheet.code, 0);
+    EXPECT_TRUE(sheet.out.contains("\n手法\t測り方\t"));
+    EXPECT_EQ(sheet.out.count('\n'), 20);
 }
