@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "core/analysis/analyses.h"
 #include "benchsupport.h"
+#include "core/analysis/analyses.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/look.h"
 
