@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libfontconfig-dev qt6-translations-l10n
+  qt6-charts-dev libqt6opengl6-dev  # Qt Charts' CMake files need Qt OpenGL's; Debian does not pull them in
   libsqlcipher-dev
   qt6-documentation-tools assistant-qt6 libqt6sql6-sqlite
   libgtest-dev libgmock-dev libbenchmark-dev

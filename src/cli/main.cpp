@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/analysis/windowtable.h"
+#include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
 #include "core/store/drawcsv.h"
@@ -29,7 +30,8 @@ const char kUsage[] =
     "       pirumoa-cli export [--db FILE]\n"
     "       pirumoa-cli windows\n"
     "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json|csv|pdf] [--output FILE]\n"
-    "                               [--reflect 0,3,5]\n";
+    "                               [--reflect 0,3,5]\n"
+    "       pirumoa-cli backtest [--db FILE] [--reflect 0,3,5] [--format tsv|json]\n";
 
 int usage(const QString& why) {
     if (!why.isEmpty()) std::fprintf(stderr, "pirumoa-cli: %s\n", qPrintable(why));
@@ -174,6 +176,24 @@ int runPredictionSheet(const Args& args, const WindowInfo& w) {
     return writeSheets(args, w, sheets);
 }
 
+// The prediction replayed over the whole history, each method's hits beside chance. Like the
+// prediction's sheet, the options come from --reflect only.
+int runBacktest(const Args& args, const WindowInfo* window = nullptr) {
+    ReflectOptions options;
+    if (!parseReflect(args.reflect, options))
+        return usage(QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
+    const bool json = args.format == QLatin1String("json");
+    const DrawHistory history = LoadDrawHistory(connectFor(args));
+    Backtest backtest(history, options);
+    backtest.run();
+    if (window) {  // the window's grid
+        Sheet sheet;
+        fillBacktestSheet(backtest, sheet);
+        return writeSheets(args, *window, {&sheet});
+    }
+    return writeOut(json ? backtestToJson(backtest) : backtestToTsv(backtest));
+}
+
 int runSheet(const Args& args) {
     if (args.positional.size() != 2) return usage(QStringLiteral("sheet takes one window name"));
     static const QStringList formats{"tsv", "json", "csv", "pdf"};
@@ -184,6 +204,7 @@ int runSheet(const Args& args) {
     const WindowInfo* w = findWindow(args.positional[1]);
     if (!w || !hasSheets(*w)) return usage(QStringLiteral("no such window: ") + args.positional[1]);
     if (w->kind == WindowKind::Prediction) return runPredictionSheet(args, *w);
+    if (w->kind == WindowKind::Backtest) return runBacktest(args, w);
     if (!args.reflect.isEmpty())
         return usage(QStringLiteral("--reflect is for the prediction window"));
 
@@ -218,6 +239,12 @@ int main(int argc, char** argv) {
         if (command == QLatin1String("export")) return runExport(args);
         if (command == QLatin1String("windows")) return runWindows();
         if (command == QLatin1String("sheet")) return runSheet(args);
+        if (command == QLatin1String("backtest")) {
+            if (args.positional.size() != 1) return usage(QStringLiteral("backtest takes no name"));
+            if (args.format != QLatin1String("tsv") && args.format != QLatin1String("json"))
+                return usage(QStringLiteral("--format is tsv or json"));
+            return runBacktest(args);
+        }
     } catch (const StoreError& e) {
         return fail(e.message());
     }

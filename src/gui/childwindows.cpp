@@ -1,5 +1,6 @@
 // The one place that knows every kind of working window.
 #include "gui/maintenance/dataentrywindow.h"
+#include "gui/prediction/backtestwindow.h"
 #include "gui/prediction/predictionwindow.h"
 #include "gui/shell/childwindow.h"
 
@@ -14,6 +15,8 @@ ChildWindow* createChildWindow(const WindowInfo& info, ChildHost& host) {
             return new PredictionWindow(host, info);
         case WindowKind::DataEntry:
             return new DataEntryWindow(host, info);
+        case WindowKind::Backtest:
+            return new BacktestWindow(host, info);
     }
     return nullptr;
 }

@@ -197,6 +197,18 @@ std::vector<WindowInfo> makeTable() {
          .menu = u"mnuHosyu"_s,
          .menuAction = u"mnuMasterInput"_s,
          .menuCaption = u"当選データ入力(&I)"_s},
+        // Last of the analysis menu, though last of the table.
+        {.objectName = u"予想の検証"_s,
+         .caption = u"予想の検証"_s,
+         .description =
+             u"一発ピルモア予想の各手法が過去の抽選でどれだけ当たったかを、偶然と比べます"_s,
+         .widthTwips = 11400,
+         .heightTwips = 10500,
+         .kind = WindowKind::Backtest,
+         .menu = u"mnuMain"_s,
+         .menuAction = u"mnuYosoKensyo"_s,
+         .menuCaption = u"予想の検証(&V)..."_s,
+         .separatorBefore = true},
     };
 }
 

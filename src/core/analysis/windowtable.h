@@ -12,7 +12,7 @@ namespace pirumoa {
 // Builds an analysis window's grid from the history, in the window's own steps.
 using FillFunction = void (*)(const DrawHistory& history, Sheet& sheet);
 
-enum class WindowKind { Analysis, Prediction, DataEntry };
+enum class WindowKind { Analysis, Prediction, DataEntry, Backtest };
 
 // One entry of a window's key: a marker (a round dot, or a plain colour swatch) followed by
 // a label.
@@ -38,6 +38,7 @@ struct WindowInfo {
     QString menu = {};
     QString menuAction = {};
     QString menuCaption = {};
+    bool separatorBefore = false;  // a line above the menu entry
     std::vector<LegendEntry> legend = {};
     FillFunction fill = nullptr;  // analyses only; null while the analysis is not built yet
 };

@@ -69,32 +69,33 @@ QString Prediction::EliminationDigits(int row) const {
 }
 
 void Prediction::scan(const DrawHistory& history) {
+    history.forEachComplete([&](const DrawRecord& r) { scanDraw(r); });
     m_latestDrawNo = history.LatestDrawNo;
-    const std::array<std::int8_t, 4> none{-1, -1, -1, -1};
-    history.forEachComplete([&](const DrawRecord& r) {
-        const int n = r.no;
-        if (n < 1 || n > kMaxDrawNumber) return;  // no room in the table
-        if (std::size_t(n) >= m_drawDigits.size()) m_drawDigits.resize(n + 1, none);
-        m_drawDigits[n] = r.digits;
-
-        for (int p = 0; p < 4; ++p) {
-            const std::int8_t d = r.digits[p];
-            // Only a complete draw counts as an earlier appearance: a draw number without
-            // one holds no digits, not four zeros.
-            int m = n - 1;
-            for (; m >= 1; --m) {
-                const auto& earlier = m_drawDigits[m];
-                if (earlier[0] >= 0 &&
-                    std::find(earlier.begin(), earlier.end(), d) != earlier.end())
-                    break;
-            }
-            if (m < 1) continue;
-            const auto cycle = std::find(kCycleLengths.begin(), kCycleLengths.end(), n - m);
-            if (cycle != kCycleLengths.end())
-                m_cycleDigits[cycle - kCycleLengths.begin()][p] = QString::number(d);
-        }
-    });
     compute();
+}
+
+void Prediction::scanDraw(const DrawRecord& r) {
+    const int n = r.no;
+    if (!r.complete() || n < 1 || n > kMaxDrawNumber) return;  // nothing to read, or no room
+    if (std::size_t(n) >= m_drawDigits.size()) m_drawDigits.resize(n + 1, {-1, -1, -1, -1});
+    m_drawDigits[n] = r.digits;
+    m_latestDrawNo = n;
+
+    for (int p = 0; p < 4; ++p) {
+        const std::int8_t d = r.digits[p];
+        // Only a complete draw counts as an earlier appearance: a draw number without one
+        // holds no digits, not four zeros.
+        int m = n - 1;
+        for (; m >= 1; --m) {
+            const auto& earlier = m_drawDigits[m];
+            if (earlier[0] >= 0 && std::find(earlier.begin(), earlier.end(), d) != earlier.end())
+                break;
+        }
+        if (m < 1) continue;
+        const auto cycle = std::find(kCycleLengths.begin(), kCycleLengths.end(), n - m);
+        if (cycle != kCycleLengths.end())
+            m_cycleDigits[cycle - kCycleLengths.begin()][p] = QString::number(d);
+    }
 }
 
 void Prediction::compute() {

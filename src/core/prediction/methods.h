@@ -53,6 +53,10 @@ public:
     // Reads the history into DrawDigits and CycleDigits, then computes. Entries the history
     // does not touch keep what an earlier scan stored.
     void scan(const DrawHistory& history);
+    // One step of the scan: reads the next complete draw (draw numbers ascending) and makes it
+    // the latest. After the steps over a history's first draws, compute() gives what the
+    // window shows for a history that ends there; the replay of the predictions relies on it.
+    void scanDraw(const DrawRecord& draw);
     // Elimination, rapid-fire and one-shot results from the tables and the options; the
     // history is not read again.
     void compute();

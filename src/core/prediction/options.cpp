@@ -80,6 +80,22 @@ QString reflectOptionKey(int index) {
     return index >= 0 && index < kReflectOptionCount ? keys()[index] : QString();
 }
 
+QString reflectOptionCaption(int index) {
+    static const std::array<QString, kReflectOptionCount> captions{
+        QStringLiteral("■頻度分析（出現頻度分析）"),
+        QStringLiteral("■間隔分析（出現間隔分析）"),
+        QStringLiteral("■出現回数分析"),
+        QStringLiteral("■バラツキ分析"),
+        QStringLiteral("■引っ張り分析"),
+        QStringLiteral("■連番・飛び石分析"),
+        QStringLiteral("■数字合計分析"),
+        QStringLiteral("■組合せパターン分析"),
+        QStringLiteral("■4分割傾向分析"),
+        QStringLiteral("■分割データ分析"),
+    };
+    return index >= 0 && index < kReflectOptionCount ? captions[index] : QString();
+}
+
 QString initFileName() { return QStringLiteral("ナンバーズ4ピルモア.ini"); }
 
 bool ReadInitFile(ReflectOptions& options, const QString& path) {

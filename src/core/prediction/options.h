@@ -14,6 +14,9 @@ using ReflectOptions = std::array<bool, kReflectOptionCount>;
 // files in use carry this key, so it stays.
 QString reflectOptionKey(int index);
 
+// The analysis option i stands for, as the prediction window's frame names it.
+QString reflectOptionCaption(int index);
+
 // "ナンバーズ4ピルモア.ini", deliberately without a folder: the file lives in the current
 // directory, not beside the program.
 QString initFileName();

@@ -181,6 +181,11 @@ void MainFrm::buildMenus() {
         if (entries == layout.end()) return;
         for (const MenuSlot& slot : entries->second) {
             if (const WindowInfo* w = slot.window) {
+                if (w->separatorBefore) {
+                    auto* line = new QAction(menu);
+                    line->setSeparator(true);
+                    menu->addAction(line);
+                }
                 QAction* action = addCommand(menu, w->menuCaption, w->menuAction);
                 action->setEnabled(isBuilt(*w));
                 const QString window = w->objectName;

@@ -1,0 +1,367 @@
+#include "core/prediction/backtest.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <cmath>
+
+namespace pirumoa {
+
+namespace {
+
+// The two-sided 95% point of the standard normal distribution.
+constexpr double kZ95 = 1.959963984540054;
+constexpr double kTail = 0.025;
+
+constexpr int kDigitChance = kChanceUnit / 10;
+constexpr int kCycleMeasures = 3;  // position, straight, box
+constexpr int kSetMeasures = 2;    // covered, digits found
+constexpr int kFirstSetTally = 4 * kCycleMeasures;
+
+// Distinct orders of four digits: 24, 12, 6, 4 or 1.
+int orders(std::array<int, 4> digits) {
+    std::sort(digits.begin(), digits.end());
+    int result = 24;
+    for (int i = 0; i < 4;) {
+        int j = i;
+        while (j < 4 && digits[j] == digits[i]) ++j;
+        for (int f = 2; f <= j - i; ++f) result /= f;
+        i = j;
+    }
+    return result;
+}
+
+int power4(int k) { return k * k * k * k; }
+
+QString percent(double rate) {
+    const double v = rate * 100;
+    const int decimals = v >= 10 ? 1 : v >= 1 ? 2 : v >= 0.1 ? 3 : 4;
+    return QString::number(v, 'f', v == 0 ? 0 : decimals) + QLatin1Char('%');
+}
+
+// A bound of the range: whole numbers where they are exact quantiles.
+QString bound(double value, const ChanceRange& r) {
+    return r.exact ? QString::number(static_cast<long long>(value))
+                   : QString::number(value, 'f', 6);
+}
+
+// The window shows the range as the hit counts inside it, which a bound of the normal
+// approximation says with a fraction.
+QString hitCounts(const ChanceRange& r) {
+    const double low = std::ceil(r.low - 1e-9), high = std::floor(r.high + 1e-9);
+    if (low > high)
+        return QString::number(r.low, 'f', 1) + QStringLiteral("～") +
+               QString::number(r.high, 'f', 1);
+    return QString::number(static_cast<long long>(low)) + QStringLiteral("～") +
+           QString::number(static_cast<long long>(high));
+}
+
+}  // namespace
+
+PredictedDigits PredictedDigits::of(const Prediction& prediction) {
+    PredictedDigits out;
+    for (int k = 0; k < 4; ++k)
+        for (int p = 0; p < 4; ++p) {
+            const QString d = prediction.CycleDigits(k, p + 1);
+            out.cycle[k][p] = d.isEmpty() ? -1 : d.toInt();
+        }
+    const QStringList* lists[3] = {&prediction.eliminationResult(), &prediction.rapidFireResult(),
+                                   &prediction.oneShotResult()};
+    for (int s = 0; s < 3; ++s)
+        for (const QString& d : *lists[s]) out.sets[s].push_back(d.toInt());
+    return out;
+}
+
+QString methodLabel(BacktestMethod method) {
+    switch (method) {
+        case BacktestMethod::Cycle7:
+            return QStringLiteral("7回周期法");
+        case BacktestMethod::Cycle9:
+            return QStringLiteral("9回周期法");
+        case BacktestMethod::Cycle11:
+            return QStringLiteral("11回周期法");
+        case BacktestMethod::Cycle12:
+            return QStringLiteral("12回周期法");
+        case BacktestMethod::Elimination:
+            return QStringLiteral("消去法");
+        case BacktestMethod::RapidFire:
+            return QStringLiteral("連発予想");
+        case BacktestMethod::OneShot:
+            return QStringLiteral("１発予想");
+    }
+    return QString();
+}
+
+QString measureLabel(BacktestMeasure measure) {
+    switch (measure) {
+        case BacktestMeasure::Position:
+            return QStringLiteral("位置ごとの数字");
+        case BacktestMeasure::Straight:
+            return QStringLiteral("ストレート");
+        case BacktestMeasure::Box:
+            return QStringLiteral("ボックス");
+        case BacktestMeasure::Covered:
+            return QStringLiteral("4数字とも含む");
+        case BacktestMeasure::DigitsFound:
+            return QStringLiteral("含まれた数字");
+    }
+    return QString();
+}
+
+QString verdictText(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Within:
+            return QStringLiteral("偶然の範囲内");
+        case Verdict::More:
+            return QStringLiteral("偶然より多い");
+        case Verdict::Fewer:
+            return QStringLiteral("偶然より少ない");
+    }
+    return QString();
+}
+
+ChanceRange binomialRange(long long trials, int chance) {
+    if (trials <= 0 || chance <= 0) return {0, 0, true};
+    const double n = double(trials);
+    if (chance >= kChanceUnit) return {n, n, true};
+    const double p = double(chance) / kChanceUnit;
+    const double logP = std::log(p), logQ = std::log1p(-p), logNFact = std::lgamma(n + 1);
+    // Terms more than twelve standard deviations below the mean add nothing a double holds.
+    const double mean = n * p, sd = std::sqrt(n * p * (1 - p));
+    long long k = std::max(0LL, static_cast<long long>(std::floor(mean - 12 * sd)));
+    double cdf = 0;
+    double low = -1;
+    for (; k <= trials; ++k) {
+        const double kd = double(k);
+        cdf += std::exp(logNFact - std::lgamma(kd + 1) - std::lgamma(n - kd + 1) + kd * logP +
+                        (n - kd) * logQ);
+        if (low < 0 && cdf > kTail) low = kd;
+        if (cdf >= 1 - kTail) return {low, kd, true};
+    }
+    return {low < 0 ? n : low, n, true};  // only rounding keeps the sum short of 97.5%
+}
+
+void BacktestTally::addTrial(int chance, bool hit) {
+    ++m_trials;
+    if (hit) ++m_hits;
+    m_expected += chance;
+    m_variance += static_cast<long long>(chance) * (kChanceUnit - chance);
+    if (m_sameChance == -1)
+        m_sameChance = chance;
+    else if (m_sameChance != chance)
+        m_sameChance = -2;
+}
+
+ChanceRange BacktestTally::range() const {
+    if (m_trials == 0) return {0, 0, true};
+    if (m_sameChance >= 0) return binomialRange(m_trials, m_sameChance);
+    const double mean = expected();
+    const double sd = std::sqrt(double(m_variance)) / kChanceUnit;
+    return {std::max(0.0, mean - kZ95 * sd), std::min(double(m_trials), mean + kZ95 * sd), false};
+}
+
+Verdict BacktestTally::verdict() const {
+    const ChanceRange r = range();
+    if (double(m_hits) < r.low) return Verdict::Fewer;
+    if (double(m_hits) > r.high) return Verdict::More;
+    return Verdict::Within;
+}
+
+Backtest::Backtest(const DrawHistory& history, const ReflectOptions& options)
+    : m_history(history), m_options(options) {
+    m_prediction.setReflectOptions(options);
+    for (int k = 0; k < 4; ++k)
+        for (BacktestMeasure m :
+             {BacktestMeasure::Position, BacktestMeasure::Straight, BacktestMeasure::Box})
+            m_tallies.emplace_back(BacktestMethod(k), m);
+    for (int s = 0; s < 3; ++s)
+        for (BacktestMeasure m : {BacktestMeasure::Covered, BacktestMeasure::DigitsFound})
+            m_tallies.emplace_back(BacktestMethod(int(BacktestMethod::Elimination) + s), m);
+}
+
+bool Backtest::step(std::size_t rows) {
+    const std::vector<DrawRecord>& records = m_history.rows;
+    const std::size_t end = m_next + std::min(rows, records.size() - m_next);
+    for (; m_next < end; ++m_next) {
+        const DrawRecord& draw = records[m_next];
+        if (!draw.complete()) continue;
+        // The tables hold exactly the draws before this one, as a scan of a history that ends
+        // here would leave them; only the computation from them is repeated.
+        if (m_scannedOne) {
+            m_prediction.compute();
+            m_last = PredictedDigits::of(m_prediction);
+            judge(m_last, draw);
+        }
+        m_prediction.scanDraw(draw);
+        m_scannedOne = true;
+    }
+    return done();
+}
+
+void Backtest::judge(const PredictedDigits& predicted, const DrawRecord& draw) {
+    std::array<int, 4> digits;
+    for (int p = 0; p < 4; ++p) digits[p] = draw.digits[p];
+
+    for (int k = 0; k < 4; ++k) {
+        const std::array<int, 4>& row = predicted.cycle[k];
+        BacktestTally* tally = &m_tallies[std::size_t(k * kCycleMeasures)];
+        bool any = false, full = true;
+        for (int p = 0; p < 4; ++p) {
+            if (row[p] < 0) {
+                full = false;
+                continue;
+            }
+            any = true;
+            tally[0].addTrial(kDigitChance, row[p] == digits[p]);
+        }
+        if (any) tally[0].addPrediction();
+        if (!full) continue;
+        tally[1].addPrediction();
+        tally[1].addTrial(1, row == digits);
+        std::array<int, 4> a = row, b = digits;
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        tally[2].addPrediction();
+        tally[2].addTrial(orders(row), a == b);
+    }
+
+    BacktestPoint point;
+    point.drawNo = draw.no;
+    for (int s = 0; s < 3; ++s) {
+        const std::vector<int>& set = predicted.sets[s];
+        BacktestTally* tally = &m_tallies[std::size_t(kFirstSetTally + s * kSetMeasures)];
+        const int k = int(set.size());
+        if (k > 0) {
+            std::array<bool, 10> in{};
+            for (int d : set) in[std::size_t(d)] = true;
+            tally[0].addPrediction();
+            tally[0].addTrial(
+                power4(k), std::all_of(digits.begin(), digits.end(), [&](int d) { return in[d]; }));
+            tally[1].addPrediction();
+            for (int d : digits) tally[1].addTrial(k * kDigitChance, in[std::size_t(d)]);
+        }
+        point.hits[s] = tally[1].hits();
+        point.trials[s] = tally[1].trials();
+        point.expected[s] = tally[1].expectedUnits();
+    }
+    m_curve.push_back(point);
+}
+
+void fillBacktestSheet(const Backtest& backtest, Sheet& s) {
+    const auto& tallies = backtest.tallies();
+    constexpr int kColumns = 10, kHeadRows = 2;
+    const int rows = kHeadRows + int(tallies.size());
+    s = Sheet();
+    s.setSize(kColumns, rows);
+    s.setFrozenRows(kHeadRows);
+    s.setOverflow(true);  // the group headings run over their columns
+    s.setRowHeight(-1, 10);
+    s.setRowHeight(1, 12);
+    s.setRowHeight(2, 12);
+    const double widths[kColumns] = {11, 14, 7, 8, 9, 9, 10, 12, 14, 15};
+    for (int c = 1; c <= kColumns; ++c) s.setColumnWidth(c, widths[c - 1]);
+    s.setCellType({-1, -1, -1, -1}, CellType::Static);
+    s.setAlign({-1, -1, -1, -1}, Align::Center);
+    s.setBorder({1, 1, kColumns, rows}, AllSides, colour::LightBlue);
+    s.setBackground({1, 1, kColumns, kHeadRows}, colour::LightYellow);
+    s.setBackground({1, 1, 1, rows}, colour::LightYellow);
+
+    // Row 1 groups what the method did and what chance gives; the columns that have no group
+    // are one box over both heading rows.
+    const char16_t* headings[kColumns] = {u"手法",    u"測り方", u"予想数", u"的中数",
+                                          u"的中率",  u"的中率", u"期待値", u"的中÷期待値",
+                                          u"95%範囲", u"判定"};
+    for (int c = 1; c <= kColumns; ++c) s.setText(c, 2, QString::fromUtf16(headings[c - 1]));
+    for (const Block& box : {Block{1, 1, 1, 2}, Block{2, 1, 2, 2}, Block{10, 1, 10, 2},
+                             Block{3, 1, 5, 1}, Block{6, 1, 9, 1}}) {
+        s.clearBorder(box);
+        s.setBorder(box, Outline, colour::LightBlue);
+    }
+    s.setText(Sheet::midway(3, 5), 1, QStringLiteral("予想の成績"));
+    s.setText(Sheet::midway(6, 9), 1, QStringLiteral("偶然（でたらめに選んだ予想）なら"));
+    s.setForeground({3, 1, 9, 1}, colour::Blue);
+
+    for (std::size_t i = 0; i < tallies.size(); ++i) {
+        const BacktestTally& t = tallies[i];
+        const int row = kHeadRows + 1 + int(i);
+        // A method's measures share one label box.
+        const bool first = i == 0 || tallies[i - 1].method() != t.method();
+        if (first) {
+            std::size_t last = i;
+            while (last + 1 < tallies.size() && tallies[last + 1].method() == t.method()) ++last;
+            const int lastRow = kHeadRows + 1 + int(last);
+            s.clearBorder({1, row, 1, lastRow});
+            s.setBorder({1, row, 1, lastRow}, Outline, colour::LightBlue);
+            s.setText(1, (row + lastRow) / 2, methodLabel(t.method()));  // the upper of two
+        }
+        s.setText(2, row, measureLabel(t.measure()));
+        s.setNumber(3, row, t.predictions());
+        s.setNumber(4, row, t.hits());
+        const bool any = t.trials() > 0;
+        const QString none = QStringLiteral("－");
+        s.setText(5, row, any ? percent(t.hitRate()) : none);
+        s.setText(6, row, any ? percent(t.chanceRate()) : none);
+        s.setText(7, row, QString::number(t.expected(), 'f', 2));
+        s.setText(8, row, t.ratio() >= 0 ? QString::number(t.ratio(), 'f', 3) : none);
+        const ChanceRange r = t.range();
+        s.setText(9, row, hitCounts(r));
+        const Verdict v = t.verdict();
+        s.setText(10, row, verdictText(v));
+        if (v == Verdict::More) s.setBackground({10, row, 10, row}, colour::LightGreen);
+        if (v == Verdict::Fewer) s.setBackground({10, row, 10, row}, colour::LightPink);
+    }
+    s.setActiveCell(0, 0);
+}
+
+QByteArray backtestToTsv(const Backtest& backtest) {
+    QString out =
+        QStringLiteral("method\tmeasure\tpredictions\thits\texpected\tratio\tlow\thigh\tverdict\n");
+    for (const BacktestTally& t : backtest.tallies()) {
+        const ChanceRange r = t.range();
+        const QStringList fields = {
+            methodLabel(t.method()),
+            measureLabel(t.measure()),
+            QString::number(t.predictions()),
+            QString::number(t.hits()),
+            QString::number(t.expected(), 'f', 6),
+            t.ratio() >= 0 ? QString::number(t.ratio(), 'f', 6) : QStringLiteral("-"),
+            bound(r.low, r),
+            bound(r.high, r),
+            verdictText(t.verdict()),
+        };
+        out += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    return out.toUtf8();
+}
+
+QByteArray backtestToJson(const Backtest& backtest) {
+    QJsonArray reflect;
+    for (int i = 0; i < kReflectOptionCount; ++i)
+        if (backtest.options()[std::size_t(i)]) reflect.append(i);
+    QJsonArray lines;
+    for (const BacktestTally& t : backtest.tallies()) {
+        const ChanceRange r = t.range();
+        lines.append(QJsonObject{
+            {QStringLiteral("method"), methodLabel(t.method())},
+            {QStringLiteral("measure"), measureLabel(t.measure())},
+            {QStringLiteral("predictions"), double(t.predictions())},
+            {QStringLiteral("trials"), double(t.trials())},
+            {QStringLiteral("hits"), double(t.hits())},
+            {QStringLiteral("expected"), t.expected()},
+            {QStringLiteral("hitRate"), t.hitRate()},
+            {QStringLiteral("chanceRate"), t.chanceRate()},
+            {QStringLiteral("ratio"), t.ratio() >= 0 ? QJsonValue(t.ratio()) : QJsonValue()},
+            {QStringLiteral("low"), r.low},
+            {QStringLiteral("high"), r.high},
+            {QStringLiteral("exactRange"), r.exact},
+            {QStringLiteral("verdict"), verdictText(t.verdict())},
+        });
+    }
+    const QJsonObject root{{QStringLiteral("reflect"), reflect},
+                           {QStringLiteral("predictedDraws"), double(backtest.predictedDraws())},
+                           {QStringLiteral("lines"), lines}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+}  // namespace pirumoa

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "core/prediction/methods.h"
+#include "core/sheet/sheet.h"
+#include "core/store/drawhistory.h"
+
+namespace pirumoa {
+
+// What the prediction window shows, as digits.
+struct PredictedDigits {
+    // Cycle index 0 … 3 (7, 9, 11, 12 draws) by position 0 … 3; -1 where the cell is empty.
+    std::array<std::array<int, 4>, 4> cycle{};
+    // The elimination, rapid-fire and one-shot digits in the order the window lists them.
+    std::array<std::vector<int>, 3> sets;
+
+    static PredictedDigits of(const Prediction& prediction);
+    friend bool operator==(const PredictedDigits&, const PredictedDigits&) = default;
+};
+
+enum class BacktestMethod { Cycle7, Cycle9, Cycle11, Cycle12, Elimination, RapidFire, OneShot };
+enum class BacktestMeasure {
+    Position,     // cycle rows: each filled position against the draw's digit there
+    Straight,     // full cycle rows: all four in order
+    Box,          // full cycle rows: the same four digits in any order
+    Covered,      // digit sets: every digit of the draw is in the set
+    DigitsFound,  // digit sets: the draw's positions whose digit is in the set
+};
+enum class Verdict { Within, More, Fewer };
+
+QString methodLabel(BacktestMethod method);
+QString measureLabel(BacktestMeasure measure);
+// "偶然の範囲内", "偶然より多い", "偶然より少ない".
+QString verdictText(Verdict verdict);
+
+// Chances are whole ten-thousandths: every number equally likely, the four positions
+// independent, so a digit is 1,000 and a straight 1.
+inline constexpr int kChanceUnit = 10000;
+
+// The central 95% range of the hits that chance gives: at most 2.5% below low and at most
+// 2.5% above high. Exact binomial quantiles while every trial had the same chance, else the
+// normal approximation of the sum of the trials.
+struct ChanceRange {
+    double low = 0;
+    double high = 0;
+    bool exact = true;
+};
+ChanceRange binomialRange(long long trials, int chance);
+
+// One method by one measure: its hits beside what chance gives. Each prediction is one or
+// more yes/no trials (a position, a straight, a covered draw); expected hits and variance
+// are kept as exact whole numbers of the chance units.
+class BacktestTally {
+public:
+    BacktestTally(BacktestMethod method, BacktestMeasure measure)
+        : m_method(method), m_measure(measure) {}
+
+    void addPrediction() { ++m_predictions; }
+    // One trial with the given chance (0 … kChanceUnit) that hit or not.
+    void addTrial(int chance, bool hit);
+
+    BacktestMethod method() const { return m_method; }
+    BacktestMeasure measure() const { return m_measure; }
+    // Draws for which the method predicted something this measure can judge.
+    long long predictions() const { return m_predictions; }
+    long long trials() const { return m_trials; }
+    long long hits() const { return m_hits; }
+    double expected() const { return double(m_expected) / kChanceUnit; }
+    long long expectedUnits() const { return m_expected; }
+    // Hits and chance per trial; 0 without trials.
+    double hitRate() const { return m_trials ? double(m_hits) / double(m_trials) : 0; }
+    double chanceRate() const { return m_trials ? expected() / double(m_trials) : 0; }
+    // Hits ÷ expected; negative when nothing was expected.
+    double ratio() const { return m_expected ? double(m_hits) / expected() : -1; }
+    ChanceRange range() const;
+    Verdict verdict() const;
+
+private:
+    BacktestMethod m_method;
+    BacktestMeasure m_measure;
+    long long m_predictions = 0;
+    long long m_trials = 0;
+    long long m_hits = 0;
+    long long m_expected = 0;  // in chance units
+    long long m_variance = 0;  // in chance units squared
+    int m_sameChance = -1;     // the chance every trial had so far; -2 once they differ
+};
+
+// The cumulative digits-found counts of the three digit-set methods after one predicted draw,
+// for the chart.
+struct BacktestPoint {
+    int drawNo = 0;
+    std::array<long long, 3> hits{}, trials{}, expected{};  // expected in chance units
+};
+
+// Replays the prediction window over a history: for every complete draw with a complete draw
+// before it, the window's prediction for the history that ends just before that draw, set
+// beside its digits. The scan advances one draw at a time, so the whole replay costs about
+// one scan. The history must outlive the replay.
+class Backtest {
+public:
+    Backtest(const DrawHistory& history, const ReflectOptions& options);
+
+    // Replays up to `rows` more records of the history; true once every record is done.
+    bool step(std::size_t rows);
+    void run() { step(m_history.rows.size()); }
+    bool done() const { return m_next >= m_history.rows.size(); }
+    // Records replayed so far, out of recordCount().
+    std::size_t recordsDone() const { return m_next; }
+    std::size_t recordCount() const { return m_history.rows.size(); }
+
+    const ReflectOptions& options() const { return m_options; }
+    // One line per method and measure: the four cycle rows by position, straight and box,
+    // then the three digit sets by covered and digits found.
+    const std::vector<BacktestTally>& tallies() const { return m_tallies; }
+    const std::vector<BacktestPoint>& curve() const { return m_curve; }
+    // The draws predicted so far, and the last of them with what was predicted for it.
+    long long predictedDraws() const { return static_cast<long long>(m_curve.size()); }
+    int lastPredictedDrawNo() const { return m_curve.empty() ? 0 : m_curve.back().drawNo; }
+    const PredictedDigits& lastPrediction() const { return m_last; }
+
+private:
+    void judge(const PredictedDigits& predicted, const DrawRecord& draw);
+
+    const DrawHistory& m_history;
+    ReflectOptions m_options;
+    Prediction m_prediction;
+    std::size_t m_next = 0;
+    bool m_scannedOne = false;
+    std::vector<BacktestTally> m_tallies;
+    std::vector<BacktestPoint> m_curve;
+    PredictedDigits m_last;
+};
+
+// The table as the window shows it: one row per tally under a heading row.
+void fillBacktestSheet(const Backtest& backtest, Sheet& sheet);
+
+// The table for the command-line tool: a heading line, then per tally method, measure,
+// predictions, hits, expected (six decimals), ratio, low and high of the 95% range, verdict,
+// separated by TAB. JSON carries the same and the options.
+QByteArray backtestToTsv(const Backtest& backtest);
+QByteArray backtestToJson(const Backtest& backtest);
+
+}  // namespace pirumoa

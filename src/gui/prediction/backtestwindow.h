@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <memory>
+
+#include "core/prediction/backtest.h"
+#include "gui/shell/childwindow.h"
+
+class QChartView;
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+namespace pirumoa {
+
+class GridView;
+
+// 予想の検証: the prediction replayed over the whole history with the options chosen in the
+// prediction window, each method's hits set beside chance, as a table and a chart. The replay
+// runs in slices on the event loop, so a long history shows its progress and the window can
+// be closed before it ends.
+class BacktestWindow : public ChildWindow {
+    Q_OBJECT
+public:
+    BacktestWindow(ChildHost& host, const WindowInfo& info);
+    ~BacktestWindow() override;
+
+    void load() override;
+
+    bool finished() const { return m_backtest && m_backtest->done(); }
+    const Backtest* backtest() const { return m_backtest.get(); }
+    GridView* grid() const { return m_grid; }
+    QChartView* chartView() const { return m_chart; }
+
+signals:
+    void replayFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void advance();
+    void showResult();
+    void showChart();
+
+    GridView* m_grid;
+    QChartView* m_chart;
+    QLabel* m_options;
+    QProgressBar* m_progress;
+    QTimer* m_timer;
+    QElapsedTimer m_clock;
+    std::unique_ptr<Backtest> m_backtest;
+};
+
+}  // namespace pirumoa

@@ -1,0 +1,283 @@
+// The prediction replayed over small hand-made histories whose hits can be counted by hand,
+// the ranges chance gives, and the replay against the window's own computation.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/prediction/backtest.h"
+#include "core/prediction/predictionsheets.h"
+#include "core/sheet/sheetformat.h"
+#include "testsupport.h"
+
+using namespace pirumoa;
+
+namespace {
+
+Backtest replayed(const DrawHistory& h, std::initializer_list<int> reflect = {}) {
+    ReflectOptions options{};
+    for (int i : reflect) options[std::size_t(i)] = true;
+    Backtest b(h, options);
+    b.run();
+    return b;
+}
+
+const BacktestTally& tally(const Backtest& b, BacktestMethod method, BacktestMeasure measure) {
+    for (const BacktestTally& t : b.tallies())
+        if (t.method() == method && t.measure() == measure) return t;
+    throw std::logic_error("no such tally");
+}
+
+// Ten draws "0000": the elimination rows read zeros whatever the base draw, so every
+// prediction is the nine digits 1,8,9,2,4,3,7,6,0, which hold every digit drawn. A digit
+// drawn in each draw finds its last appearance one draw back: no cycle digit, so no cycle,
+// rapid-fire or one-shot prediction either.
+DrawHistory tenZeroDraws() {
+    return test::history(
+        {"0000", "0000", "0000", "0000", "0000", "0000", "0000", "0000", "0000", "0000"});
+}
+
+// Seven draws over ten digits that share none, repeated: from draw 8 on each draw's digits
+// last appeared exactly seven draws before, so the 7-draw cycle row is always the previous
+// draw, which the next draw never matches.
+DrawHistory periodSeven(int draws) {
+    const char* week[] = {"1123", "4445", "6666", "7777", "8888", "9999", "0000"};
+    std::vector<DrawRecord> rows;
+    for (int n = 1; n <= draws; ++n) rows.push_back(test::draws({week[(n - 1) % 7]}, n).front());
+    return DrawHistory::fromRows(rows);
+}
+
+// The digits the four grids of the prediction window show, read back from its cells.
+PredictedDigits shownByWindow(const DrawHistory& h, const ReflectOptions& options) {
+    Prediction p;
+    p.setReflectOptions(options);
+    PredictionSheets grids;
+    loadPrediction(h, p, grids);
+    PredictedDigits out;
+    for (int k = 0; k < 4; ++k)
+        for (int pos = 0; pos < 4; ++pos) {
+            const QString t = grids[0].text(pos + 2, k + 2);
+            out.cycle[k][pos] = t.isEmpty() ? -1 : t.toInt();
+        }
+    for (int g = 1; g < 4; ++g)
+        for (int r = 2; r <= grids[g].rowCount(); ++r)
+            for (int c = 2; c <= 5; ++c)
+                if (!grids[g].text(c, r).isEmpty())
+                    out.sets[g - 1].push_back(grids[g].text(c, r).toInt());
+    return out;
+}
+
+}  // namespace
+
+TEST(Backtest, ZeroDrawsHitEveryTimeAndTheTableSaysMoreThanChance) {
+    const DrawHistory h = tenZeroDraws();
+    const Backtest b = replayed(h);
+    EXPECT_EQ(b.predictedDraws(), 9);
+    EXPECT_TRUE(b.done());
+    QByteArray cycles;
+    for (const char* method : {"7回周期法", "9回周期法", "11回周期法", "12回周期法"})
+        for (const char* measure : {"位置ごとの数字", "ストレート", "ボックス"})
+            cycles +=
+                QByteArray(method) + "\t" + measure + "\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n";
+    // Covered: 9 of 9 where chance gives 0.9^4 = 0.6561 a draw, 5.9049 in all, and binomial
+    // (9, 0.6561) puts 95% within 3 … 8. Digits found: 36 of 36 positions at 0.9 each, 32.4
+    // expected, 29 … 35.
+    const QByteArray expected =
+        "method\tmeasure\tpredictions\thits\texpected\tratio\tlow\thigh\tverdict\n" + cycles +
+        "消去法\t4数字とも含む\t9\t9\t5.904900\t1.524158\t3\t8\t偶然より多い\n"
+        "消去法\t含まれた数字\t9\t36\t32.400000\t1.111111\t29\t35\t偶然より多い\n"
+        "連発予想\t4数字とも含む\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n"
+        "連発予想\t含まれた数字\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n"
+        "１発予想\t4数字とも含む\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n"
+        "１発予想\t含まれた数字\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n";
+    EXPECT_EQ(backtestToTsv(b).toStdString(), expected.toStdString());
+
+    // The window's grid of the same: a label box per method, rates, the range, the verdict.
+    Sheet s;
+    fillBacktestSheet(b, s);
+    QByteArray grid =
+        "\t\t\t予想の成績\t\t\t\t偶然（でたらめに選んだ予想）なら\t\t\n"
+        "手法\t測り方\t予想数\t的中数\t的中率\t的中率\t期待値\t的中÷期待値\t95%範囲\t判定\n";
+    for (const char* method : {"7回周期法", "9回周期法", "11回周期法", "12回周期法"})
+        for (int i = 0; i < 3; ++i)
+            grid += QByteArray(i == 1 ? method : "") + "\t" +
+                    QByteArray(i == 0   ? "位置ごとの数字"
+                               : i == 1 ? "ストレート"
+                                        : "ボックス") +
+                    "\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n";
+    grid +=
+        "消去法\t4数字とも含む\t9\t9\t100.0%\t65.6%\t5.90\t1.524\t3～8\t偶然より多い\n"
+        "\t含まれた数字\t9\t36\t100.0%\t90.0%\t32.40\t1.111\t29～35\t偶然より多い\n"
+        "連発予想\t4数字とも含む\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n"
+        "\t含まれた数字\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n"
+        "１発予想\t4数字とも含む\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n"
+        "\t含まれた数字\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n";
+    EXPECT_EQ(sheetsToTsv({&s}).toStdString(), grid.toStdString());
+    EXPECT_EQ(s.frozenRows(), 2);
+    EXPECT_EQ(s.background(9, 2), colour::LightYellow);
+    EXPECT_EQ(s.background(1, 20), colour::LightYellow);
+    EXPECT_EQ(s.background(10, 15), colour::LightGreen);
+    EXPECT_EQ(s.background(10, 3), colour::White);
+    EXPECT_EQ(s.foreground(8, 1), colour::Blue);
+    // Boxes: a method's rows in column 1, a heading over both heading rows, a group heading
+    // over its columns; lines round each, none inside.
+    auto line = [&](int c, int r, Side side) {
+        Rgb colour = 0;
+        return s.border(c, r, side, &colour) && colour == colour::LightBlue;
+    };
+    EXPECT_FALSE(line(1, 3, Bottom));
+    EXPECT_TRUE(line(1, 5, Bottom));
+    EXPECT_TRUE(line(2, 3, Bottom));
+    EXPECT_FALSE(line(10, 1, Bottom));
+    EXPECT_TRUE(line(10, 2, Bottom));
+    EXPECT_FALSE(line(6, 1, Right));
+    EXPECT_TRUE(line(9, 1, Right));
+    EXPECT_TRUE(line(6, 1, Bottom));
+}
+
+TEST(Backtest, APeriodOfSevenNeverHitsAndBoxChanceFollowsThePattern) {
+    const DrawHistory h = periodSeven(17);
+    const Backtest b = replayed(h);
+    // Draws 9 … 17 are predicted from the rows of draws 8 … 16: 1123, 4445, 6666, 7777, 8888,
+    // 9999, 0000, 1123, 4445.
+    const BacktestTally& position = tally(b, BacktestMethod::Cycle7, BacktestMeasure::Position);
+    EXPECT_EQ(position.predictions(), 9);
+    EXPECT_EQ(position.trials(), 36);
+    EXPECT_EQ(position.hits(), 0);
+    EXPECT_DOUBLE_EQ(position.expected(), 3.6);
+    // 0.9^36 = 0.0225: no hit at all lies below the central 95%.
+    EXPECT_EQ(position.range().low, 1);
+    EXPECT_EQ(position.range().high, 7);
+    EXPECT_EQ(position.verdict(), Verdict::Fewer);
+
+    const BacktestTally& straight = tally(b, BacktestMethod::Cycle7, BacktestMeasure::Straight);
+    EXPECT_EQ(straight.predictions(), 9);
+    EXPECT_EQ(straight.hits(), 0);
+    EXPECT_DOUBLE_EQ(straight.expected(), 0.0009);
+    EXPECT_EQ(straight.verdict(), Verdict::Within);
+
+    // 12 orders for 1123, 4 for 4445, 1 for the rest: (2·12 + 2·4 + 5) / 10,000; the chances
+    // differ, so the range is the normal one, 0.0037 ± 1.96 · 0.0608.
+    const BacktestTally& box = tally(b, BacktestMethod::Cycle7, BacktestMeasure::Box);
+    EXPECT_EQ(box.hits(), 0);
+    EXPECT_DOUBLE_EQ(box.expected(), 0.0037);
+    EXPECT_FALSE(box.range().exact);
+    EXPECT_EQ(box.range().low, 0);
+    EXPECT_NEAR(box.range().high, 0.122868, 1e-6);
+    EXPECT_EQ(box.verdict(), Verdict::Within);
+
+    // The window's rows of the 7-draw cycle: the range as the hit counts inside it.
+    Sheet s;
+    fillBacktestSheet(b, s);
+    EXPECT_EQ(s.text(9, 3), QStringLiteral("1～7"));
+    EXPECT_EQ(s.text(10, 3), QStringLiteral("偶然より少ない"));
+    EXPECT_EQ(s.background(10, 3), colour::LightPink);
+    EXPECT_EQ(s.text(9, 5), QStringLiteral("0～0"));
+    EXPECT_EQ(s.text(6, 5), QStringLiteral("0.0411%"));  // 0.0037 of nine
+
+    // Every interval is seven: the other cycle rows never predict.
+    for (BacktestMethod m :
+         {BacktestMethod::Cycle9, BacktestMethod::Cycle11, BacktestMethod::Cycle12})
+        EXPECT_EQ(tally(b, m, BacktestMeasure::Position).predictions(), 0);
+}
+
+TEST(Backtest, RangesFromTheBinomialAndTheNormal) {
+    // Binomial(10, 0.1): P(X ≤ 0) = 0.349 already passes 2.5%; P(X ≤ 3) = 0.987 passes 97.5%.
+    const ChanceRange r = binomialRange(10, 1000);
+    EXPECT_TRUE(r.exact);
+    EXPECT_EQ(r.low, 0);
+    EXPECT_EQ(r.high, 3);
+    // Certain and impossible trials, and none at all.
+    EXPECT_EQ(binomialRange(7, kChanceUnit).low, 7);
+    EXPECT_EQ(binomialRange(7, kChanceUnit).high, 7);
+    EXPECT_EQ(binomialRange(0, 1000).high, 0);
+    // A long binomial stays cheap and central: 131,068 positions at 0.9.
+    const ChanceRange wide = binomialRange(131068, 9000);
+    EXPECT_LT(wide.low, 117961.2);
+    EXPECT_GT(wide.high, 117961.2);
+    EXPECT_NEAR(wide.high - wide.low, 2 * 1.96 * std::sqrt(131068 * 0.09), 3);
+
+    // Two trials at one half and two certain ones: mean 3, variance 0.5.
+    BacktestTally t(BacktestMethod::Elimination, BacktestMeasure::DigitsFound);
+    for (int chance : {5000, 5000, kChanceUnit, kChanceUnit}) t.addTrial(chance, false);
+    t.addPrediction();
+    EXPECT_FALSE(t.range().exact);
+    EXPECT_NEAR(t.range().low, 1.614096, 1e-6);
+    EXPECT_EQ(t.range().high, 4);  // never more than the trials
+    EXPECT_EQ(t.verdict(), Verdict::Fewer);
+    EXPECT_EQ(t.ratio(), 0);
+}
+
+TEST(Backtest, HistoriesWithoutTwoCompleteDrawsPredictNothing) {
+    for (const DrawHistory& h :
+         {DrawHistory::fromRows({}), test::history({"1234"}),
+          test::history({"1_34", "____", "123_"}), test::history({"12_4", "5678", "____"})}) {
+        const Backtest b = replayed(h, {0, 9});
+        EXPECT_TRUE(b.done());
+        EXPECT_EQ(b.predictedDraws(), 0);
+        for (const BacktestTally& t : b.tallies()) {
+            EXPECT_EQ(t.predictions(), 0);
+            EXPECT_EQ(t.hits(), 0);
+            EXPECT_EQ(t.verdict(), Verdict::Within);
+        }
+        Sheet s;
+        fillBacktestSheet(b, s);
+        EXPECT_EQ(s.error(), QString());
+        EXPECT_EQ(s.rowCount(), 20);
+    }
+}
+
+TEST(Backtest, EachReplayedPredictionToTheLastIsWhatTheWindowShowsForTheHistoryBeforeIt) {
+    // Random draws with results missing here and there, and the options moving the elimination
+    // back by three.
+    std::mt19937 random(15);
+    std::uniform_int_distribution<int> digit(0, 9), gap(0, 12);
+    std::vector<DrawRecord> rows;
+    for (int n = 1; n <= 160; ++n) {
+        DrawRecord r;
+        r.no = n;
+        for (auto& d : r.digits) d = std::int8_t(digit(random));
+        if (gap(random) == 0) r.digits[std::size_t(n % 4)] = -1;
+        rows.push_back(r);
+    }
+    const DrawHistory history = DrawHistory::fromRows(rows);
+    ReflectOptions options{};
+    options[1] = options[4] = options[7] = true;
+
+    Backtest b(history, options);
+    int checked = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const long long before = b.predictedDraws();
+        b.step(1);
+        if (b.predictedDraws() == before) continue;
+        EXPECT_EQ(b.lastPredictedDrawNo(), rows[i].no);
+        const DrawHistory earlier =
+            DrawHistory::fromRows(std::vector<DrawRecord>(rows.begin(), rows.begin() + long(i)));
+        ASSERT_EQ(b.lastPrediction(), shownByWindow(earlier, options)) << "draw " << rows[i].no;
+        ++checked;
+    }
+    EXPECT_GT(checked, 140);
+    EXPECT_EQ(b.lastPredictedDrawNo(), history.LatestDrawNo);
+}
+
+TEST(BacktestCli, PrintsTheTableAndRefusesBadArguments) {
+    test::TempDatabase db(test::draws(
+        {"0000", "0000", "0000", "0000", "0000", "0000", "0000", "0000", "0000", "0000"}));
+    const QString file = db.connect.file;
+    const test::CliRun tsv = test::runCli({"backtest", "--db", file});
+    ASSERT_EQ(tsv.code, 0) << tsv.err.toStdString();
+    const DrawHistory h = tenZeroDraws();
+    EXPECT_EQ(tsv.out, backtestToTsv(replayed(h)));
+    const test::CliRun json =
+        test::runCli({"backtest", "--db", file, "--format", "json", "--reflect", "2,5"});
+    ASSERT_EQ(json.code, 0);
+    EXPECT_TRUE(json.out.contains("\"reflect\": [\n        2,\n        5\n    ]"));
+    EXPECT_TRUE(json.out.contains("\"verdict\": \"偶然より多い\""));
+    EXPECT_EQ(test::runCli({"backtest", "--db", file, "--format", "csv"}).code, 2);
+    EXPECT_EQ(test::runCli({"backtest", "--db", file, "--reflect", "10"}).code, 2);
+    EXPECT_EQ(test::runCli({"backtest", "extra", "--db", file}).code, 2);
+    // The window's grid through the sheet command, as for every window.
+    const test::CliRun sheet = test::runCli({"sheet", "予想の検証", "--db", file});
+    ASSERT_EQ(sheet.code, 0);
+    EXPECT_TRUE(sheet.out.contains("\n手法\t測り方\t"));
+    EXPECT_EQ(sheet.out.count('\n'), 20);
+}
