@@ -2,7 +2,7 @@
 
 #include "core/analysis/analyses.h"
 #include "core/sheet/sheetformat.h"
-#include "sheetpictures.h"
+#include "sheetmaps.h"
 #include "testsupport.h"
 
 using namespace pirumoa;
@@ -32,13 +32,12 @@ TEST(AppearanceCount, DrawsBesideTheTalliesBeforeThem) {
                                      "5\t2\t2\t0\t1\t2\t2\t0\t3\n"
                                      "\t\t\t\t\t\t\t\t\n"
                                      "\t\t\t\t\t\t\t\t\n");
-    const QString body = "YWWWWWWWW\n";
-    EXPECT_EQ(test::backgrounds(s), "YAAAAGGGG\n" + body.repeated(6));
-    EXPECT_EQ(test::foregrounds(s), "RBBBBRRRR\n" + QString("RKKKKKKKK\n").repeated(6));
-    EXPECT_EQ(test::alignments(s), "..L......\n" + QString(".........\n").repeated(6));
+    EXPECT_EQ(test::backgrounds(s), "YAAAAGGGG\n" + test::times(6, "YWWWWWWWW\n"));
+    EXPECT_EQ(test::foregrounds(s), "RBBBBRRRR\n" + test::times(6, "RKKKKKKKK\n"));
+    EXPECT_EQ(test::alignments(s), "..L......\n" + test::times(6, ".........\n"));
     // The title bands keep their outline, the line right of each band included, and lose
     // only the lines between their cells.
-    EXPECT_EQ(test::lines(s), "fdccedcce\n" + QString("fffffffff\n").repeated(6));
+    EXPECT_EQ(test::lines(s), "FDCCEDCCE\n" + test::times(6, "FFFFFFFFF\n"));
     EXPECT_EQ(test::sizes(s), "20 12 10 10 10 10 10 | 6 5 5 5 5 5 5 5 5");
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);
@@ -47,7 +46,7 @@ TEST(AppearanceCount, DrawsBesideTheTalliesBeforeThem) {
 TEST(AppearanceCount, EmptyHistoryAndOneFromALaterDraw) {
     const Sheet empty = appearanceCount(test::history({}));
     EXPECT_EQ(sheetsToTsv({&empty}), kTitles);
-    EXPECT_EQ(test::lines(empty), "fdccedcce\nfffffffff\n");
+    EXPECT_EQ(test::lines(empty), "FDCCEDCCE\nFFFFFFFFF\n");
 
     const Sheet later = appearanceCount(test::history({"9909", "0___"}, 50));
     ASSERT_EQ(later.rowCount(), 52);

@@ -2,7 +2,7 @@
 
 #include "core/analysis/analyses.h"
 #include "core/sheet/sheetformat.h"
-#include "sheetpictures.h"
+#include "sheetmaps.h"
 #include "testsupport.h"
 
 using namespace pirumoa;
@@ -35,14 +35,13 @@ TEST(AppearanceInterval, DrawsFromALaterNumberWithGapsAndUnfinishedDraws) {
                                      "5\t4\t初回\t4\t初回\t4\t初回\t4\t初回\n"
                                      "6\t0\t3回前\t2\t3回前\t3\t初回\t4\t1回前\n" +
                                      kEmpty + kEmpty + kTitles + kHeading);
-    const QString heading = "YPPPPPPPP\n";
+    const std::string heading = "YPPPPPPPP\n";
     EXPECT_EQ(test::backgrounds(s),
-              heading + heading + QString("YAWAWAWAW\n").repeated(6) + heading + heading);
-    EXPECT_EQ(test::foregrounds(s), QString("RKKKKKKKK\n").repeated(10));
-    EXPECT_EQ(test::alignments(s),
-              "....L....\n" + QString(".........\n").repeated(8) + "....L....\n");
+              heading + heading + test::times(6, "YAWAWAWAW\n") + heading + heading);
+    EXPECT_EQ(test::foregrounds(s), test::times(10, "RKKKKKKKK\n"));
+    EXPECT_EQ(test::alignments(s), "....L....\n" + test::times(8, ".........\n") + "....L....\n");
     // The heading rows: one box around columns 2 to 9, no lines inside it.
-    EXPECT_EQ(test::lines(s), "fdcccccce\n" + QString("fffffffff\n").repeated(8) + "fdcccccce\n");
+    EXPECT_EQ(test::lines(s), "FDCCCCCCE\n" + test::times(8, "FFFFFFFFF\n") + "FDCCCCCCE\n");
     EXPECT_EQ(test::sizes(s), "15 12 10 10 10 10 10 10 10 10 | 5 5 5 5 5 5 5 5 5");
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);

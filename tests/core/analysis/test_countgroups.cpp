@@ -2,7 +2,7 @@
 
 #include "core/analysis/analyses.h"
 #include "core/sheet/sheetformat.h"
-#include "sheetpictures.h"
+#include "sheetmaps.h"
 #include "testsupport.h"
 
 using namespace pirumoa;
@@ -26,7 +26,7 @@ TEST(CountGroups, DigitsGroupedByTotalSmallestFirst) {
     EXPECT_EQ(test::backgrounds(s), "PP\nYW\nYW\nYW\n");
     EXPECT_EQ(test::foregrounds(s), "KK\nKB\nKB\nKB\n");
     EXPECT_EQ(test::alignments(s), "..\n.L\n.L\n.L\n");
-    EXPECT_EQ(test::lines(s), "ff\nff\nff\nff\n");
+    EXPECT_EQ(test::lines(s), "FF\nFF\nFF\nFF\n");
     EXPECT_EQ(test::sizes(s), "10 10 10 10 | 5 20");
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);

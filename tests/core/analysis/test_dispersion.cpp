@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "core/analysis/analyses.h"
-#include "goldensheet.h"
+#include "sheetmaps.h"
 
 using namespace pirumoa;
 

@@ -2,11 +2,11 @@
 
 #include "core/analysis/analyses.h"
 #include "core/sheet/sheetformat.h"
-#include "gridmaps.h"
+#include "sheetmaps.h"
 #include "testsupport.h"
 
 using namespace pirumoa;
-using test::repeat;
+using test::times;
 
 namespace {
 
@@ -17,8 +17,9 @@ Sheet tendency(const DrawHistory& h) {
 }
 
 const char* const kHeading = "回数\t\t   当 選 数 字\t\t\t0～1\t2～3\t4～5\t6～7\t8～9\n";
-const std::string kHeadingLines = "kkkk ...k ...k ...k ...k rkkk kkkk kkkk kkkk kkkk";
-const std::string kBodyLines = "kkkk kkkk kkkk kkkk kkkk rkkk kkkk kkkk kkkk kkkk";
+// Column 6 has a red line on its left.
+const std::string kHeadingLines = "F8888[RKKK]FFFF\n";
+const std::string kBodyLines = "FFFFF[RKKK]FFFF\n";
 
 }  // namespace
 
@@ -40,18 +41,16 @@ TEST(FiveGroupTendency, DrawsWithGapsAndTheirGroupCounts) {
                                      "\t\t\t\t\t\t\t\t\t\n" +
                                      kHeading);
     EXPECT_EQ(test::backgrounds(s),
-              "ppppplllll\n"
-              "ywvggwagyv\n"
-              "ywwwwwagyv\n"
-              "yavyywagyv\n"
-              "ywwwwwagyv\n"
-              "ppppplllll\n");
-    EXPECT_EQ(test::foregrounds(s), "kkkkkbbbbb\n" + repeat("rkkkkkkkkk", 4) + "kkkkkbbbbb\n");
-    EXPECT_EQ(test::lines(s),
-              repeat(kHeadingLines, 1) + repeat(kBodyLines, 4) + repeat(kHeadingLines, 1));
-    EXPECT_EQ(test::alignments(s), "..L.......\n" + repeat("..........", 4) + "..L.......\n");
-    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 10, 10, 10, 10, 20}));
-    EXPECT_EQ(test::columnWidths(s), (std::vector<double>{6, 5, 5, 5, 5, 5, 5, 5, 5, 5}));
+              "PPPPPLLLLL\n"
+              "YWVGGWAGYV\n"
+              "YWWWWWAGYV\n"
+              "YAVYYWAGYV\n"
+              "YWWWWWAGYV\n"
+              "PPPPPLLLLL\n");
+    EXPECT_EQ(test::foregrounds(s), "KKKKKBBBBB\n" + times(4, "RKKKKKKKKK\n") + "KKKKKBBBBB\n");
+    EXPECT_EQ(test::lines(s), kHeadingLines + times(4, kBodyLines) + kHeadingLines);
+    EXPECT_EQ(test::alignments(s), "..L.......\n" + times(4, "..........\n") + "..L.......\n");
+    EXPECT_EQ(test::sizes(s), "20 10 10 10 10 20 | 6 5 5 5 5 5 5 5 5 5");
 }
 
 // Zeros and ones share the first group, which the counts and the white digits show.
@@ -64,11 +63,11 @@ TEST(FiveGroupTendency, ZerosFillTheFirstGroup) {
                                      "3\t1\t0\t0\t1\t4\t0\t0\t0\t0\n" +
                                      kHeading);
     EXPECT_EQ(test::backgrounds(s),
-              "ppppplllll\n"
-              "ywwwwwagyv\n"
-              "ywwvwwagyv\n"
-              "ywwwwwagyv\n"
-              "ppppplllll\n");
+              "PPPPPLLLLL\n"
+              "YWWWWWAGYV\n"
+              "YWWVWWAGYV\n"
+              "YWWWWWAGYV\n"
+              "PPPPPLLLLL\n");
 }
 
 // With no complete draw the two heading rows meet: the grid has them and nothing else.
@@ -76,7 +75,7 @@ TEST(FiveGroupTendency, EmptyHistoryIsTheTwoHeadingRows) {
     const Sheet s = tendency(test::history({}));
     ASSERT_EQ(s.rowCount(), 2);
     EXPECT_EQ(sheetsToTsv({&s}), QByteArray(kHeading) + kHeading);
-    EXPECT_EQ(test::backgrounds(s), "ppppplllll\nppppplllll\n");
-    EXPECT_EQ(test::lines(s), repeat(kHeadingLines, 2));
-    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 20}));
+    EXPECT_EQ(test::backgrounds(s), "PPPPPLLLLL\nPPPPPLLLLL\n");
+    EXPECT_EQ(test::lines(s), times(2, kHeadingLines));
+    EXPECT_EQ(test::sizes(s), "20 20 | 6 5 5 5 5 5 5 5 5 5");
 }

@@ -2,11 +2,11 @@
 
 #include "core/analysis/analyses.h"
 #include "core/sheet/sheetformat.h"
-#include "gridmaps.h"
+#include "sheetmaps.h"
 #include "testsupport.h"
 
 using namespace pirumoa;
-using test::repeat;
+using test::times;
 
 namespace {
 
@@ -25,8 +25,8 @@ QByteArray headingRow() {
 }
 const char* const kDigitRow = "\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
 
-const std::string kHeadingLines = "kkkk k.kk ..kk ..kk ..kk ..kk ..kk ..kk ..kk ..kk .kkk";
-const std::string kBodyLines = "kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk";
+const std::string kHeadingLines = "FDCCCCCCCCE\n";
+const std::string kBodyLines = "FFFFFFFFFFF\n";
 
 // The texts of one digit's column over the draw rows, "." for an empty cell.
 std::string column(const Sheet& s, int digit) {
@@ -59,22 +59,20 @@ TEST(LastDigitRuns, RunsRestartAfterAGapAndCountRepeatsWithinADraw) {
                                      "5\t\t1\t\t\t\t\t\t2\t1\t\n" +
                                      kDigitRow + headingRow());
     EXPECT_EQ(test::backgrounds(s),
-              "ypppppppppp\n"
-              "ypppppppppp\n"
-              "ywwwwwwwwww\n"
-              "ywawwwwwwww\n"
-              "ywwwwwwwwww\n"
-              "ywwwwwwwwww\n"
-              "ywwwwwwwaww\n"
-              "ypppppppppp\n"
-              "ypppppppppp\n");
+              "YPPPPPPPPPP\n"
+              "YPPPPPPPPPP\n"
+              "YWWWWWWWWWW\n"
+              "YWAWWWWWWWW\n"
+              "YWWWWWWWWWW\n"
+              "YWWWWWWWWWW\n"
+              "YWWWWWWWAWW\n"
+              "YPPPPPPPPPP\n"
+              "YPPPPPPPPPP\n");
     EXPECT_EQ(test::foregrounds(s),
-              repeat("rbbbbbbbbbb", 2) + repeat("rkkkkkkkkkk", 5) + repeat("rbbbbbbbbbb", 2));
-    EXPECT_EQ(test::lines(s),
-              repeat(kHeadingLines, 1) + repeat(kBodyLines, 7) + repeat(kHeadingLines, 1));
-    EXPECT_EQ(test::alignments(s), ".L.........\n" + repeat("...........", 7) + ".L.........\n");
-    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 10, 10, 10, 10, 10, 10, 10, 20}));
-    EXPECT_EQ(test::columnWidths(s), std::vector<double>(11, 5));
+              times(2, "RBBBBBBBBBB\n") + times(5, "RKKKKKKKKKK\n") + times(2, "RBBBBBBBBBB\n"));
+    EXPECT_EQ(test::lines(s), kHeadingLines + times(7, kBodyLines) + kHeadingLines);
+    EXPECT_EQ(test::alignments(s), ".L.........\n" + times(7, "...........\n") + ".L.........\n");
+    EXPECT_EQ(test::sizes(s), "20 10 10 10 10 10 10 10 20 | 5 5 5 5 5 5 5 5 5 5 5");
 }
 
 // No more pairs of a digit's appearances are looked at than there are draws: the zeros of
@@ -89,13 +87,13 @@ TEST(LastDigitRuns, ZerosDominatingAreCountedOnlyAsFarAsTheDrawCount) {
                                      "3\t\t\t\t\t\t\t\t\t\t\n" +
                                      kDigitRow + headingRow());
     EXPECT_EQ(test::backgrounds(s),
-              "ypppppppppp\n"
-              "ypppppppppp\n"
-              "yawwwwwwwww\n"
-              "ywwwwwwwwww\n"
-              "ywwwwwwwwww\n"
-              "ypppppppppp\n"
-              "ypppppppppp\n");
+              "YPPPPPPPPPP\n"
+              "YPPPPPPPPPP\n"
+              "YAWWWWWWWWW\n"
+              "YWWWWWWWWWW\n"
+              "YWWWWWWWWWW\n"
+              "YPPPPPPPPPP\n"
+              "YPPPPPPPPPP\n");
 }
 
 // Fourteen draws in a row with the last digit 5: counts 1 to 13, each on its tint.
@@ -106,15 +104,15 @@ TEST(LastDigitRuns, LongRunTakesEachTintInTurn) {
     EXPECT_EQ(column(s, 5), ". 1 2 3 4 5 6 7 8 9 10 11 12 13 ");
     std::string tints;
     for (int r = 3; r <= 16; ++r) tints += test::colourLetter(s.background(7, r));
-    EXPECT_EQ(tints, "wwaaggyyvvppep");
+    EXPECT_EQ(tints, "WWAAGGYYVVPPgP");
 }
 
 TEST(LastDigitRuns, EmptyHistoryIsTheTwoPairsOfHeaderRows) {
     const Sheet s = runs(test::history({}));
     ASSERT_EQ(s.rowCount(), 4);
     EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow + kDigitRow + headingRow());
-    EXPECT_EQ(test::backgrounds(s), repeat("ypppppppppp", 4));
-    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 10, 10, 20}));
+    EXPECT_EQ(test::backgrounds(s), times(4, "YPPPPPPPPPP\n"));
+    EXPECT_EQ(test::sizes(s), "20 10 10 20 | 5 5 5 5 5 5 5 5 5 5 5");
 }
 
 // Rows follow draw numbers: a history that starts at draw 50 numbers the 49 rows before it

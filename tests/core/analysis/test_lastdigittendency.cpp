@@ -2,11 +2,11 @@
 
 #include "core/analysis/analyses.h"
 #include "core/sheet/sheetformat.h"
-#include "gridmaps.h"
+#include "sheetmaps.h"
 #include "testsupport.h"
 
 using namespace pirumoa;
-using test::repeat;
+using test::times;
 
 namespace {
 
@@ -26,8 +26,8 @@ QByteArray headingRow() {
 const char* const kDigitRow = "\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
 
 // The heading row: column 1 boxed on its own, columns 2-11 one box without inner lines.
-const std::string kHeadingLines = "kkkk k.kk ..kk ..kk ..kk ..kk ..kk ..kk ..kk ..kk .kkk";
-const std::string kBodyLines = "kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk kkkk";
+const std::string kHeadingLines = "FDCCCCCCCCE\n";
+const std::string kBodyLines = "FFFFFFFFFFF\n";
 
 }  // namespace
 
@@ -50,22 +50,20 @@ TEST(LastDigitTendency, MarksAndTintsOfRepeatedLastDigits) {
                                      "\t\t\t\t\t\t\t\t\t\t\n" +
                                      kDigitRow + headingRow());
     EXPECT_EQ(test::backgrounds(s),
-              "ypppppppppp\n"
-              "ypppppppppp\n"
-              "ywwwwwwwaww\n"
-              "ywwwwwpwwww\n"
-              "ywwwwwwwwww\n"
-              "ypwwwwwwwww\n"
-              "ywwwwwwwwww\n"
-              "ypppppppppp\n"
-              "ypppppppppp\n");
+              "YPPPPPPPPPP\n"
+              "YPPPPPPPPPP\n"
+              "YWWWWWWWAWW\n"
+              "YWWWWWPWWWW\n"
+              "YWWWWWWWWWW\n"
+              "YPWWWWWWWWW\n"
+              "YWWWWWWWWWW\n"
+              "YPPPPPPPPPP\n"
+              "YPPPPPPPPPP\n");
     EXPECT_EQ(test::foregrounds(s),
-              repeat("rbbbbbbbbbb", 2) + repeat("rkkkkkkkkkk", 5) + repeat("rbbbbbbbbbb", 2));
-    EXPECT_EQ(test::lines(s),
-              repeat(kHeadingLines, 1) + repeat(kBodyLines, 7) + repeat(kHeadingLines, 1));
-    EXPECT_EQ(test::alignments(s), ".L.........\n" + repeat("...........", 7) + ".L.........\n");
-    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 10, 10, 10, 10, 10, 10, 10, 20}));
-    EXPECT_EQ(test::columnWidths(s), std::vector<double>(11, 5));
+              times(2, "RBBBBBBBBBB\n") + times(5, "RKKKKKKKKKK\n") + times(2, "RBBBBBBBBBB\n"));
+    EXPECT_EQ(test::lines(s), kHeadingLines + times(7, kBodyLines) + kHeadingLines);
+    EXPECT_EQ(test::alignments(s), ".L.........\n" + times(7, "...........\n") + ".L.........\n");
+    EXPECT_EQ(test::sizes(s), "20 10 10 10 10 10 10 10 20 | 5 5 5 5 5 5 5 5 5 5 5");
 }
 
 // The digit 0 in every position and in most draws: one cell takes all four marks.
@@ -79,20 +77,20 @@ TEST(LastDigitTendency, ZerosDominating) {
                                      "4\t0\t\t\t333\t\t\t\t\t\t\n" +
                                      kDigitRow + headingRow());
     EXPECT_EQ(test::backgrounds(s),
-              "ypppppppppp\n"
-              "ypppppppppp\n"
-              "ypwwwwwwwww\n"
-              "ygwwwwwwwww\n"
-              "yawwawwwwww\n"
-              "ywwwgwwwwww\n"
-              "ypppppppppp\n"
-              "ypppppppppp\n");
+              "YPPPPPPPPPP\n"
+              "YPPPPPPPPPP\n"
+              "YPWWWWWWWWW\n"
+              "YGWWWWWWWWW\n"
+              "YAWWAWWWWWW\n"
+              "YWWWGWWWWWW\n"
+              "YPPPPPPPPPP\n"
+              "YPPPPPPPPPP\n");
 }
 
 TEST(LastDigitTendency, EmptyHistoryIsTheTwoPairsOfHeaderRows) {
     const Sheet s = tendency(test::history({}));
     ASSERT_EQ(s.rowCount(), 4);
     EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow + kDigitRow + headingRow());
-    EXPECT_EQ(test::backgrounds(s), repeat("ypppppppppp", 4));
-    EXPECT_EQ(test::rowHeights(s), (std::vector<double>{20, 10, 10, 20}));
+    EXPECT_EQ(test::backgrounds(s), times(4, "YPPPPPPPPPP\n"));
+    EXPECT_EQ(test::sizes(s), "20 10 10 20 | 5 5 5 5 5 5 5 5 5 5 5");
 }

@@ -27,10 +27,7 @@ TEST(LowHighPattern, TheLetterFollowsTheLowCount) {
     ASSERT_EQ(s.rowCount(), 7);
     EXPECT_EQ(s.frozenRows(), 1);
     EXPECT_TRUE(s.overflow());
-    EXPECT_EQ(s.rowHeight(1), 20);
-    for (int r = 2; r <= 7; ++r) EXPECT_EQ(s.rowHeight(r), 10);
-    const double widths[8] = {6, 5, 5, 5, 5, 5, 5, 7};
-    for (int c = 1; c <= 8; ++c) EXPECT_EQ(s.columnWidth(c), widths[c - 1]) << c;
+    EXPECT_EQ(test::sizes(s), "20 10 10 10 10 10 10 | 6 5 5 5 5 5 5 7");
 
     EXPECT_EQ(sheetsToTsv({&s}), QByteArray(kHeader) +
                                      "1\t5\t6\t7\t8\t0\t4\tA\n"

@@ -2,7 +2,7 @@
 
 #include "core/analysis/analyses.h"
 #include "core/sheet/sheetformat.h"
-#include "sheetpictures.h"
+#include "sheetmaps.h"
 #include "testsupport.h"
 
 using namespace pirumoa;
@@ -30,14 +30,13 @@ TEST(NumberInterval, UnfinishedDrawsKeepTheirRowsAndAreNotCompared) {
     EXPECT_EQ(sheetsToTsv({&s}), kHeading + kTitles + kEmpty + "2\t0\t0\t9\t+9\t5\t+5\t7\t+7\n" +
                                      kEmpty + "4\t9\t+9\t0\t-9\t5\t0\t7\t0\n" + kTitles + kHeading);
     // A step down has its own background.
-    const QString heading = "YPPPPPPPP\n", body = "YAWAWAWAW\n";
-    EXPECT_EQ(test::backgrounds(s),
-              heading + heading + body.repeated(3) + "YAWAVAWAW\n" + heading + heading);
-    EXPECT_EQ(test::foregrounds(s), QString("RKKKKKKKK\n").repeated(8));
-    EXPECT_EQ(test::alignments(s),
-              "....L....\n" + QString(".........\n").repeated(6) + "....L....\n");
+    const std::string heading = "YPPPPPPPP\n";
+    EXPECT_EQ(test::backgrounds(s), heading + heading + test::times(3, "YAWAWAWAW\n") +
+                                        "YAWAVAWAW\n" + heading + heading);
+    EXPECT_EQ(test::foregrounds(s), test::times(8, "RKKKKKKKK\n"));
+    EXPECT_EQ(test::alignments(s), "....L....\n" + test::times(6, ".........\n") + "....L....\n");
     // The heading rows lose their lines right of column 1, with no box around them.
-    EXPECT_EQ(test::lines(s), "f00000000\n" + QString("fffffffff\n").repeated(6) + "f00000000\n");
+    EXPECT_EQ(test::lines(s), "F00000000\n" + test::times(6, "FFFFFFFFF\n") + "F00000000\n");
     EXPECT_EQ(test::sizes(s), "15 12 10 10 10 10 10 10 | 5 5 5 5 5 5 5 5 5");
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);
@@ -49,7 +48,8 @@ TEST(NumberInterval, FirstDrawShowsNoStepsAndNoRecordsOnlyTheHeadings) {
                                      "1\t5\t\t1\t\t7\t\t3\t\n"
                                      "2\t5\t0\t2\t+1\t9\t+2\t0\t-3\n" +
                                      kTitles + kHeading);
-    EXPECT_EQ(test::backgrounds(s).split('\n').mid(2, 2), (QStringList{"YAWAWAWAW", "YAWAWAWAV"}));
+    EXPECT_EQ(QString::fromStdString(test::backgrounds(s)).split('\n').mid(2, 2),
+              (QStringList{"YAWAWAWAW", "YAWAWAWAV"}));
     const Sheet empty = numberInterval(test::history({}));
     EXPECT_EQ(sheetsToTsv({&empty}), kHeading + kTitles + kTitles + kHeading);
 }

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/analysis/analyses.h"
-#include "goldensheet.h"
+#include "sheetmaps.h"
 
 using namespace pirumoa;
 
