@@ -9,6 +9,7 @@
 #include "core/analysis/windowtable.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
+#include "core/store/databasefolder.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
 
@@ -23,7 +24,9 @@ const char kUsage[] =
     "usage: pirumoa-cli import FILE.csv [--db FILE] [--replace]\n"
     "       pirumoa-cli export [--db FILE]\n"
     "       pirumoa-cli windows\n"
-    "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json] [--reflect 0,3,5]\n";
+    "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json] [--reflect 0,3,5]\n"
+    "Without --db: the Numbers4Pirumoa.mdb beside pirumoa-cli, else the user's own\n"
+    "(~/.local/share/pirumoa/, made from the installed sample on first use).\n";
 
 int usage(const QString& why) {
     if (!why.isEmpty()) std::fprintf(stderr, "pirumoa-cli: %s\n", qPrintable(why));
@@ -83,8 +86,9 @@ bool parseArgs(const QStringList& in, Args& args, QString& error) {
     return true;
 }
 
+// Without --db, the database the desktop program uses (chooseDatabaseFolder).
 ConnectString connectFor(const Args& args) {
-    if (args.db.isEmpty()) return MakeConnectString(QCoreApplication::applicationDirPath());
+    if (args.db.isEmpty()) return MakeConnectString(chooseDatabaseFolder(databasePlaces()));
     QFileInfo fi(args.db);
     ConnectString c = MakeConnectString(fi.absolutePath());
     c.file = fi.absoluteFilePath();
@@ -172,6 +176,8 @@ int runSheet(const Args& args) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // The desktop program's name: without --db both use the same user's data folder.
+    QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
     Args args;
     QString error;
     if (!parseArgs(app.arguments().mid(1), args, error)) return usage(error);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <future>
 
+#include "core/store/databasefolder.h"
 #include "gui/shell/mainwindow.h"
 
 #ifdef Q_OS_UNIX
@@ -47,6 +48,22 @@ void catchEndSignals() {
 }
 #endif
 
+// The history of the database the rule of chooseDatabaseFolder picks, being read; the folder
+// goes to folder. A database that cannot be made arrives as the history's failure, so that
+// start-up reports it as it reports a database that cannot be read.
+std::future<DrawHistory> startReadingHistory(QString& folder) {
+    const DatabasePlaces places = databasePlaces();
+    try {
+        folder = chooseDatabaseFolder(places);
+    } catch (const StoreError&) {
+        folder = places.programFolder;
+        std::promise<DrawHistory> failed;
+        failed.set_exception(std::current_exception());
+        return failed.get_future();
+    }
+    return PreloadDrawHistory(MakeConnectString(folder));
+}
+
 }  // namespace
 
 Program::BeforeQt::BeforeQt() {
@@ -67,7 +84,7 @@ void Program::BeforeQt::join() {
 }
 
 Program::Program(int& argc, char** argv) : m_app(argc, argv) {
-    QApplication::setApplicationName(QStringLiteral("pirumoa"));
+    QApplication::setApplicationName(QLatin1String(kApplicationName));
     // Qt's own texts (file dialogs, standard buttons) in Japanese.
     if (m_qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -79,8 +96,8 @@ Program::~Program() = default;
 bool Program::start() {
     // Qt is up, so the history can be read on a thread of its own while the fonts and the
     // windows are set up.
-    const QString folder = QCoreApplication::applicationDirPath();
-    std::future<DrawHistory> history = PreloadDrawHistory(MakeConnectString(folder));
+    QString folder;
+    std::future<DrawHistory> history = startReadingHistory(folder);
 
     m_beforeQt.join();
     MainFrm::installFonts();
