@@ -1,5 +1,7 @@
 #include "gui/shell/program.h"
 
+#include <QDirIterator>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSessionManager>
@@ -66,6 +68,14 @@ std::future<DrawHistory> startReadingHistory(QString& folder) {
 
 }  // namespace
 
+QIcon programIcon() {
+    QIcon icon;
+    QDirIterator pictures(QStringLiteral(":/icons/hicolor"), {QStringLiteral("*.png")}, QDir::Files,
+                          QDirIterator::Subdirectories);
+    while (pictures.hasNext()) icon.addFile(pictures.next());
+    return icon;
+}
+
 Program::BeforeQt::BeforeQt() {
 #ifdef Q_OS_UNIX
     catchEndSignals();
@@ -85,10 +95,20 @@ void Program::BeforeQt::join() {
 
 Program::Program(int& argc, char** argv) : m_app(argc, argv) {
     QApplication::setApplicationName(QLatin1String(kApplicationName));
-    // Qt's own texts (file dialogs, standard buttons) in Japanese.
-    if (m_qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&m_qtTexts);
+    // The desktop entry's name: a Wayland desktop finds the icon and the menu entry by it.
+    QGuiApplication::setDesktopFileName(QLatin1String(kApplicationName));
+    QApplication::setWindowIcon(programIcon());
+    // Qt's own texts (file dialogs, standard buttons) in Japanese: those of the Qt the program
+    // runs on, else the copy that the package installs.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    const QString ours = installedDataFolder(QCoreApplication::applicationDirPath()) +
+                         QStringLiteral("/translations");
+    for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath), ours}) {
+        if (m_qtTexts.load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+            QCoreApplication::installTranslator(&m_qtTexts);
+            break;
+        }
+    }
 }
 
 Program::~Program() = default;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <QTranslator>
 #include <memory>
 #include <thread>
@@ -42,6 +43,10 @@ private:
     QTranslator m_qtTexts;
     std::unique_ptr<MainFrm> m_window;
 };
+
+// The program's icon, the one the desktop's menu shows, at every size built into the program;
+// each window and the task list pick the size they show.
+QIcon programIcon();
 
 // The whole program: the exit status of the process.
 int runProgram(int argc, char** argv);

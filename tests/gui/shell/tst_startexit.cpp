@@ -17,6 +17,7 @@
 #include "gui/maintenance/dataentrywindow.h"
 #include "gui/maintenance/drawtablemodel.h"
 #include "gui/shell/mainwindow.h"
+#include "gui/shell/program.h"
 #include "gui/shell/prompt.h"
 #include "testsupport.h"
 #include "widgetsupport.h"
@@ -182,6 +183,14 @@ private slots:
                      errors.contains("作れません"),
                  qPrintable(errors));
         QVERIFY(!QFile::exists(root.filePath("usr/bin/Numbers4Pirumoa.mdb")));
+    }
+
+    // The pictures are built into a library: the icon must reach the program all the same,
+    // sharp from the task list's size to the menu's largest.
+    void programIconIsBuiltIn() {
+        const QIcon icon = programIcon();
+        QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
+        QVERIFY(icon.availableSizes().contains(QSize(256, 256)));
     }
 
     // After start-up the main window takes keys: Alt+X is "終了(&X)".
