@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need (only those that
-# are missing), then configures and builds everything into build/.
+# Installs the Debian packages the build, the tests, the program and its package need (only
+# those that are missing; the icon is rendered by rsvg-convert, the package's dependencies are
+# found by dpkg-shlibdeps), then configures and builds everything into build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth
+  librsvg2-bin dpkg-dev file desktop-file-utils
 )
 
 missing=()

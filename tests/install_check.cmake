@@ -1,7 +1,9 @@
-# Installs the build into a fresh prefix and runs what it installed there.
-# cmake -DBUILD=<build dir> -DPREFIX=<scratch prefix> -P install_check.cmake
+# Installs the build into a fresh prefix and runs what it installed there, as a user whose home
+# folder is new.
+# cmake -DBUILD=<build dir> -DPREFIX=<scratch prefix> -DSAMPLE=<build's sample> -P install_check.cmake
 function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${HOME} --unset=XDG_DATA_HOME ${ARGN}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
                   WORKING_DIRECTORY "${WORK}")
   if(NOT rc STREQUAL "0")
     message(FATAL_ERROR "${what}: ${rc}\n${out}\n${err}")
@@ -9,15 +11,27 @@ function(run what)
   set(out "${out}" PARENT_SCOPE)
 endfunction()
 
+function(expect what actual expected)
+  if(NOT actual STREQUAL expected)
+    message(FATAL_ERROR "${what}:\n${actual}\nexpected:\n${expected}")
+  endif()
+endfunction()
+
 set(WORK "${PREFIX}-work")  # an empty current folder: nothing may be found there
-file(REMOVE_RECURSE "${PREFIX}" "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
+set(HOME "${PREFIX}-home")
+file(REMOVE_RECURSE "${PREFIX}" "${WORK}" "${HOME}")
+file(MAKE_DIRECTORY "${WORK}" "${HOME}")
 set(bin "${PREFIX}/bin")
+set(sample "${PREFIX}/share/pirumoa/Numbers4Pirumoa.mdb")
+set(users "${HOME}/.local/share/pirumoa/Numbers4Pirumoa.mdb")
+set(cli "${bin}/pirumoa-cli")
 
 run("install" "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}")
-foreach(f pirumoa pirumoa-cli Numbers4Pirumoa.mdb)
-  if(NOT EXISTS "${bin}/${f}")
-    message(FATAL_ERROR "not installed: bin/${f}")
+foreach(f bin/pirumoa bin/pirumoa-cli share/pirumoa/Numbers4Pirumoa.mdb
+        share/applications/pirumoa.desktop share/icons/hicolor/scalable/apps/pirumoa.svg
+        share/icons/hicolor/48x48/apps/pirumoa.png)
+  if(NOT EXISTS "${PREFIX}/${f}")
+    message(FATAL_ERROR "not installed: ${f}")
   endif()
 endforeach()
 
@@ -31,23 +45,40 @@ if(EXISTS "${BUILD}/${help}.qhc")
   endforeach()
 endif()
 
-# The command-line tool reads the database beside it.
-run("pirumoa-cli sheet" "${bin}/pirumoa-cli" sheet 出現頻度分析)
-string(REGEX MATCHALL "\n" lines "${out}")
-list(LENGTH lines count)
-if(count LESS 100)
-  message(FATAL_ERROR "a sheet of the sample history has only ${count} lines:\n${out}")
+if(EXISTS "${bin}/Numbers4Pirumoa.mdb")
+  message(FATAL_ERROR "a database beside the installed program would keep the user's draws in the prefix")
 endif()
 
-# The program starts on its database and ends in order when told to.
+# The first start makes the user's database from the sample and shows the sample's draws.
+run("sheet of the build's sample" "${BUILD}/bin/pirumoa-cli" sheet 出現頻度分析 --db "${SAMPLE}")
+set(sampleSheet "${out}")
+run("pirumoa-cli sheet" "${cli}" sheet 出現頻度分析)
+expect("the first start's sheet" "${out}" "${sampleSheet}")
+if(NOT EXISTS "${users}")
+  message(FATAL_ERROR "no database in the user's data folder")
+endif()
+
+# The user's draws go to the user's database, and a second install keeps them; the sample is
+# never written.
+file(SHA256 "${sample}" sampleBefore)
+run("export of the sample" "${cli}" export)
+set(sampleCsv "${out}")
+file(WRITE "${WORK}/more.csv" "draw,date,d1,d2,d3,d4\n7055,,1,2,3,4\n")
+run("import into the user's database" "${cli}" import "${WORK}/more.csv")
+expect("import" "${out}" "added 1, skipped 0, replaced 0\n")
+run("second install" "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}")
+run("export after the second install" "${cli}" export)
+expect("the user's draws" "${out}" "${sampleCsv}7055,,1,2,3,4\n")
+file(SHA256 "${sample}" sampleAfter)
+expect("the installed sample" "${sampleAfter}" "${sampleBefore}")
+
+# The program starts on the user's database and ends in order when told to.
 run("pirumoa" timeout --preserve-status -s TERM 5 "${bin}/pirumoa")
 
-# Installing again keeps the database that is there: it holds the user's draws.
-file(WRITE "${bin}/Numbers4Pirumoa.mdb" "the user's draws")
-run("second install" "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}")
-file(READ "${bin}/Numbers4Pirumoa.mdb" kept)
-if(NOT kept STREQUAL "the user's draws")
-  message(FATAL_ERROR "a second install replaced the database")
-endif()
+# Portable use: a database beside the program is the one used, whatever the user has.
+file(WRITE "${WORK}/one.csv" "draw,date,d1,d2,d3,d4\n1,,5,6,7,8\n")
+run("a database beside the program" "${cli}" import "${WORK}/one.csv" --db "${bin}/Numbers4Pirumoa.mdb")
+run("export beside the program" "${cli}" export)
+expect("the draws beside the program" "${out}" "draw,date,d1,d2,d3,d4\n1,,5,6,7,8\n")
 
-file(REMOVE_RECURSE "${PREFIX}" "${WORK}")
+file(REMOVE_RECURSE "${PREFIX}" "${WORK}" "${HOME}")

@@ -12,6 +12,7 @@
 #include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
+#include "core/store/databasefolder.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
@@ -31,7 +32,9 @@ const char kUsage[] =
     "       pirumoa-cli windows\n"
     "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json|csv|pdf] [--output FILE]\n"
     "                               [--reflect 0,3,5]\n"
-    "       pirumoa-cli backtest [--db FILE] [--reflect 0,3,5] [--format tsv|json]\n";
+    "       pirumoa-cli backtest [--db FILE] [--reflect 0,3,5] [--format tsv|json]\n"
+    "Without --db: the Numbers4Pirumoa.mdb beside pirumoa-cli, else the user's own\n"
+    "(~/.local/share/pirumoa/, made from the installed sample on first use).\n";
 
 int usage(const QString& why) {
     if (!why.isEmpty()) std::fprintf(stderr, "pirumoa-cli: %s\n", qPrintable(why));
@@ -97,8 +100,9 @@ bool parseArgs(const QStringList& in, Args& args, QString& error) {
     return true;
 }
 
+// Without --db, the database the desktop program uses (chooseDatabaseFolder).
 ConnectString connectFor(const Args& args) {
-    if (args.db.isEmpty()) return MakeConnectString(QCoreApplication::applicationDirPath());
+    if (args.db.isEmpty()) return MakeConnectString(chooseDatabaseFolder(databasePlaces()));
     QFileInfo fi(args.db);
     ConnectString c = MakeConnectString(fi.absolutePath());
     c.file = fi.absoluteFilePath();
@@ -229,6 +233,8 @@ int main(int argc, char** argv) {
                                                       : new QCoreApplication(argc, argv));
     QCoreApplication& app = *application;
     if (pdf) installFonts();
+    // The desktop program's name: without --db both use the same user's data folder.
+    QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
     Args args;
     QString error;
     if (!parseArgs(app.arguments().mid(1), args, error)) return usage(error);

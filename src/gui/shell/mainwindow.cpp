@@ -251,12 +251,12 @@ QAction* MainFrm::addCommand(QWidget* menu, const QString& caption, const QStrin
     return action;
 }
 
-bool MainFrm::start(const QString& programFolder, std::future<DrawHistory>* preloaded) {
+bool MainFrm::start(const QString& databaseFolder, std::future<DrawHistory>* preloaded) {
     readPredictionOptions();
     WaitCursor wait;
     m_propEnd = true;
     try {
-        m_connect = MakeConnectString(programFolder);
+        m_connect = MakeConnectString(databaseFolder);
         m_history = preloaded && preloaded->valid() ? preloaded->get() : LoadDrawHistory(m_connect);
     } catch (const StoreError& e) {
         m_startError = e.message();

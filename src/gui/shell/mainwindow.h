@@ -26,10 +26,10 @@ public:
     // Maps the Windows font names the windows were laid out with to the installed fonts.
     static void installFonts() { pirumoa::installFonts(); }
 
-    // Start-up: options, then the draw history of the database in programFolder (or the
+    // Start-up: options, then the draw history of the database in databaseFolder (or the
     // one already being read in preloaded). A database that cannot be read is reported and
     // start-up fails (the program then ends).
-    bool start(const QString& programFolder, std::future<DrawHistory>* preloaded = nullptr);
+    bool start(const QString& databaseFolder, std::future<DrawHistory>* preloaded = nullptr);
 
     // Why start-up failed, as it was shown to the user.
     const QString& startError() const { return m_startError; }

@@ -1,5 +1,7 @@
 #include "gui/shell/program.h"
 
+#include <QDirIterator>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSessionManager>
@@ -7,6 +9,7 @@
 #include <cstdio>
 #include <future>
 
+#include "core/store/databasefolder.h"
 #include "gui/shell/mainwindow.h"
 
 #ifdef Q_OS_UNIX
@@ -47,7 +50,31 @@ void catchEndSignals() {
 }
 #endif
 
+// The history of the database the rule of chooseDatabaseFolder picks, being read; the folder
+// goes to folder. A database that cannot be made arrives as the history's failure, so that
+// start-up reports it as it reports a database that cannot be read.
+std::future<DrawHistory> startReadingHistory(QString& folder) {
+    const DatabasePlaces places = databasePlaces();
+    try {
+        folder = chooseDatabaseFolder(places);
+    } catch (const StoreError&) {
+        folder = places.programFolder;
+        std::promise<DrawHistory> failed;
+        failed.set_exception(std::current_exception());
+        return failed.get_future();
+    }
+    return PreloadDrawHistory(MakeConnectString(folder));
+}
+
 }  // namespace
+
+QIcon programIcon() {
+    QIcon icon;
+    QDirIterator pictures(QStringLiteral(":/icons/hicolor"), {QStringLiteral("*.png")}, QDir::Files,
+                          QDirIterator::Subdirectories);
+    while (pictures.hasNext()) icon.addFile(pictures.next());
+    return icon;
+}
 
 Program::BeforeQt::BeforeQt() {
 #ifdef Q_OS_UNIX
@@ -67,11 +94,21 @@ void Program::BeforeQt::join() {
 }
 
 Program::Program(int& argc, char** argv) : m_app(argc, argv) {
-    QApplication::setApplicationName(QStringLiteral("pirumoa"));
-    // Qt's own texts (file dialogs, standard buttons) in Japanese.
-    if (m_qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&m_qtTexts);
+    QApplication::setApplicationName(QLatin1String(kApplicationName));
+    // The desktop entry's name: a Wayland desktop finds the icon and the menu entry by it.
+    QGuiApplication::setDesktopFileName(QLatin1String(kApplicationName));
+    QApplication::setWindowIcon(programIcon());
+    // Qt's own texts (file dialogs, standard buttons) in Japanese: those of the Qt the program
+    // runs on, else the copy that the package installs.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    const QString ours = installedDataFolder(QCoreApplication::applicationDirPath()) +
+                         QStringLiteral("/translations");
+    for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath), ours}) {
+        if (m_qtTexts.load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+            QCoreApplication::installTranslator(&m_qtTexts);
+            break;
+        }
+    }
 }
 
 Program::~Program() = default;
@@ -79,8 +116,8 @@ Program::~Program() = default;
 bool Program::start() {
     // Qt is up, so the history can be read on a thread of its own while the fonts and the
     // windows are set up.
-    const QString folder = QCoreApplication::applicationDirPath();
-    std::future<DrawHistory> history = PreloadDrawHistory(MakeConnectString(folder));
+    QString folder;
+    std::future<DrawHistory> history = startReadingHistory(folder);
 
     m_beforeQt.join();
     MainFrm::installFonts();

@@ -17,6 +17,7 @@
 #include "gui/maintenance/dataentrywindow.h"
 #include "gui/maintenance/drawtablemodel.h"
 #include "gui/shell/mainwindow.h"
+#include "gui/shell/program.h"
 #include "gui/shell/prompt.h"
 #include "testsupport.h"
 #include "widgetsupport.h"
@@ -41,8 +42,10 @@ void put(const QString& path, const QByteArray& bytes) {
 // The program copied beside a copy of the sample database, started in cwd on one CPU.
 class RunningProgram {
 public:
-    RunningProgram(const QString& folder, const QString& cwd) {
+    RunningProgram(const QString& folder, const QString& cwd,
+                   const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
         m_process.setWorkingDirectory(cwd);
+        m_process.setProcessEnvironment(env);
         m_process.setChildProcessModifier([] {
             cpu_set_t one;
             CPU_ZERO(&one);
@@ -152,6 +155,42 @@ private slots:
         QDir::setCurrent(before);
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(test::readFile(options), kOddOptions);
+    }
+
+    // Installed, on a first start whose user has no data folder to put the draws in: the
+    // message names the folder, and the program ends when it is closed.
+    void firstStartThatCannotCopyTheSampleSaysWhere() {
+        QTemporaryDir root;
+        QVERIFY(QDir().mkpath(root.filePath("usr/bin")));
+        QVERIFY(QDir().mkpath(root.filePath("usr/share/pirumoa")));
+        QVERIFY(QDir().mkpath(root.filePath("home")));
+        QVERIFY(QFile::copy(m_program.filePath("pirumoa"), root.filePath("usr/bin/pirumoa")));
+        QFile::setPermissions(root.filePath("usr/bin/pirumoa"), QFile::permissions(PIRUMOA_APP));
+        QVERIFY(QFile::copy(m_program.filePath("Numbers4Pirumoa.mdb"),
+                            root.filePath("usr/share/pirumoa/Numbers4Pirumoa.mdb")));
+        put(root.filePath("home/.local"), "a file where the data folder must go");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", root.filePath("home"));
+        env.remove("XDG_DATA_HOME");
+
+        RunningProgram program(root.filePath("usr/bin"), root.filePath("home"), env);
+        // The message box is up once the event loop runs; the signal closes it as Escape does.
+        QVERIFY(program.waitUntilCatching(SIGTERM));
+        program.send(SIGTERM);
+        QCOMPARE(program.wait(), 1);
+        const QString errors = program.errors();
+        QVERIFY2(errors.contains(root.filePath("home/.local/share/pirumoa")) &&
+                     errors.contains("作れません"),
+                 qPrintable(errors));
+        QVERIFY(!QFile::exists(root.filePath("usr/bin/Numbers4Pirumoa.mdb")));
+    }
+
+    // The pictures are built into a library: the icon must reach the program all the same,
+    // sharp from the task list's size to the menu's largest.
+    void programIconIsBuiltIn() {
+        const QIcon icon = programIcon();
+        QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
+        QVERIFY(icon.availableSizes().contains(QSize(256, 256)));
     }
 
     // After start-up the main window takes keys: Alt+X is "終了(&X)".
