@@ -72,7 +72,14 @@ QIcon programIcon() {
     QIcon icon;
     QDirIterator pictures(QStringLiteral(":/icons/hicolor"), {QStringLiteral("*.png")}, QDir::Files,
                           QDirIterator::Subdirectories);
-    while (pictures.hasNext()) icon.addFile(pictures.next());
+    while (pictures.hasNext()) {
+        // A title bar or a task bar asks for 64 pixels at most; the menu entry takes its icon
+        // from the installed theme. Reading the large pictures would cost every start.
+        const QString path = pictures.next();
+        const int side =
+            path.section(QLatin1Char('/'), -3, -3).section(QLatin1Char('x'), 0, 0).toInt();
+        if (side > 0 && side <= 64) icon.addFile(path, QSize(side, side));
+    }
     return icon;
 }
 
