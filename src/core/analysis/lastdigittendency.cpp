@@ -1,19 +1,13 @@
 #include <array>
 
 #include "core/analysis/analyses.h"
+#include "core/analysis/lastdigitheading.h"
 
 namespace pirumoa {
 
 namespace {
 
 constexpr int kColumns = 11;
-
-enum class Order { HeadingFirst, DigitsFirst };
-
-QString headingText() {
-    return QString(43, u' ') + QStringLiteral("下一桁数字") + QString(27, u' ') +
-           QStringLiteral("　　　") + QString(18, u' ');
-}
 
 // The background of a mark cell by how often its last digit occurs in the draw.
 Rgb occurrenceTint(int occurrences) {
@@ -53,9 +47,9 @@ void setUpGrid(Sheet& s, int rows) {
 
 // The two header rows from row h: the heading row and the row of digit labels, in the given
 // order (the pair at the bottom mirrors the one at the top).
-void writeHeader(Sheet& s, int h, Order order) {
-    const int heading = order == Order::HeadingFirst ? h : h + 1;
-    const int digits = order == Order::HeadingFirst ? h + 1 : h;
+void writeHeader(Sheet& s, int h, HeadingOrder order) {
+    const int heading = order == HeadingOrder::HeadingFirst ? h : h + 1;
+    const int digits = order == HeadingOrder::HeadingFirst ? h + 1 : h;
     s.setForeground({2, h, kColumns, h + 1}, colour::Blue);
     s.setBackground({2, h, kColumns, h + 1}, colour::LightPink);
     s.setBorder({1, heading, 1, heading}, Outline, colour::Black);
@@ -63,7 +57,7 @@ void writeHeader(Sheet& s, int h, Order order) {
     s.setBorder({2, heading, kColumns, heading}, Outline, colour::Black);
     s.setText(1, heading, QStringLiteral("回数"));
     s.setOverflow(true);
-    s.setText(2, heading, headingText());
+    s.setText(2, heading, lastDigitHeadingText());
     s.setAlign({2, heading, 2, heading}, Align::Left);
     s.setRowHeight(heading, 20);
     for (int d = 0; d <= 9; ++d) s.setNumber(d + 2, digits, d);
@@ -91,8 +85,8 @@ void fillMarks(const DrawHistory& history, Sheet& s) {
 void fillLastDigitTendency(const DrawHistory& history, Sheet& sheet) {
     const int latest = history.LatestDrawNo;
     setUpGrid(sheet, latest + 4);
-    writeHeader(sheet, 1, Order::HeadingFirst);
-    writeHeader(sheet, latest + 3, Order::DigitsFirst);
+    writeHeader(sheet, 1, HeadingOrder::HeadingFirst);
+    writeHeader(sheet, latest + 3, HeadingOrder::DigitsFirst);
     fillMarks(history, sheet);
 }
 

@@ -97,20 +97,13 @@ void widenColumns(Sheet& s, int width, int frame) {
     for (int c = 1; c <= s.columnCount(); ++c) s.setColumnWidth(c, widths[c - 1]);
 }
 
-const char* const kPairCaptions[PredictionWindow::kPairCount] = {
-    "■頻度分析（出現頻度分析）",
-    "■間隔分析（出現間隔分析）",
-    "■出現回数分析",
-    "■バラツキ分析",
-    "■引っ張り分析",
-    "■連番・飛び石分析",
-    "■数字合計分析",
-    "■組合せパターン分析",
-    "■4分割傾向分析",
-    "■分割データ分析",
-    "■下一桁出現傾向分析",
-    "■下一桁連続出現回数分析",
-};
+// The ten option pairs are named as the options are; the last two pairs stand for analyses
+// that have no option behind them.
+QString pairCaption(int pair) {
+    if (pair < kReflectOptionCount) return reflectOptionCaption(pair);
+    return pair == kReflectOptionCount ? QStringLiteral("■下一桁出現傾向分析")
+                                       : QStringLiteral("■下一桁連続出現回数分析");
+}
 
 // Where the grids and the one-shot label stand, in twips of the window.
 constexpr int kFrame2X = 4080, kFrame2Y = 480;
@@ -141,7 +134,7 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowInfo& info)
           kFrameBack);
 
     for (int i = 0; i < kPairCount; ++i) {
-        auto* frame = new Frame(QString::fromUtf8(kPairCaptions[i]), frame3);
+        auto* frame = new Frame(pairCaption(i), frame3);
         frame->setObjectName(QStringLiteral("Frame%1").arg(4 + i));
         frame->setGeometry(twipsRect(120, 720 + 540 * i, 3615, 495));
         paint(frame, kPairBack);

@@ -150,4 +150,14 @@ inline void expectGoldenSheet(const QString& window, const Sheet& sheet, const c
             << "row " << cell.first.first << " column " << cell.first.second;
 }
 
+// The heading pair of the two last-digit windows as TSV rows: 43 spaces, the words, 27
+// spaces, three ideographic spaces, 18 spaces, 96 characters in all.
+inline QByteArray lastDigitHeadingRow() {
+    const QString heading = QString(43, ' ') + QStringLiteral("下一桁数字") + QString(27, ' ') +
+                            QString(3, QChar(0x3000)) + QString(18, ' ');
+    EXPECT_EQ(heading.size(), 96);
+    return (QStringLiteral("回数\t") + heading + QString(9, '\t') + '\n').toUtf8();
+}
+inline const char* const kLastDigitRow = "\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
+
 }  // namespace pirumoa::test

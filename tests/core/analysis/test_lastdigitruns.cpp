@@ -6,6 +6,8 @@
 #include "testsupport.h"
 
 using namespace pirumoa;
+using test::kLastDigitRow;
+using test::lastDigitHeadingRow;
 using test::times;
 
 namespace {
@@ -15,15 +17,6 @@ Sheet runs(const DrawHistory& h) {
     fillLastDigitRuns(h, s);
     return s;
 }
-
-// 43 spaces, the words, 27 spaces, three ideographic spaces, 18 spaces: 96 characters.
-QByteArray headingRow() {
-    const QString heading = QString(43, ' ') + QStringLiteral("下一桁数字") + QString(27, ' ') +
-                            QString(3, QChar(0x3000)) + QString(18, ' ');
-    EXPECT_EQ(heading.size(), 96);
-    return (QStringLiteral("回数\t") + heading + QString(9, '\t') + '\n').toUtf8();
-}
-const char* const kDigitRow = "\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
 
 const std::string kHeadingLines = "FDCCCCCCCCE\n";
 const std::string kBodyLines = "FFFFFFFFFFF\n";
@@ -51,13 +44,13 @@ TEST(LastDigitRuns, RunsRestartAfterAGapAndCountRepeatsWithinADraw) {
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);
 
-    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow +
+    EXPECT_EQ(sheetsToTsv({&s}), lastDigitHeadingRow() + kLastDigitRow +
                                      "1\t\t\t\t\t\t\t\t\t\t\n"
                                      "2\t\t2\t\t\t\t\t\t\t\t\n"
                                      "3\t\t\t\t\t\t\t\t\t\t\n"
                                      "4\t\t\t\t\t\t\t\t1\t\t\n"
                                      "5\t\t1\t\t\t\t\t\t2\t1\t\n" +
-                                     kDigitRow + headingRow());
+                                     kLastDigitRow + lastDigitHeadingRow());
     EXPECT_EQ(test::backgrounds(s),
               "YPPPPPPPPPP\n"
               "YPPPPPPPPPP\n"
@@ -81,11 +74,11 @@ TEST(LastDigitRuns, RunsRestartAfterAGapAndCountRepeatsWithinADraw) {
 TEST(LastDigitRuns, ZerosDominatingAreCountedOnlyAsFarAsTheDrawCount) {
     const Sheet s = runs(test::history({"0000", "0000", "1230"}));
     ASSERT_EQ(s.rowCount(), 7);
-    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow +
+    EXPECT_EQ(sheetsToTsv({&s}), lastDigitHeadingRow() + kLastDigitRow +
                                      "1\t3\t\t\t\t\t\t\t\t\t\n"
                                      "2\t\t\t\t\t\t\t\t\t\t\n"
                                      "3\t\t\t\t\t\t\t\t\t\t\n" +
-                                     kDigitRow + headingRow());
+                                     kLastDigitRow + lastDigitHeadingRow());
     EXPECT_EQ(test::backgrounds(s),
               "YPPPPPPPPPP\n"
               "YPPPPPPPPPP\n"
@@ -110,7 +103,8 @@ TEST(LastDigitRuns, LongRunTakesEachTintInTurn) {
 TEST(LastDigitRuns, EmptyHistoryIsTheTwoPairsOfHeaderRows) {
     const Sheet s = runs(test::history({}));
     ASSERT_EQ(s.rowCount(), 4);
-    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow + kDigitRow + headingRow());
+    EXPECT_EQ(sheetsToTsv({&s}),
+              lastDigitHeadingRow() + kLastDigitRow + kLastDigitRow + lastDigitHeadingRow());
     EXPECT_EQ(test::backgrounds(s), times(4, "YPPPPPPPPPP\n"));
     EXPECT_EQ(test::sizes(s), "20 10 10 20 | 5 5 5 5 5 5 5 5 5 5 5");
 }

@@ -6,6 +6,8 @@
 #include "testsupport.h"
 
 using namespace pirumoa;
+using test::kLastDigitRow;
+using test::lastDigitHeadingRow;
 using test::times;
 
 namespace {
@@ -15,15 +17,6 @@ Sheet tendency(const DrawHistory& h) {
     fillLastDigitTendency(h, s);
     return s;
 }
-
-// 43 spaces, the words, 27 spaces, three ideographic spaces, 18 spaces: 96 characters.
-QByteArray headingRow() {
-    const QString heading = QString(43, ' ') + QStringLiteral("下一桁数字") + QString(27, ' ') +
-                            QString(3, QChar(0x3000)) + QString(18, ' ');
-    EXPECT_EQ(heading.size(), 96);
-    return (QStringLiteral("回数\t") + heading + QString(9, '\t') + '\n').toUtf8();
-}
-const char* const kDigitRow = "\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
 
 // The heading row: column 1 boxed on its own, columns 2-11 one box without inner lines.
 const std::string kHeadingLines = "FDCCCCCCCCE\n";
@@ -42,13 +35,13 @@ TEST(LastDigitTendency, MarksAndTintsOfRepeatedLastDigits) {
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);
 
-    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow +
+    EXPECT_EQ(sheetsToTsv({&s}), lastDigitHeadingRow() + kLastDigitRow +
                                      "1\t0\t\t\t\t\t\t\t77\t\t9\n"
                                      "2\t\t\t\t\t\t5555\t\t\t\t\n"
                                      "4\t\t1\t2\t3\t4\t\t\t\t\t\n"
                                      "5\t0000\t\t\t\t\t\t\t\t\t\n"
                                      "\t\t\t\t\t\t\t\t\t\t\n" +
-                                     kDigitRow + headingRow());
+                                     kLastDigitRow + lastDigitHeadingRow());
     EXPECT_EQ(test::backgrounds(s),
               "YPPPPPPPPPP\n"
               "YPPPPPPPPPP\n"
@@ -70,12 +63,12 @@ TEST(LastDigitTendency, MarksAndTintsOfRepeatedLastDigits) {
 TEST(LastDigitTendency, ZerosDominating) {
     const Sheet s = tendency(test::history({"0000", "0300", "0330", "3330"}));
     ASSERT_EQ(s.rowCount(), 8);
-    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow +
+    EXPECT_EQ(sheetsToTsv({&s}), lastDigitHeadingRow() + kLastDigitRow +
                                      "1\t0000\t\t\t\t\t\t\t\t\t\n"
                                      "2\t000\t\t\t3\t\t\t\t\t\t\n"
                                      "3\t00\t\t\t33\t\t\t\t\t\t\n"
                                      "4\t0\t\t\t333\t\t\t\t\t\t\n" +
-                                     kDigitRow + headingRow());
+                                     kLastDigitRow + lastDigitHeadingRow());
     EXPECT_EQ(test::backgrounds(s),
               "YPPPPPPPPPP\n"
               "YPPPPPPPPPP\n"
@@ -90,7 +83,8 @@ TEST(LastDigitTendency, ZerosDominating) {
 TEST(LastDigitTendency, EmptyHistoryIsTheTwoPairsOfHeaderRows) {
     const Sheet s = tendency(test::history({}));
     ASSERT_EQ(s.rowCount(), 4);
-    EXPECT_EQ(sheetsToTsv({&s}), headingRow() + kDigitRow + kDigitRow + headingRow());
+    EXPECT_EQ(sheetsToTsv({&s}),
+              lastDigitHeadingRow() + kLastDigitRow + kLastDigitRow + lastDigitHeadingRow());
     EXPECT_EQ(test::backgrounds(s), times(4, "YPPPPPPPPPP\n"));
     EXPECT_EQ(test::sizes(s), "20 10 10 20 | 5 5 5 5 5 5 5 5 5 5 5");
 }
