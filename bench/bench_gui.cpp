@@ -73,13 +73,13 @@ class SampleHost : public ChildHost {
 public:
     void setPropEnd(bool) override {}
     const DrawHistory& history() const override { return bench::sampleHistory(); }
-    const ConnectString& connectString() const override { return m_connect; }
+    const DatabaseFile& databaseFile() const override { return m_database; }
     Prediction& prediction() override { return m_prediction; }
     QMenuBar* hostMenuBar() override { return nullptr; }
     QMdiArea* mdiArea() const override { return nullptr; }
 
 private:
-    ConnectString m_connect;
+    DatabaseFile m_database;
     Prediction m_prediction;
 };
 

@@ -42,7 +42,7 @@ void largestSheet(benchmark::State& state) {
     std::size_t bytes = 0, cells = 0;
     for (auto _ : state) {
         Sheet s;
-        const int rows = h.LatestDrawNo + 2;
+        const int rows = h.latestDrawNo + 2;
         s.setSize(42, rows);
         s.setBorder({1, 1, 42, rows}, AllSides, colour::LightBlue);
         s.setBackground({2, 3, 41, rows}, colour::LightGreen);

@@ -11,7 +11,7 @@ const DrawHistory& sampleHistory() {
     static const DrawHistory h = [] {
         QFile f(QStringLiteral(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
         f.open(QIODevice::ReadOnly);
-        return DrawHistory::fromRows(ParseDrawCsv(f.readAll(), f.fileName()));
+        return DrawHistory::fromRows(parseDrawCsv(f.readAll(), f.fileName()));
     }();
     return h;
 }

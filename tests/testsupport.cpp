@@ -27,7 +27,7 @@ DrawHistory history(std::initializer_list<const char*> digits, int first) {
 }
 
 TempDatabase::TempDatabase(const std::vector<DrawRecord>& rows)
-    : connect(MakeConnectString(dir.path())) {
+    : connect(databaseFileIn(dir.path())) {
     auto store = DrawStore::open(connect, true);
     if (!rows.empty()) store->importDraws(rows, false);
 }

@@ -22,7 +22,7 @@ DrawHistory history(std::initializer_list<const char*> digits, int first = 1);
 // A database in a temporary folder holding the given draws.
 struct TempDatabase {
     QTemporaryDir dir;
-    ConnectString connect;
+    DatabaseFile connect;
     explicit TempDatabase(const std::vector<DrawRecord>& rows = {});
 };
 

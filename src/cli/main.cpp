@@ -101,17 +101,17 @@ bool parseArgs(const QStringList& in, Args& args, QString& error) {
 }
 
 // Without --db, the database the desktop program uses (chooseDatabaseFolder).
-ConnectString connectFor(const Args& args) {
-    if (args.db.isEmpty()) return MakeConnectString(chooseDatabaseFolder(databasePlaces()));
+DatabaseFile connectFor(const Args& args) {
+    if (args.db.isEmpty()) return databaseFileIn(chooseDatabaseFolder(databasePlaces()));
     QFileInfo fi(args.db);
-    ConnectString c = MakeConnectString(fi.absolutePath());
+    DatabaseFile c = databaseFileIn(fi.absolutePath());
     c.file = fi.absoluteFilePath();
     return c;
 }
 
 int runImport(const Args& args) {
     if (args.positional.size() != 2) return usage(QStringLiteral("import takes one CSV file"));
-    const ImportResult r = ImportDrawCsv(args.positional[1], connectFor(args), args.replace);
+    const ImportResult r = importDrawCsv(args.positional[1], connectFor(args), args.replace);
     if (!r.conflicts.empty()) {
         return fail(
             QStringLiteral("既に登録されている回と数字が異なります（%1）。"
@@ -128,7 +128,7 @@ int runImport(const Args& args) {
 int runExport(const Args& args) {
     if (args.positional.size() != 1) return usage(QStringLiteral("export takes no file"));
     // The table, not the view: the view has no draw dates, and export must keep them.
-    return writeOut(WriteDrawCsv(DrawStore::open(connectFor(args))->readAll()));
+    return writeOut(writeDrawCsv(DrawStore::open(connectFor(args))->readAll()));
 }
 
 int runWindows() {
@@ -170,7 +170,7 @@ int runPredictionSheet(const Args& args, const WindowInfo& w) {
     ReflectOptions options;
     if (!parseReflect(args.reflect, options))
         return usage(QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
-    const DrawHistory history = LoadDrawHistory(connectFor(args));
+    const DrawHistory history = loadDrawHistory(connectFor(args));
     Prediction prediction;
     prediction.setReflectOptions(options);
     PredictionSheets grids;
@@ -187,7 +187,7 @@ int runBacktest(const Args& args, const WindowInfo* window = nullptr) {
     if (!parseReflect(args.reflect, options))
         return usage(QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
     const bool json = args.format == QLatin1String("json");
-    const DrawHistory history = LoadDrawHistory(connectFor(args));
+    const DrawHistory history = loadDrawHistory(connectFor(args));
     Backtest backtest(history, options);
     backtest.run();
     if (window) {  // the window's grid
@@ -212,7 +212,7 @@ int runSheet(const Args& args) {
     if (!args.reflect.isEmpty())
         return usage(QStringLiteral("--reflect is for the prediction window"));
 
-    const DrawHistory history = LoadDrawHistory(connectFor(args));
+    const DrawHistory history = loadDrawHistory(connectFor(args));
     Sheet sheet;
     w->fill(history, sheet);
     if (!sheet.error().isEmpty()) return fail(sheet.error());

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        ImportDrawCsv(csv, MakeConnectString(work.path()), false);
+        importDrawCsv(csv, databaseFileIn(work.path()), false);
     } catch (const StoreError& e) {
         fail(e.message());
         return 1;

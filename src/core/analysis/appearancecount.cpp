@@ -69,7 +69,7 @@ void fill(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillAppearanceCount(const DrawHistory& history, Sheet& sheet) {
-    setUpGrid(sheet, history.LatestDrawNo + 2);
+    setUpGrid(sheet, history.latestDrawNo + 2);
     writeTitles(sheet);
     fill(history, sheet);
     sheet.setActiveCell(0, 0);

@@ -41,7 +41,7 @@ void fill(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillAppearanceInterval(const DrawHistory& history, Sheet& sheet) {
-    layOutIntervalGrid(sheet, history.LatestDrawNo,
+    layOutIntervalGrid(sheet, history.latestDrawNo,
                        {.valueTitle = QStringLiteral("出現"),
                         .heading = QStringLiteral("    当 選 数 字     "),
                         .outline = true});

@@ -57,7 +57,7 @@ void writeDraw(Sheet& s, int block, int row, const DrawRecord& r, int step, Rgb 
 }  // namespace
 
 void fillConsecutiveSkip(const DrawHistory& history, Sheet& sheet) {
-    setUpGrid(sheet, history.LatestDrawNo + 1);
+    setUpGrid(sheet, history.latestDrawNo + 1);
     writeHeading(sheet, kConsecutiveBlock, QStringLiteral("連番(当選数字)"), colour::LightViolet);
     writeHeading(sheet, kSkipBlock, QStringLiteral("飛び石(当選数字)"), colour::LightPink);
     int row = 2;

@@ -29,8 +29,8 @@ void writeHeader(Sheet& s, int rows) {
 
 void fill(const DrawHistory& history, Sheet& s) {
     int row = 1;
-    for (int k = 0; k <= history.MaxDigitCount && k < int(history.DigitsByCount.size()); ++k) {
-        const QString& digits = history.DigitsByCount[k];
+    for (int k = 0; k <= history.maxDigitCount && k < int(history.digitsByCount.size()); ++k) {
+        const QString& digits = history.digitsByCount[k];
         if (digits.isEmpty()) continue;
         ++row;
         s.setText(1, row, QString::number(k) + QStringLiteral("回"));
@@ -41,7 +41,7 @@ void fill(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillCountGroups(const DrawHistory& history, Sheet& sheet) {
-    const int rows = history.CountGroupRows;
+    const int rows = history.countGroupRows;
     setUpGrid(sheet, rows);
     writeHeader(sheet, rows);
     fill(history, sheet);

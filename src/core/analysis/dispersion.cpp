@@ -71,7 +71,7 @@ void fillDots(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillDispersion(const DrawHistory& history, Sheet& sheet) {
-    setUpGrid(sheet, history.LatestDrawNo + 3);
+    setUpGrid(sheet, history.latestDrawNo + 3);
     writeHeaders(sheet);
     fillDots(history, sheet);
 }

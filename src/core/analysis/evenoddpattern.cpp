@@ -97,7 +97,7 @@ PatternProfile profileOf(const std::array<std::int8_t, 4>& digits, const Pattern
 }
 
 void fillCombinationPattern(const DrawHistory& history, Sheet& sheet, const PatternSplit& split) {
-    setUpGrid(sheet, history.LatestDrawNo + 1);
+    setUpGrid(sheet, history.latestDrawNo + 1);
     writeHeader(sheet, split);
     fillDraws(history, sheet, split);
 }

@@ -83,7 +83,7 @@ void fillDraws(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillFiveGroupTendency(const DrawHistory& history, Sheet& sheet) {
-    const int rows = history.LatestDrawNo + 2;
+    const int rows = history.latestDrawNo + 2;
     setUpGrid(sheet, rows);
     writeHeadingRow(sheet, 1);
     writeHeadingRow(sheet, rows);

@@ -56,7 +56,7 @@ void fillMarks(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillAppearanceFrequency(const DrawHistory& history, Sheet& sheet) {
-    const int peak = *std::max_element(history.DigitCount.begin(), history.DigitCount.end());
+    const int peak = *std::max_element(history.digitCount.begin(), history.digitCount.end());
     setUpGrid(sheet, peak);
     writeLabels(sheet, peak);
     fillMarks(history, sheet);

@@ -134,7 +134,7 @@ void fillMarks(const DrawHistory& history, Sheet& s) {
 
 void fillGroupDivision(const DrawHistory& history, Sheet& sheet, int groups) {
     const Division& div = division(groups);
-    setUpGrid(sheet, div, history.LatestDrawNo + kHeaderRows);
+    setUpGrid(sheet, div, history.latestDrawNo + kHeaderRows);
     writeHeaders(sheet, div);
     fillMarks(history, sheet);
 }

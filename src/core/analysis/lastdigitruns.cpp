@@ -99,7 +99,7 @@ void fillRuns(const std::array<std::vector<int>, 10>& lists, int latest, Sheet& 
 }  // namespace
 
 void fillLastDigitRuns(const DrawHistory& history, Sheet& sheet) {
-    const int latest = history.LatestDrawNo;
+    const int latest = history.latestDrawNo;
     const std::array<std::vector<int>, 10> lists = appearanceLists(history);
     setUpGrid(sheet, latest);
     writeHeader(sheet, 1, HeadingOrder::HeadingFirst);

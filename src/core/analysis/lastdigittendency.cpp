@@ -83,7 +83,7 @@ void fillMarks(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillLastDigitTendency(const DrawHistory& history, Sheet& sheet) {
-    const int latest = history.LatestDrawNo;
+    const int latest = history.latestDrawNo;
     setUpGrid(sheet, latest + 4);
     writeHeader(sheet, 1, HeadingOrder::HeadingFirst);
     writeHeader(sheet, latest + 3, HeadingOrder::DigitsFirst);

@@ -36,7 +36,7 @@ void fill(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillNumberInterval(const DrawHistory& history, Sheet& sheet) {
-    layOutIntervalGrid(sheet, history.LatestDrawNo,
+    layOutIntervalGrid(sheet, history.latestDrawNo,
                        {.valueTitle = QStringLiteral("差分"),
                         .heading = QStringLiteral("   当 選 数 字"),
                         .outline = false});

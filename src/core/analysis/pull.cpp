@@ -55,7 +55,7 @@ void fillDraws(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillPull(const DrawHistory& history, Sheet& sheet) {
-    setUpGrid(sheet, history.LatestDrawNo + 1);
+    setUpGrid(sheet, history.latestDrawNo + 1);
     writeHeader(sheet);
     fillDraws(history, sheet);
 }

@@ -63,7 +63,7 @@ PredictedDigits PredictedDigits::of(const Prediction& prediction) {
     PredictedDigits out;
     for (int k = 0; k < 4; ++k)
         for (int p = 0; p < 4; ++p) {
-            const QString d = prediction.CycleDigits(k, p + 1);
+            const QString d = prediction.cycleDigits(k, p + 1);
             out.cycle[k][p] = d.isEmpty() ? -1 : d.toInt();
         }
     const QStringList* lists[3] = {&prediction.eliminationResult(), &prediction.rapidFireResult(),

@@ -5,7 +5,7 @@
 namespace pirumoa {
 
 // No row reads back 8 and none reads position 3; that is how the method is defined.
-const std::array<EliminationRule, kEliminationRuleCount> EliminationRules{{
+const std::array<EliminationRule, kEliminationRuleCount> kEliminationRules{{
     {0, 1, +1},
     {0, 2, +8},
     {1, 1, 0},
@@ -23,7 +23,7 @@ const std::array<EliminationRule, kEliminationRuleCount> EliminationRules{{
     {9, 4, +9},
 }};
 
-int WrapDigit(int v) {
+int wrapDigit(int v) {
     if (v > 9) return v - 9;
     if (v <= 0) return v + 9;
     return v;
@@ -37,40 +37,40 @@ void Prediction::setReflectOption(int index, bool on) {
     if (index >= 0 && index < kReflectOptionCount) m_options[index] = on;
 }
 
-int Prediction::ReflectCount() const {
+int Prediction::reflectCount() const {
     return int(std::count(m_options.begin(), m_options.end(), true));
 }
 
-bool Prediction::ReadInitFile(const QString& path) {
-    return pirumoa::ReadInitFile(m_options, path);
+bool Prediction::readInitFile(const QString& path) {
+    return pirumoa::readInitFile(m_options, path);
 }
 
-QString Prediction::WriteInitFile(const QString& path) const {
-    return pirumoa::WriteInitFile(m_options, path);
+QString Prediction::writeInitFile(const QString& path) const {
+    return pirumoa::writeInitFile(m_options, path);
 }
 
 bool Prediction::hasCompleteDraw(int no) const {
     return no >= 1 && std::size_t(no) < m_drawDigits.size() && m_drawDigits[no][0] >= 0;
 }
 
-int Prediction::DrawDigits(int no, int position) const {
+int Prediction::drawDigits(int no, int position) const {
     if (!hasCompleteDraw(no) || position < 1 || position > 4) return 0;
     return m_drawDigits[no][position - 1];
 }
 
-QString Prediction::CycleDigits(int cycle, int position) const {
+QString Prediction::cycleDigits(int cycle, int position) const {
     if (cycle < 0 || cycle > 3 || position < 1 || position > 4) return QString();
     return m_cycleDigits[cycle][position - 1];
 }
 
-QString Prediction::EliminationDigits(int row) const {
+QString Prediction::eliminationDigits(int row) const {
     if (row < 0 || row >= kEliminationRuleCount) return QString();
     return m_eliminationDigits[row];
 }
 
 void Prediction::scan(const DrawHistory& history) {
     history.forEachComplete([&](const DrawRecord& r) { scanDraw(r); });
-    m_latestDrawNo = history.LatestDrawNo;
+    m_latestDrawNo = history.latestDrawNo;
     compute();
 }
 
@@ -109,10 +109,10 @@ void Prediction::compute() {
 
     const int base = baseDrawNo();
     for (int i = 0; i < kEliminationRuleCount; ++i) {
-        const EliminationRule& rule = EliminationRules[i];
+        const EliminationRule& rule = kEliminationRules[i];
         // A draw before the first, after the table or without a complete draw reads as 0.
-        const int v = DrawDigits(base - rule.back, rule.position) + rule.addend;
-        m_eliminationDigits[i] = QString::number(WrapDigit(v));
+        const int v = drawDigits(base - rule.back, rule.position) + rule.addend;
+        m_eliminationDigits[i] = QString::number(wrapDigit(v));
         if (!m_elimination.contains(m_eliminationDigits[i]))
             m_elimination << m_eliminationDigits[i];
     }

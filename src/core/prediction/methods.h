@@ -20,11 +20,11 @@ struct EliminationRule {
 };
 
 inline constexpr int kEliminationRuleCount = 15;
-extern const std::array<EliminationRule, kEliminationRuleCount> EliminationRules;
+extern const std::array<EliminationRule, kEliminationRuleCount> kEliminationRules;
 
 // Folds a sum of a digit and an addend (-9 … 18) back into a digit. The fold is by nine, not
 // by ten: 10 gives 1, 0 gives 9, and 0 comes only from -9.
-int WrapDigit(int v);
+int wrapDigit(int v);
 
 // The cycle lengths behind cycle indices 0 … 3.
 inline constexpr std::array<int, 4> kCycleLengths{7, 9, 11, 12};
@@ -44,13 +44,13 @@ public:
     bool reflectOption(int index) const;
     void setReflectOption(int index, bool on);
     void setReflectOptions(const ReflectOptions& options) { m_options = options; }
-    int ReflectCount() const;
+    int reflectCount() const;
 
     // The options file; see options.h for what is read and how a failure is reported.
-    bool ReadInitFile(const QString& path = initFileName());
-    QString WriteInitFile(const QString& path = initFileName()) const;
+    bool readInitFile(const QString& path = initFileName());
+    QString writeInitFile(const QString& path = initFileName()) const;
 
-    // Reads the history into DrawDigits and CycleDigits, then computes. Entries the history
+    // Reads the history into drawDigits and cycleDigits, then computes. Entries the history
     // does not touch keep what an earlier scan stored.
     void scan(const DrawHistory& history);
     // One step of the scan: reads the next complete draw (draw numbers ascending) and makes it
@@ -62,17 +62,17 @@ public:
     void compute();
 
     // Digit at position 1 … 4 of draw no; 0 for a draw number without a complete draw.
-    int DrawDigits(int no, int position) const;
+    int drawDigits(int no, int position) const;
     bool hasCompleteDraw(int no) const;
     // Cycle index 0 … 3 (7, 9, 11, 12 draws), position 1 … 4; empty when none was found.
-    QString CycleDigits(int cycle, int position) const;
+    QString cycleDigits(int cycle, int position) const;
     // Row 0 … 14 of the elimination rules; empty before the first computation and while
     // there is no complete draw.
-    QString EliminationDigits(int row) const;
+    QString eliminationDigits(int row) const;
 
-    int LatestDrawNo() const { return m_latestDrawNo; }
+    int latestDrawNo() const { return m_latestDrawNo; }
     // The draw the elimination rows count back from.
-    int baseDrawNo() const { return m_latestDrawNo - ReflectCount(); }
+    int baseDrawNo() const { return m_latestDrawNo - reflectCount(); }
 
     // Distinct digits in the order the methods find them.
     const QStringList& eliminationResult() const { return m_elimination; }

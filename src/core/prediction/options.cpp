@@ -98,7 +98,7 @@ QString reflectOptionCaption(int index) {
 
 QString initFileName() { return QStringLiteral("ナンバーズ4ピルモア.ini"); }
 
-bool ReadInitFile(ReflectOptions& options, const QString& path) {
+bool readInitFile(ReflectOptions& options, const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray bytes = file.readAll();
@@ -123,7 +123,7 @@ bool ReadInitFile(ReflectOptions& options, const QString& path) {
     return true;
 }
 
-QString WriteInitFile(const ReflectOptions& options, const QString& path) {
+QString writeInitFile(const ReflectOptions& options, const QString& path) {
     QString text;
     for (int i = 0; i < kReflectOptionCount; ++i)
         text += keys()[i] + QLatin1Char('=') +

@@ -28,12 +28,12 @@ QString initFileName();
 // its value. A later line wins over an earlier one. The file may be UTF-8, with or without a
 // byte-order mark, or CP932 as written on a Japanese Windows system. Returns false, leaving the
 // options as they were, when the file is missing or cannot be read: start-up goes on without it.
-bool ReadInitFile(ReflectOptions& options, const QString& path = initFileName());
+bool readInitFile(ReflectOptions& options, const QString& path = initFileName());
 
 // Writes the ten options in key order, "key=True" or "key=False", CR LF line ends, in the
 // system's encoding. The old file is replaced only by a complete new one. Returns an empty
 // string on success, otherwise a Japanese message naming the file and the reason; the old
 // file is then untouched.
-QString WriteInitFile(const ReflectOptions& options, const QString& path = initFileName());
+QString writeInitFile(const ReflectOptions& options, const QString& path = initFileName());
 
 }  // namespace pirumoa

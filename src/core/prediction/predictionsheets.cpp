@@ -87,7 +87,7 @@ void showPrediction(const Prediction& prediction, PredictionSheets& sheets) {
     for (int k = 1; k < kPredictionGridCount; ++k) clearDigits(sheets[k]);
 
     for (int k = 0; k < 4; ++k)
-        for (int p = 1; p <= 4; ++p) sheets[0].setText(p + 1, k + 2, prediction.CycleDigits(k, p));
+        for (int p = 1; p <= 4; ++p) sheets[0].setText(p + 1, k + 2, prediction.cycleDigits(k, p));
 
     writeDigits(sheets[1], prediction.eliminationResult());
 

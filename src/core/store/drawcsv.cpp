@@ -118,7 +118,7 @@ DrawRecord parseLine(const QList<QByteArray>& f, Layout layout) {
 
 }  // namespace
 
-std::vector<DrawRecord> ParseDrawCsv(const QByteArray& data, const QString& fileName) {
+std::vector<DrawRecord> parseDrawCsv(const QByteArray& data, const QString& fileName) {
     QByteArray text = data;
     if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3);
 
@@ -170,7 +170,7 @@ std::vector<DrawRecord> ParseDrawCsv(const QByteArray& data, const QString& file
     return draws;
 }
 
-QByteArray WriteDrawCsv(const std::vector<DrawRecord>& draws) {
+QByteArray writeDrawCsv(const std::vector<DrawRecord>& draws) {
     QByteArray out = "draw,date,d1,d2,d3,d4\n";
     out.reserve(out.size() + qsizetype(draws.size()) * 24);
     for (const DrawRecord& r : draws) {
@@ -186,7 +186,7 @@ QByteArray WriteDrawCsv(const std::vector<DrawRecord>& draws) {
     return out;
 }
 
-std::vector<DrawRecord> ReadDrawCsvFile(const QString& csvPath) {
+std::vector<DrawRecord> readDrawCsvFile(const QString& csvPath) {
     const QString name = QDir::toNativeSeparators(csvPath);
     QFile file(csvPath);
     QByteArray data;
@@ -195,12 +195,12 @@ std::vector<DrawRecord> ReadDrawCsvFile(const QString& csvPath) {
     if (!file.isOpen() || file.error() != QFileDevice::NoError)
         throw StoreError(QStringLiteral("CSV ファイル「%1」を読み込めません。%2")
                              .arg(shownName(name), readFailureReason(csvPath)));
-    return ParseDrawCsv(data, name);
+    return parseDrawCsv(data, name);
 }
 
-ImportResult ImportDrawCsv(const QString& csvPath, const ConnectString& connect, bool replace) {
+ImportResult importDrawCsv(const QString& csvPath, const DatabaseFile& connect, bool replace) {
     // The whole file is checked before the database is touched, so a bad line changes nothing.
-    const std::vector<DrawRecord> draws = ReadDrawCsvFile(csvPath);
+    const std::vector<DrawRecord> draws = readDrawCsvFile(csvPath);
 
     const bool existed = QFileInfo::exists(connect.file);
     try {

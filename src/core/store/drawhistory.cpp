@@ -9,23 +9,23 @@ DrawHistory DrawHistory::fromRows(std::vector<DrawRecord> rows) {
 
     for (const DrawRecord& r : h.rows) {
         if (!r.complete()) continue;
-        for (std::int8_t d : r.digits) ++h.DigitCount[d];
-        h.LatestDrawNo = r.no;
+        for (std::int8_t d : r.digits) ++h.digitCount[d];
+        h.latestDrawNo = r.no;
     }
 
-    h.MaxDigitCount = 0;
-    h.CountGroupRows = 1;
-    h.DigitsByCount.assign(1, QString());
+    h.maxDigitCount = 0;
+    h.countGroupRows = 1;
+    h.digitsByCount.assign(1, QString());
     for (int d = 0; d <= 9; ++d) {
-        const int c = h.DigitCount[d];
-        if (c > h.MaxDigitCount) {
-            h.MaxDigitCount = c;
-            h.DigitsByCount.resize(c + 1);
+        const int c = h.digitCount[d];
+        if (c > h.maxDigitCount) {
+            h.maxDigitCount = c;
+            h.digitsByCount.resize(c + 1);
         }
-        QString& entry = h.DigitsByCount[c];
+        QString& entry = h.digitsByCount[c];
         if (entry.isEmpty()) {
             entry = QString::number(d);
-            ++h.CountGroupRows;
+            ++h.countGroupRows;
         } else {
             entry += QLatin1Char(',') + QString::number(d);
         }

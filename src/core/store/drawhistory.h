@@ -28,13 +28,13 @@ struct DrawHistory {
 
     // The totals are kept in int: a digit may appear more than 32,767 times in a full
     // history of 32,767 draws, and a total must never wrap.
-    std::array<int, 10> DigitCount{};
-    int LatestDrawNo = 0;
-    int MaxDigitCount = 0;
-    // Indexed by a total 0 … MaxDigitCount: the digits with that total, "2,7". Empty when
+    std::array<int, 10> digitCount{};
+    int latestDrawNo = 0;
+    int maxDigitCount = 0;
+    // Indexed by a total 0 … maxDigitCount: the digits with that total, "2,7". Empty when
     // the history has no rows at all.
-    std::vector<QString> DigitsByCount;
-    int CountGroupRows = 0;
+    std::vector<QString> digitsByCount;
+    int countGroupRows = 0;
 
     // Builds the totals from rows exactly as the loader does.
     static DrawHistory fromRows(std::vector<DrawRecord> rows);

@@ -257,7 +257,7 @@ QString sqlText(const QString& text) {
 
 // Opens and keys the file and reads its schema, which is where a wrong password shows.
 // Throws SqlError; the caller knows what the failure means.
-void openKeyed(Connection& conn, const ConnectString& connect, int flags) {
+void openKeyed(Connection& conn, const DatabaseFile& connect, int flags) {
     const QByteArray path = connect.file.toUtf8();
     int rc = sqlite3_open_v2(path.constData(), conn.out(), flags, nullptr);
     if (rc != SQLITE_OK) throwSql(conn.get(), rc);
@@ -298,7 +298,7 @@ bool intact(sqlite3* db) {
 // Rolls back a write that was cut off (a crash in the middle of a commit). A read-only
 // connection cannot do that and would refuse the file; a writing one does it on its first
 // read, which puts back the last stored state.
-void recoverInterruptedWrite(const ConnectString& connect) {
+void recoverInterruptedWrite(const DatabaseFile& connect) {
     Connection conn;
     openKeyed(conn, connect, SQLITE_OPEN_READWRITE);
 }
@@ -406,7 +406,7 @@ std::vector<DrawRecord> readRows(Statement& s, const Fields& f, const QString& f
     return rows;
 }
 
-std::vector<DrawRecord> readHistory(const ConnectString& connect) {
+std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
     Connection conn;
     try {
         openKeyed(conn, connect, SQLITE_OPEN_READONLY);
@@ -499,15 +499,15 @@ QString drawList(const std::vector<int>& nos) {
     return list;
 }
 
-ConnectString MakeConnectString(const QString& folder) {
-    ConnectString c;
+DatabaseFile databaseFileIn(const QString& folder) {
+    DatabaseFile c;
     c.file =
         QFileInfo(folder + QLatin1Char('/') + QLatin1String(kDatabaseFileName)).absoluteFilePath();
     c.password = QString::number(kPasswordNumber);
     return c;
 }
 
-DrawHistory LoadDrawHistory(const ConnectString& connect) {
+DrawHistory loadDrawHistory(const DatabaseFile& connect) {
     checkFile(connect.file);
     try {
         return DrawHistory::fromRows(readHistory(connect));
@@ -516,17 +516,15 @@ DrawHistory LoadDrawHistory(const ConnectString& connect) {
     }
 }
 
-std::future<DrawHistory> PreloadDrawHistory(const ConnectString& connect) {
-    return std::async(std::launch::async, [connect] { return LoadDrawHistory(connect); });
+std::future<DrawHistory> preloadDrawHistory(const DatabaseFile& connect) {
+    return std::async(std::launch::async, [connect] { return loadDrawHistory(connect); });
 }
-
-void ReleaseDrawHistory(DrawHistory& history) noexcept { history = DrawHistory{}; }
 
 DrawStore::DrawStore(sqlite3* db, QString file) : m_db(db), m_file(std::move(file)) {}
 
 DrawStore::~DrawStore() { sqlite3_close_v2(m_db); }
 
-std::unique_ptr<DrawStore> DrawStore::open(const ConnectString& connect, bool create) {
+std::unique_ptr<DrawStore> DrawStore::open(const DatabaseFile& connect, bool create) {
     const QString& file = connect.file;
     const bool exists = QFileInfo(file).exists() || QFileInfo(file).isSymLink();
     if (!exists && !create) throw StoreError(missingFile(file));
@@ -570,16 +568,6 @@ std::vector<DrawRecord> DrawStore::readAll() {
         QStringList missing;
         const Fields fields = findFields(s.get(), missing);
         return readRows(s, fields, m_file);
-    } catch (const SqlError& e) {
-        throw StoreError(readFailure(m_file, reasonFor(e)));
-    }
-}
-
-bool DrawStore::contains(int no) {
-    try {
-        Statement s(m_db, "SELECT 1 FROM 当選データ WHERE 回数 = ?1");
-        s.bind(1, no);
-        return s.step();
     } catch (const SqlError& e) {
         throw StoreError(readFailure(m_file, reasonFor(e)));
     }

@@ -27,7 +27,7 @@ private:
 inline constexpr char kDatabaseFileName[] = "Numbers4Pirumoa.mdb";
 
 // Where the database is and how it is opened; built once at start-up.
-struct ConnectString {
+struct DatabaseFile {
     QString file;      // absolute path of the database file
     QString password;  // six decimal digits, made at run time
 };
@@ -36,7 +36,7 @@ struct ConnectString {
 extern const char kCipherSettings[];
 
 // folder + "/Numbers4Pirumoa.mdb" with the program's password.
-ConnectString MakeConnectString(const QString& folder);
+DatabaseFile databaseFileIn(const QString& folder);
 
 // Opens the database read-only, reads every row of
 // "select * from 全データ選択クエリ order by 回数" and builds the totals. It creates nothing
@@ -44,14 +44,11 @@ ConnectString MakeConnectString(const QString& folder);
 // off (a journal left beside the file), which puts back the last stored state. Throws
 // StoreError for a missing file, a wrong password, a file that is no database, a missing
 // view or field, or a record outside 1..32767 / a digit outside 0..9.
-DrawHistory LoadDrawHistory(const ConnectString& connect);
+DrawHistory loadDrawHistory(const DatabaseFile& connect);
 
-// Starts LoadDrawHistory on a thread of its own, so that reading the database overlaps the
+// Starts loadDrawHistory on a thread of its own, so that reading the database overlaps the
 // building of the windows; get() gives the history or throws its StoreError.
-std::future<DrawHistory> PreloadDrawHistory(const ConnectString& connect);
-
-// Drops the history; never throws.
-void ReleaseDrawHistory(DrawHistory& history) noexcept;
+std::future<DrawHistory> preloadDrawHistory(const DatabaseFile& connect);
 
 // "第12回、第15回 ほか 3 件": the first ten draws of a list and how many more there are; a
 // whole other history would list thousands.
@@ -71,11 +68,10 @@ public:
     // Opens an existing database for writing; with create, makes a new empty one (table,
     // view) when the file does not exist. An existing file is checked page by page first:
     // a damaged one is refused before anything is written. Throws StoreError.
-    static std::unique_ptr<DrawStore> open(const ConnectString& connect, bool create = false);
+    static std::unique_ptr<DrawStore> open(const DatabaseFile& connect, bool create = false);
     ~DrawStore();
 
     std::vector<DrawRecord> readAll();
-    bool contains(int no);
     // pos 0..3, digit 0..9 or -1 for empty.
     void setDigit(int no, int pos, int digit);
     // Adds a draw; throws StoreError when the number is taken or outside 1..32767.

@@ -34,7 +34,7 @@ void remember(const QString& path) {
 
 }  // namespace
 
-void CsvCommands::importFromFile(QWidget* parent, const ConnectString& connect,
+void CsvCommands::importFromFile(QWidget* parent, const DatabaseFile& connect,
                                  const std::function<void()>& changed) {
     const QString path = Prompt::openFileName(parent, QStringLiteral("CSVファイルから取り込み"),
                                               startFolder(), kFilter);
@@ -43,7 +43,7 @@ void CsvCommands::importFromFile(QWidget* parent, const ConnectString& connect,
     importFile(parent, connect, path, changed);
 }
 
-void CsvCommands::exportToFile(QWidget* parent, const ConnectString& connect) {
+void CsvCommands::exportToFile(QWidget* parent, const DatabaseFile& connect) {
     const QString path =
         Prompt::saveFileName(parent, QStringLiteral("CSVファイルへ書き出し"),
                              QDir(startFolder()).filePath(QStringLiteral("numbers4.csv")), kFilter);
@@ -52,7 +52,7 @@ void CsvCommands::exportToFile(QWidget* parent, const ConnectString& connect) {
     exportFile(parent, connect, path);
 }
 
-void CsvCommands::importFile(QWidget* parent, const ConnectString& connect, const QString& csvPath,
+void CsvCommands::importFile(QWidget* parent, const DatabaseFile& connect, const QString& csvPath,
                              const std::function<void()>& changed) {
     const QString failed =
         QStringLiteral("CSVファイルを取り込めませんでした。何も変更していません。\n\n");
@@ -63,7 +63,7 @@ void CsvCommands::importFile(QWidget* parent, const ConnectString& connect, cons
         {
             WaitCursor wait;
             // The whole file is checked before the database is touched.
-            draws = ReadDrawCsvFile(csvPath);
+            draws = readDrawCsvFile(csvPath);
             // The program's own database, never a new one in its place.
             store = DrawStore::open(connect);
             result = store->importDraws(draws, false);
@@ -93,8 +93,7 @@ void CsvCommands::importFile(QWidget* parent, const ConnectString& connect, cons
                                .arg(result.replaced));
 }
 
-void CsvCommands::exportFile(QWidget* parent, const ConnectString& connect,
-                             const QString& csvPath) {
+void CsvCommands::exportFile(QWidget* parent, const DatabaseFile& connect, const QString& csvPath) {
     std::size_t count = 0;
     QString error;
     {
@@ -104,7 +103,7 @@ void CsvCommands::exportFile(QWidget* parent, const ConnectString& connect,
             const std::vector<DrawRecord> draws = DrawStore::open(connect)->readAll();
             count = draws.size();
             // Written aside and then put in place: a failed write leaves an older file whole.
-            const QString reason = writeFileAtomically(csvPath, WriteDrawCsv(draws));
+            const QString reason = writeFileAtomically(csvPath, writeDrawCsv(draws));
             if (!reason.isEmpty())
                 error = QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
                             .arg(shownName(QDir::toNativeSeparators(csvPath)), reason);

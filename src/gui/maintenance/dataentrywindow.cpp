@@ -208,7 +208,7 @@ DataEntryWindow::~DataEntryWindow() { showOwnMenu(false); }
 
 void DataEntryWindow::load() {
     try {
-        m_model = new DrawTableModel(DrawStore::open(host().connectString()), this);
+        m_model = new DrawTableModel(DrawStore::open(host().databaseFile()), this);
     } catch (const StoreError& e) {
         // The file went away or was locked after start-up: say so, and the window goes again.
         Prompt::refuse(this, e.message());

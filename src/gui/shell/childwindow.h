@@ -12,7 +12,7 @@ namespace pirumoa {
 
 class GridView;
 class Prediction;
-struct ConnectString;
+struct DatabaseFile;
 
 // What a working window needs of the window that holds it; the main window is one.
 class ChildHost {
@@ -20,7 +20,7 @@ public:
     // True while no analysis, prediction or data-entry window is loaded.
     virtual void setPropEnd(bool value) = 0;
     virtual const DrawHistory& history() const = 0;
-    virtual const ConnectString& connectString() const = 0;
+    virtual const DatabaseFile& databaseFile() const = 0;
     // The prediction and its options live for the whole run, whether or not its window is open.
     virtual Prediction& prediction() = 0;
     // Where a window shows a menu of its own while it is the active one.

@@ -256,8 +256,9 @@ bool MainFrm::start(const QString& databaseFolder, std::future<DrawHistory>* pre
     WaitCursor wait;
     m_propEnd = true;
     try {
-        m_connect = MakeConnectString(databaseFolder);
-        m_history = preloaded && preloaded->valid() ? preloaded->get() : LoadDrawHistory(m_connect);
+        m_database = databaseFileIn(databaseFolder);
+        m_history =
+            preloaded && preloaded->valid() ? preloaded->get() : loadDrawHistory(m_database);
     } catch (const StoreError& e) {
         m_startError = e.message();
         Prompt::refuse(this, m_startError);
@@ -320,7 +321,7 @@ void MainFrm::openDataEntry() {
     openWindow(QStringLiteral("当選データ入力"));
 }
 
-void MainFrm::exportCsv() { CsvCommands::exportToFile(this, m_connect); }
+void MainFrm::exportCsv() { CsvCommands::exportToFile(this, m_database); }
 
 void MainFrm::importCsv() {
     // The data entry holds the draws it read when it opened: it is closed first.
@@ -328,13 +329,13 @@ void MainFrm::importCsv() {
         Prompt::refuse(this, kImportRefused);
         return;
     }
-    CsvCommands::importFromFile(this, m_connect, [this] { reloadHistory(); });
+    CsvCommands::importFromFile(this, m_database, [this] { reloadHistory(); });
 }
 
 void MainFrm::reloadHistory() {
     try {
         WaitCursor wait;
-        m_history = LoadDrawHistory(m_connect);
+        m_history = loadDrawHistory(m_database);
     } catch (const StoreError& e) {
         // The draws were stored; what could not be read again is said, and the windows keep
         // what they show.
@@ -432,12 +433,12 @@ void MainFrm::arrangeIcons() {
 
 void MainFrm::readPredictionOptions() {
     // A missing or unreadable file leaves every option off; start-up goes on.
-    m_prediction.ReadInitFile();
+    m_prediction.readInitFile();
 }
 
 void MainFrm::writePredictionOptions() {
     // The old file stays as it was when the new one cannot be written; the exit goes on.
-    const QString error = m_prediction.WriteInitFile();
+    const QString error = m_prediction.writeInitFile();
     if (error.isEmpty()) return;
     if (m_endingFromOutside)
         std::fprintf(stderr, "pirumoa: %s\n", error.toUtf8().constData());
@@ -470,8 +471,7 @@ void MainFrm::closeEvent(QCloseEvent* event) {
     }
     writePredictionOptions();
     QSettings().setValue(kGeometryKey, saveGeometry());
-    ReleaseDrawHistory(m_history);
-    { WaitCursor wait; }
+    m_history = DrawHistory{};
     event->accept();
 }
 

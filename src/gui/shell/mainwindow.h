@@ -39,7 +39,7 @@ public:
 
     // What the working windows use.
     const DrawHistory& history() const override { return m_history; }
-    const ConnectString& connectString() const override { return m_connect; }
+    const DatabaseFile& databaseFile() const override { return m_database; }
     Prediction& prediction() override { return m_prediction; }
     QMenuBar* hostMenuBar() override { return menuBar(); }
     QMdiArea* mdiArea() const override { return m_mdi; }
@@ -87,7 +87,7 @@ private:
     void writePredictionOptions();
 
     QMdiArea* m_mdi;
-    ConnectString m_connect;
+    DatabaseFile m_database;
     DrawHistory m_history;
     Prediction m_prediction;
     QString m_startError;

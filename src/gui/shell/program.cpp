@@ -63,7 +63,7 @@ std::future<DrawHistory> startReadingHistory(QString& folder) {
         failed.set_exception(std::current_exception());
         return failed.get_future();
     }
-    return PreloadDrawHistory(MakeConnectString(folder));
+    return preloadDrawHistory(databaseFileIn(folder));
 }
 
 }  // namespace

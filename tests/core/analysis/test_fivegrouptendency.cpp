@@ -24,7 +24,7 @@ const std::string kBodyLines = "FFFFF[RKKK]FFFF\n";
 }  // namespace
 
 // Draw 3 has no result and draw 5 none yet: the complete draws fill rows 2-4 one after the
-// other, the row left over stays empty and the closing heading sits at LatestDrawNo + 2.
+// other, the row left over stays empty and the closing heading sits at latestDrawNo + 2.
 TEST(FiveGroupTendency, DrawsWithGapsAndTheirGroupCounts) {
     const Sheet s = tendency(test::history({"0945", "11_1", "1111", "2867", "9___"}));
     ASSERT_EQ(s.columnCount(), 10);

@@ -256,7 +256,7 @@ TEST(Backtest, EachReplayedPredictionToTheLastIsWhatTheWindowShowsForTheHistoryB
         ++checked;
     }
     EXPECT_GT(checked, 140);
-    EXPECT_EQ(b.lastPredictedDrawNo(), history.LatestDrawNo);
+    EXPECT_EQ(b.lastPredictedDrawNo(), history.latestDrawNo);
 }
 
 TEST(BacktestCli, PrintsTheTableAndRefusesBadArguments) {

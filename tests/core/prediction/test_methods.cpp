@@ -12,7 +12,7 @@ QString joined(const QStringList& digits) { return digits.join(QLatin1Char(','))
 QString cycleRow(const Prediction& p, int k) {
     QString row;
     for (int pos = 1; pos <= 4; ++pos) {
-        const QString d = p.CycleDigits(k, pos);
+        const QString d = p.cycleDigits(k, pos);
         row += d.isEmpty() ? QStringLiteral(".") : d;
     }
     return row;
@@ -39,16 +39,16 @@ std::vector<DrawRecord> zeros(int n, int first = 1) {
 
 }  // namespace
 
-TEST(WrapDigit, FoldsByNine) {
-    EXPECT_EQ(WrapDigit(12), 3);
-    EXPECT_EQ(WrapDigit(9), 9);
-    EXPECT_EQ(WrapDigit(1), 1);
-    EXPECT_EQ(WrapDigit(-5), 4);
-    EXPECT_EQ(WrapDigit(10), 1);
-    EXPECT_EQ(WrapDigit(18), 9);
-    EXPECT_EQ(WrapDigit(0), 9);
-    EXPECT_EQ(WrapDigit(-1), 8);
-    EXPECT_EQ(WrapDigit(-9), 0);
+TEST(wrapDigit, FoldsByNine) {
+    EXPECT_EQ(wrapDigit(12), 3);
+    EXPECT_EQ(wrapDigit(9), 9);
+    EXPECT_EQ(wrapDigit(1), 1);
+    EXPECT_EQ(wrapDigit(-5), 4);
+    EXPECT_EQ(wrapDigit(10), 1);
+    EXPECT_EQ(wrapDigit(18), 9);
+    EXPECT_EQ(wrapDigit(0), 9);
+    EXPECT_EQ(wrapDigit(-1), 8);
+    EXPECT_EQ(wrapDigit(-9), 0);
 }
 
 TEST(Elimination, AllZeroDrawsAndTooShortHistoriesReadAsZeros) {
@@ -58,8 +58,8 @@ TEST(Elimination, AllZeroDrawsAndTooShortHistoriesReadAsZeros) {
           scanned(test::history({"0000"}), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9})}) {
         EXPECT_EQ(joined(p.eliminationResult()), QStringLiteral("1,8,9,2,4,3,7,6,0"));
         // Rows 4, 7, 8, 12, 13, 14 repeat earlier digits but keep their own.
-        EXPECT_EQ(p.EliminationDigits(4), QStringLiteral("8"));
-        EXPECT_EQ(p.EliminationDigits(14), QStringLiteral("9"));
+        EXPECT_EQ(p.eliminationDigits(4), QStringLiteral("8"));
+        EXPECT_EQ(p.eliminationDigits(14), QStringLiteral("9"));
     }
 }
 
@@ -71,9 +71,9 @@ TEST(Elimination, ReflectCountMovesTheBaseDraw) {
     const DrawHistory h = DrawHistory::fromRows(rows);
 
     Prediction p = scanned(h, {1, 4, 7});
-    ASSERT_EQ(p.LatestDrawNo(), 1500);
+    ASSERT_EQ(p.latestDrawNo(), 1500);
     QStringList rowsRead;
-    for (int i = 0; i < kEliminationRuleCount; ++i) rowsRead << p.EliminationDigits(i);
+    for (int i = 0; i < kEliminationRuleCount; ++i) rowsRead << p.eliminationDigits(i);
     // Every row read a "5555" draw: back 0 is draw 1497, back 9 is draw 1488.
     EXPECT_EQ(rowsRead.join(QString()), QStringLiteral("645749869325965"));
     EXPECT_EQ(joined(p.eliminationResult()), QStringLiteral("6,4,5,7,9,8,3,2"));
@@ -104,7 +104,7 @@ TEST(CycleScan, DrawNumbersWithoutACompleteDrawNeverMatch) {
     const Prediction incomplete =
         scanned(test::history({"1_11", "1111", "1111", "1111", "1111", "1111", "1111", "0111"}));
     EXPECT_EQ(cycleRow(incomplete, 0), QStringLiteral("...."));
-    EXPECT_EQ(incomplete.DrawDigits(1, 1), 0);
+    EXPECT_EQ(incomplete.drawDigits(1, 1), 0);
     EXPECT_FALSE(incomplete.hasCompleteDraw(1));
 
     // Draw 1 missing altogether.

@@ -39,7 +39,7 @@ ReflectOptions onlyOn(std::initializer_list<int> indices) {
 TEST(OptionsFile, WritesTenKeyLinesWithCrLfAndReadsThemBack) {
     QTemporaryDir dir;
     const QString path = dir.filePath(initFileName());
-    ASSERT_EQ(WriteInitFile(ReflectOptions{}, path), QString());
+    ASSERT_EQ(writeInitFile(ReflectOptions{}, path), QString());
     const QByteArray off = readBytes(path);
     EXPECT_TRUE(off.startsWith(QStringLiteral("頻度分析Opt=False\r\n").toUtf8()));
     EXPECT_EQ(off.count("\r\n"), 10);
@@ -47,7 +47,7 @@ TEST(OptionsFile, WritesTenKeyLinesWithCrLfAndReadsThemBack) {
     EXPECT_FALSE(off.startsWith("\xEF\xBB\xBF"));
 
     const ReflectOptions some = onlyOn({0, 3, 8, 9});
-    ASSERT_EQ(WriteInitFile(some, path), QString());
+    ASSERT_EQ(writeInitFile(some, path), QString());
     EXPECT_EQ(QString::fromUtf8(readBytes(path)),
               QStringLiteral("頻度分析Opt=True\r\n間隔分析Opt=False\r\n出現回数分析Opt=False\r\n"
                              "バラツキ分析Opt=True\r\n引っ張り分析Opt=False\r\n"
@@ -55,7 +55,7 @@ TEST(OptionsFile, WritesTenKeyLinesWithCrLfAndReadsThemBack) {
                              "組合せパターン分析Opt=False\r\n5分割傾向分析Opt=True\r\n"
                              "分割データ分析Opt=True\r\n"));
     ReflectOptions back{};
-    ASSERT_TRUE(ReadInitFile(back, path));
+    ASSERT_TRUE(readInitFile(back, path));
     EXPECT_EQ(back, some);
 }
 
@@ -84,7 +84,7 @@ TEST(OptionsFile, ReadsEditedFilesLineByLine) {
                          QByteArray(5'000'000, '1'));
     ReflectOptions o{};
     o[3] = true;  // a value the file cannot replace stays
-    ASSERT_TRUE(ReadInitFile(o, path));
+    ASSERT_TRUE(readInitFile(o, path));
     EXPECT_EQ(o, onlyOn({0, 1, 3, 4, 8, 9}));
 }
 
@@ -97,7 +97,7 @@ TEST(OptionsFile, ReadsByteOrderMarkLfOnlyAndCp932Files) {
                "\xEF\xBB\xBF" +
                    QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).toUtf8());
     ReflectOptions o{};
-    ASSERT_TRUE(ReadInitFile(o, path));
+    ASSERT_TRUE(readInitFile(o, path));
     EXPECT_EQ(o, onlyOn({3, 8}));
 
     QStringEncoder cp932("CP932");
@@ -107,7 +107,7 @@ TEST(OptionsFile, ReadsByteOrderMarkLfOnlyAndCp932Files) {
     ASSERT_NE(bytes, text.toUtf8());
     writeBytes(path, bytes);
     o = ReflectOptions{};
-    ASSERT_TRUE(ReadInitFile(o, path));
+    ASSERT_TRUE(readInitFile(o, path));
     EXPECT_EQ(o, onlyOn({3, 8}));
 }
 
@@ -117,9 +117,9 @@ TEST(OptionsFile, CurrentDirectoryAndMissingFile) {
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     Prediction p;
-    const bool read = p.ReadInitFile();
+    const bool read = p.readInitFile();
     p.setReflectOption(2, true);
-    const QString error = p.WriteInitFile();
+    const QString error = p.writeInitFile();
     QDir::setCurrent(before);
     EXPECT_FALSE(read);
     EXPECT_EQ(error, QString());
@@ -145,7 +145,7 @@ TEST(OptionsFile, ReadOnlyFolderAtExit) {
             if (!nobody || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
                 return QByteArray("could not become nobody");
         }
-        return WriteInitFile(ReflectOptions{}, path).toUtf8();
+        return writeInitFile(ReflectOptions{}, path).toUtf8();
     });
     ::chmod(QFile::encodeName(folder).constData(), 0755);
 

@@ -172,7 +172,7 @@ TEST(PredictionGrids, RapidFireRowComesAndGoesWithTheResult) {
 TEST(PredictionGrids, SampleHistory) {
     QFile csv(QStringLiteral(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const DrawHistory h = DrawHistory::fromRows(ParseDrawCsv(csv.readAll(), csv.fileName()));
+    const DrawHistory h = DrawHistory::fromRows(parseDrawCsv(csv.readAll(), csv.fileName()));
     const QString cycles = QStringLiteral("0061/4177/2009/1703 | ");
     EXPECT_EQ(predict(h), cycles + "1498/6732/.... | 0142/3679 | 0123");
     EXPECT_EQ(predict(h, kThree), cycles + "7925/316./.... | 6479/0123 | 6790");

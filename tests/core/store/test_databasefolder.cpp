@@ -97,8 +97,7 @@ TEST(DatabaseFolder, TheUsersCopyReadsAsTheSample) {
     t.places.sample = sample.connect.file;
     const QString folder = chooseDatabaseFolder(t.places);
     ASSERT_EQ(folder, t.places.userFolder);
-    EXPECT_EQ(LoadDrawHistory(MakeConnectString(folder)).rows,
-              LoadDrawHistory(sample.connect).rows);
+    EXPECT_EQ(loadDrawHistory(databaseFileIn(folder)).rows, loadDrawHistory(sample.connect).rows);
 }
 
 // A file that appears at the database's name while the copy is being written (a second start

@@ -17,7 +17,7 @@ DrawRecord dated(const char* digits, int no, const char* date) {
 
 QString parseError(const QByteArray& csv) {
     try {
-        ParseDrawCsv(csv, "f.csv");
+        parseDrawCsv(csv, "f.csv");
     } catch (const StoreError& e) {
         return e.message();
     }
@@ -28,7 +28,7 @@ QString parseError(const QByteArray& csv) {
 QByteArray bigCsv(int n) {
     std::vector<DrawRecord> rows;
     for (int i = 1; i <= n; ++i) rows.push_back(dated("1234", i, "2001-02-03"));
-    return WriteDrawCsv(rows);
+    return writeDrawCsv(rows);
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -41,19 +41,19 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 TEST(DrawCsv, ReadsEveryLayout) {
     // Header with a BOM and CR LF, empty digits and dates, slashes in a date, a blank line.
-    EXPECT_EQ(ParseDrawCsv("\xEF\xBB\xBF"
+    EXPECT_EQ(parseDrawCsv("\xEF\xBB\xBF"
                            "draw,date,d1,d2,d3,d4\r\n1,1994-10-07,1,1,4,9\r\n\r\n"
                            "2,,7,,2,1\r\n3,2001/2/3,,,,\r\n",
                            "f.csv"),
               (std::vector<DrawRecord>{dated("1149", 1, "1994-10-07"), dated("7_21", 2, ""),
                                        dated("____", 3, "2001-02-03")}));
     // No header: draw,d1,d2,d3,d4 and draw,date,NNNN, mixed, quoted as spreadsheets do.
-    EXPECT_EQ(ParseDrawCsv("1,1,2,3,4\n2,2002-01-01,0567\n\"3\",\"\",\n4,5,,6,\n", "f.csv"),
+    EXPECT_EQ(parseDrawCsv("1,1,2,3,4\n2,2002-01-01,0567\n\"3\",\"\",\n4,5,,6,\n", "f.csv"),
               (std::vector<DrawRecord>{dated("1234", 1, ""), dated("0567", 2, "2002-01-01"),
                                        dated("____", 3, ""), dated("5_6_", 4, "")}));
     // The same draw twice with the same digits is one draw.
-    EXPECT_EQ(ParseDrawCsv("1,1,2,3,4\n1,1,2,3,4\n", "f.csv").size(), 1u);
-    EXPECT_TRUE(ParseDrawCsv("draw,date,d1,d2,d3,d4\n", "f.csv").empty());
+    EXPECT_EQ(parseDrawCsv("1,1,2,3,4\n1,1,2,3,4\n", "f.csv").size(), 1u);
+    EXPECT_TRUE(parseDrawCsv("draw,date,d1,d2,d3,d4\n", "f.csv").empty());
 }
 
 TEST(DrawCsv, BadLinesAreNamedWithTheirReason) {
@@ -89,7 +89,7 @@ TEST(DrawCsv, MessagesQuoteFieldsShortAndVisibly) {
 }
 
 TEST(DrawCsv, CarriageReturnsAloneEndLines) {
-    EXPECT_EQ(ParseDrawCsv("draw,date,d1,d2,d3,d4\r1,,1,2,3,4\r\r2,,5,6,7,8\r", "f.csv"),
+    EXPECT_EQ(parseDrawCsv("draw,date,d1,d2,d3,d4\r1,,1,2,3,4\r\r2,,5,6,7,8\r", "f.csv"),
               (std::vector<DrawRecord>{dated("1234", 1, ""), dated("5678", 2, "")}));
     EXPECT_TRUE(parseError("1,1,2,3,4\r2,1,2,3,x\r").startsWith("f.csv:2: "));
 }
@@ -97,11 +97,11 @@ TEST(DrawCsv, CarriageReturnsAloneEndLines) {
 TEST(DrawCsv, WriteThenParseGivesTheSameDraws) {
     const std::vector<DrawRecord> rows{dated("0000", 1, "1994-10-07"), dated("9_8_", 2, ""),
                                        dated("____", 32767, "2090-12-31")};
-    const QByteArray csv = WriteDrawCsv(rows);
+    const QByteArray csv = writeDrawCsv(rows);
     EXPECT_EQ(csv,
               "draw,date,d1,d2,d3,d4\n1,1994-10-07,0,0,0,0\n2,,9,,8,\n"
               "32767,2090-12-31,,,,\n");
-    EXPECT_EQ(ParseDrawCsv(csv, "f.csv"), rows);
+    EXPECT_EQ(parseDrawCsv(csv, "f.csv"), rows);
 }
 
 TEST(DrawCsv, ImportIsAllOrNothing) {
@@ -113,11 +113,11 @@ TEST(DrawCsv, ImportIsAllOrNothing) {
     QByteArray big = bigCsv(5000);
     big.replace("\n3000,2001-02-03,1,2,3,4\n", "\n3000,2001-02-03,1,2,3,x\n");
     writeFile(csv, big);
-    ConnectString fresh = db.connect;
+    DatabaseFile fresh = db.connect;
     fresh.file = db.dir.path() + "/new.mdb";
-    for (const ConnectString& c : {db.connect, fresh}) {
+    for (const DatabaseFile& c : {db.connect, fresh}) {
         try {
-            ImportDrawCsv(csv, c, true);
+            importDrawCsv(csv, c, true);
             ADD_FAILURE() << "a bad line was imported";
         } catch (const StoreError& e) {
             EXPECT_TRUE(e.message().startsWith(csv + ":3001: ")) << e.message().toStdString();
@@ -128,29 +128,29 @@ TEST(DrawCsv, ImportIsAllOrNothing) {
 
     // Other digits for a stored draw: refused as a whole unless replacing.
     writeFile(csv, "1,1,2,3,4\n2,9,9,9,9\n3,0,0,0,0\n");
-    ImportResult r = ImportDrawCsv(csv, db.connect, false);
+    ImportResult r = importDrawCsv(csv, db.connect, false);
     EXPECT_EQ(r.conflicts, std::vector<int>{2});
     EXPECT_EQ(r.added, 0);
     EXPECT_EQ(DrawStore::open(db.connect)->readAll(), before);
 
-    r = ImportDrawCsv(csv, db.connect, true);
+    r = importDrawCsv(csv, db.connect, true);
     EXPECT_EQ(std::tie(r.added, r.skipped, r.replaced), std::make_tuple(1, 1, 1));
     EXPECT_TRUE(r.conflicts.empty());
-    EXPECT_EQ(LoadDrawHistory(db.connect).rows, test::draws({"1234", "9999", "0000"}));
+    EXPECT_EQ(loadDrawHistory(db.connect).rows, test::draws({"1234", "9999", "0000"}));
 
     // Importing the same file again adds nothing.
-    r = ImportDrawCsv(csv, db.connect, false);
+    r = importDrawCsv(csv, db.connect, false);
     EXPECT_EQ(std::tie(r.added, r.skipped, r.replaced), std::make_tuple(0, 3, 0));
 
     // Replacing from a file without dates keeps the dates already stored.
     writeFile(csv, "draw,date,d1,d2,d3,d4\n1,2001-02-03,4,4,4,4\n");
-    ImportDrawCsv(csv, db.connect, true);
+    importDrawCsv(csv, db.connect, true);
     writeFile(csv, "1,5,5,5,5\n");
-    EXPECT_EQ(ImportDrawCsv(csv, db.connect, true).replaced, 1);
+    EXPECT_EQ(importDrawCsv(csv, db.connect, true).replaced, 1);
     EXPECT_EQ(DrawStore::open(db.connect)->readAll().front(), dated("5555", 1, "2001-02-03"));
 
     // A file with only its header still makes the database.
     writeFile(csv, "draw,date,d1,d2,d3,d4\n");
-    EXPECT_EQ(ImportDrawCsv(csv, fresh, false).added, 0);
-    EXPECT_TRUE(LoadDrawHistory(fresh).rows.empty());
+    EXPECT_EQ(importDrawCsv(csv, fresh, false).added, 0);
+    EXPECT_TRUE(loadDrawHistory(fresh).rows.empty());
 }

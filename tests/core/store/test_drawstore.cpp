@@ -18,7 +18,7 @@ namespace {
 // The engine itself, keyed as the program keys it, to do what the program never would.
 struct RawDb {
     sqlite3* db = nullptr;
-    explicit RawDb(const ConnectString& c) {
+    explicit RawDb(const DatabaseFile& c) {
         sqlite3_open(c.file.toUtf8().constData(), &db);
         exec("PRAGMA key = '" + c.password.toStdString() + "'");
         exec(kCipherSettings);
@@ -92,12 +92,12 @@ TEST(DrawStore, LoaderTotalsThroughARealDatabase) {
     };
     for (const Case& c : cases) {
         test::TempDatabase db(c.rows);
-        const DrawHistory h = LoadDrawHistory(db.connect);
+        const DrawHistory h = loadDrawHistory(db.connect);
         EXPECT_EQ(h.rows, c.rows);
-        EXPECT_EQ(h.LatestDrawNo, c.latest);
-        EXPECT_EQ(h.MaxDigitCount, c.max);
-        EXPECT_EQ(h.CountGroupRows, c.groupRows);
-        EXPECT_EQ(h.DigitsByCount, c.byCount);
+        EXPECT_EQ(h.latestDrawNo, c.latest);
+        EXPECT_EQ(h.maxDigitCount, c.max);
+        EXPECT_EQ(h.countGroupRows, c.groupRows);
+        EXPECT_EQ(h.digitsByCount, c.byCount);
     }
 }
 
@@ -110,7 +110,7 @@ TEST(DrawStore, FileIsEncryptedAndLoadingChangesNothing) {
     EXPECT_FALSE(bytes.contains(QStringLiteral("全データ選択クエリ").toUtf8()));
 
     const QByteArray before = fileHash(db.connect.file);
-    LoadDrawHistory(db.connect);
+    loadDrawHistory(db.connect);
     EXPECT_EQ(fileHash(db.connect.file), before);
     EXPECT_FALSE(QFile::exists(db.connect.file + "-journal"));
 }
@@ -119,13 +119,13 @@ TEST(DrawStore, FilesThatCannotBeOpenedSayWhy) {
     test::TempDatabase db(test::draws({"1234"}));
     const QString file = db.connect.file;
 
-    ConnectString wrong = db.connect;
+    DatabaseFile wrong = db.connect;
     wrong.password = "000000";
-    EXPECT_REFUSED(LoadDrawHistory(wrong), "パスワード", file);
+    EXPECT_REFUSED(loadDrawHistory(wrong), "パスワード", file);
     EXPECT_REFUSED(DrawStore::open(wrong), "パスワード", file);
 
-    ConnectString missing = MakeConnectString(db.dir.path() + "/none");
-    EXPECT_REFUSED(LoadDrawHistory(missing), "見つかりません", "none");
+    DatabaseFile missing = databaseFileIn(db.dir.path() + "/none");
+    EXPECT_REFUSED(loadDrawHistory(missing), "見つかりません", "none");
     EXPECT_REFUSED(DrawStore::open(missing), "見つかりません", "none");
     EXPECT_FALSE(QFile::exists(missing.file));
 
@@ -140,7 +140,7 @@ TEST(DrawStore, FilesThatCannotBeOpenedSayWhy) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(content);
         f.close();
-        EXPECT_REFUSED(LoadDrawHistory(db.connect), phrase, file);
+        EXPECT_REFUSED(loadDrawHistory(db.connect), phrase, file);
         EXPECT_REFUSED(DrawStore::open(db.connect, true), phrase, file);
     }
 }
@@ -148,14 +148,14 @@ TEST(DrawStore, FilesThatCannotBeOpenedSayWhy) {
 TEST(DrawStore, MissingViewOrFieldIsNamed) {
     test::TempDatabase db(test::draws({"1234"}));
     RawDb(db.connect).exec("DROP VIEW 全データ選択クエリ");
-    EXPECT_REFUSED(LoadDrawHistory(db.connect), "クエリ「全データ選択クエリ」がありません",
+    EXPECT_REFUSED(loadDrawHistory(db.connect), "クエリ「全データ選択クエリ」がありません",
                    db.connect.file);
 
     RawDb(db.connect)
         .exec(
             "CREATE VIEW 全データ選択クエリ AS SELECT 回数, 第1数字, 第2数字, 第4数字 FROM "
             "当選データ");
-    EXPECT_REFUSED(LoadDrawHistory(db.connect), "項目「第3数字」がありません", db.connect.file);
+    EXPECT_REFUSED(loadDrawHistory(db.connect), "項目「第3数字」がありません", db.connect.file);
 }
 
 TEST(DrawStore, RecordsOutOfRangeAreRefusedNamingTheDraw) {
@@ -172,7 +172,7 @@ TEST(DrawStore, RecordsOutOfRangeAreRefusedNamingTheDraw) {
     };
     for (const auto& [values, phrase] : bad) {
         QTemporaryDir dir;
-        const ConnectString c = MakeConnectString(dir.path());
+        const DatabaseFile c = databaseFileIn(dir.path());
         {
             RawDb raw(c);
             raw.exec("CREATE TABLE t (回数, 第1数字, 第2数字, 第3数字, 第4数字)");
@@ -180,17 +180,17 @@ TEST(DrawStore, RecordsOutOfRangeAreRefusedNamingTheDraw) {
             raw.exec("INSERT INTO t VALUES (1, 1, 1, 1, 1), " + std::string(values));
         }
         const QByteArray before = fileHash(c.file);
-        EXPECT_REFUSED(LoadDrawHistory(c), phrase, c.file);
+        EXPECT_REFUSED(loadDrawHistory(c), phrase, c.file);
         EXPECT_EQ(fileHash(c.file), before);
     }
     // '' is an empty digit, as NULL is.
     QTemporaryDir dir;
-    const ConnectString c = MakeConnectString(dir.path());
+    const DatabaseFile c = databaseFileIn(dir.path());
     RawDb(c).exec(
         "CREATE TABLE t (回数, 第1数字, 第2数字, 第3数字, 第4数字, 余分);"
         "CREATE VIEW 全データ選択クエリ AS SELECT * FROM t;"
         "INSERT INTO t VALUES (1, 1, 1, 1, 1, 'x'), (2, '', 2, 2, 2, 0)");
-    EXPECT_EQ(LoadDrawHistory(c).rows, test::draws({"1111", "_222"}));
+    EXPECT_EQ(loadDrawHistory(c).rows, test::draws({"1111", "_222"}));
 }
 
 TEST(DrawStore, WritesAreCheckedAndStoredEachOnItsOwn) {
@@ -211,7 +211,7 @@ TEST(DrawStore, WritesAreCheckedAndStoredEachOnItsOwn) {
     store.reset();
     // Opening with create keeps what is there.
     EXPECT_EQ(DrawStore::open(db.connect, true)->readAll(), expected);
-    EXPECT_EQ(LoadDrawHistory(db.connect).rows, expected);
+    EXPECT_EQ(loadDrawHistory(db.connect).rows, expected);
 }
 
 TEST(DrawStore, RefusedWritesNameTheReasonAndChangeNothing) {
@@ -255,7 +255,7 @@ TEST(DrawStore, RefusedWritesNameTheReasonAndChangeNothing) {
         }
         EXPECT_TRUE(m.contains("読み取り専用")) << m.toStdString();
     }
-    EXPECT_EQ(LoadDrawHistory(db.connect).rows, before);
+    EXPECT_EQ(loadDrawHistory(db.connect).rows, before);
 }
 
 TEST(DrawStore, KillingTheProgramLosesNothingStored) {
@@ -265,7 +265,7 @@ TEST(DrawStore, KillingTheProgramLosesNothingStored) {
         store->setDigit(1, 0, 7);
         store->insertDraw(test::draws({"5___"}, 2)[0]);
     });
-    EXPECT_EQ(LoadDrawHistory(db.connect).rows, test::draws({"7234", "5___"}));
+    EXPECT_EQ(loadDrawHistory(db.connect).rows, test::draws({"7234", "5___"}));
 
     // Killed in the middle of a commit, with changed pages already in the file: the next
     // start puts the last stored state back. A tiny cache makes the engine write them early.
@@ -277,7 +277,7 @@ TEST(DrawStore, KillingTheProgramLosesNothingStored) {
         raw->exec("PRAGMA cache_size = 1; BEGIN; UPDATE 当選データ SET 第1数字 = 0");
     });
     ASSERT_TRUE(QFile::exists(db.connect.file + "-journal"));
-    const std::vector<DrawRecord> rows = LoadDrawHistory(db.connect).rows;
+    const std::vector<DrawRecord> rows = loadDrawHistory(db.connect).rows;
     ASSERT_EQ(rows.size(), 3002u);
     EXPECT_EQ(rows[0], test::draws({"7234"})[0]);
     EXPECT_EQ(rows[2999], many[2997]);

@@ -45,7 +45,7 @@ TEST(FileWrite, FileSizeLimitKeepsTheOldFile) {
         ::signal(SIGXFSZ, SIG_IGN);
         rlimit small{64, 64};
         ::setrlimit(RLIMIT_FSIZE, &small);
-        return WriteInitFile(ReflectOptions{}, path).toUtf8();
+        return writeInitFile(ReflectOptions{}, path).toUtf8();
     });
     const QString m = QString::fromUtf8(message);
     EXPECT_TRUE(m.contains(initFileName())) << m.toStdString();
@@ -63,7 +63,7 @@ TEST(FileWrite, FullDiskKeepsTheOldFile) {
     put(csv, "draw,date,d1,d2,d3,d4\n1,,1,2,3,4\n");
     disk.fill();
 
-    const QString m = WriteInitFile(ReflectOptions{true, true, true}, options);
+    const QString m = writeInitFile(ReflectOptions{true, true, true}, options);
     EXPECT_TRUE(m.contains(QStringLiteral("空き容量"))) << m.toStdString();
     EXPECT_EQ(test::readFile(options), kOld);
 

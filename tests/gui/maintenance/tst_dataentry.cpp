@@ -297,7 +297,7 @@ private slots:
         typeInto(grid, 0, 1, "9");
         QVERIFY(test::promptsUsedUp());
         // Stored already: another connection sees it while the window is open.
-        QCOMPARE(LoadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
+        QCOMPARE(loadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
 
         // A key that would make anything but one digit does nothing; what the cell holds
         // when it is left is stored.
@@ -818,8 +818,8 @@ private slots:
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
 
-        QCOMPARE(main.history().LatestDrawNo, 3);
-        QCOMPARE(main.history().DigitCount[1], 6);
+        QCOMPARE(main.history().latestDrawNo, 3);
+        QCOMPARE(main.history().digitCount[1], 6);
         Sheet expected;
         fillAppearanceFrequency(main.history(), expected);
         QCOMPARE(sheetsToJson("f", {&frequency->grid()->sheet()}), sheetsToJson("f", {&expected}));
@@ -946,7 +946,7 @@ private slots:
         child.kill();  // SIGKILL
         QVERIFY(child.waitForFinished(30000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        QCOMPARE(LoadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
+        QCOMPARE(loadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
     }
 
     void bigHistoryOpensQuickly() {

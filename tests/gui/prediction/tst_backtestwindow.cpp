@@ -168,7 +168,7 @@ private slots:
     }
 
     void sampleHistoryToLookAt() {
-        test::TempDatabase db(ReadDrawCsvFile(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
+        test::TempDatabase db(readDrawCsvFile(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
         QVERIFY(test::showWithoutPrediction(main));
@@ -177,7 +177,7 @@ private slots:
         QVERIFY(w);
         QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 20000);
         QCOMPARE(w->grid()->sheet().rowCount(), 20);
-        QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history().LatestDrawNo - 1));
+        QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history().latestDrawNo - 1));
         QApplication::processEvents();
         test::shoot(main.mdiArea()->activeSubWindow(), "window-" + kWindow);
     }

@@ -347,7 +347,7 @@ private slots:
         QVERIFY(w->optionButton(5, true)->isChecked());
         QVERIFY(main.prediction().reflectOption(5));
         QCOMPARE(selectedPairs(w), QString("000101000011"));
-        QCOMPARE(main.prediction().ReflectCount(), 2);
+        QCOMPARE(main.prediction().reflectCount(), 2);
         QTest::keyClick(w->optionButton(5, true), Qt::Key_Right);
         QVERIFY(!main.prediction().reflectOption(5));
         QCOMPARE(shownDigits(w),
@@ -397,7 +397,7 @@ private slots:
             MainFrm main;
             QVERIFY(main.start(db.dir.path()));
             QVERIFY(main.prediction().reflectOption(5));
-            QCOMPARE(main.prediction().ReflectCount(), 3);
+            QCOMPARE(main.prediction().reflectCount(), 3);
             main.show();
             QTRY_VERIFY(main.findWindow(kWindow));
             auto* w = qobject_cast<PredictionWindow*>(main.findWindow(kWindow));

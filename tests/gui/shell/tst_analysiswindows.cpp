@@ -35,7 +35,7 @@ private slots:
     void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void everyWindowOpensFromItsMenuAsDesigned() {
-        test::TempDatabase db(ReadDrawCsvFile(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
+        test::TempDatabase db(readDrawCsvFile(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
         QVERIFY(test::showWithoutPrediction(main));
