@@ -654,4 +654,46 @@ ImportResult DrawStore::importDraws(const std::vector<DrawRecord>& draws, bool r
     return result;
 }
 
+void DrawStore::applyEdits(const std::vector<DrawEdit>& edits) {
+    for (const DrawEdit& e : edits)
+        if (e.after) checkDraw(*e.after, m_file);
+    transaction(m_db, m_file, [&] {
+        Statement find(m_db,
+                       "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
+                       "WHERE 回数 = ?1");
+        QStringList missing;
+        const Fields fields = findFields(find.get(), missing);
+        Statement insert(m_db, kInsertDraw);
+        Statement update(m_db,
+                         "UPDATE 当選データ SET 抽選日 = ?2, 第1数字 = ?3, 第2数字 = ?4, "
+                         "第3数字 = ?5, 第4数字 = ?6 WHERE 回数 = ?1");
+        Statement remove(m_db, "DELETE FROM 当選データ WHERE 回数 = ?1");
+        for (const DrawEdit& e : edits) {
+            find.bind(1, e.no);
+            std::optional<DrawRecord> now;
+            if (find.step()) now = readRecord(find.get(), fields, m_file);
+            find.reset();
+            if (e.before && !now)
+                throw StoreError(writeFailure(
+                    m_file, QStringLiteral("%1はデータベースにありません。").arg(drawLabel(e.no))));
+            if (!e.before && now)
+                throw StoreError(writeFailure(
+                    m_file, QStringLiteral("%1は既に登録されています。").arg(drawLabel(e.no))));
+            if (e.before && *now != *e.before)
+                throw StoreError(
+                    writeFailure(m_file, QStringLiteral("%1はほかのプログラムで変更されています。")
+                                             .arg(drawLabel(e.no))));
+            if (!e.after) {
+                remove.bind(1, e.no);
+                remove.run();
+                continue;
+            }
+            Statement& write = now ? update : insert;
+            write.bind(1, e.no).bind(2, e.after->date);
+            for (int k = 0; k < 4; ++k) write.bindDigit(3 + k, e.after->digits[k]);
+            write.run();
+        }
+    });
+}
+
 }  // namespace pirumoa

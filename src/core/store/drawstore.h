@@ -3,6 +3,7 @@
 #include <QString>
 #include <future>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -61,6 +62,13 @@ struct ImportResult {
     std::vector<int> conflicts;  // stored with other digits, not replaced
 };
 
+// One draw's change: what is stored now and what is to be stored; nullopt is "no such draw".
+struct DrawEdit {
+    int no = 0;
+    std::optional<DrawRecord> before;
+    std::optional<DrawRecord> after;
+};
+
 // A writable connection of its own (the data-entry window, import). Every write is one
 // transaction; a refused write throws StoreError and leaves the database as it was.
 class DrawStore {
@@ -80,6 +88,9 @@ public:
     // All or nothing. With replace false and any conflict, nothing is written and the
     // conflicts are listed in the result.
     ImportResult importDraws(const std::vector<DrawRecord>& draws, bool replace);
+    // All or nothing: each draw must still be stored as its before says (another program may
+    // have changed it meanwhile); then it is written, added or deleted as its after says.
+    void applyEdits(const std::vector<DrawEdit>& edits);
 
 private:
     DrawStore(sqlite3* db, QString file);

@@ -26,6 +26,8 @@ public:
     // Where a window shows a menu of its own while it is the active one.
     virtual QMenuBar* hostMenuBar() = 0;
     virtual QMdiArea* mdiArea() const = 0;
+    // A window stored a change of the draws: the history is read again.
+    virtual void drawsChanged() {}
 
 protected:
     ~ChildHost() = default;

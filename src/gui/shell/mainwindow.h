@@ -43,6 +43,7 @@ public:
     Prediction& prediction() override { return m_prediction; }
     QMenuBar* hostMenuBar() override { return menuBar(); }
     QMdiArea* mdiArea() const override { return m_mdi; }
+    void drawsChanged() override { reloadHistory(); }
 
     // True while no analysis, prediction or data-entry window is loaded.
     bool propEnd() const { return m_propEnd; }
