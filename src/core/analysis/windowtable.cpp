@@ -190,7 +190,8 @@ std::vector<WindowInfo> makeTable() {
         {.objectName = u"当選データ入力"_s,
          .caption = u"当選データ入力"_s,
          .description = u"当選数字を開催回数毎に入力します（分析対象データとなります）"_s,
-         .widthTwips = 4800,
+         // Wider than the original window: the draw date has a column of its own.
+         .widthTwips = 5850,
          .heightTwips = 9000,
          .fixedBorder = true,
          .kind = WindowKind::DataEntry,

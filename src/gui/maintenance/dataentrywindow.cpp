@@ -311,7 +311,6 @@ public:
                       const QModelIndex& index) const override {
         auto* edit = static_cast<CellEdit*>(editor);
         edit->saveTimer().stop();
-        if (edit->text() == index.data(Qt::EditRole).toString()) return;
         model->setData(index, edit->text(), Qt::EditRole);
     }
     void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
