@@ -376,10 +376,9 @@ private slots:
         QTest::addColumn<QStringList>("keys");
         QTest::newRow("document ends")
             << QStringList{"Ctrl+End", "7", "Tab", "Tab", "8", "Ctrl+Home", "9", "Shift+Tab", "6"};
-        QTest::newRow("row ends") << QStringList{"End",   "9",         "Tab",       "8",
-                                                 "Home",  "6",         "Right",     "Right",
-                                                 "5",     "Shift+Tab", "Shift+Tab", "Left",
-                                                 "7"};
+        QTest::newRow("row ends") << QStringList{"End",       "9",     "Tab",   "8", "Home",
+                                                 "6",         "Right", "Right", "5", "Shift+Tab",
+                                                 "Shift+Tab", "Left",  "7"};
         QTest::newRow("pages") << QStringList{"PgDown", "7",    "PgDown", "8",    "Tab",  "PgUp",
                                               "9",      "Down", "6",      "PgUp", "PgUp", "5"};
         QTest::newRow("from an open editor")
@@ -408,9 +407,10 @@ private slots:
             if (key == "Backspace" || key == "Delete") typedAt.insert({at.row(), at.column()});
             if (key.size() == 1) {
                 // A digit stored goes on to the next digit; anything else stays.
-                const QModelIndex next =
-                    at.column() == 5 ? grid->model()->index(at.row() + 1, 2) : at.siblingAtColumn(at.column() + 1);
-                QVERIFY2(grid->currentIndex() == at || (at.column() >= 2 && grid->currentIndex() == next),
+                const QModelIndex next = at.column() == 5 ? grid->model()->index(at.row() + 1, 2)
+                                                          : at.siblingAtColumn(at.column() + 1);
+                QVERIFY2(grid->currentIndex() == at ||
+                             (at.column() >= 2 && grid->currentIndex() == next),
                          qPrintable(key));
                 typedAt.insert({at.row(), at.column()});
             }
@@ -481,6 +481,163 @@ private slots:
         w->closeChecked();
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->currentIndex(), grid->model()->index(0, 4));
+    }
+
+    // An edit is stored however the cell is left, and a second after the last key at the
+    // latest, while its editor is still open.
+    void everyWayOfLeavingACellStoresIt_data() {
+        QTest::addColumn<QString>("key");
+        for (const char* key : {"Up", "Down", "Left", "Right", "Tab", "Shift+Tab", "Return", "Home",
+                                "End", "PgUp", "PgDown", "click", "wait"})
+            QTest::newRow(key) << QString(key);
+    }
+    void everyWayOfLeavingACellStoresIt() {
+        QFETCH(QString, key);
+        test::TempDatabase db(test::draws({"1234", "5678", "9012"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        const QModelIndex cell = grid->model()->index(1, 3);
+        grid->setCurrentIndex(cell);
+        press({"F2", "Backspace"});
+        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        if (key == "click")
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(grid->model()->index(0, 4)).center());
+        else if (key == "wait")
+            QTest::qWait(1100);
+        else
+            press({key});
+        QCOMPARE(stored(db), test::draws({"1234", "5_78", "9012"}));
+        if (key == "wait")
+            QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        else
+            QVERIFY(grid->currentIndex() != cell);
+        QVERIFY(test::promptsUsedUp());
+    }
+
+    // Dates: a bad one is refused as typed with the reason on the status line; one out of
+    // draw order is asked about; the new row proposes the next draw day.
+    void datesAreCheckedAsTyped() {
+        std::vector<DrawRecord> draws = test::draws({"1234", "5678", "9012"});
+        draws[0].date = "2026-08-19";
+        draws[1].date = "2026-08-20";
+        draws[2].date = "2026-08-21";
+        test::TempDatabase db(draws);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        QAbstractItemModel* m = grid->model();
+        QCOMPARE(m->index(1, 1).data().toString(), QString("2026-08-20 (木)"));
+        QCOMPARE(m->index(3, 0).data().toString(), QString("4"));
+        QCOMPARE(m->index(3, 1).data().toString(), QString("2026-08-24 (月)"));
+
+        grid->setCurrentIndex(m->index(1, 1));
+        for (const char* bad : {"2026-02-30", "1990-01-01", "2026-8"}) {
+            press({"F2", "Ctrl+A"});
+            QTest::keyClicks(QApplication::focusWidget(), bad);
+            w->statusLine()->clear();
+            press({"Return"});
+            QVERIFY2(qobject_cast<QLineEdit*>(QApplication::focusWidget()), bad);
+            QVERIFY2(!w->statusLine()->text().isEmpty(), bad);
+            press({"Escape"});
+        }
+        QCOMPARE(stored(db), draws);
+
+        // The day of the draw before: asked, and only Yes stores it.
+        const Prompt::Expected order = test::questionWith({"第2回", "2026-08-19"});
+        for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            Prompt::setNextAnswer(answer, order);
+            grid->setCurrentIndex(m->index(1, 1));
+            press({"F2", "Ctrl+A"});
+            QTest::keyClicks(QApplication::focusWidget(), "2026/8/19");
+            press({"Up"});
+            QCoreApplication::processEvents();
+            QVERIFY(test::promptsUsedUp());
+            QCOMPARE(stored(db)[1].date,
+                     QString(answer == QMessageBox::Yes ? "2026-08-19" : "2026-08-20"));
+        }
+    }
+
+    // Several draws pasted go through one question and one transaction, and are undone as
+    // one; what Ctrl+C copies pastes back as the same draws.
+    void pasteCopyClearAndUndo() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        const std::vector<DrawRecord> before = stored(db);
+
+        QApplication::clipboard()->setText(
+            "2,2026-08-19,1,1,1,1\n3,2026-08-20,2,2,2,2\n4,2026-08-21,3,3,3,3\n");
+        Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"追加：3 件"}));
+        press({"Ctrl+V"});
+        QVERIFY(test::promptsUsedUp());
+        std::vector<DrawRecord> pasted = stored(db);
+        QCOMPARE(pasted.size(), std::size_t(4));
+        QCOMPARE(pasted[3].date, QString("2026-08-21"));
+        QCOMPARE(w->model()->storedCount(), 4);
+        // The analyses opened next see the draws.
+        QTRY_COMPARE(main.history().latestDrawNo, 4);
+
+        press({"Ctrl+Z"});
+        QCOMPARE(stored(db), before);
+        QCOMPARE(w->model()->storedCount(), 1);
+        press({"Ctrl+Y"});
+        QCOMPARE(stored(db), pasted);
+
+        // Four digits onto a row; Delete clears a block; one undo brings the block back.
+        grid->setCurrentIndex(grid->model()->index(1, 4));
+        QApplication::clipboard()->setText("9876");
+        press({"Ctrl+V"});
+        QCOMPARE(stored(db)[1].digits, test::draws({"9876"})[0].digits);
+        grid->selectionModel()->select(
+            QItemSelection(grid->model()->index(0, 2), grid->model()->index(1, 3)),
+            QItemSelectionModel::ClearAndSelect);
+        press({"Delete"});
+        QCOMPARE(stored(db)[0].digits, test::draws({"__34"})[0].digits);
+        QCOMPARE(stored(db)[1].digits, test::draws({"__76"})[0].digits);
+        press({"Ctrl+Z"});
+        QCOMPARE(stored(db)[0].digits, test::draws({"1234"})[0].digits);
+
+        // Copied from the grid and pasted into another database: the same draws.
+        grid->selectionModel()->select(
+            QItemSelection(grid->model()->index(1, 0), grid->model()->index(3, 5)),
+            QItemSelectionModel::ClearAndSelect);
+        press({"Ctrl+C"});
+        QVERIFY(QApplication::clipboard()->mimeData()->hasHtml());
+        const std::vector<DrawRecord> all = stored(db);
+        const std::vector<DrawRecord> copied(all.begin() + 1, all.end());
+        w->unload();
+        test::TempDatabase other;
+        MainFrm second;
+        startMain(second, other);
+        w = openFocused(second);
+        QVERIFY(w);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"追加：3 件"}));
+        press({"Ctrl+V"});
+        QCOMPARE(stored(other), copied);
+
+        // Ten thousand lines with a bad last one, and binary junk: refused, nothing stored.
+        QString many;
+        for (int no = 10; no < 10010; ++no) many += QString("%1,,1,2,3,4\n").arg(no);
+        many += "10010,,1,2,3,x\n";
+        QApplication::clipboard()->setText(many);
+        Prompt::setNextAnswer(QMessageBox::Ok,
+                              test::refusalWith({"何も変更していません", ":10001:"}));
+        press({"Ctrl+V"});
+        QApplication::clipboard()->setText(QString::fromLatin1("\x89PNG\r\n\x1a\n\x01\x02", 10));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"何も変更していません"}));
+        press({"Ctrl+V"});
+        QVERIFY(test::promptsUsedUp());
+        QCOMPARE(stored(other), copied);
+        QCOMPARE(w->model()->storedCount(), 3);
     }
 
     void refusedWritesSayWhyAndTheCellKeepsTheStoredValue() {
