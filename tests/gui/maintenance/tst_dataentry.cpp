@@ -661,6 +661,22 @@ private slots:
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->index(0, 2).data().toString(), QString("1"));
 
+        // An undo and a paste on a full disk: said, nothing half stored, the grid as stored.
+        typeInto(grid, 0, 3, "9");
+        setrlimit(RLIMIT_FSIZE, &none);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"書き込めませんでした"}));
+        w->undo();
+        QCoreApplication::processEvents();
+        Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"追加：2 件"}));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"書き込めませんでした"}));
+        w->pasteText("3,,1,1,1,1\n4,,2,2,2,2\n");
+        QCoreApplication::processEvents();
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(test::promptsUsedUp());
+        QCOMPARE(stored(db), test::draws({"1934", "5678"}));
+        QCOMPARE(w->model()->storedCount(), 2);
+        QCOMPARE(grid->model()->index(0, 3).data().toString(), QString("9"));
+
         // Another program deleted the draw meanwhile.
         DrawStore::open(db.connect)->deleteDraw(2);
         Prompt::setNextAnswer(QMessageBox::Ok,
@@ -668,7 +684,7 @@ private slots:
         typeInto(grid, 1, 2, "0");
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->index(1, 2).data().toString(), QString("5"));
-        QCOMPARE(stored(db), test::draws({"1234"}));
+        QCOMPARE(stored(db), test::draws({"1934"}));
     }
 
     void addedRowIsStoredAndSurvivesInAnotherProcess() {
