@@ -49,6 +49,8 @@ using Model = DrawTableModel;
 
 // What is typed is stored at the latest this long after the last keystroke.
 constexpr int kSaveDelayMs = 1000;
+// The other windows hear of stored changes when the typing pauses this long.
+constexpr int kNotifyDelayMs = 700;
 
 // Draws the grid's cell lines in the colour the sheets use for them, and keeps the texts'
 // side margins to one pixel: the texts are centred, and a four-digit draw number then fits
@@ -407,8 +409,11 @@ DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowInfo& info)
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
     m_status->setObjectName(QStringLiteral("Label2"));
     m_status->setWordWrap(true);
+    // Reading the history again and rebuilding the open windows takes a while on a long
+    // history: done once the typing pauses, or at once when another window becomes active or
+    // this one closes (only then can another window be opened or looked at).
     m_notify->setSingleShot(true);
-    m_notify->setInterval(0);
+    m_notify->setInterval(kNotifyDelayMs);
     connect(m_notify, &QTimer::timeout, this, [this] { this->host().drawsChanged(); });
 
     m_menu->setObjectName(QStringLiteral("mnuEdit"));
@@ -802,10 +807,7 @@ void DataEntryWindow::closeEvent(QCloseEvent* event) {
     // Closed other than by "閉じる" (the title bar, the program's exit): what is being typed
     // is stored all the same, without the check.
     if (m_model) commitEdit();
-    if (m_notify->isActive()) {
-        m_notify->stop();
-        host().drawsChanged();
-    }
+    flushNotification();
     m_closing = true;
     showOwnMenu(false);
     ChildWindow::closeEvent(event);
@@ -826,10 +828,17 @@ void DataEntryWindow::rowHeaderMenu(const QPoint& pos) {
     m_menu->popup(rows->viewport()->mapToGlobal(pos));
 }
 
+void DataEntryWindow::flushNotification() {
+    if (!m_notify->isActive()) return;
+    m_notify->stop();
+    host().drawsChanged();
+}
+
 void DataEntryWindow::subWindowActivated(QMdiSubWindow* active) {
     // Another application taking the focus leaves no active child, but this one is still
     // the current one and keeps its menu.
     if (!active && m_mdi) active = m_mdi->currentSubWindow();
+    if (!active || active->widget() != this) flushNotification();
     showOwnMenu(!m_closing && active && active->widget() == this);
 }
 

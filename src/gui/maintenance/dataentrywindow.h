@@ -78,6 +78,7 @@ private:
     void pasteDraws(const QString& text);
     // Tells the main window, once the current round of events is done, that the draws changed.
     void drawsStored();
+    void flushNotification();
     void rowHeaderMenu(const QPoint& pos);
     bool selectionIsOnlyRow(int row) const;
     void setCurrent(int row, int column);
