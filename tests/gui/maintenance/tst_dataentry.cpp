@@ -535,6 +535,7 @@ private slots:
         QCOMPARE(m->index(1, 1).data().toString(), QString("2026-08-20 (木)"));
         QCOMPARE(m->index(3, 0).data().toString(), QString("4"));
         QCOMPARE(m->index(3, 1).data().toString(), QString("2026-08-24 (月)"));
+        shoot(&main, "dataentry-dates");
 
         grid->setCurrentIndex(m->index(1, 1));
         for (const char* bad : {"2026-02-30", "1990-01-01", "2026-8"}) {
@@ -544,6 +545,7 @@ private slots:
             press({"Return"});
             QVERIFY2(qobject_cast<QLineEdit*>(QApplication::focusWidget()), bad);
             QVERIFY2(!w->statusLine()->text().isEmpty(), bad);
+            shoot(&main, "dataentry-refused");
             press({"Escape"});
         }
         QCOMPARE(stored(db), draws);
