@@ -89,7 +89,8 @@ int runCommandLine(const QStringList& arguments, std::span<const Command> comman
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(command->description));
-    const QCommandLineOption commandHelp = parser.addHelpOption();
+    const QCommandLineOption commandHelp({"h", "help"}, QStringLiteral("this text"));
+    parser.addOption(commandHelp);
     command->setUp(parser);
     QStringList rest = arguments.mid(arguments.indexOf(name, 1) + 1);
     rest.prepend(arguments.value(0));

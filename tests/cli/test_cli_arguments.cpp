@@ -24,7 +24,7 @@ TEST(CliArguments, BadArgumentsAreOneLineAndCodeTwo) {
         {{"import", "a.csv", "--db"}, 2, "--db"},
         {{"windows", "extra"}, 2, "windows takes no name"},
         {{"sheet", "出現頻度分析", "--format", "xml"}, 2, "--format is tsv, json, csv or pdf"},
-        {{"sheet", "出現頻度分析", "--format=pdf"}, 2, "--output FILE goes with --format pdf"},
+        {{"sheet", "出現頻度分析", "--output=x.pdf"}, 2, "--output FILE goes with --format pdf"},
     };
     for (const Case& c : cases) {
         const CliRun r = pirumoa::test::runCli(c.args);
