@@ -8,10 +8,12 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/backupcommands.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
+#include "core/store/backups.h"
 #include "core/store/databasefolder.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
@@ -33,6 +35,9 @@ const char kUsage[] =
     "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json|csv|pdf] [--output FILE]\n"
     "                               [--reflect 0,3,5]\n"
     "       pirumoa-cli backtest [--db FILE] [--reflect 0,3,5] [--format tsv|json]\n"
+    "       pirumoa-cli backups [--db FILE]\n"
+    "       pirumoa-cli restore BACKUP [--db FILE]\n"
+    "       pirumoa-cli recover --db FILE --output OUT.csv\n"
     "Without --db: the Numbers4Pirumoa.mdb beside pirumoa-cli, else the user's own\n"
     "(~/.local/share/pirumoa/, made from the installed sample on first use).\n";
 
@@ -235,6 +240,9 @@ int main(int argc, char** argv) {
     if (pdf) installFonts();
     // The desktop program's name: without --db both use the same user's data folder.
     QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
+    setBackupWarningHandler([](const QString& message) {
+        std::fprintf(stderr, "pirumoa-cli: %s\n", message.toUtf8().constData());
+    });
     Args args;
     QString error;
     if (!parseArgs(app.arguments().mid(1), args, error)) return usage(error);
@@ -245,6 +253,20 @@ int main(int argc, char** argv) {
         if (command == QLatin1String("export")) return runExport(args);
         if (command == QLatin1String("windows")) return runWindows();
         if (command == QLatin1String("sheet")) return runSheet(args);
+        // Backups, restore and salvage.
+        if (command == QLatin1String("backups")) {
+            if (args.positional.size() != 1) return usage(QStringLiteral("backups takes no name"));
+            return runBackupsCommand(connectFor(args));
+        }
+        if (command == QLatin1String("restore")) {
+            if (args.positional.size() != 2) return usage(QStringLiteral("restore takes one backup"));
+            return runRestoreCommand(connectFor(args), args.positional[1]);
+        }
+        if (command == QLatin1String("recover")) {
+            if (args.positional.size() != 1 || args.db.isEmpty() || args.output.isEmpty())
+                return usage(QStringLiteral("recover takes --db FILE and --output OUT.csv"));
+            return runRecoverCommand(connectFor(args), args.output);
+        }
         if (command == QLatin1String("backtest")) {
             if (args.positional.size() != 1) return usage(QStringLiteral("backtest takes no name"));
             if (args.format != QLatin1String("tsv") && args.format != QLatin1String("json"))

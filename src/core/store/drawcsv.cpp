@@ -75,7 +75,7 @@ std::int8_t digit(const QByteArray& field, int position) {
 
 // Dates are stored as yyyy-MM-dd; yyyy/MM/dd, as Japanese spreadsheets write them, is
 // taken too.
-QString date(const QByteArray& field) {
+QString date(const QByteArray& field, int no) {
     if (field.isEmpty()) return QString();
     const QString text = QString::fromUtf8(field);
     QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
@@ -83,6 +83,14 @@ QString date(const QByteArray& field) {
     if (!d.isValid())
         throw BadLine{
             QStringLiteral("抽選日「%1」は年-月-日の日付ではありません").arg(shown(field))};
+    // Numbers 4 was first drawn on 1994-10-07; a date outside that span is a typing or a
+    // column slip, and it would sort the draw among the wrong ones.
+    static const QDate kFirstDraw(1994, 10, 7);
+    if (d < kFirstDraw || d > QDate::currentDate().addYears(10))
+        throw BadLine{QStringLiteral("第%1回の抽選日「%2」は 1994-10-07（第1回）から 10 年後までの"
+                                     "日付ではありません")
+                          .arg(no)
+                          .arg(shown(field))};
     return d.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
@@ -101,7 +109,7 @@ DrawRecord parseLine(const QList<QByteArray>& f, Layout layout) {
     const bool withDate = expected != 5;
     DrawRecord r;
     r.no = drawNumber(f[0]);
-    if (withDate) r.date = date(f[1]);
+    if (withDate) r.date = date(f[1], r.no);
     if (f.size() == 3) {
         // draw,date,NNNN: the four digits in one field, or nothing yet.
         const QByteArray& n = f[2];

@@ -12,6 +12,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/store/backups.h"
 #include "core/store/fileerror.h"
 
 namespace pirumoa {
@@ -167,7 +168,9 @@ QString reasonFor(const SqlError& e) {
     switch (e.rc & 0xff) {
         case SQLITE_NOTADB:
             return QStringLiteral(
-                "パスワードが一致しないか、このプログラムのデータベースではありません。");
+                       "パスワードが一致しないか、このプログラムのデータベースではないか、"
+                       "ファイルが壊れています。") +
+                   damagedDatabaseAdvice();
         case SQLITE_READONLY:
             if (e.rc == SQLITE_READONLY_ROLLBACK)
                 return QStringLiteral(
@@ -188,7 +191,7 @@ QString reasonFor(const SqlError& e) {
                 "ファイルの読み書きに失敗しました（ディスクがいっぱいか、"
                 "ファイルサイズの上限に達した可能性があります）。");
         case SQLITE_CORRUPT:
-            return QStringLiteral("ファイルが壊れています。");
+            return QStringLiteral("ファイルが壊れています。") + damagedDatabaseAdvice();
         case SQLITE_PERM:
         case SQLITE_AUTH:
             return QStringLiteral("ファイルへのアクセスが許可されていません。");
@@ -413,7 +416,19 @@ std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
     } catch (const SqlError& e) {
         if (e.rc != SQLITE_READONLY_ROLLBACK) throw;
         conn.close();
-        recoverInterruptedWrite(connect);
+        try {
+            recoverInterruptedWrite(connect);
+        } catch (const SqlError&) {
+            // Rolling back removes the journal beside the file: the folder must be writable.
+            const QString folder = QFileInfo(connect.file).absolutePath();
+            if (QFileInfo(folder).isWritable()) throw;
+            throw StoreError(openFailure(
+                connect.file,
+                QStringLiteral("前回の書き込みが途中で中断されていますが、フォルダー%1に書き込めない"
+                               "ため元に戻せません。フォルダーに書き込めるようにしてから、"
+                               "もう一度開いてください。")
+                    .arg(quoted(folder))));
+        }
         openKeyed(conn, connect, SQLITE_OPEN_READONLY);
     }
     sqlite3* db = conn.get();
@@ -445,6 +460,10 @@ std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
 // stored state, and reaches the caller as a StoreError that names the reason.
 template <class Body>
 void transaction(sqlite3* db, const QString& file, Body&& body) {
+    // The user's draws as they were before this run's first change.
+    DatabaseFile database = databaseFileIn(QFileInfo(file).absolutePath());
+    database.file = file;
+    backupBeforeFirstWrite(database);
     try {
         // IMMEDIATE takes the write lock up front: a busy or read-only file refuses here,
         // before anything is half done.

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QWindow>
@@ -16,7 +17,9 @@
 #include <functional>
 #include <map>
 
+#include "core/store/backups.h"
 #include "gui/about/helpcommands.h"
+#include "gui/maintenance/backupcommands.h"
 #include "gui/maintenance/csvcommands.h"
 #include "gui/shell/prompt.h"
 
@@ -32,6 +35,7 @@ enum class Command {
     End,
     CsvImport,
     CsvExport,
+    RestoreBackup,
     TileH,
     TileV,
     Cascade,
@@ -58,6 +62,7 @@ const MenuItem kMenu[] = {
     {u"mnuHosyu", u"CSVファイルから取り込み(&C)...", u"mnuCsvImport", Command::CsvImport,
      u"mnuMasterInput"},
     {u"mnuHosyu", u"CSVファイルへ書き出し(&E)...", u"mnuCsvExport", Command::CsvExport},
+    {u"mnuHosyu", u"バックアップから復元(&R)...", u"mnuRestoreBackup", Command::RestoreBackup},
     {u"", u"ウィンドウ(&W)", u"mnuWindow", Command::Submenu, u"mnuHosyu"},
     {u"mnuWindow", u"上下に並べて表示(&H)", u"mnuWindowHorizontal", Command::TileH},
     {u"mnuWindow", u"左右に並べて表示(&V)", u"mnuWindowVertical", Command::TileV},
@@ -124,6 +129,8 @@ MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
+    // A backup that failed before a change is told once, where it does not stop the work.
+    setBackupWarningHandler([this](const QString& message) { statusBar()->showMessage(message); });
 
     // Where the user left it last time; else large enough for the designed client area and
     // for the tallest and widest working window, as far as the screen allows.
@@ -170,7 +177,7 @@ void MainFrm::showEvent(QShowEvent* event) {
     }
 }
 
-MainFrm::~MainFrm() = default;
+MainFrm::~MainFrm() { setBackupWarningHandler({}); }
 
 void MainFrm::buildMenus() {
     const auto layout = menuLayout();
@@ -220,6 +227,9 @@ void MainFrm::buildMenus() {
                             [this, import] { import ? importCsv() : exportCsv(); });
                     break;
                 }
+                case Command::RestoreBackup:
+                    connect(action, &QAction::triggered, this, &MainFrm::restoreFromBackup);
+                    break;
                 case Command::TileH:
                     connect(action, &QAction::triggered, this, &MainFrm::tileHorizontally);
                     break;
@@ -330,6 +340,16 @@ void MainFrm::importCsv() {
         return;
     }
     CsvCommands::importFromFile(this, m_database, [this] { reloadHistory(); });
+}
+
+void MainFrm::restoreFromBackup() {
+    // The data entry holds a connection to the file that is about to be replaced.
+    if (findWindow(QStringLiteral("当選データ入力"))) {
+        Prompt::refuse(this,
+                       QStringLiteral("当選データ入力のウィンドウを閉じてから復元してください。"));
+        return;
+    }
+    BackupCommands::restore(this, m_database, [this] { reloadHistory(); });
 }
 
 void MainFrm::reloadHistory() {

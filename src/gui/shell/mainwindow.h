@@ -70,6 +70,8 @@ public:
     // draws.
     void exportCsv();
     void importCsv();
+    // データ管理 → バックアップから復元...: refused while the data entry is open.
+    void restoreFromBackup();
     // Reads the draw history and its totals again and rebuilds every open window from them.
     void reloadHistory();
 

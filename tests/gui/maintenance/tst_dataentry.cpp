@@ -846,7 +846,37 @@ private slots:
             names << a->objectName() + "=" + a->text();
         QCOMPARE(names, QStringList({"mnuMasterInput=当選データ入力(&I)",
                                      "mnuCsvImport=CSVファイルから取り込み(&C)...",
-                                     "mnuCsvExport=CSVファイルへ書き出し(&E)..."}));
+                                     "mnuCsvExport=CSVファイルへ書き出し(&E)...",
+                                     "mnuRestoreBackup=バックアップから復元(&R)..."}));
+    }
+
+    // The draws of before an import come back through the menu, after a question, and the
+    // program shows them at once; the data entry must be closed first.
+    void restoreFromABackupBringsBackTheDrawsOfBefore() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        startMain(main, db);
+        const std::vector<DrawRecord> before = stored(db);
+        const QString csv = db.dir.filePath("in.csv");
+        writeFile(csv, "3,,1,1,1,1\n");
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"追加：1 件"}));
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QCOMPARE(main.history().latestDrawNo, 3);
+
+        QVERIFY(openEntry(main));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"閉じてから復元"}));
+        main.findChild<QAction*>("mnuRestoreBackup")->trigger();
+        QVERIFY(test::promptsUsedUp());
+        main.findWindow("当選データ入力")->unload();
+
+        Prompt::setNextChoice(0);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"戻しますか"}));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"復元しました", "backups"}));
+        main.findChild<QAction*>("mnuRestoreBackup")->trigger();
+        QVERIFY(test::promptsUsedUp());
+        QCOMPARE(stored(db), before);
+        QCOMPARE(main.history().latestDrawNo, 2);
     }
 
     void csvImportIsAllOrNothingAndReportsWhatItDid() {
