@@ -168,8 +168,8 @@ QString reasonFor(const SqlError& e) {
     switch (e.rc & 0xff) {
         case SQLITE_NOTADB:
             return QStringLiteral(
-                       "パスワードが一致しないか、このプログラムのデータベースではないか、"
-                       "ファイルが壊れています。") +
+                       "パスワードが一致しないか、このプログラムのデータベースではありません"
+                       "（ファイルが壊れている可能性もあります）。") +
                    damagedDatabaseAdvice();
         case SQLITE_READONLY:
             if (e.rc == SQLITE_READONLY_ROLLBACK)

@@ -110,7 +110,7 @@ TEST(Backups, RecoverReadsEveryDrawOutsideADamagedPage) {
               0);
     DatabaseFile damaged = databaseFileIn(dir.path());
     damaged.file = db;
-    const std::vector<DrawRecord> all = loadDrawHistory(damaged).rows;
+    const std::vector<DrawRecord> all = DrawStore::open(damaged)->readAll();
     {
         QFile f(db);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
