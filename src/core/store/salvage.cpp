@@ -15,7 +15,7 @@ namespace {
 
 // The table of prize amounts kept beside the draws, where a file has one; its first column
 // is the draw number and the next four the amounts, in the order of the CSV columns.
-constexpr char kPrizeTable[] = "当選金額";
+constexpr char kPrizeTable[] = "当選金";
 
 class Query {
 public:
