@@ -33,9 +33,8 @@ int runBackupsCommand(const DatabaseFile& database) {
     for (const BackupEntry& e : listBackups(database)) {
         out += QFileInfo(e.file).fileName() + QLatin1Char('\t') +
                e.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\t');
-        out += e.problem.isEmpty()
-                   ? QStringLiteral("%1\t%2").arg(e.draws).arg(e.latestDraw)
-                   : QStringLiteral("-\t%1").arg(e.problem);
+        out += e.problem.isEmpty() ? QStringLiteral("%1\t%2").arg(e.draws).arg(e.latestDraw)
+                                   : QStringLiteral("-\t%1").arg(e.problem);
         out += QLatin1Char('\n');
     }
     return print(out);
@@ -65,11 +64,10 @@ int runRecoverCommand(const DatabaseFile& damaged, const QString& output) {
                       .arg(QDir::toNativeSeparators(output));
     if (!salvage.prizes.empty())
         out += QStringLiteral("当選金額：%1 回分\n").arg(salvage.prizes.size());
-    out += salvage.missing.empty()
-               ? QStringLiteral("欠けている回：なし\n")
-               : QStringLiteral("欠けている回：%1（%2 回分）\n")
-                     .arg(rangeList(salvage.missing))
-                     .arg(count(salvage.missing));
+    out += salvage.missing.empty() ? QStringLiteral("欠けている回：なし\n")
+                                   : QStringLiteral("欠けている回：%1（%2 回分）\n")
+                                         .arg(rangeList(salvage.missing))
+                                         .arg(count(salvage.missing));
     out += salvage.unreadable.empty()
                ? QStringLiteral("読み取れなかった範囲：なし\n")
                : QStringLiteral("読み取れなかった範囲：%1\n").arg(rangeList(salvage.unreadable));

@@ -259,7 +259,8 @@ int main(int argc, char** argv) {
             return runBackupsCommand(connectFor(args));
         }
         if (command == QLatin1String("restore")) {
-            if (args.positional.size() != 2) return usage(QStringLiteral("restore takes one backup"));
+            if (args.positional.size() != 2)
+                return usage(QStringLiteral("restore takes one backup"));
             return runRestoreCommand(connectFor(args), args.positional[1]);
         }
         if (command == QLatin1String("recover")) {

@@ -47,7 +47,8 @@ QString writeReason(int rc, const QString& folder, const QString& engine) {
     switch (rc & 0xff) {
         case SQLITE_FULL:
         case SQLITE_IOERR:
-            return QStringLiteral("ディスクの空き容量が足りないか、ファイルサイズの上限に達しました。");
+            return QStringLiteral(
+                "ディスクの空き容量が足りないか、ファイルサイズの上限に達しました。");
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB:
             return QStringLiteral("データベースファイルが壊れています。");
@@ -74,7 +75,8 @@ bool syncFile(const QString& path) {
 }
 
 void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
@@ -114,8 +116,8 @@ struct Named {
 // The backups in folder, newest first.
 std::vector<Named> backupFiles(const QString& folder) {
     std::vector<Named> out;
-    const QStringList names = QDir(folder).entryList(
-        {kNamePrefix + QStringLiteral("*.mdb")}, QDir::Files | QDir::Hidden, QDir::Name);
+    const QStringList names = QDir(folder).entryList({kNamePrefix + QStringLiteral("*.mdb")},
+                                                     QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString& name : names) {
         const QRegularExpressionMatch m = backupName().match(name);
         if (!m.hasMatch()) continue;
@@ -183,26 +185,28 @@ enum class Fallback { None, RawCopy };
 QString backupInto(const DatabaseFile& database, Fallback fallback) {
     const QString folder = backupFolderFor(database.file);
     if (!QFileInfo(database.file).isFile())
-        throw backupFailure(QStringLiteral("データベースファイル%1が見つかりません。")
-                                .arg(quoted(database.file)));
+        throw backupFailure(
+            QStringLiteral("データベースファイル%1が見つかりません。").arg(quoted(database.file)));
     if (!QDir().mkpath(folder))
         throw backupFailure(QStringLiteral("フォルダー%1を作れません。").arg(quoted(folder)));
     const QString file = newBackupFile(folder);
-    const QString part = folder + QStringLiteral("/.") + QFileInfo(file).fileName() +
-                         QStringLiteral(".part");
+    const QString part =
+        folder + QStringLiteral("/.") + QFileInfo(file).fileName() + QStringLiteral(".part");
 #ifdef Q_OS_UNIX
     if (const int error = createPrivateFile(part); error != 0)
-        throw backupFailure(error == ENOSPC || error == EDQUOT
-                                ? writeReason(SQLITE_FULL, folder, QString())
-                                : QStringLiteral("フォルダー%1に書き込めません。").arg(quoted(folder)));
+        throw backupFailure(
+            error == ENOSPC || error == EDQUOT
+                ? writeReason(SQLITE_FULL, folder, QString())
+                : QStringLiteral("フォルダー%1に書き込めません。").arg(quoted(folder)));
 #endif
     try {
         KeyedConnection source;
         // Read-write, so that a write a crash cut off is rolled back before the copy.
         int rc = source.open(database.file, database.password, SQLITE_OPEN_READWRITE);
         if (rc != SQLITE_OK && fallback == Fallback::None)
-            throw backupFailure(QStringLiteral("データベースファイル%1を開けません。%2")
-                                    .arg(quoted(database.file), writeReason(rc, folder, source.error())));
+            throw backupFailure(
+                QStringLiteral("データベースファイル%1を開けません。%2")
+                    .arg(quoted(database.file), writeReason(rc, folder, source.error())));
         try {
             if (rc != SQLITE_OK) throw backupFailure(source.error());
             copyByEngine(source.get(), part, database);
@@ -255,7 +259,8 @@ bool hasDraws(const DatabaseFile& database) {
     if (c.open(database.file, database.password, SQLITE_OPEN_READONLY) != SQLITE_OK) return true;
     sqlite3_stmt* s = nullptr;
     bool any = true;
-    if (sqlite3_prepare_v2(c.get(), "SELECT 1 FROM 当選データ LIMIT 1", -1, &s, nullptr) == SQLITE_OK)
+    if (sqlite3_prepare_v2(c.get(), "SELECT 1 FROM 当選データ LIMIT 1", -1, &s, nullptr) ==
+        SQLITE_OK)
         any = sqlite3_step(s) != SQLITE_DONE;
     sqlite3_finalize(s);
     return any;
@@ -324,7 +329,8 @@ std::vector<BackupEntry> listBackups(const DatabaseFile& database) {
 }
 
 QString resolveBackupFile(const DatabaseFile& database, const QString& name) {
-    if (QFileInfo::exists(name) || name.contains(QLatin1Char('/'))) return QFileInfo(name).absoluteFilePath();
+    if (QFileInfo::exists(name) || name.contains(QLatin1Char('/')))
+        return QFileInfo(name).absoluteFilePath();
     return backupFolderFor(database.file) + QLatin1Char('/') + name;
 }
 
@@ -332,21 +338,24 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
     DatabaseFile backup = database;
     backup.file = QFileInfo(backupFile).absoluteFilePath();
     if (backup.file == QFileInfo(database.file).absoluteFilePath())
-        throw StoreError(QStringLiteral("復元するバックアップにデータベースファイルそのものは指定できません。"));
+        throw StoreError(
+            QStringLiteral("復元するバックアップにデータベースファイルそのものは指定できません。"));
     // A backup that cannot be read whole is refused before anything is touched.
     try {
         loadDrawHistory(backup);
         KeyedConnection check;
         sqlite3_stmt* s = nullptr;
-        bool ok = check.open(backup.file, backup.password, SQLITE_OPEN_READONLY) == SQLITE_OK &&
-                  sqlite3_prepare_v2(check.get(), "PRAGMA quick_check", -1, &s, nullptr) == SQLITE_OK &&
-                  sqlite3_step(s) == SQLITE_ROW &&
-                  qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "ok") == 0;
+        bool ok =
+            check.open(backup.file, backup.password, SQLITE_OPEN_READONLY) == SQLITE_OK &&
+            sqlite3_prepare_v2(check.get(), "PRAGMA quick_check", -1, &s, nullptr) == SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW &&
+            qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "ok") == 0;
         sqlite3_finalize(s);
         if (!ok) throw StoreError(QStringLiteral("ファイルが壊れています。"));
     } catch (const StoreError& e) {
-        throw StoreError(QStringLiteral("バックアップ%1から復元できません。%2データベースは変更していません。")
-                             .arg(quoted(backup.file), e.message()));
+        throw StoreError(
+            QStringLiteral("バックアップ%1から復元できません。%2データベースは変更していません。")
+                .arg(quoted(backup.file), e.message()));
     }
 
     const QString folder = QFileInfo(database.file).absolutePath();
@@ -359,7 +368,9 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
         try {
             kept = backupInto(database, Fallback::RawCopy);
         } catch (const StoreError& e) {
-            throw StoreError(e.message() + QStringLiteral("今のデータベースを残せないため、復元しませんでした。"));
+            throw StoreError(
+                e.message() +
+                QStringLiteral("今のデータベースを残せないため、復元しませんでした。"));
         }
         // Writers are kept out until the new file is in place. A file too damaged to lock is
         // replaced all the same: its bytes are in the backup just made.
@@ -387,17 +398,21 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
     }
     if (reason.isEmpty()) {
 #ifdef Q_OS_UNIX
-        if (::rename(QFile::encodeName(part).constData(), QFile::encodeName(database.file).constData()) != 0)
+        if (::rename(QFile::encodeName(part).constData(),
+                     QFile::encodeName(database.file).constData()) != 0)
             reason = writeReason(SQLITE_IOERR, folder, QString());
 #else
         QFile::remove(database.file);
-        if (!QFile::rename(part, database.file)) reason = writeReason(SQLITE_IOERR, folder, QString());
+        if (!QFile::rename(part, database.file))
+            reason = writeReason(SQLITE_IOERR, folder, QString());
 #endif
     }
     if (!reason.isEmpty()) {
         QFile::remove(part);
-        throw StoreError(QStringLiteral("バックアップ%1から復元できませんでした。%2データベースは変更していません。")
-                             .arg(quoted(backup.file), reason));
+        throw StoreError(
+            QStringLiteral(
+                "バックアップ%1から復元できませんでした。%2データベースは変更していません。")
+                .arg(quoted(backup.file), reason));
     }
 #ifdef Q_OS_UNIX
     syncFolder(folder);

@@ -424,9 +424,10 @@ std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
             if (QFileInfo(folder).isWritable()) throw;
             throw StoreError(openFailure(
                 connect.file,
-                QStringLiteral("前回の書き込みが途中で中断されていますが、フォルダー%1に書き込めない"
-                               "ため元に戻せません。フォルダーに書き込めるようにしてから、"
-                               "もう一度開いてください。")
+                QStringLiteral(
+                    "前回の書き込みが途中で中断されていますが、フォルダー%1に書き込めない"
+                    "ため元に戻せません。フォルダーに書き込めるようにしてから、"
+                    "もう一度開いてください。")
                     .arg(quoted(folder))));
         }
         openKeyed(conn, connect, SQLITE_OPEN_READONLY);

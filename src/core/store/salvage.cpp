@@ -94,19 +94,21 @@ Salvage salvageDatabase(const DatabaseFile& database) {
                            "戻してください。")
                 .arg(shownName(database.file), c.error()));
 
-    Query draws(c.get(),
-                "SELECT 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ WHERE 回数 = ?1");
+    Query draws(
+        c.get(),
+        "SELECT 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ WHERE 回数 = ?1");
     if (!draws)
-        throw StoreError(QStringLiteral("データベースファイル「%1」の表「当選データ」を読み取れません（%2）。")
-                             .arg(shownName(database.file), c.error()));
+        throw StoreError(
+            QStringLiteral("データベースファイル「%1」の表「当選データ」を読み取れません（%2）。")
+                .arg(shownName(database.file), c.error()));
     std::optional<Query> prizes;
     {
         const Query probe(c.get(), QByteArray("SELECT * FROM ") + kPrizeTable + " LIMIT 0");
         if (probe && sqlite3_column_count(probe.get()) >= 5) {
             // Keyed by the draw number in the first column, whatever its name.
             const QByteArray key = sqlite3_column_name(probe.get(), 0);
-            prizes.emplace(c.get(), QByteArray("SELECT * FROM ") + kPrizeTable + " WHERE \"" +
-                                        key + "\" = ?1");
+            prizes.emplace(c.get(), QByteArray("SELECT * FROM ") + kPrizeTable + " WHERE \"" + key +
+                                        "\" = ?1");
             if (!*prizes) prizes.reset();
         }
     }

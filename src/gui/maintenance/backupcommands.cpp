@@ -16,9 +16,10 @@ void BackupCommands::restore(QWidget* parent, const DatabaseFile& database,
         backups = listBackups(database);
     }
     if (backups.empty()) {
-        Prompt::inform(parent, QStringLiteral("バックアップはまだありません。\n"
-                                              "データを変更する前に、次のフォルダーに自動で作られます。\n%1")
-                                   .arg(QDir::toNativeSeparators(backupFolderFor(database.file))));
+        Prompt::inform(
+            parent, QStringLiteral("バックアップはまだありません。\n"
+                                   "データを変更する前に、次のフォルダーに自動で作られます。\n%1")
+                        .arg(QDir::toNativeSeparators(backupFolderFor(database.file))));
         return;
     }
     std::vector<QStringList> rows;
@@ -54,8 +55,7 @@ void BackupCommands::restore(QWidget* parent, const DatabaseFile& database,
     if (restored) restored();
     Prompt::inform(parent, QStringLiteral("%1 のバックアップから復元しました。\n"
                                           "復元前のデータベースは次のファイルに残しました。\n%2")
-                               .arg(rows[std::size_t(chosen)][0],
-                                    QDir::toNativeSeparators(kept)));
+                               .arg(rows[std::size_t(chosen)][0], QDir::toNativeSeparators(kept)));
 }
 
 }  // namespace pirumoa

@@ -3,14 +3,14 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMetaEnum>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QFileDialog>
-#include <QGuiApplication>
-#include <QMetaEnum>
 #include <deque>
 #include <optional>
 #include <utility>

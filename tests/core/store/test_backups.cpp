@@ -31,7 +31,7 @@ QStringList backupNames(const DatabaseFile& db) {
 }
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ReadUser | QFileDevice::WriteUser;
+                                                QFileDevice::ReadUser | QFileDevice::WriteUser;
 
 }  // namespace
 
@@ -138,13 +138,17 @@ TEST(Backups, RecoverReadsEveryDrawOutsideADamagedPage) {
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(QFile::permissions(out), kOwnerOnly);
     const QByteArray csv = test::readFile(out);
-    EXPECT_TRUE(csv.startsWith("draw,date,d1,d2,d3,d4,straight,box,set_straight,set_box\n"
-                               "1,1994-10-07,1,1,4,9,1000000,40000,520000,20000\n"))
+    EXPECT_TRUE(
+        csv.startsWith("draw,date,d1,d2,d3,d4,straight,box,set_straight,set_box\n"
+                       "1,1994-10-07,1,1,4,9,1000000,40000,520000,20000\n"))
         << csv.left(200).toStdString();
-    const std::vector<DrawRecord> read = parseDrawCsv(
-        QByteArray(csv).replace(",1000000,40000,520000,20000", "").replace(",,,,\n", "\n").replace(
-            "draw,date,d1,d2,d3,d4,straight,box,set_straight,set_box", "draw,date,d1,d2,d3,d4"),
-        out);
+    const std::vector<DrawRecord> read =
+        parseDrawCsv(QByteArray(csv)
+                         .replace(",1000000,40000,520000,20000", "")
+                         .replace(",,,,\n", "\n")
+                         .replace("draw,date,d1,d2,d3,d4,straight,box,set_straight,set_box",
+                                  "draw,date,d1,d2,d3,d4"),
+                     out);
     const Salvage s = salvageDatabase(damaged);
     // One leaf of the table is lost, no more; what is read is exactly what was stored, and
     // the lost numbers are the ones named.
@@ -160,8 +164,7 @@ TEST(Backups, RecoverReadsEveryDrawOutsideADamagedPage) {
     EXPECT_EQ(s.unreadable, s.missing);
     EXPECT_EQ(*lost.begin(), s.unreadable[0].first);
     EXPECT_EQ(*lost.rbegin(), s.unreadable[0].second);
-    EXPECT_TRUE(QString::fromUtf8(r.out).contains(rangeList(s.unreadable)))
-        << r.out.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(r.out).contains(rangeList(s.unreadable))) << r.out.toStdString();
     EXPECT_TRUE(r.out.startsWith(QByteArray::number(read.size()) + " 回分")) << r.out.toStdString();
 }
 

@@ -223,8 +223,8 @@ private slots:
         HelpViewer& help = main.findChild<HelpCommands*>()->viewer();
         help.setProgram(viewer.program());
         help.setCollection(db.dir.filePath("help/ナンバーズ4ピルモアL.qhc"));
-        Prompt::setNextAnswer(QMessageBox::Ok,
-                              test::refusalWith({db.dir.filePath("help/ナンバーズ4ピルモアL.qhc")}));
+        Prompt::setNextAnswer(
+            QMessageBox::Ok, test::refusalWith({db.dir.filePath("help/ナンバーズ4ピルモアL.qhc")}));
         choose(main, "mnuHelpFile");
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(viewer.file("pids"), QByteArray());
