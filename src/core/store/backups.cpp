@@ -181,8 +181,9 @@ QString copyBytes(const QString& from, const QString& part) {
 enum class Fallback { None, RawCopy };
 
 // Makes a backup of database; with RawCopy, a database the engine cannot read whole is
-// copied as it lies, so that recover can still salvage it.
-QString backupInto(const DatabaseFile& database, Fallback fallback) {
+// copied as it lies, so that recover can still salvage it. locked: a connection to database
+// that already holds it, to copy from.
+QString backupInto(const DatabaseFile& database, Fallback fallback, sqlite3* locked = nullptr) {
     const QString folder = backupFolderFor(database.file);
     if (!QFileInfo(database.file).isFile())
         throw backupFailure(
@@ -202,14 +203,15 @@ QString backupInto(const DatabaseFile& database, Fallback fallback) {
     try {
         KeyedConnection source;
         // Read-write, so that a write a crash cut off is rolled back before the copy.
-        int rc = source.open(database.file, database.password, SQLITE_OPEN_READWRITE);
+        int rc = locked ? SQLITE_OK
+                        : source.open(database.file, database.password, SQLITE_OPEN_READWRITE);
         if (rc != SQLITE_OK && fallback == Fallback::None)
             throw backupFailure(
                 QStringLiteral("データベースファイル%1を開けません。%2")
                     .arg(quoted(database.file), writeReason(rc, folder, source.error())));
         try {
             if (rc != SQLITE_OK) throw backupFailure(source.error());
-            copyByEngine(source.get(), part, database);
+            copyByEngine(locked ? locked : source.get(), part, database);
         } catch (const StoreError&) {
             if (fallback == Fallback::None) throw;
             source.close();
@@ -361,22 +363,26 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
     const QString folder = QFileInfo(database.file).absolutePath();
     const bool exists = QFileInfo(database.file).isFile();
     QString kept;
-    // Keeps writers out while the file is replaced: a writer that went on into the replaced
-    // file would lose its write.
+    // Keeps writers out from the backup of the current file until the new one is in place:
+    // a write in between would be in neither.
     KeyedConnection lock;
     if (exists) {
+        int rc = lock.open(database.file, database.password, SQLITE_OPEN_READWRITE);
+        if (rc == SQLITE_OK) rc = lock.exec("BEGIN EXCLUSIVE;");
+        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+            throw StoreError(
+                QStringLiteral("ほかのプログラムがデータベースを使用中のため、復元"
+                               "できません。しばらくしてからやり直してください。"
+                               "データベースは変更していません。"));
+        // A file too damaged to lock is replaced all the same: its bytes go to the backup.
+        if (rc != SQLITE_OK) lock.close();
         try {
-            kept = backupInto(database, Fallback::RawCopy);
+            kept = backupInto(database, Fallback::RawCopy, lock.get());
         } catch (const StoreError& e) {
             throw StoreError(
                 e.message() +
                 QStringLiteral("今のデータベースを残せないため、復元しませんでした。"));
         }
-        // Writers are kept out until the new file is in place. A file too damaged to lock is
-        // replaced all the same: its bytes are in the backup just made.
-        if (lock.open(database.file, database.password, SQLITE_OPEN_READWRITE) == SQLITE_OK &&
-            lock.exec("BEGIN EXCLUSIVE;") != SQLITE_OK)
-            lock.close();
     }
 
     const QString part = folder + QStringLiteral("/.") + QFileInfo(database.file).fileName() +
