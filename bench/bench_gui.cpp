@@ -85,11 +85,11 @@ private:
 
 // From the menu command to the first picture: build the window, load it, show it at its
 // design size and paint it once.
-void openWindow(benchmark::State& state, const WindowInfo* info) {
+void openWindow(benchmark::State& state, const WindowDesign* design) {
     SampleHost host;
     for (auto _ : state) {
-        AnalysisWindow window(host, *info);
-        window.resize(info->widthTwips / kTwipsPerPixel, info->heightTwips / kTwipsPerPixel);
+        AnalysisWindow window(host, *design);
+        window.resize(design->size());
         window.load();
         window.show();
         QCoreApplication::processEvents();
@@ -98,8 +98,8 @@ void openWindow(benchmark::State& state, const WindowInfo* info) {
 }
 
 void registerWindows() {
-    for (const WindowInfo& w : windowTable())
-        if (w.kind == WindowKind::Analysis && w.fill)
+    for (const WindowDesign& w : windowDesigns())
+        if (w.info->kind == WindowKind::Analysis)
             benchmark::RegisterBenchmark(("open/sample/" + w.objectName.toStdString()).c_str(),
                                          openWindow, &w)
                 ->Unit(benchmark::kMillisecond);

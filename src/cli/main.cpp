@@ -170,11 +170,8 @@ int runPredictionSheet(const Args& args, const WindowInfo& w) {
     ReflectOptions options;
     if (!parseReflect(args.reflect, options))
         return usage(QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
-    const DrawHistory history = loadDrawHistory(connectFor(args));
-    Prediction prediction;
-    prediction.setReflectOptions(options);
-    PredictionSheets grids;
-    loadPrediction(history, prediction, grids);
+    const PredictionSheets grids =
+        predictionSheets(predict(loadDrawHistory(connectFor(args)), options));
     std::vector<const Sheet*> sheets;
     for (const Sheet& s : grids) sheets.push_back(&s);
     return writeSheets(args, w, sheets);
@@ -187,8 +184,8 @@ int runBacktest(const Args& args, const WindowInfo* window = nullptr) {
     if (!parseReflect(args.reflect, options))
         return usage(QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
     const bool json = args.format == QLatin1String("json");
-    const DrawHistory history = loadDrawHistory(connectFor(args));
-    Backtest backtest(history, options);
+    Backtest backtest(std::make_shared<const DrawHistory>(loadDrawHistory(connectFor(args))),
+                      options);
     backtest.run();
     if (window) {  // the window's grid
         Sheet sheet;

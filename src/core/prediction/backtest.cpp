@@ -59,20 +59,6 @@ QString hitCounts(const ChanceRange& r) {
 
 }  // namespace
 
-PredictedDigits PredictedDigits::of(const Prediction& prediction) {
-    PredictedDigits out;
-    for (int k = 0; k < 4; ++k)
-        for (int p = 0; p < 4; ++p) {
-            const QString d = prediction.cycleDigits(k, p + 1);
-            out.cycle[k][p] = d.isEmpty() ? -1 : d.toInt();
-        }
-    const QStringList* lists[3] = {&prediction.eliminationResult(), &prediction.rapidFireResult(),
-                                   &prediction.oneShotResult()};
-    for (int s = 0; s < 3; ++s)
-        for (const QString& d : *lists[s]) out.sets[s].push_back(d.toInt());
-    return out;
-}
-
 QString methodLabel(BacktestMethod method) {
     switch (method) {
         case BacktestMethod::Cycle7:
@@ -168,9 +154,8 @@ Verdict BacktestTally::verdict() const {
     return Verdict::Within;
 }
 
-Backtest::Backtest(const DrawHistory& history, const ReflectOptions& options)
-    : m_history(history), m_options(options) {
-    m_prediction.setReflectOptions(options);
+Backtest::Backtest(std::shared_ptr<const DrawHistory> history, const ReflectOptions& options)
+    : m_history(std::move(history)), m_options(options), m_reflectCount(reflectCount(options)) {
     for (int k = 0; k < 4; ++k)
         for (BacktestMeasure m :
              {BacktestMeasure::Position, BacktestMeasure::Straight, BacktestMeasure::Box})
@@ -181,30 +166,29 @@ Backtest::Backtest(const DrawHistory& history, const ReflectOptions& options)
 }
 
 bool Backtest::step(std::size_t rows) {
-    const std::vector<DrawRecord>& records = m_history.rows;
+    const std::vector<DrawRecord>& records = m_history->rows;
     const std::size_t end = m_next + std::min(rows, records.size() - m_next);
     for (; m_next < end; ++m_next) {
         const DrawRecord& draw = records[m_next];
         if (!draw.complete()) continue;
         // The tables hold exactly the draws before this one, as a scan of a history that ends
         // here would leave them; only the computation from them is repeated.
-        if (m_scannedOne) {
-            m_prediction.compute();
-            m_last = PredictedDigits::of(m_prediction);
+        if (m_tables.latestDrawNo() > 0) {
+            m_last = computePrediction(m_tables, m_reflectCount);
             judge(m_last, draw);
         }
-        m_prediction.scanDraw(draw);
-        m_scannedOne = true;
+        m_tables.addDraw(draw);
     }
     return done();
 }
 
-void Backtest::judge(const PredictedDigits& predicted, const DrawRecord& draw) {
+void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) {
     std::array<int, 4> digits;
     for (int p = 0; p < 4; ++p) digits[p] = draw.digits[p];
 
     for (int k = 0; k < 4; ++k) {
-        const std::array<int, 4>& row = predicted.cycle[k];
+        std::array<int, 4> row;
+        for (int p = 0; p < 4; ++p) row[p] = predicted.cycle[k][p];
         BacktestTally* tally = &m_tallies[std::size_t(k * kCycleMeasures)];
         bool any = false, full = true;
         for (int p = 0; p < 4; ++p) {
@@ -228,18 +212,17 @@ void Backtest::judge(const PredictedDigits& predicted, const DrawRecord& draw) {
 
     BacktestPoint point;
     point.drawNo = draw.no;
+    const DigitList* sets[3] = {&predicted.elimination, &predicted.rapidFire, &predicted.oneShot};
     for (int s = 0; s < 3; ++s) {
-        const std::vector<int>& set = predicted.sets[s];
+        const DigitList& set = *sets[s];
         BacktestTally* tally = &m_tallies[std::size_t(kFirstSetTally + s * kSetMeasures)];
-        const int k = int(set.size());
+        const int k = set.size();
         if (k > 0) {
-            std::array<bool, 10> in{};
-            for (int d : set) in[std::size_t(d)] = true;
             tally[0].addPrediction();
-            tally[0].addTrial(
-                power4(k), std::all_of(digits.begin(), digits.end(), [&](int d) { return in[d]; }));
+            tally[0].addTrial(power4(k), std::all_of(digits.begin(), digits.end(),
+                                                     [&](int d) { return set.contains(d); }));
             tally[1].addPrediction();
-            for (int d : digits) tally[1].addTrial(k * kDigitChance, in[std::size_t(d)]);
+            for (int d : digits) tally[1].addTrial(k * kDigitChance, set.contains(d));
         }
         point.hits[s] = tally[1].hits();
         point.trials[s] = tally[1].trials();

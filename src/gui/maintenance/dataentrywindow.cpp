@@ -168,12 +168,12 @@ private:
     mutable QPointer<QWidget> m_editor;
 };
 
-DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info),
+DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design),
       m_grid(new DrawGrid(this)),
       m_delegate(new DigitDelegate(this)),
       m_menu(new QMenu(QStringLiteral("編集(&E)"), this)) {
-    auto* label = new QLabel(info.description, this);
+    auto* label = new QLabel(design.description, this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setWordWrap(true);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));

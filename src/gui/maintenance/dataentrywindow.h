@@ -22,7 +22,7 @@ class DrawTableModel;
 class DataEntryWindow : public ChildWindow {
     Q_OBJECT
 public:
-    DataEntryWindow(ChildHost& host, const WindowInfo& info);
+    DataEntryWindow(ChildHost& host, const WindowDesign& design);
     ~DataEntryWindow() override;
 
     void load() override;

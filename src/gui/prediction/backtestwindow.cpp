@@ -66,8 +66,8 @@ QLabel* wrappedLabel(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-BacktestWindow::BacktestWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info),
+BacktestWindow::BacktestWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design),
       m_grid(new GridView(this)),
       m_chart(new QChartView(this)),
       m_options(wrappedLabel(this, "Label2", QString())),
@@ -87,7 +87,7 @@ BacktestWindow::BacktestWindow(ChildHost& host, const WindowInfo& info)
     auto* top = new QVBoxLayout(head);
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(2);
-    top->addWidget(wrappedLabel(this, "Label1", info.description));
+    top->addWidget(wrappedLabel(this, "Label1", design.description));
     top->addWidget(m_options);
     top->addWidget(m_progress);
     auto* body = new QWidget(this);

@@ -113,8 +113,8 @@ constexpr int kLabel4Y = 5520;  // in Frame2
 
 }  // namespace
 
-PredictionWindow::PredictionWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info) {
+PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design) {
     auto* close = new QPushButton(QStringLiteral("閉じる"), this);
     close->setObjectName(QStringLiteral("Cmd閉じる"));
     close->setGeometry(twipsRect(8160, 60, 855, 375));

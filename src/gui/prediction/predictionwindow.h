@@ -23,7 +23,7 @@ public:
     // Option pairs on the window; pairs 10 and 11 have no option behind them.
     static constexpr int kPairCount = 12;
 
-    PredictionWindow(ChildHost& host, const WindowInfo& info);
+    PredictionWindow(ChildHost& host, const WindowDesign& design);
 
     void load() override;
 

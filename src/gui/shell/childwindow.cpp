@@ -35,10 +35,10 @@ QPixmap dotPixmap(Rgb colour) {
 
 }  // namespace
 
-ChildWindow::ChildWindow(ChildHost& host, const WindowInfo& info)
-    : QWidget(nullptr), m_host(host), m_info(info) {
-    setObjectName(info.objectName);
-    setWindowTitle(info.caption);
+ChildWindow::ChildWindow(ChildHost& host, const WindowDesign& design)
+    : QWidget(nullptr), m_host(host), m_design(design) {
+    setObjectName(design.objectName);
+    setWindowTitle(design.info->caption);
     setFont(windowFont());
 }
 
@@ -63,9 +63,9 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info), m_grid(new GridView(this)) {
-    auto* label = new QLabel(info.description, this);
+AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design), m_grid(new GridView(this)) {
+    auto* label = new QLabel(design.description, this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setWordWrap(true);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
@@ -78,7 +78,7 @@ AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowInfo& info)
         bottom->addWidget(l);
         return l;
     };
-    for (const LegendEntry& e : info.legend) {
+    for (const LegendEntry& e : design.legend) {
         if (e.marker == LegendEntry::Marker::Dot) {
             auto* picture = new QLabel(this);
             picture->setObjectName(pictureNo == 0 ? QStringLiteral("Picture1")

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "core/analysis/windowtable.h"
+#include "gui/shell/windowdesign.h"
 
 class QLayout;
 class QMdiArea;
@@ -36,8 +36,9 @@ protected:
 class ChildWindow : public QWidget {
     Q_OBJECT
 public:
-    ChildWindow(ChildHost& host, const WindowInfo& info);
-    const WindowInfo& info() const { return m_info; }
+    ChildWindow(ChildHost& host, const WindowDesign& design);
+    const WindowDesign& design() const { return m_design; }
+    const WindowInfo& info() const { return *m_design.info; }
 
     // Builds the window's content; run once, by the main window, under the hourglass.
     virtual void load() = 0;
@@ -55,14 +56,14 @@ protected:
 
 private:
     ChildHost& m_host;
-    const WindowInfo& m_info;
+    const WindowDesign& m_design;
 };
 
 // The frame every analysis shares: description, grid, key and close button.
 class AnalysisWindow : public ChildWindow {
     Q_OBJECT
 public:
-    AnalysisWindow(ChildHost& host, const WindowInfo& info);
+    AnalysisWindow(ChildHost& host, const WindowDesign& design);
     void load() override;
     // Keeps the scroll position where the new grid still has that row.
     void reload() override;
@@ -72,8 +73,8 @@ private:
     GridView* m_grid;
 };
 
-// The window of a table row, made for host; null while it is not built. Only the program's
-// assembly knows every kind of window.
-ChildWindow* createChildWindow(const WindowInfo& info, ChildHost& host);
+// The window of a table row, made for host. Only the program's assembly knows every kind of
+// window.
+ChildWindow* createChildWindow(const WindowDesign& design, ChildHost& host);
 
 }  // namespace pirumoa

@@ -3,7 +3,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "core/analysis/windowtable.h"
 #include "core/prediction/methods.h"
 #include "core/store/drawstore.h"
 #include "gui/shell/childwindow.h"

@@ -61,7 +61,7 @@ void expectWellFormed(const Sheet& s, bool mayHaveNoRows = false) {
 TEST(WindowTable, EveryFilledWindowBuildsFromEmptyIncompleteAndLargestHistories) {
     int filled = 0;
     for (const WindowInfo& w : windowTable()) {
-        if (!w.fill) continue;
+        if (w.kind != WindowKind::Analysis) continue;
         ++filled;
         SCOPED_TRACE(w.objectName.toStdString());
         std::vector<Sheet> sheets;
