@@ -28,7 +28,6 @@ void writeDigits(Sheet& s, const DigitList& digits) {
 }  // namespace
 
 void layoutPredictionGrid(int grid, Sheet& s) {
-    if (grid < 0 || grid >= kPredictionGridCount) return;
     s = Sheet();
     const int rows = kPredictionGridRows[grid];
     s.setSize(kColumns, rows);

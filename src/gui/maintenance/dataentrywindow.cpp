@@ -216,6 +216,8 @@ void DataEntryWindow::load() {
         return;
     }
     connect(m_model, &DrawTableModel::refused, this, &DataEntryWindow::queueRefusal);
+    // What is stored reaches every other window at once.
+    connect(m_model, &DrawTableModel::stored, this, [this] { host().historyWritten(); });
     m_grid->setModel(m_model);
     setUpGrid();
 
@@ -328,16 +330,9 @@ void DataEntryWindow::deleteLine() {
 }
 
 void DataEntryWindow::closeChecked() {
-    if (m_model) {
-        if (!commitEdit()) return;
-        const auto [row, column] = m_model->firstWrongCell();
-        if (row >= 0) {
-            Prompt::refuse(this, DrawTableModel::kWrongDigitMessage);
-            setCurrent(row, column);
-            m_grid->setFocus();
-            return;
-        }
-    }
+    // A digit is checked as it is entered, so what is stored is always right; what is still
+    // being typed is checked now, and a wrong one keeps the window open.
+    if (m_model && !commitEdit()) return;
     unload();
 }
 

@@ -112,8 +112,8 @@ BacktestWindow::~BacktestWindow() = default;
 
 void BacktestWindow::load() {
     // The options as they stand now; a later click in the prediction window does not reach a
-    // replay already made, as an analysis window does not follow the draws.
-    const ReflectOptions options = host().prediction().reflectOptions();
+    // replay already made. New draws do: the replay starts again on them.
+    const ReflectOptions options = host().reflectOptions();
     m_options->setText(optionsText(options));
     m_backtest = std::make_unique<Backtest>(host().history(), options);
     // Until the replay is done the table has its headings and labels but no numbers: counts of

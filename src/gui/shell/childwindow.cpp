@@ -1,6 +1,5 @@
 #include "gui/shell/childwindow.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -58,11 +57,6 @@ void ChildWindow::layOut(QWidget* description, QWidget* grid, QLayout* bottom) {
     layout->addLayout(bottom);
 }
 
-void ChildWindow::closeEvent(QCloseEvent* event) {
-    m_host.setPropEnd(true);
-    event->accept();
-}
-
 AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowDesign& design)
     : ChildWindow(host, design), m_grid(new GridView(this)) {
     auto* label = new QLabel(design.description, this);
@@ -116,7 +110,7 @@ void AnalysisWindow::reload() {
 
 void AnalysisWindow::load() {
     Sheet sheet;
-    info().fill(host().history(), sheet);
+    info().fill(*host().history(), sheet);
     m_grid->setSheet(std::move(sheet));
 }
 

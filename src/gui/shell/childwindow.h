@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "core/prediction/options.h"
+#include "gui/shell/historydocument.h"
 #include "gui/shell/windowdesign.h"
 
 class QLayout;
@@ -11,18 +13,19 @@ class QMenuBar;
 namespace pirumoa {
 
 class GridView;
-class Prediction;
-struct DatabaseFile;
 
 // What a working window needs of the window that holds it; the main window is one.
 class ChildHost {
 public:
-    // True while no analysis, prediction or data-entry window is loaded.
-    virtual void setPropEnd(bool value) = 0;
-    virtual const DrawHistory& history() const = 0;
+    // The draw history as it stands now.
+    virtual HistorySnapshot history() const = 0;
     virtual const DatabaseFile& databaseFile() const = 0;
-    // The prediction and its options live for the whole run, whether or not its window is open.
-    virtual Prediction& prediction() = 0;
+    // The data entry stored a change: every window gets the new history.
+    virtual void historyWritten() = 0;
+    // The prediction's options live for the whole run, whether or not its window is open;
+    // each change is saved at once.
+    virtual const ReflectOptions& reflectOptions() const = 0;
+    virtual void setReflectOption(int index, bool on) = 0;
     // Where a window shows a menu of its own while it is the active one.
     virtual QMenuBar* hostMenuBar() = 0;
     virtual QMdiArea* mdiArea() const = 0;
@@ -31,8 +34,8 @@ protected:
     ~ChildHost() = default;
 };
 
-// A working window inside the main window: exists at most once, sets the host's propEnd to
-// False while it is loaded and back to True when it unloads.
+// A working window inside the main window: exists at most once; while it is open the data
+// entry is refused.
 class ChildWindow : public QWidget {
     Q_OBJECT
 public:
@@ -42,7 +45,7 @@ public:
 
     // Builds the window's content; run once, by the main window, under the hourglass.
     virtual void load() = 0;
-    // Builds it again from the host's history after the draws changed.
+    // Builds it again from the host's new history after the draws changed.
     virtual void reload() { load(); }
     // Closes the window as its close button does: the subwindow around it goes too.
     void unload();
@@ -52,7 +55,6 @@ protected:
     // The frame's layout: the description on top, the grid taking the room, then the row of
     // the key and the close button.
     void layOut(QWidget* description, QWidget* grid, QLayout* bottom);
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     ChildHost& m_host;

@@ -28,17 +28,7 @@ namespace {
 // The main menu's submenus and its commands that open no window. The entries that open
 // windows come from the window table, in its order, into the submenu each names; an item
 // here follows the entry named in `after`, or else the item before it in the same submenu.
-enum class Command {
-    End,
-    CsvImport,
-    CsvExport,
-    TileH,
-    TileV,
-    Cascade,
-    Icons,
-    Help,
-    About
-};
+enum class Command { End, CsvImport, CsvExport, TileH, TileV, Cascade, Icons, Help, About };
 struct MenuItem {
     const char16_t* parent;  // u"" for the menu bar
     const char16_t* caption;
@@ -113,7 +103,8 @@ const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
 
 }  // namespace
 
-MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
+MainFrm::MainFrm(QWidget* parent)
+    : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_document(new HistoryDocument(this)) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(Prompt::kAppTitle);
     m_mdi->setObjectName(QStringLiteral("MDIClient"));
@@ -121,6 +112,7 @@ MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
+    connect(m_document, &HistoryDocument::changed, this, &MainFrm::historyChanged);
 
     // Where the user left it last time; else large enough for the designed client area and
     // for the tallest and widest working window, as far as the screen allows.
@@ -248,11 +240,10 @@ QAction* MainFrm::addCommand(QWidget* menu, const QString& caption, const QStrin
 bool MainFrm::start(const QString& databaseFolder, std::future<DrawHistory>* preloaded) {
     readPredictionOptions();
     WaitCursor wait;
-    m_propEnd = true;
     try {
-        m_database = databaseFileIn(databaseFolder);
-        m_history =
-            preloaded && preloaded->valid() ? preloaded->get() : loadDrawHistory(m_database);
+        const DatabaseFile database = databaseFileIn(databaseFolder);
+        m_document->open(database, preloaded && preloaded->valid() ? preloaded->get()
+                                                                   : loadDrawHistory(database));
     } catch (const StoreError& e) {
         m_startError = e.message();
         Prompt::refuse(this, m_startError);
@@ -295,8 +286,7 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
     blank.fill(Qt::transparent);
     sub->setWindowIcon(QIcon(blank));
 
-    // The frame's load: propEnd off, top-left corner with the design size, then the content.
-    m_propEnd = false;
+    // The frame's load: top-left corner with the design size, then the content.
     const QSize size = design->size();
     sub->setGeometry(QRect(QPoint(0, 0), size));
     if (design->fixedBorder) sub->setFixedSize(size);
@@ -306,15 +296,22 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
     return window;
 }
 
+bool MainFrm::propEnd() const {
+    // A window that is closing is hidden at once, though it goes only later.
+    const auto subs = m_mdi->subWindowList();
+    return std::all_of(subs.begin(), subs.end(),
+                       [](QMdiSubWindow* sub) { return sub->isHidden(); });
+}
+
 void MainFrm::openDataEntry() {
-    if (!m_propEnd) {
+    if (!propEnd()) {
         Prompt::refuse(this, kDataEntryRefused);
         return;
     }
     openWindow(QStringLiteral("当選データ入力"));
 }
 
-void MainFrm::exportCsv() { CsvCommands::exportToFile(this, m_database); }
+void MainFrm::exportCsv() { CsvCommands::exportToFile(this, databaseFile()); }
 
 void MainFrm::importCsv() {
     // The data entry holds the draws it read when it opened: it is closed first.
@@ -322,22 +319,25 @@ void MainFrm::importCsv() {
         Prompt::refuse(this, kImportRefused);
         return;
     }
-    CsvCommands::importFromFile(this, m_database, [this] { reloadHistory(); });
+    CsvCommands::importFromFile(this, databaseFile(), [this] { reloadHistory(); });
 }
 
 void MainFrm::reloadHistory() {
     try {
         WaitCursor wait;
-        m_history = loadDrawHistory(m_database);
+        m_document->reload();
     } catch (const StoreError& e) {
         // The draws were stored; what could not be read again is said, and the windows keep
         // what they show.
         Prompt::refuse(this, e.message());
-        return;
     }
+}
+
+void MainFrm::historyChanged() {
     WaitCursor wait;
     for (QMdiSubWindow* sub : m_mdi->subWindowList())
-        if (auto* child = qobject_cast<ChildWindow*>(sub->widget())) child->reload();
+        if (auto* child = qobject_cast<ChildWindow*>(sub->widget()); child && !sub->isHidden())
+            child->reload();
 }
 
 void MainFrm::onActivated() {
@@ -426,12 +426,23 @@ void MainFrm::arrangeIcons() {
 
 void MainFrm::readPredictionOptions() {
     // A missing or unreadable file leaves every option off; start-up goes on.
-    m_prediction.readInitFile();
+    readInitFile(m_options);
+}
+
+void MainFrm::setReflectOption(int index, bool on) {
+    if (index < 0 || index >= kReflectOptionCount) return;
+    m_options[std::size_t(index)] = on;
+    // Saved at once, so that a crash or a power cut loses no choice. A file that cannot be
+    // written is said once, not at every click, and is tried again at every change.
+    const bool failedBefore = m_optionsUnsaved;
+    const QString error = writeInitFile(m_options);
+    m_optionsUnsaved = !error.isEmpty();
+    if (m_optionsUnsaved && !failedBefore) Prompt::refuse(this, error);
 }
 
 void MainFrm::writePredictionOptions() {
     // The old file stays as it was when the new one cannot be written; the exit goes on.
-    const QString error = m_prediction.writeInitFile();
+    const QString error = writeInitFile(m_options);
     if (error.isEmpty()) return;
     if (m_endingFromOutside)
         std::fprintf(stderr, "pirumoa: %s\n", error.toUtf8().constData());
@@ -464,7 +475,7 @@ void MainFrm::closeEvent(QCloseEvent* event) {
     }
     writePredictionOptions();
     QSettings().setValue(kGeometryKey, saveGeometry());
-    m_history = DrawHistory{};
+    m_document->close();
     event->accept();
 }
 

@@ -96,9 +96,8 @@ TEST(WindowTable, PredictionGridsBuildFromEmptyIncompleteAndLargestHistories) {
     std::vector<PredictionSheets> built;
     for (const Histories& h : histories()) {
         SCOPED_TRACE(h.name);
-        Prediction prediction;
         PredictionSheets sheets;
-        EXPECT_NO_THROW(loadPrediction(h.history, prediction, sheets));
+        EXPECT_NO_THROW(sheets = predictionSheets(predict(h.history, {})));
         for (int g = 0; g < kPredictionGridCount; ++g) {
             SCOPED_TRACE(g);
             expectWellFormed(sheets[g]);

@@ -58,7 +58,7 @@ private slots:
             QCOMPARE(window->findChild<QLabel*>("Label1")->text(), design.description);
 
             Sheet expected;
-            info.fill(main.history(), expected);
+            info.fill(*main.history(), expected);
             QCOMPARE(sheetsToJson(info.objectName, {&window->grid()->sheet()}),
                      sheetsToJson(info.objectName, {&expected}));
             QApplication::processEvents();

@@ -154,11 +154,11 @@ private slots:
         QVERIFY(main.start(db.dir.path()));
         main.show();
         main.openWindow("出現頻度分析");
-        QCOMPARE(main.history().rows.size(), std::size_t(1));
+        QCOMPARE(main.history()->rows.size(), std::size_t(1));
         main.findChild<QAction*>("mnuEnd")->trigger();
         QVERIFY(!main.isVisible());
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
-        QVERIFY(main.history().rows.empty());
+        QVERIFY(main.history()->rows.empty());
         QVERIFY(main.propEnd());
         QVERIFY(test::promptsUsedUp());  // nothing asked
     }
@@ -209,7 +209,8 @@ private slots:
     void mainWindowSizeFitsTheWindowsAndIsRemembered() {
         test::TempDatabase db;
         int tallest = 0;
-        for (const WindowDesign& w : windowDesigns()) tallest = std::max(tallest, w.size().height());
+        for (const WindowDesign& w : windowDesigns())
+            tallest = std::max(tallest, w.size().height());
         const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
         {
             MainFrm main;
