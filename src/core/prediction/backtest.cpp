@@ -128,17 +128,6 @@ ChanceRange binomialRange(long long trials, int chance) {
     return {low < 0 ? n : low, n, true};  // only rounding keeps the sum short of 97.5%
 }
 
-void BacktestTally::addTrial(int chance, bool hit) {
-    ++m_trials;
-    if (hit) ++m_hits;
-    m_expected += chance;
-    m_variance += static_cast<long long>(chance) * (kChanceUnit - chance);
-    if (m_sameChance == -1)
-        m_sameChance = chance;
-    else if (m_sameChance != chance)
-        m_sameChance = -2;
-}
-
 ChanceRange BacktestTally::range() const {
     if (m_trials == 0) return {0, 0, true};
     if (m_sameChance >= 0) return binomialRange(m_trials, m_sameChance);
@@ -163,6 +152,7 @@ Backtest::Backtest(std::shared_ptr<const DrawHistory> history, const ReflectOpti
     for (int s = 0; s < 3; ++s)
         for (BacktestMeasure m : {BacktestMeasure::Covered, BacktestMeasure::DigitsFound})
             m_tallies.emplace_back(BacktestMethod(int(BacktestMethod::Elimination) + s), m);
+    m_curve.reserve(m_history->rows.size());
 }
 
 bool Backtest::step(std::size_t rows) {

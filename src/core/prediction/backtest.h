@@ -51,8 +51,18 @@ public:
         : m_method(method), m_measure(measure) {}
 
     void addPrediction() { ++m_predictions; }
-    // One trial with the given chance (0 … kChanceUnit) that hit or not.
-    void addTrial(int chance, bool hit);
+    // One trial with the given chance (0 … kChanceUnit) that hit or not. A replay makes
+    // about forty a draw, so it is inline.
+    void addTrial(int chance, bool hit) {
+        ++m_trials;
+        if (hit) ++m_hits;
+        m_expected += chance;
+        m_variance += static_cast<long long>(chance) * (kChanceUnit - chance);
+        if (m_sameChance == -1)
+            m_sameChance = chance;
+        else if (m_sameChance != chance)
+            m_sameChance = -2;
+    }
 
     BacktestMethod method() const { return m_method; }
     BacktestMeasure measure() const { return m_measure; }

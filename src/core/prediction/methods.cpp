@@ -70,18 +70,28 @@ int PredictionTables::drawDigit(int no, int position) const {
 namespace {
 
 // Cycle digits within `window` of an elimination digit, walking the elimination rows, then
-// the cycle indices, then the positions; an empty cycle digit ends its cycle index.
+// the cycle indices, then the positions; an empty cycle digit ends its cycle index. A row that
+// repeats an earlier row's digit finds nothing new, so only the distinct digits are walked.
 DigitList collect(const PredictionResult& r, int window, int limit) {
+    std::array<std::int8_t, 16> candidates{};
+    int count = 0;
+    unsigned all = 0;
+    for (const auto& cycle : r.cycle)
+        for (std::int8_t c : cycle) {
+            if (c < 0) break;
+            candidates[std::size_t(count++)] = c;
+            all |= 1u << c;
+        }
     DigitList result;
-    for (std::int8_t e : r.eliminationDigits) {
-        for (const auto& cycle : r.cycle) {
-            for (std::int8_t c : cycle) {
-                if (c < 0) break;
-                if (c - window <= e && e <= c + window) {
-                    result.add(c);
-                    if (result.size() >= limit) return result;
-                }
-            }
+    for (int e : r.elimination) {
+        const int low = std::max(0, e - window), high = std::min(9, e + window);
+        const unsigned near = all & ((2u << high) - (1u << low));
+        if ((near & ~unsigned(result.mask())) == 0) continue;
+        for (int i = 0; i < count; ++i) {
+            const int c = candidates[std::size_t(i)];
+            if ((near >> c & 1u) == 0) continue;
+            result.add(c);
+            if (result.size() >= limit) return result;
         }
     }
     return result;
@@ -89,11 +99,11 @@ DigitList collect(const PredictionResult& r, int window, int limit) {
 
 }  // namespace
 
-PredictionResult computePrediction(const PredictionTables& tables, int reflectCount) {
+PredictionResult computePrediction(const PredictionTables& tables, int optionsOn) {
     PredictionResult r;
     r.cycle = tables.cycleDigits();
     r.eliminationDigits.fill(-1);
-    r.baseDrawNo = tables.latestDrawNo() - reflectCount;
+    r.baseDrawNo = tables.latestDrawNo() - optionsOn;
     // Nothing to count back from: the other results stay empty rather than show digits made
     // of nothing.
     if (tables.latestDrawNo() < 1) return r;

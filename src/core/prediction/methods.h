@@ -39,6 +39,7 @@ public:
     }
     int size() const { return m_size; }
     bool empty() const { return m_size == 0; }
+    std::uint16_t mask() const { return m_mask; }  // bit d for digit d
     int operator[](int i) const { return m_digits[std::size_t(i)]; }
     const std::int8_t* begin() const { return m_digits.data(); }
     const std::int8_t* end() const { return m_digits.data() + m_size; }
@@ -98,7 +99,7 @@ int reflectCount(const ReflectOptions& options);
 
 // The methods over scanned tables: each option that is on moves the base draw of the
 // elimination one draw back.
-PredictionResult computePrediction(const PredictionTables& tables, int reflectCount);
+PredictionResult computePrediction(const PredictionTables& tables, int optionsOn);
 
 // The whole prediction for a history and the options, computed from nothing else.
 PredictionResult predict(const DrawHistory& history, const ReflectOptions& options);

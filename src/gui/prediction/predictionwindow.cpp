@@ -223,6 +223,11 @@ void PredictionWindow::load() {
     showPrediction();
 }
 
+void PredictionWindow::reload() {
+    m_history = host().history();
+    showPrediction();
+}
+
 void PredictionWindow::optionClicked(int pair, bool reflect) {
     if (pair < kReflectOptionCount) host().setReflectOption(pair, reflect);
     // Whatever the button did on its own (a click on the selected one, a key, a click that

@@ -22,6 +22,8 @@ public:
     PredictionWindow(ChildHost& host, const WindowDesign& design);
 
     void load() override;
+    // New draws: the prediction is computed again; the buttons stay as they are.
+    void reload() override;
     // The history the prediction is computed from.
     const HistorySnapshot& history() const { return m_history; }
 

@@ -470,7 +470,8 @@ private slots:
                                  !w->optionButton(i, !expected[std::size_t(i)])->isChecked(),
                              at + " pair " + QByteArray::number(i));
                 ReflectOptions saved{};
-                QVERIFY2(readInitFile(saved, kIni) && saved == expected, at);
+                readInitFile(saved, kIni);  // none yet while nothing was chosen
+                QVERIFY2(saved == expected, at);
                 const PredictionSheets fresh = predictionSheets(predict(*main.history(), expected));
                 QCOMPARE(shownDigits(w),
                          test::predictionDigits({&fresh[0], &fresh[1], &fresh[2], &fresh[3]}));
