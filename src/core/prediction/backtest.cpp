@@ -19,16 +19,19 @@ constexpr int kCycleMeasures = 3;  // position, straight, box
 constexpr int kSetMeasures = 2;    // covered, digits found
 constexpr int kFirstSetTally = 4 * kCycleMeasures;
 
+// The multiset of four digits as one number: three bits of count per digit. Two rows hold
+// the same digits in some order exactly when their keys are equal.
+unsigned digitsKey(const std::array<int, 4>& digits) {
+    unsigned key = 0;
+    for (int d : digits) key += 1u << (3 * d);
+    return key;
+}
+
 // Distinct orders of four digits: 24, 12, 6, 4 or 1.
-int orders(std::array<int, 4> digits) {
-    std::sort(digits.begin(), digits.end());
+int orders(unsigned key) {
+    static constexpr int kFactorial[5] = {1, 1, 2, 6, 24};
     int result = 24;
-    for (int i = 0; i < 4;) {
-        int j = i;
-        while (j < 4 && digits[j] == digits[i]) ++j;
-        for (int f = 2; f <= j - i; ++f) result /= f;
-        i = j;
-    }
+    for (; key != 0; key >>= 3) result /= kFactorial[key & 7u];
     return result;
 }
 
@@ -175,6 +178,7 @@ bool Backtest::step(std::size_t rows) {
 void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) {
     std::array<int, 4> digits;
     for (int p = 0; p < 4; ++p) digits[p] = draw.digits[p];
+    const unsigned drawKey = digitsKey(digits);
 
     for (int k = 0; k < 4; ++k) {
         std::array<int, 4> row;
@@ -193,11 +197,9 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         if (!full) continue;
         tally[1].addPrediction();
         tally[1].addTrial(1, row == digits);
-        std::array<int, 4> a = row, b = digits;
-        std::sort(a.begin(), a.end());
-        std::sort(b.begin(), b.end());
+        const unsigned rowKey = digitsKey(row);
         tally[2].addPrediction();
-        tally[2].addTrial(orders(row), a == b);
+        tally[2].addTrial(orders(rowKey), rowKey == drawKey);
     }
 
     BacktestPoint point;

@@ -69,26 +69,37 @@ int PredictionTables::drawDigit(int no, int position) const {
 
 namespace {
 
-// Cycle digits within `window` of an elimination digit, walking the elimination rows, then
-// the cycle indices, then the positions; an empty cycle digit ends its cycle index. A row that
-// repeats an earlier row's digit finds nothing new, so only the distinct digits are walked.
-DigitList collect(const PredictionResult& r, int window, int limit) {
-    std::array<std::int8_t, 16> candidates{};
+// The cycle digits the two close methods may take, in their order: cycle index by cycle index,
+// each up to its first empty position.
+struct Candidates {
+    std::array<std::int8_t, 16> digits{};
     int count = 0;
-    unsigned all = 0;
-    for (const auto& cycle : r.cycle)
+    unsigned mask = 0;  // bit d for digit d
+};
+
+Candidates candidatesOf(const CycleDigits& cycles) {
+    Candidates out;
+    for (const auto& cycle : cycles)
         for (std::int8_t c : cycle) {
             if (c < 0) break;
-            candidates[std::size_t(count++)] = c;
-            all |= 1u << c;
+            out.digits[std::size_t(out.count++)] = c;
+            out.mask |= 1u << c;
         }
+    return out;
+}
+
+// Candidates within `window` of an elimination digit, walking the elimination rows, then the
+// candidates in order. A row that repeats an earlier row's digit finds nothing new, so only
+// the distinct digits are walked.
+DigitList collect(const DigitList& elimination, const Candidates& candidates, int window,
+                  int limit) {
     DigitList result;
-    for (int e : r.elimination) {
+    for (int e : elimination) {
         const int low = std::max(0, e - window), high = std::min(9, e + window);
-        const unsigned near = all & ((2u << high) - (1u << low));
+        const unsigned near = candidates.mask & ((2u << high) - (1u << low));
         if ((near & ~unsigned(result.mask())) == 0) continue;
-        for (int i = 0; i < count; ++i) {
-            const int c = candidates[std::size_t(i)];
+        for (int i = 0; i < candidates.count; ++i) {
+            const int c = candidates.digits[std::size_t(i)];
             if ((near >> c & 1u) == 0) continue;
             result.add(c);
             if (result.size() >= limit) return result;
@@ -116,8 +127,9 @@ PredictionResult computePrediction(const PredictionTables& tables, int optionsOn
         r.eliminationDigits[std::size_t(i)] = std::int8_t(digit);
         r.elimination.add(digit);
     }
-    r.rapidFire = collect(r, 3, kEliminationRuleCount);
-    r.oneShot = collect(r, 2, 4);
+    const Candidates candidates = candidatesOf(r.cycle);
+    r.rapidFire = collect(r.elimination, candidates, 3, kEliminationRuleCount);
+    r.oneShot = collect(r.elimination, candidates, 2, 4);
     return r;
 }
 

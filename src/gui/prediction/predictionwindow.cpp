@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -165,7 +166,8 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
             for (QWidget* w : std::initializer_list<QWidget*>{frame, on, off}) {
                 QPalette pal = w->palette();
                 for (QPalette::ColorRole role : {QPalette::WindowText, w->foregroundRole()})
-                    pal.setColor(role, pal.color(QPalette::Disabled, QPalette::WindowText));
+                    pal.setColor(role, QGuiApplication::palette().color(QPalette::Disabled,
+                                                                        QPalette::WindowText));
                 w->setPalette(pal);
                 w->setToolTip(why);
             }
