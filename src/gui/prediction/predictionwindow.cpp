@@ -164,11 +164,11 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
                 "この分析には予想へ反映するオプションがありません。"
                 "どちらを選んでも予想は変わりません。");
             for (QWidget* w : std::initializer_list<QWidget*>{frame, on, off}) {
-                QPalette pal = w->palette();
+                QPalette grey = w->palette();
                 for (QPalette::ColorRole role : {QPalette::WindowText, w->foregroundRole()})
-                    pal.setColor(role, QGuiApplication::palette().color(QPalette::Disabled,
-                                                                        QPalette::WindowText));
-                w->setPalette(pal);
+                    grey.setColor(role, QGuiApplication::palette().color(QPalette::Disabled,
+                                                                         QPalette::WindowText));
+                w->setPalette(grey);
                 w->setToolTip(why);
             }
         }

@@ -31,7 +31,7 @@ public:
     virtual QMdiArea* mdiArea() const = 0;
 
 protected:
-    ~ChildHost() = default;
+    virtual ~ChildHost() = default;
 };
 
 // A working window inside the main window: exists at most once; while it is open the data
