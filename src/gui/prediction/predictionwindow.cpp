@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -26,6 +25,8 @@ QRect twipsRect(int x, int y, int w, int h) { return QRect(px(x), px(y), px(w), 
 constexpr Rgb kButtonBack = rgb(255, 255, 192);
 constexpr Rgb kFrameBack = rgb(192, 255, 255);
 constexpr Rgb kPairBack = rgb(255, 192, 255);
+// Greyed, yet readable on the pair's colour.
+constexpr Rgb kNoOptionText = rgb(112, 112, 112);
 
 // Buttons paint with the Button roles, labels and frames with the Window roles.
 void paint(QWidget* w, Rgb back, Rgb text = colour::Black) {
@@ -166,8 +167,7 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
             for (QWidget* w : std::initializer_list<QWidget*>{frame, on, off}) {
                 QPalette grey = w->palette();
                 for (QPalette::ColorRole role : {QPalette::WindowText, w->foregroundRole()})
-                    grey.setColor(role, QGuiApplication::palette().color(QPalette::Disabled,
-                                                                         QPalette::WindowText));
+                    grey.setColor(role, toColor(kNoOptionText));
                 w->setPalette(grey);
                 w->setToolTip(why);
             }
