@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/importcommand.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
@@ -27,8 +28,8 @@ constexpr int kBadArguments = 2;
 constexpr int kFailure = 1;
 
 const char kUsage[] =
-    "usage: pirumoa-cli import FILE.csv [--db FILE] [--replace]\n"
-    "       pirumoa-cli export [--db FILE]\n"
+    "usage: pirumoa-cli import FILE.csv [--db FILE] [--replace] [--dry-run]\n"
+    "       pirumoa-cli export [--db FILE] [--output FILE]\n"
     "       pirumoa-cli windows\n"
     "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json|csv|pdf] [--output FILE]\n"
     "                               [--reflect 0,3,5]\n"
@@ -66,6 +67,7 @@ struct Args {
     QString output;
     QString reflect;
     bool replace = false;
+    bool dryRun = false;
 };
 
 // Parses "--db FILE", "--format F", "--reflect L", "--replace"; false on anything unknown.
@@ -90,6 +92,8 @@ bool parseArgs(const QStringList& in, Args& args, QString& error) {
             if (!value(args.reflect)) return false;
         } else if (a == QLatin1String("--replace")) {
             args.replace = true;
+        } else if (a == QLatin1String("--dry-run")) {
+            args.dryRun = true;
         } else if (a.startsWith(QLatin1String("--"))) {
             error = QStringLiteral("unknown option ") + a;
             return false;
@@ -111,24 +115,12 @@ DatabaseFile connectFor(const Args& args) {
 
 int runImport(const Args& args) {
     if (args.positional.size() != 2) return usage(QStringLiteral("import takes one CSV file"));
-    const ImportResult r = importDrawCsv(args.positional[1], connectFor(args), args.replace);
-    if (!r.conflicts.empty()) {
-        return fail(
-            QStringLiteral("既に登録されている回と数字が異なります（%1）。"
-                           "置き換えるには --replace を付けてください。何も変更していません。")
-                .arg(drawList(r.conflicts)));
-    }
-    return writeOut(QStringLiteral("added %1, skipped %2, replaced %3\n")
-                        .arg(r.added)
-                        .arg(r.skipped)
-                        .arg(r.replaced)
-                        .toUtf8());
+    return runImportCommand(args.positional[1], connectFor(args), args.replace, args.dryRun);
 }
 
 int runExport(const Args& args) {
     if (args.positional.size() != 1) return usage(QStringLiteral("export takes no file"));
-    // The table, not the view: the view has no draw dates, and export must keep them.
-    return writeOut(writeDrawCsv(DrawStore::open(connectFor(args))->readAll()));
+    return runExportCommand(connectFor(args), args.output);
 }
 
 int runWindows() {
