@@ -123,6 +123,16 @@ std::optional<int> drawNumberOf(const QString& field) {
     return no;
 }
 
+// A first field like this starts a file without a header, whose lines then say what is wrong
+// with them (a draw 0, say) rather than a header that cannot be read.
+bool looksLikeDrawNumber(const QString& field) {
+    QStringView t(field);
+    if (t.startsWith(u'第')) t = t.sliced(1);
+    if (t.endsWith(u'回')) t.chop(1);
+    if (t.startsWith(u'-')) t = t.sliced(1);
+    return allDigits(t.trimmed());
+}
+
 int drawNumber(const QString& raw) {
     const QString field = folded(raw);
     if (field.isEmpty()) throw BadLine{QStringLiteral("回数がありません")};
@@ -402,7 +412,7 @@ private:
         for (const QString& f : m_fields)
             if (names.contains(headerKey(f))) named = true;
         if (!named) {
-            if (drawNumberOf(folded(m_fields.value(0)))) return false;  // a draw: no header
+            if (looksLikeDrawNumber(folded(m_fields.value(0)))) return false;  // no header
             stop(lineNo, QStringLiteral("見出し行が読めません（回号・抽せん日・当せん番号などの列名"
                                         "か、draw,date,d1,d2,d3,d4 を使ってください）"));
             return true;
@@ -454,14 +464,14 @@ private:
                               .arg(m_headerFields)};
         d.draw.no = drawNumber(field(Column::Draw));
         d.draw.date = date(field(Column::Date));
-        const bool number = m_column[int(Column::Number)] >= 0;
-        const bool digits = m_column[int(Column::D1)] >= 0;
+        const bool hasNumber = m_column[int(Column::Number)] >= 0;
+        const bool hasDigits = m_column[int(Column::D1)] >= 0;
         Digits fromNumber{-1, -1, -1, -1};
-        if (number) d.draw.digits = fromNumber = winningNumber(field(Column::Number));
-        if (digits) {
+        if (hasNumber) d.draw.digits = fromNumber = winningNumber(field(Column::Number));
+        if (hasDigits) {
             for (int k = 0; k < 4; ++k)
                 d.draw.digits[k] = digit(field(Column(int(Column::D1) + k)), k + 1);
-            if (number && fromNumber != d.draw.digits)
+            if (hasNumber && fromNumber != d.draw.digits)
                 throw BadLine{
                     QStringLiteral("当選番号「%1」と第1～第4数字「%2」が一致しません")
                         .arg(shown(folded(field(Column::Number))), digitsText(d.draw.digits))};

@@ -131,12 +131,15 @@ TEST(DrawFile, OnlyRegularFilesAreRead) {
     QTemporaryDir dir;
     const QString fifo = dir.filePath("fifo.csv");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const QString& path : {fifo, QStringLiteral("/dev/zero"), dir.path()}) {
+    const std::pair<QString, QString> cases[] = {{fifo, "通常のファイルではありません"},
+                                                 {"/dev/zero", "通常のファイルではありません"},
+                                                 {dir.path(), "フォルダー"}};
+    for (const auto& [path, reason] : cases) {
         try {
             readDrawFile(path);
             ADD_FAILURE() << path.toStdString();
         } catch (const StoreError& e) {
-            EXPECT_TRUE(e.message().contains("ではありません")) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(reason)) << e.message().toStdString();
         }
     }
     // A cancelled read gives nothing.
