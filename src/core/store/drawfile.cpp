@@ -427,7 +427,10 @@ private:
                 continue;
             }
             m_column[int(*it)] = int(i);
-            m_out.columns << QStringLiteral("%1 → %2").arg(name, labelOf(*it));
+            const QString label = labelOf(*it);
+            m_out.columns << (headerKey(name) == headerKey(label)
+                                  ? label
+                                  : QStringLiteral("%1（%2）").arg(label, name));
         }
         const auto has = [&](Column c) { return m_column[int(c)] >= 0; };
         const int digitColumns = int(has(Column::D1)) + int(has(Column::D2)) +

@@ -26,7 +26,7 @@ struct ParsedDraws {
     QString encoding;     // "UTF-8", "UTF-8（BOM付き）", "Shift_JIS"
     QString separator;    // "カンマ", "タブ", "セミコロン"
     bool header = false;  // the first line named the columns
-    QStringList columns;  // what each read column holds: "回別 → 回号"
+    QStringList columns;  // what each read column holds: "回号（回別）", "抽せん日"
     QStringList ignored;  // header names of the columns left unread
     bool hasPrizes = false;
     std::vector<ImportedDraw> draws;    // ascending draw number, each number once
