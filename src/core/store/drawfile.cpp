@@ -76,8 +76,13 @@ QString labelOf(Column c) {
 // Full-width letters and digits as half-width (NFKC), which Japanese spreadsheets and sites
 // mix freely; plain ASCII, nearly every field, skips the normalisation.
 QString folded(const QString& text) {
-    for (QChar c : text)
-        if (c.unicode() >= 0x80) return text.normalized(QString::NormalizationForm_KC).trimmed();
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        // Kana and kanji (円, 第, 回, 年) are their own normal form, and common in every line.
+        const bool stable = u < 0x80 || (u >= 0x3041 && u <= 0x3096) ||
+                            (u >= 0x30A1 && u <= 0x30FA) || (u >= 0x4E00 && u <= 0x9FFF);
+        if (!stable) return text.normalized(QString::NormalizationForm_KC).trimmed();
+    }
     return text.trimmed();
 }
 
@@ -188,7 +193,17 @@ QString date(const QString& raw) {
         if (!tail.match(rest.toString()).hasMatch()) throw bad();
     }
     if (!QDate(year, month, day).isValid()) throw bad();
-    return QString::asprintf("%04d-%02d-%02d", year, month, day);
+    // By hand: this runs for every line of a file, and a formatted print costs more than the
+    // rest of the date.
+    QString out(10, QLatin1Char('-'));
+    const auto put = [&out](qsizetype at, int value, int width) {
+        for (qsizetype k = at + width - 1; k >= at; --k, value /= 10)
+            out[k] = QLatin1Char(char('0' + value % 10));
+    };
+    put(0, year, 4);
+    put(5, month, 2);
+    put(8, day, 2);
+    return out;
 }
 
 std::int8_t digit(const QString& raw, int position) {
@@ -215,7 +230,13 @@ Digits winningNumber(const QString& raw) {
     QString t = field;
     if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) t = t.mid(1, t.size() - 2);
     static const QRegularExpression separators(QStringLiteral("[\\s,\\-・]+"));
-    if (t.contains(separators)) {
+    const auto separated = [&t] {
+        for (QChar c : t)
+            if (c.isSpace() || c == QLatin1Char(',') || c == QLatin1Char('-') || c == u'・')
+                return true;
+        return false;
+    };
+    if (separated()) {
         const QStringList parts = t.split(separators, Qt::SkipEmptyParts);
         if (parts.size() != 4) throw bad();
         for (int k = 0; k < 4; ++k) {
@@ -232,10 +253,13 @@ Digits winningNumber(const QString& raw) {
 
 // Yen, with or without 円, ¥ and thousands separators; a dash or 該当なし is no prize.
 std::int64_t prize(const QString& raw, Column column) {
-    QString t = folded(raw);
-    t.remove(u'円').remove(u',').remove(u'¥').remove(u'\\').remove(u' ');
-    static const QStringList none{"-", "−", "―", "ー", "—", "–", "*", "該当なし", "なし", "なし"};
-    if (t.isEmpty() || none.contains(t)) return -1;
+    const QString text = folded(raw);
+    QString t;
+    t.reserve(text.size());
+    for (QChar c : text)
+        if (c != u'円' && c != u',' && c != u'¥' && c != u'\\' && c != u' ') t += c;
+    static const QStringList none{"-", "−", "―", "ー", "—", "–", "*", "該当なし", "なし"};
+    if (t.isEmpty() || (!allDigits(t) && none.contains(t))) return -1;
     if (!allDigits(t) || t.size() > 13)
         throw BadLine{QStringLiteral("%1の当せん金「%2」は金額ではありません")
                           .arg(labelOf(column), shown(folded(raw)))};
