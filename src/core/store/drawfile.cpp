@@ -769,7 +769,7 @@ QString importSummary(const ParsedDraws& parsed, const ImportComparison& c) {
     s += QStringLiteral("新しい回：%1 件\n").arg(c.added.size());
     s += QStringLiteral("登録済みと同じ回：%1 件\n").arg(c.equal.size());
     if (!c.completed.empty())
-        s += QStringLiteral("抽せん日・当せん金を補う回：%1 件（%2）\n")
+        s += QStringLiteral("空いている数字・抽せん日・当せん金を補う回：%1 件（%2）\n")
                  .arg(c.completed.size())
                  .arg(drawList(c.completed));
     s += QStringLiteral("登録済みと異なる回：%1 件").arg(c.different.size());

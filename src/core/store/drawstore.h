@@ -64,7 +64,7 @@ struct ImportResult {
     int added = 0;
     int skipped = 0;             // already stored with the same digits
     int replaced = 0;            // stored with other digits, overwritten (only with replace)
-    int completed = 0;           // stored alike, its missing date or prizes filled in
+    int completed = 0;           // stored alike, its missing digits, date or prizes filled in
     std::vector<int> conflicts;  // stored with other digits, not replaced
 };
 
@@ -89,9 +89,9 @@ public:
     // All or nothing. With replace false and any conflict, nothing is written and the
     // conflicts are listed in the result.
     ImportResult importDraws(const std::vector<DrawRecord>& draws, bool replace);
-    // The same with prizes. A draw the file gives alike that fills in a missing date or prize
-    // is completed without asking; another date or other prizes are a conflict like other
-    // digits. Unknown amounts in the file keep the stored ones.
+    // The same with prizes (classifyDraw): a draw that only fills in missing digits, a date or
+    // prizes is completed without asking; another date or other prizes are a conflict like
+    // other digits. An empty date and unknown amounts in the file keep the stored ones.
     ImportResult importDraws(const std::vector<ImportedDraw>& draws, bool replace);
 
 private:

@@ -7,7 +7,15 @@ namespace pirumoa {
 DrawChange classifyDraw(const ImportedDraw& in, const ImportedDraw* stored) {
     if (!stored) return DrawChange::New;
     bool fills = false;
-    if (in.draw.digits != stored->draw.digits) return DrawChange::Differs;
+    for (int k = 0; k < 4; ++k) {
+        const std::int8_t mine = in.draw.digits[k], theirs = stored->draw.digits[k];
+        if (mine == theirs) continue;
+        // A result not entered yet is filled in; any other difference is the user's to judge.
+        if (theirs < 0)
+            fills = true;
+        else
+            return DrawChange::Differs;
+    }
     if (!in.draw.date.isEmpty()) {
         if (stored->draw.date.isEmpty())
             fills = true;

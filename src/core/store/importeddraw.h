@@ -38,11 +38,12 @@ struct ImportedDraw {
 };
 
 // What importing a draw would do to what is stored. An empty date or an unknown prize in the
-// file leaves the stored one alone; a missing one in the store is filled in without asking.
+// file leaves the stored one alone; a digit, date or prize missing in the store is filled in
+// without asking.
 enum class DrawChange {
     New,        // not stored
     Equal,      // nothing would change
-    Completes,  // adds a date or prizes the store lacks, changes nothing stored
+    Completes,  // adds digits, a date or prizes the store lacks, changes nothing stored
     Differs,    // other digits, another date or other prizes: replaced only when asked
 };
 

@@ -124,7 +124,8 @@ void CsvCommands::importFile(QWidget* parent, const DatabaseFile& connect, const
                           .arg(result.skipped)
                           .arg(result.replaced);
     if (result.completed > 0)
-        summary += QStringLiteral("\n抽せん日・当せん金の補充：%1 件").arg(result.completed);
+        summary += QStringLiteral("\n空いている数字・抽せん日・当せん金の補充：%1 件")
+                       .arg(result.completed);
     Prompt::inform(parent, summary);
 }
 
