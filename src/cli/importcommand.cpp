@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "cli/commandline.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawfile.h"
 #include "core/store/drawstore.h"
@@ -13,17 +14,12 @@ namespace pirumoa {
 
 namespace {
 
-constexpr int kFailure = 1;
-
-int fail(const QString& why) {
-    std::fprintf(stderr, "pirumoa-cli: %s\n", why.toUtf8().constData());
-    return kFailure;
-}
+using cli::failure;
 
 int writeOut(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return fail(QStringLiteral("結果を標準出力に書き込めませんでした。"));
+        return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
     return 0;
 }
 
@@ -33,7 +29,7 @@ int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool r
                      bool dryRun) {
     const QString source = QDir::toNativeSeparators(csvPath);
     const ParsedDraws parsed = *readDrawFile(csvPath);
-    if (!parsed.ok()) return fail(firstRefusal(parsed, source));
+    if (!parsed.ok()) return failure(firstRefusal(parsed, source));
 
     // The comparison reads the database without changing it; a missing one compares as empty
     // (the import makes it).
@@ -50,7 +46,7 @@ int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool r
 
     const ImportResult r = importParsedDraws(parsed, connect, replace);
     if (!r.conflicts.empty()) {
-        return fail(
+        return failure(
             QStringLiteral("既に登録されている回と数字・抽せん日・当せん金が異なります（%1）。"
                            "置き換えるには --replace を付けてください。"
                            "何も変更していません。")
@@ -73,8 +69,8 @@ int runExportCommand(const DatabaseFile& connect, const QString& outputPath) {
     // Written aside and put in place only when whole: an older backup survives any failure.
     const QString reason = writeFileAtomically(outputPath, csv);
     if (!reason.isEmpty())
-        return fail(QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
-                        .arg(shownName(QDir::toNativeSeparators(outputPath)), reason));
+        return failure(QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
+                           .arg(shownName(QDir::toNativeSeparators(outputPath)), reason));
     return 0;
 }
 
