@@ -748,6 +748,7 @@ private slots:
         const QString csv = folder.filePath("more.csv");
         writeFile(csv, "2,,1,1,1,1\n3,,1,9,9,9\n");
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"新しい回：2 件"}));
         Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"追加：2 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
@@ -862,19 +863,30 @@ private slots:
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), before);
 
-        // A good file: counts added, skipped, replaced, and when the analyses see it.
+        // A good file: first what it holds, then the counts added, skipped, replaced.
         writeFile(csv, "1,,1,2,3,4\n2,,9,9,9,9\n3,2001-02-03,3,3,3,3\n");
+        const Prompt::Expected preview =
+            test::noticeWith({"当選データ：3 回分", "新しい回：1 件", "登録済みと同じ回：1 件",
+                              "登録済みと異なる回：1 件（第2回）"});
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Cancel, preview);
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QVERIFY(test::promptsUsedUp());
+        QCOMPARE(stored(db), before);
+
         const Prompt::Expected replace = test::questionWith({"第2回", "置き換えますか"});
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, preview);
         Prompt::setNextAnswer(QMessageBox::No, replace);  // other digits for draw 2: keep them
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), before);
 
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, preview);
         Prompt::setNextAnswer(QMessageBox::Yes, replace);
         Prompt::setNextAnswer(
-            QMessageBox::Ok, test::noticeWith({"追加：1 件", "スキップ（同じ数字で登録済み）：1 件",
+            QMessageBox::Ok, test::noticeWith({"追加：1 件", "スキップ（同じ内容で登録済み）：1 件",
                                                "置き換え：1 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
@@ -884,9 +896,10 @@ private slots:
 
         // The same file again adds nothing.
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"登録済みと同じ回：3 件"}));
         Prompt::setNextAnswer(
             QMessageBox::Ok,
-            test::noticeWith({"追加：0 件", "スキップ（同じ数字で登録済み）：3 件"}));
+            test::noticeWith({"追加：0 件", "スキップ（同じ内容で登録済み）：3 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), after);
