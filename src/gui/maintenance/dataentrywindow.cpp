@@ -396,14 +396,14 @@ private:
     mutable QPointer<CellEdit> m_editor;
 };
 
-DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info),
+DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design),
       m_grid(new DrawGrid(this)),
       m_delegate(new CellDelegate(this, m_grid)),
       m_menu(new QMenu(QStringLiteral("編集(&E)"), this)),
       m_status(new QLabel(this)),
       m_notify(new QTimer(this)) {
-    auto* label = new QLabel(info.description, this);
+    auto* label = new QLabel(design.description, this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setWordWrap(true);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
@@ -414,7 +414,7 @@ DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowInfo& info)
     // this one closes (only then can another window be opened or looked at).
     m_notify->setSingleShot(true);
     m_notify->setInterval(kNotifyDelayMs);
-    connect(m_notify, &QTimer::timeout, this, [this] { this->host().drawsChanged(); });
+    connect(m_notify, &QTimer::timeout, this, [this] { this->host().historyWritten(); });
 
     m_menu->setObjectName(QStringLiteral("mnuEdit"));
     m_menu->menuAction()->setObjectName(QStringLiteral("mnuEdit"));
@@ -790,16 +790,9 @@ void DataEntryWindow::clearSelectedDigits() {
 }
 
 void DataEntryWindow::closeChecked() {
-    if (m_model) {
-        if (!commitEdit()) return;
-        const auto [row, column] = m_model->firstWrongCell();
-        if (row >= 0) {
-            Prompt::refuse(this, DrawTableModel::kWrongDigitMessage);
-            setCurrent(row, column);
-            m_grid->setFocus();
-            return;
-        }
-    }
+    // A digit is checked as it is entered, so what is stored is always right; what is still
+    // being typed is checked now, and a wrong one keeps the window open.
+    if (m_model && !commitEdit()) return;
     unload();
 }
 
@@ -831,7 +824,7 @@ void DataEntryWindow::rowHeaderMenu(const QPoint& pos) {
 void DataEntryWindow::flushNotification() {
     if (!m_notify->isActive()) return;
     m_notify->stop();
-    host().drawsChanged();
+    host().historyWritten();
 }
 
 void DataEntryWindow::subWindowActivated(QMdiSubWindow* active) {

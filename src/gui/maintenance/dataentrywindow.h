@@ -26,7 +26,7 @@ class DrawTableModel;
 class DataEntryWindow : public ChildWindow {
     Q_OBJECT
 public:
-    DataEntryWindow(ChildHost& host, const WindowInfo& info);
+    DataEntryWindow(ChildHost& host, const WindowDesign& design);
     ~DataEntryWindow() override;
 
     void load() override;
@@ -43,7 +43,7 @@ public:
     void addLine();
     // "行削除": the draw of the active row.
     void deleteLine();
-    // "閉じる": every digit cell is checked first; a wrong one keeps the window open.
+    // "閉じる": the digit being typed is checked first; a wrong one keeps the window open.
     void closeChecked();
     // "元に戻す" / "やり直し": the stored changes of this window, newest first.
     void undo();

@@ -6,7 +6,6 @@
 #include <QUndoCommand>
 #include <QUndoStack>
 #include <algorithm>
-#include <cmath>
 
 #include "core/sheet/colours.h"
 #include "core/store/drawdate.h"
@@ -102,10 +101,6 @@ QString DrawTableModel::text(int row, int column) const {
     const DrawRecord& r = record(row);
     if (column == kNoColumn) return QString::number(r.no);
     if (column == kDateColumn) return shownDrawDate(r.date);
-    if (!m_unchecked.isEmpty() && !isNewRow(row)) {
-        const auto it = m_unchecked.constFind(cellKey(r.no, column));
-        if (it != m_unchecked.constEnd()) return *it;
-    }
     const int digit = r.digits[std::size_t(column - kFirstDigitColumn)];
     return digit < 0 ? QString() : QString(QChar(u'0' + digit));
 }
@@ -169,14 +164,6 @@ bool DrawTableModel::parseDigit(const QString& text, int* digit) {
         return true;
     }
     return false;
-}
-
-bool DrawTableModel::isWrongDigitText(const QString& text) {
-    if (text.isEmpty()) return false;
-    if (text.contains(QLatin1Char('.'))) return true;
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    return !ok || v < 0 || v > 9 || v != std::floor(v);
 }
 
 bool DrawTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
@@ -289,19 +276,11 @@ bool DrawTableModel::setDigit(int row, int position, int digit) {
                       column);
     }
     const DrawRecord& r = m_rows[std::size_t(row)];
-    const bool hadUnchecked = m_unchecked.remove(cellKey(r.no, column)) > 0;
-    if (digit == r.digits[std::size_t(position)]) {
-        if (hadUnchecked) emit dataChanged(index(row, column), index(row, column));
-        return true;
-    }
+    if (digit == r.digits[std::size_t(position)]) return true;
     DrawRecord after = r;
     after.digits[std::size_t(position)] = std::int8_t(digit);
-    if (!record({DrawEdit{r.no, r, after}}, QStringLiteral("当選数字の入力"), column)) {
-        // The cell shows what is stored.
-        if (hadUnchecked) emit dataChanged(index(row, column), index(row, column));
-        return false;
-    }
-    return true;
+    // A refused write leaves the cell showing what is stored.
+    return record({DrawEdit{r.no, r, after}}, QStringLiteral("当選数字の入力"), column);
 }
 
 bool DrawTableModel::change(const std::vector<DrawEdit>& edits, const QString& what) {
@@ -335,7 +314,6 @@ bool DrawTableModel::write(const std::vector<DrawEdit>& edits, QString* why) {
                                          [](const DrawRecord& r, int n) { return r.no < n; });
         const int at = int(it - m_rows.begin());
         const bool present = it != m_rows.end() && it->no == e.no;
-        for (int c = kFirstDigitColumn; c < kColumns; ++c) m_unchecked.remove(cellKey(e.no, c));
         if (!e.after) {
             if (!present) continue;
             if (!many) beginRemoveRows(QModelIndex(), at, at);
@@ -426,22 +404,6 @@ bool DrawTableModel::removeDraw(int row, QString* why) {
     if (!write(edits, why)) return false;
     m_undo->push(new DrawChange(this, edits, QStringLiteral("行削除"), kFirstDigitColumn));
     return true;
-}
-
-std::pair<int, int> DrawTableModel::firstWrongCell() const {
-    // Stored digits are 0 to 9 by the table's own checks; only a text put in unchecked can fail.
-    if (m_unchecked.isEmpty()) return {-1, -1};
-    for (int r = 0; r < storedCount(); ++r)
-        for (int c = kFirstDigitColumn; c < kColumns; ++c)
-            if (isWrongDigitText(text(r, c))) return {r, c};
-    return {-1, -1};
-}
-
-void DrawTableModel::setUncheckedText(int row, int column, const QString& text) {
-    if (row < 0 || row >= storedCount() || !isDigitColumn(column)) return;
-    m_unchecked.insert(cellKey(m_rows[std::size_t(row)].no, column), text);
-    const QModelIndex i = index(row, column);
-    emit dataChanged(i, i);
 }
 
 }  // namespace pirumoa

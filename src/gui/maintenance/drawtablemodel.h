@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -72,18 +71,8 @@ public:
     // Deletes the draw of row; false with the reason in *why.
     bool removeDraw(int row, QString* why);
 
-    // The first digit cell, in row-then-column order, whose text is neither empty nor a whole
-    // number 0 to 9; {-1, -1} when every cell passes.
-    std::pair<int, int> firstWrongCell() const;
-    // Puts a text into a stored row's digit cell as it stands: not checked, not stored. No
-    // editing path of the window leaves such a text, so this is how a value that came in by
-    // other means is shown to the check on close. The next edit of the cell replaces it.
-    void setUncheckedText(int row, int column, const QString& text);
-
     // "" → -1, one digit (half- or full-width) → 0..9; false for anything else.
     static bool parseDigit(const QString& text, int* digit);
-    // The check on close: wrong when not empty and not a whole number from 0 to 9.
-    static bool isWrongDigitText(const QString& text);
 
     static const QString kWrongDigitMessage;
 
@@ -114,17 +103,12 @@ private:
     bool record(const std::vector<DrawEdit>& edits, const QString& what, int focusColumn);
     std::optional<DrawRecord> storedDraw(int no) const;
 
-    static quint64 cellKey(int drawNo, int column) {
-        return quint64(drawNo) << 8 | quint64(column);
-    }
-
     std::unique_ptr<DrawStore> m_store;
     std::vector<DrawRecord> m_rows;
     bool m_newRow = true;
     DrawRecord m_new;
     DrawRecord m_newDefault;  // the new row as proposed, before the user changed it
     QUndoStack* m_undo;
-    QHash<quint64, QString> m_unchecked;  // by draw number and column
 };
 
 }  // namespace pirumoa

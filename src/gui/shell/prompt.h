@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -23,12 +24,22 @@ public:
     static bool ask(QWidget* parent, const QString& text);
     // A plain notice with the program's title.
     static void inform(QWidget* parent, const QString& text);
+    // A confirmation before a change: OK and Cancel captioned acceptText and rejectText
+    // ("取り込む(&I)", "キャンセル"), information icon, OK the default; true for OK.
+    static bool confirm(QWidget* parent, const QString& text, const QString& acceptText,
+                        const QString& rejectText);
 
     // The file dialogs: the name chosen, empty when the dialog was cancelled.
     static QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
                                 const QString& filter);
     static QString saveFileName(QWidget* parent, const QString& caption, const QString& file,
                                 const QString& filter);
+
+    // A choice of one row of a table (a backup to restore, say): the row chosen, or -1 when
+    // the dialog was cancelled. The first row is chosen at the start.
+    static int choose(QWidget* parent, const QString& caption, const QString& text,
+                      const QStringList& headers, const std::vector<QStringList>& rows,
+                      const QString& acceptText);
 
     // The test seam, after KeePassXC's MessageBox::setNextAnswer. A test queues the answers
     // before the action that brings the messages and dialogs up; a message or dialog with an
@@ -46,6 +57,8 @@ public:
     static void setNextAnswer(QMessageBox::StandardButton answer, const Expected& expected = {});
     // The name the next file dialog answers; an empty name is a cancelled dialog.
     static void setNextFileName(const QString& path);
+    // The row the next choice answers; -1 is a cancelled dialog.
+    static void setNextChoice(int row);
     // What was queued and not used, one line each; the queues are empty afterwards.
     static QStringList takeUnused();
 
@@ -58,7 +71,9 @@ private:
     static QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon,
                                             const QString& title, const QString& text,
                                             QMessageBox::StandardButtons buttons,
-                                            QMessageBox::StandardButton defaultButton);
+                                            QMessageBox::StandardButton defaultButton,
+                                            const QString& okText = {},
+                                            const QString& cancelText = {});
 };
 
 // The hourglass for the span of a scope. Setting it handles no pending events, so it is safe
