@@ -1,9 +1,6 @@
 #include "core/store/pasteddraws.h"
 
-#include <QRegularExpression>
-#include <QStringList>
-
-#include "core/store/drawcsv.h"
+#include "core/store/drawfile.h"
 
 namespace pirumoa {
 
@@ -33,16 +30,15 @@ PastedDraws parsePastedDraws(const QString& text) {
             return out;
         }
     }
-    // The grid's own copy: tabs between the cells, "2026-08-21 (金)" for a date.
-    static const QRegularExpression weekday(QStringLiteral(R"(\s*[(（][^)）,\t]*[)）])"));
-    QString csv = text;
-    csv.replace(QLatin1Char('\t'), QLatin1Char(','));
-    csv.remove(weekday);
-    try {
-        out.draws = parseDrawCsv(csv.toUtf8(), kSource);
-    } catch (const StoreError& e) {
-        out.error = e.message();
+    // The same reader as the CSV import: any format it reads, the grid's own copy included
+    // (tabs between the cells, "2026-08-21 (金)" for a date).
+    const ParsedDraws parsed = parseDrawText(text.toUtf8());
+    if (!parsed.ok()) {
+        out.error = firstRefusal(parsed, kSource);
+        return out;
     }
+    out.draws.reserve(parsed.draws.size());
+    for (const ImportedDraw& d : parsed.draws) out.draws.push_back(d.draw);
     return out;
 }
 

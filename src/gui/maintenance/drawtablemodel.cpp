@@ -24,9 +24,10 @@ constexpr Rgb kProposedText = rgb(128, 128, 128);
 // One stored change. Each side is written as a whole state, and the store checks that the
 // other side is what is stored: an undo after another program changed the draw is refused
 // instead of overwriting that change.
-class DrawChange : public QUndoCommand {
+class StoredChange : public QUndoCommand {
 public:
-    DrawChange(DrawTableModel* model, std::vector<DrawEdit> edits, const QString& text, int column)
+    StoredChange(DrawTableModel* model, std::vector<DrawEdit> edits, const QString& text,
+                 int column)
         : QUndoCommand(text), m_model(model), m_edits(std::move(edits)), m_column(column) {}
 
     void redo() override {
@@ -291,7 +292,7 @@ bool DrawTableModel::change(const std::vector<DrawEdit>& edits, const QString& w
 bool DrawTableModel::record(const std::vector<DrawEdit>& edits, const QString& what,
                             int focusColumn) {
     if (!write(edits)) return false;
-    m_undo->push(new DrawChange(this, edits, what, focusColumn));
+    m_undo->push(new StoredChange(this, edits, what, focusColumn));
     return true;
 }
 
@@ -393,7 +394,7 @@ int DrawTableModel::addDrawAfter(int row, QString* why) {
     }
     const std::vector<DrawEdit> edits{DrawEdit{draw.no, std::nullopt, draw}};
     if (!write(edits, why)) return -1;
-    m_undo->push(new DrawChange(this, edits, QStringLiteral("行追加"), kFirstDigitColumn));
+    m_undo->push(new StoredChange(this, edits, QStringLiteral("行追加"), kFirstDigitColumn));
     return rowOfDraw(draw.no);
 }
 
@@ -402,7 +403,7 @@ bool DrawTableModel::removeDraw(int row, QString* why) {
     const DrawRecord& r = m_rows[std::size_t(row)];
     const std::vector<DrawEdit> edits{DrawEdit{r.no, r, std::nullopt}};
     if (!write(edits, why)) return false;
-    m_undo->push(new DrawChange(this, edits, QStringLiteral("行削除"), kFirstDigitColumn));
+    m_undo->push(new StoredChange(this, edits, QStringLiteral("行削除"), kFirstDigitColumn));
     return true;
 }
 

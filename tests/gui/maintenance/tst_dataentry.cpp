@@ -570,7 +570,7 @@ private slots:
         QCOMPARE(pasted[3].date, QString("2026-08-21"));
         QCOMPARE(w->model()->storedCount(), 4);
         // The analyses opened next see the draws.
-        QTRY_COMPARE(main.history().latestDrawNo, 4);
+        QTRY_COMPARE(main.history()->latestDrawNo, 4);
 
         press({"Ctrl+Z"});
         QCOMPARE(stored(db), before);
@@ -968,7 +968,7 @@ private slots:
         w->grid()->setCurrentIndex(w->grid()->model()->index(1, 1));
         w->addLine();
         QVERIFY(test::promptsUsedUp());
-        for (int c = 1; c <= 4; ++c) typeInto(w->grid(), 2, c, QString::number(c + 5));
+        for (int c = 1; c <= 4; ++c) typeInto(w->grid(), 2, c + 1, QString::number(c + 5));
         w->findChild<QPushButton*>("Command1")->click();
         QTRY_VERIFY(!main.findWindow("当選データ入力"));
 
@@ -1005,6 +1005,7 @@ private slots:
         const QString csv = folder.filePath("blank.csv");
         writeFile(csv, "38,,,,,\n39,,,,,\n");
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"登録済みと異なる回：2 件"}));
         Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"38"}));
         Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"置き換え：2 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
@@ -1040,9 +1041,10 @@ private slots:
         const QString csv = db.dir.filePath("in.csv");
         writeFile(csv, "3,,1,1,1,1\n");
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"新しい回：1 件"}));
         Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"追加：1 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
-        QCOMPARE(main.history().latestDrawNo, 3);
+        QCOMPARE(main.history()->latestDrawNo, 3);
 
         QVERIFY(openEntry(main));
         Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"閉じてから復元"}));
@@ -1056,7 +1058,7 @@ private slots:
         main.findChild<QAction*>("mnuRestoreBackup")->trigger();
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), before);
-        QCOMPARE(main.history().latestDrawNo, 2);
+        QCOMPARE(main.history()->latestDrawNo, 2);
     }
 
     void csvImportIsAllOrNothingAndReportsWhatItDid() {
