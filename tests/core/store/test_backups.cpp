@@ -117,10 +117,12 @@ TEST(Backups, RecoverReadsEveryDrawOutsideADamagedPage) {
         // Prizes, in the table of their own that newer files carry.
         KeyedConnection c;
         ASSERT_EQ(c.open(db, damaged.password, SQLITE_OPEN_READWRITE), SQLITE_OK);
-        ASSERT_EQ(c.exec("CREATE TABLE 当選金 (回数 INTEGER PRIMARY KEY, ストレート INTEGER, "
-                         "ボックス INTEGER, セットストレート INTEGER, セットボックス INTEGER);"
-                         "INSERT INTO 当選金 VALUES (1, 1000000, 40000, 520000, 20000);"),
-                  SQLITE_OK);
+        ASSERT_EQ(
+            c.exec(
+                "CREATE TABLE IF NOT EXISTS 当選金 (回数 INTEGER PRIMARY KEY, ストレート INTEGER, "
+                "ボックス INTEGER, セットストレート INTEGER, セットボックス INTEGER);"
+                "INSERT OR REPLACE INTO 当選金 VALUES (1, 1000000, 40000, 520000, 20000);"),
+            SQLITE_OK);
     }
     {
         QFile f(db);
