@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/ticketscommand.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
@@ -33,6 +34,7 @@ const char kUsage[] =
     "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json|csv|pdf] [--output FILE]\n"
     "                               [--reflect 0,3,5]\n"
     "       pirumoa-cli backtest [--db FILE] [--reflect 0,3,5] [--format tsv|json]\n"
+    "       pirumoa-cli tickets check|list|add|remove ...   (pirumoa-cli tickets for more)\n"
     "Without --db: the Numbers4Pirumoa.mdb beside pirumoa-cli, else the user's own\n"
     "(~/.local/share/pirumoa/, made from the installed sample on first use).\n";
 
@@ -235,6 +237,9 @@ int main(int argc, char** argv) {
     if (pdf) installFonts();
     // The desktop program's name: without --db both use the same user's data folder.
     QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
+    // tickets has options of its own.
+    if (app.arguments().value(1) == QLatin1String("tickets"))
+        return runTicketsCommand(app.arguments().mid(2));
     Args args;
     QString error;
     if (!parseArgs(app.arguments().mid(1), args, error)) return usage(error);

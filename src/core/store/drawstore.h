@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/store/drawhistory.h"
+#include "core/tickets/ticket.h"
 
 struct sqlite3;
 
@@ -46,6 +47,11 @@ DatabaseFile databaseFileIn(const QString& folder);
 // view or field, or a record outside 1..32767 / a digit outside 0..9.
 DrawHistory loadDrawHistory(const DatabaseFile& connect);
 
+// The tickets and the prizes as stored, read-only; a file without their tables has none.
+// Throws StoreError as loadDrawHistory does.
+std::vector<Ticket> loadTickets(const DatabaseFile& connect);
+PrizeTable loadPrizes(const DatabaseFile& connect);
+
 // Starts loadDrawHistory on a thread of its own, so that reading the database overlaps the
 // building of the windows; get() gives the history or throws its StoreError.
 std::future<DrawHistory> preloadDrawHistory(const DatabaseFile& connect);
@@ -80,6 +86,15 @@ public:
     // All or nothing. With replace false and any conflict, nothing is written and the
     // conflicts are listed in the result.
     ImportResult importDraws(const std::vector<DrawRecord>& draws, bool replace);
+
+    // The user's tickets, in a table of their own that the first ticket write makes inside its
+    // own transaction; an older file without it has no tickets. Each write is checked with
+    // ticketProblem first and refused with its reason.
+    std::vector<Ticket> readTickets();
+    // Stores new tickets (all or nothing); gives them their ids.
+    void addTickets(std::vector<Ticket>& tickets);
+    void updateTicket(const Ticket& ticket);
+    void removeTicket(long long id);
 
 private:
     DrawStore(sqlite3* db, QString file);
