@@ -2,6 +2,7 @@
 #include "gui/maintenance/dataentrywindow.h"
 #include "gui/prediction/backtestwindow.h"
 #include "gui/prediction/predictionwindow.h"
+#include "gui/tickets/ticketswindow.h"
 #include "gui/shell/childwindow.h"
 
 namespace pirumoa {
@@ -17,6 +18,8 @@ ChildWindow* createChildWindow(const WindowInfo& info, ChildHost& host) {
             return new DataEntryWindow(host, info);
         case WindowKind::Backtest:
             return new BacktestWindow(host, info);
+        case WindowKind::Tickets:
+            return new TicketsWindow(host, info);
     }
     return nullptr;
 }

@@ -12,7 +12,7 @@ namespace pirumoa {
 // Builds an analysis window's grid from the history, in the window's own steps.
 using FillFunction = void (*)(const DrawHistory& history, Sheet& sheet);
 
-enum class WindowKind { Analysis, Prediction, DataEntry, Backtest };
+enum class WindowKind { Analysis, Prediction, DataEntry, Backtest, Tickets };
 
 // One entry of a window's key: a marker (a round dot, or a plain colour swatch) followed by
 // a label.

@@ -846,7 +846,8 @@ private slots:
             names << a->objectName() + "=" + a->text();
         QCOMPARE(names, QStringList({"mnuMasterInput=当選データ入力(&I)",
                                      "mnuCsvImport=CSVファイルから取り込み(&C)...",
-                                     "mnuCsvExport=CSVファイルへ書き出し(&E)..."}));
+                                     "mnuCsvExport=CSVファイルへ書き出し(&E)...", "=",
+                                     "mnuKonyuSyogo=購入数字の照合(&T)..."}));
     }
 
     void csvImportIsAllOrNothingAndReportsWhatItDid() {
