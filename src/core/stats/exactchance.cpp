@@ -118,6 +118,60 @@ double HitDistribution::twoSidedP(long long hits) const {
     return std::min(1.0, 2 * std::min(atLeast(hits), atMost(hits)));
 }
 
+YenRange chanceYenRange(const std::vector<PrizeBet>& bets) {
+    YenRange out;
+    long long maxPrize = 0;
+    std::map<double, long long> byChance;
+    for (const PrizeBet& b : bets) {
+        out.expected += double(b.prize) * b.chance;
+        maxPrize = std::max(maxPrize, b.prize);
+        byChance[b.chance] += 1;
+    }
+    if (bets.empty() || maxPrize <= 0) return out;
+    // The most wins that carry any weight: beyond the count distribution's reach nothing is
+    // left to add.
+    const HitDistribution wins(byChance);
+    long long most = wins.trials();
+    while (most > 0 && wins.atLeast(most) < 1e-15) --most;
+    constexpr long long kCells = 6000;
+    const long long reach = most * maxPrize;
+    for (const long long step : {1LL, 10LL, 100LL, 1000LL, 10000LL, 100000LL, 1000000LL}) {
+        out.step = step;
+        if (reach / step <= kCells) break;
+    }
+    const std::size_t cells = std::size_t(reach / out.step) + 1;
+    std::vector<double> p(cells, 0.0), next(cells, 0.0);
+    p[0] = 1;
+    std::size_t top = 0;  // the highest cell with weight so far
+    for (const PrizeBet& b : bets) {
+        const std::size_t w = std::size_t((b.prize + out.step / 2) / out.step);
+        if (b.chance <= 0 || w == 0) continue;
+        const std::size_t newTop = std::min(cells - 1, top + w);
+        for (std::size_t c = 0; c <= newTop; ++c) {
+            double v = c <= top ? p[c] * (1 - b.chance) : 0;
+            if (c >= w && c - w <= top) v += p[c - w] * b.chance;
+            next[c] = v;
+        }
+        top = newTop;
+        std::swap(p, next);
+    }
+    double below = 0;
+    bool lowFound = false;
+    for (std::size_t c = 0; c <= top; ++c) {
+        below += p[c];
+        if (!lowFound && below > kTail) {
+            out.low = static_cast<long long>(c) * out.step;
+            lowFound = true;
+        }
+        if (below >= 1 - kTail) {
+            out.high = static_cast<long long>(c) * out.step;
+            break;
+        }
+        out.high = static_cast<long long>(c) * out.step;
+    }
+    return out;
+}
+
 std::vector<bool> holmRejects(const std::vector<double>& pValues, double alpha) {
     const std::size_t m = pValues.size();
     std::vector<std::size_t> order(m);

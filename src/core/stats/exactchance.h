@@ -40,6 +40,22 @@ private:
     long long m_low = 0, m_high = 0;
 };
 
+// What chance pays on a series of bets: each bet wins its prize with its own chance. The
+// exact distribution of the sum is worked out on a grid of whole `step` yen, each prize
+// rounded to it; the step is 1 yen where that grid stays small and grows with the amounts
+// (a few thousand cells), so the bounds are exact to within the step times the wins.
+struct PrizeBet {
+    long long prize = 0;
+    double chance = 0;
+};
+struct YenRange {
+    double expected = 0;  // Σ prize × chance, exactly
+    long long low = 0;    // P(sum < low) ≤ 2.5%
+    long long high = 0;   // P(sum > high) ≤ 2.5%
+    long long step = 1;
+};
+YenRange chanceYenRange(const std::vector<PrizeBet>& bets);
+
 // Holm's step-down correction at level alpha: for each p-value whether it still counts as a
 // departure once the number of p-values tested together is taken into account.
 std::vector<bool> holmRejects(const std::vector<double>& pValues, double alpha = 0.05);

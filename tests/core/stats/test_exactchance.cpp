@@ -68,6 +68,36 @@ TEST(HitDistribution, LongRowsKeepTheirTails) {
     EXPECT_NEAR(double(digits.high()), 24010 + 1.96 * 122.5, 2);
 }
 
+TEST(ChanceYenRange, MatchesEveryOutcomeEnumerated) {
+    const std::vector<PrizeBet> bets = {{300, 0.1},  {500, 0.25}, {1200, 0.05}, {300, 0.4},
+                                        {700, 0.3},  {900, 0.2},  {1500, 0.02}, {100, 0.5}};
+    std::map<long long, double> pmf;
+    double expected = 0;
+    for (unsigned mask = 0; mask < (1u << bets.size()); ++mask) {
+        double p = 1;
+        long long sum = 0;
+        for (std::size_t i = 0; i < bets.size(); ++i) {
+            const bool hit = mask & (1u << i);
+            p *= hit ? bets[i].chance : 1 - bets[i].chance;
+            if (hit) sum += bets[i].prize;
+        }
+        pmf[sum] += p;
+        expected += p * double(sum);
+    }
+    long long low = -1, high = -1;
+    double below = 0;
+    for (const auto& [sum, p] : pmf) {
+        below += p;
+        if (low < 0 && below > 0.025) low = sum;
+        if (high < 0 && below >= 0.975) high = sum;
+    }
+    const YenRange r = chanceYenRange(bets);
+    EXPECT_EQ(r.step, 1);
+    EXPECT_NEAR(r.expected, expected, 1e-9);
+    EXPECT_EQ(r.low, low);
+    EXPECT_EQ(r.high, high);
+}
+
 TEST(Holm, StepsDownFromTheSmallestP) {
     // 0.01 ≤ 0.05/4, 0.015 ≤ 0.05/3, 0.03 > 0.05/2: the last two stay.
     EXPECT_EQ(holmRejects({0.03, 0.01, 0.5, 0.015}), (std::vector<bool>{false, true, false, true}));
