@@ -9,8 +9,9 @@ namespace pirumoa {
 namespace {
 
 constexpr double kTail = 0.025;
-// Terms this far below the largest carry nothing a double adds to a sum of order one.
-constexpr double kNegligible = 1e-300;
+// Terms this far below the largest change no bound, and no p-value a person reads (they are
+// shown to three places); dropping them keeps the convolutions of long rows to a few ms.
+constexpr double kNegligible = 1e-30;
 
 struct Pmf {
     long long first = 0;
@@ -33,11 +34,11 @@ void trim(Pmf& d) {
 Pmf binomial(long long n, double q) {
     if (n <= 0 || q <= 0) return {0, {1.0}};
     if (q >= 1) return {n, {1.0}};
-    // Only the part within reach of a double: far beyond 40 standard deviations every term is
-    // below 1e-300 of the peak.
+    // Beyond 40 standard deviations (and a margin for the skew of rare chances) every term is
+    // far below kNegligible of the peak.
     const double mean = double(n) * q, sd = std::sqrt(double(n) * q * (1 - q));
     const long long from = std::max(0LL, static_cast<long long>(std::floor(mean - 40 * sd - 2)));
-    const long long to = std::min(n, static_cast<long long>(std::ceil(mean + 40 * sd + 2)));
+    const long long to = std::min(n, static_cast<long long>(std::ceil(mean + 40 * sd + 40)));
     const double logQ = std::log(q), log1Q = std::log1p(-q), logNFact = std::lgamma(double(n) + 1);
     Pmf d{from, std::vector<double>(std::size_t(to - from + 1))};
     for (long long k = from; k <= to; ++k) {
@@ -135,10 +136,12 @@ YenRange chanceYenRange(const std::vector<PrizeBet>& bets) {
     while (most > 0 && wins.atLeast(most) < 1e-15) --most;
     constexpr long long kCells = 6000;
     const long long reach = most * maxPrize;
-    for (const long long step : {1LL, 10LL, 100LL, 1000LL, 10000LL, 100000LL, 1000000LL}) {
-        out.step = step;
-        if (reach / step <= kCells) break;
-    }
+    // The prizes' common divisor keeps the grid exact (real prizes are whole hundreds of yen);
+    // where that grid would be too fine, a coarser power of ten.
+    long long common = 0;
+    for (const PrizeBet& b : bets) common = std::gcd(common, b.prize);
+    out.step = std::max(1LL, common);
+    for (long long step = 10; reach / out.step > kCells; step *= 10) out.step = std::max(out.step, step);
     const std::size_t cells = std::size_t(reach / out.step) + 1;
     std::vector<double> p(cells, 0.0), next(cells, 0.0);
     p[0] = 1;

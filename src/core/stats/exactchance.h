@@ -7,7 +7,7 @@ namespace pirumoa {
 
 // The number of hits of independent yes/no trials, where the trials fall into a few groups of
 // equal chance (a backtest has at most ten distinct chances): the exact distribution is the
-// convolution of one binomial per group. Probabilities below 1e-300 of the peak are left out,
+// convolution of one binomial per group. Probabilities below 1e-30 of the peak are left out,
 // which changes no bound or p-value a person reads.
 class HitDistribution {
 public:

@@ -92,7 +92,7 @@ TEST(ChanceYenRange, MatchesEveryOutcomeEnumerated) {
         if (high < 0 && below >= 0.975) high = sum;
     }
     const YenRange r = chanceYenRange(bets);
-    EXPECT_EQ(r.step, 1);
+    EXPECT_EQ(r.step, 100);  // every prize a whole hundred: still exact
     EXPECT_NEAR(r.expected, expected, 1e-9);
     EXPECT_EQ(r.low, low);
     EXPECT_EQ(r.high, high);
@@ -101,7 +101,8 @@ TEST(ChanceYenRange, MatchesEveryOutcomeEnumerated) {
 TEST(Holm, StepsDownFromTheSmallestP) {
     // 0.01 ≤ 0.05/4, 0.015 ≤ 0.05/3, 0.03 > 0.05/2: the last two stay.
     EXPECT_EQ(holmRejects({0.03, 0.01, 0.5, 0.015}), (std::vector<bool>{false, true, false, true}));
-    EXPECT_EQ(holmRejects({0.02, 0.02}), (std::vector<bool>{false, false}));
+    EXPECT_EQ(holmRejects({0.02, 0.02}), (std::vector<bool>{true, true}));
+    EXPECT_EQ(holmRejects({0.03, 0.03}), (std::vector<bool>{false, false}));
     EXPECT_TRUE(holmRejects({}).empty());
 }
 
