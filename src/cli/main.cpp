@@ -189,7 +189,8 @@ int runBacktest(const Args& args, const WindowInfo* window = nullptr) {
     if (!parseReflect(args.reflect, options))
         return usage(QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
     const bool json = args.format == QLatin1String("json");
-    const DrawHistory history = loadDrawHistory(connectFor(args));
+    const DatabaseFile db = connectFor(args);
+    const DrawHistory history = loadDrawHistory(db);
     Backtest backtest(history, options);
     backtest.run();
     if (window) {  // the window's grid
@@ -197,7 +198,9 @@ int runBacktest(const Args& args, const WindowInfo* window = nullptr) {
         fillBacktestSheet(backtest, sheet);
         return writeSheets(args, *window, {&sheet});
     }
-    return writeOut(json ? backtestToJson(backtest) : backtestToTsv(backtest));
+    // The bets in yen at the prizes the database holds.
+    const PrizeTable prizes = loadPrizes(db);
+    return writeOut(json ? backtestToJson(backtest, prizes) : backtestToTsv(backtest, prizes));
 }
 
 int runSheet(const Args& args) {

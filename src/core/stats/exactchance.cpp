@@ -143,17 +143,29 @@ YenRange chanceYenRange(const std::vector<PrizeBet>& bets) {
     out.step = std::max(1LL, common);
     for (long long step = 10; reach / out.step > kCells; step *= 10) out.step = std::max(out.step, step);
     const std::size_t cells = std::size_t(reach / out.step) + 1;
+    // Bets of the same size on the grid and the same chance are one binomial: a few hundred
+    // groups rather than thousands of bets, each spread over its few likely win counts.
+    std::map<std::pair<std::size_t, double>, long long> groups;
+    for (const PrizeBet& b : bets) {
+        const std::size_t w = std::size_t((b.prize + out.step / 2) / out.step);
+        if (b.chance > 0 && w > 0) ++groups[{w, b.chance}];
+    }
     std::vector<double> p(cells, 0.0), next(cells, 0.0);
     p[0] = 1;
     std::size_t top = 0;  // the highest cell with weight so far
-    for (const PrizeBet& b : bets) {
-        const std::size_t w = std::size_t((b.prize + out.step / 2) / out.step);
-        if (b.chance <= 0 || w == 0) continue;
-        const std::size_t newTop = std::min(cells - 1, top + w);
-        for (std::size_t c = 0; c <= newTop; ++c) {
-            double v = c <= top ? p[c] * (1 - b.chance) : 0;
-            if (c >= w && c - w <= top) v += p[c - w] * b.chance;
-            next[c] = v;
+    for (const auto& [key, n] : groups) {
+        const auto [w, chance] = key;
+        const HitDistribution k({{chance, n}});
+        long long lastK = k.trials();
+        while (lastK > 0 && k.at(lastK) == 0) --lastK;
+        const std::size_t newTop = std::min(cells - 1, top + w * std::size_t(lastK));
+        std::fill(next.begin(), next.begin() + static_cast<std::ptrdiff_t>(newTop + 1), 0.0);
+        for (long long j = 0; j <= lastK; ++j) {
+            const double pj = k.at(j);
+            if (pj == 0) continue;
+            const std::size_t shift = w * std::size_t(j);
+            for (std::size_t c = 0; c <= top && c + shift <= newTop; ++c)
+                next[c + shift] += p[c] * pj;
         }
         top = newTop;
         std::swap(p, next);
