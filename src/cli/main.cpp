@@ -199,7 +199,7 @@ int runBacktest(const Args& args, const WindowInfo* window = nullptr) {
         return writeSheets(args, *window, {&sheet});
     }
     // The bets in yen at the prizes the database holds.
-    const PrizeTable prizes = loadPrizes(db);
+    const PrizeTable prizes = loadPrizeTable(db);
     return writeOut(json ? backtestToJson(backtest, prizes) : backtestToTsv(backtest, prizes));
 }
 

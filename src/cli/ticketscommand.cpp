@@ -163,7 +163,7 @@ int runCheck(const TicketArgs& a) {
     const Ticket t = ticketFrom(a, 1, kUntilToday, error);
     if (!error.isEmpty()) return usage(error);
     const DatabaseFile db = connectFor(a);
-    const TicketCheck check = checkTicket(t, loadDrawHistory(db), loadPrizes(db));
+    const TicketCheck check = checkTicket(t, DrawHistory::fromRows(loadDrawTable(db)), loadPrizeTable(db));
     if (a.format == QLatin1String("json")) {
         QJsonArray lines;
         for (const TicketLine& l : check.lines)
@@ -197,8 +197,8 @@ int runList(const TicketArgs& a) {
     if (a.positional.size() != 2) return usage(QStringLiteral("tickets list takes no name"));
     const DatabaseFile db = connectFor(a);
     const std::vector<Ticket> tickets = loadTickets(db);
-    const DrawHistory history = loadDrawHistory(db);
-    const PrizeTable prizes = loadPrizes(db);
+    const DrawHistory history = DrawHistory::fromRows(loadDrawTable(db));
+    const PrizeTable prizes = loadPrizeTable(db);
     if (a.format == QLatin1String("json")) {
         QJsonArray list;
         TicketTotals all;

@@ -322,7 +322,7 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
         if (d.complete()) drawn[d.no] = {d.digits[0], d.digits[1], d.digits[2], d.digits[3]};
     for (const Backtest::CycleBet& bet : backtest.cycleBets()) {
         const std::array<int, 4>& digits = drawn[bet.drawNo];
-        const DrawPrizes* prize = prizes.find(bet.drawNo);
+        const PrizeAmounts* prize = prizes.find(bet.drawNo);
         for (int k = 0; k < 4; ++k) {
             const std::array<int, 4>& row = bet.rows[std::size_t(k)];
             if (std::any_of(row.begin(), row.end(), [](int d) { return d < 0; })) continue;

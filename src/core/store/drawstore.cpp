@@ -670,9 +670,9 @@ constexpr char kTicketSchema[] =
     " メモ TEXT);";
 constexpr char kTicketColumns[] = "SELECT 番号, 数字, 種類, 口数, 開始回, 継続回数, メモ FROM 購入数字 ORDER BY 番号";
 
-constexpr char kPrizeTable[] = "当せん金";
+constexpr char kPrizeTable[] = "当選金";
 constexpr char kPrizeQuery[] =
-    "SELECT 回数, ストレート, ボックス, セットストレート, セットボックス FROM 当せん金";
+    "SELECT 回数, ストレート, ボックス, セットストレート, セットボックス FROM 当選金";
 
 QString columnText(sqlite3_stmt* stmt, int col) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
@@ -742,7 +742,22 @@ std::vector<Ticket> loadTickets(const DatabaseFile& connect) {
     }
 }
 
-PrizeTable loadPrizes(const DatabaseFile& connect) {
+std::vector<DrawRecord> loadDrawTable(const DatabaseFile& connect) {
+    Connection conn;
+    try {
+        openForReading(conn, connect);
+        Statement s(conn.get(),
+                    "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
+                    "ORDER BY 回数");
+        QStringList missing;
+        const Fields fields = findFields(s.get(), missing);
+        return readRows(s, fields, connect.file);
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(connect.file, reasonFor(e)));
+    }
+}
+
+PrizeTable loadPrizeTable(const DatabaseFile& connect) {
     Connection conn;
     PrizeTable prizes;
     try {
@@ -756,7 +771,7 @@ PrizeTable loadPrizes(const DatabaseFile& connect) {
         };
         while (s.step())
             prizes.set(sqlite3_column_int(s.get(), 0),
-                       DrawPrizes{amount(1), amount(2), amount(3), amount(4)});
+                       PrizeAmounts{amount(1), amount(2), amount(3), amount(4)});
     } catch (const SqlError& e) {
         throw StoreError(readFailure(connect.file, reasonFor(e)));
     }

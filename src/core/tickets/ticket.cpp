@@ -5,14 +5,14 @@
 
 namespace pirumoa {
 
-void PrizeTable::set(int drawNo, const DrawPrizes& prizes) {
+void PrizeTable::set(int drawNo, const PrizeAmounts& prizes) {
     if (drawNo < 1 || drawNo > kMaxDrawNo) return;
     if (m_byDraw.size() <= std::size_t(drawNo)) m_byDraw.resize(std::size_t(drawNo) + 1);
     if (!m_byDraw[std::size_t(drawNo)]) ++m_count;
     m_byDraw[std::size_t(drawNo)] = prizes;
 }
 
-const DrawPrizes* PrizeTable::find(int drawNo) const {
+const PrizeAmounts* PrizeTable::find(int drawNo) const {
     if (drawNo < 0 || std::size_t(drawNo) >= m_byDraw.size() || !m_byDraw[std::size_t(drawNo)])
         return nullptr;
     return &*m_byDraw[std::size_t(drawNo)];
@@ -130,7 +130,7 @@ TicketResult judgeTicket(TicketType type, const std::array<int, 4>& ticket,
 
 namespace {
 
-long long prizeFor(TicketResult result, const DrawPrizes* p) {
+long long prizeFor(TicketResult result, const PrizeAmounts* p) {
     if (!p) return -1;
     switch (result) {
         case TicketResult::Straight:

@@ -10,7 +10,7 @@
 namespace pirumoa {
 
 // The prizes of one draw in yen for one unit (口); -1 where the amount is not known.
-struct DrawPrizes {
+struct PrizeAmounts {
     long long straight = -1;
     long long box = -1;
     long long setStraight = -1;
@@ -20,12 +20,12 @@ struct DrawPrizes {
 // Prizes by draw number; a draw without an entry has no known prize.
 class PrizeTable {
 public:
-    void set(int drawNo, const DrawPrizes& prizes);
-    const DrawPrizes* find(int drawNo) const;
+    void set(int drawNo, const PrizeAmounts& prizes);
+    const PrizeAmounts* find(int drawNo) const;
     bool empty() const { return m_count == 0; }
 
 private:
-    std::vector<std::optional<DrawPrizes>> m_byDraw;
+    std::vector<std::optional<PrizeAmounts>> m_byDraw;
     int m_count = 0;
 };
 

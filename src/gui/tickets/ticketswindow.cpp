@@ -235,7 +235,9 @@ void TicketsWindow::refresh(long long keepId) {
     try {
         WaitCursor wait;
         m_tickets = loadTickets(host().databaseFile());
-        m_prizes = loadPrizes(host().databaseFile());
+        m_prizes = loadPrizeTable(host().databaseFile());
+        // The table with its dates; read at the same moment as the tickets and prizes.
+        m_draws = DrawHistory::fromRows(loadDrawTable(host().databaseFile()));
     } catch (const StoreError& e) {
         // The window shows what it had; the reason is said once.
         Prompt::refuse(this, e.message());
@@ -243,7 +245,7 @@ void TicketsWindow::refresh(long long keepId) {
     m_checks.clear();
     m_totals = TicketTotals();
     for (const Ticket& t : m_tickets) {
-        m_checks.push_back(checkTicket(t, host().history(), m_prizes));
+        m_checks.push_back(checkTicket(t, m_draws, m_prizes));
         m_totals += m_checks.back().totals;
     }
     showTickets();
@@ -327,6 +329,7 @@ void TicketsWindow::showChart() {
     y->setLabelFormat(QStringLiteral("%d"));
     const double pad = std::max(1000.0, (high - low) * 0.05);
     y->setRange(low - pad, high + pad);
+    y->applyNiceNumbers();
     for (QValueAxis* axis : {x, y}) {
         axis->setLabelsFont(windowFont());
         axis->setTitleFont(windowFont());

@@ -62,6 +62,7 @@ private:
     std::vector<TicketCheck> m_checks;
     TicketTotals m_totals;
     PrizeTable m_prizes;
+    DrawHistory m_draws;
 };
 
 }  // namespace pirumoa

@@ -325,7 +325,7 @@ TEST(BacktestYen, TheSampleAtItsPrizes) {
         if (b.predictedDraws() == before) continue;
         while (h.rows[at].no != b.lastPredictedDrawNo()) ++at;
         const DrawRecord& draw = h.rows[at];
-        const DrawPrizes* p = prizes.find(draw.no);
+        const PrizeAmounts* p = prizes.find(draw.no);
         for (int k = 0; k < 4; ++k) {
             std::array<int, 4> row{}, drawn{};
             bool full = true;

@@ -175,9 +175,9 @@ void storePrizes(const DatabaseFile& c, const char* rows) {
     sqlite3_open(c.file.toUtf8().constData(), &db);
     const std::string sql = "PRAGMA key = '" + c.password.toStdString() + "';" +
                             kCipherSettings +
-                            "CREATE TABLE 当せん金 (回数 INTEGER PRIMARY KEY, ストレート INTEGER,"
+                            "CREATE TABLE 当選金 (回数 INTEGER PRIMARY KEY, ストレート INTEGER,"
                             " ボックス INTEGER, セットストレート INTEGER, セットボックス INTEGER);"
-                            "INSERT INTO 当せん金 VALUES " +
+                            "INSERT INTO 当選金 VALUES " +
                             rows + ";";
     ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
         << sqlite3_errmsg(db);
