@@ -102,7 +102,7 @@ BacktestWindow::BacktestWindow(ChildHost& host, const WindowInfo& info)
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    column->addWidget(m_grid);
+    column->addWidget(m_grid, 3);
     // The bets in yen and the chart share the room below the table, one at a time.
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("Tab1"));
@@ -114,7 +114,7 @@ BacktestWindow::BacktestWindow(ChildHost& host, const WindowInfo& info)
     moneyColumn->addStretch(1);
     tabs->addTab(money, QStringLiteral("周期法を買っていたら（金額）"));
     tabs->addTab(m_chart, QStringLiteral("グラフ"));
-    column->addWidget(tabs, 1);
+    column->addWidget(tabs, 2);
     column->addWidget(wrappedLabel(this, "Label3", kOdds));
     column->addWidget(wrappedLabel(this, "Label4", kNote));
 
@@ -148,7 +148,6 @@ void BacktestWindow::load() {
     fillBacktestSheet(*m_backtest, pending);
     pending.clearText({3, 3, pending.columnCount(), pending.rowCount()});
     m_grid->setSheet(std::move(pending));
-    m_grid->setFixedHeight(m_grid->contentSize().height());
     Sheet yenPending;
     fillBacktestYenSheet(backtestYen(*m_backtest, PrizeTable()), yenPending);
     yenPending.clearText({3, 2, yenPending.columnCount(), yenPending.rowCount()});
