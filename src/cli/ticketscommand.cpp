@@ -131,12 +131,13 @@ QString prizeField(const TicketLine& l) {
 }
 
 QJsonObject ticketJson(const Ticket& t) {
-    QJsonObject o{{QStringLiteral("number"), numberText(t.digits)},
-                  {QStringLiteral("type"), typeKey(t.type)},
-                  {QStringLiteral("units"), t.units},
-                  {QStringLiteral("firstDraw"), t.firstDraw},
-                  {QStringLiteral("draws"), t.draws == kUntilToday ? QJsonValue(QStringLiteral("all"))
-                                                                   : QJsonValue(t.draws)}};
+    QJsonObject o{
+        {QStringLiteral("number"), numberText(t.digits)},
+        {QStringLiteral("type"), typeKey(t.type)},
+        {QStringLiteral("units"), t.units},
+        {QStringLiteral("firstDraw"), t.firstDraw},
+        {QStringLiteral("draws"),
+         t.draws == kUntilToday ? QJsonValue(QStringLiteral("all")) : QJsonValue(t.draws)}};
     if (t.id) o.insert(QStringLiteral("id"), double(t.id));
     if (!t.note.isEmpty()) o.insert(QStringLiteral("note"), t.note);
     return o;
@@ -163,7 +164,8 @@ int runCheck(const TicketArgs& a) {
     const Ticket t = ticketFrom(a, 1, kUntilToday, error);
     if (!error.isEmpty()) return usage(error);
     const DatabaseFile db = connectFor(a);
-    const TicketCheck check = checkTicket(t, DrawHistory::fromRows(loadDrawTable(db)), loadPrizeTable(db));
+    const TicketCheck check =
+        checkTicket(t, DrawHistory::fromRows(loadDrawTable(db)), loadPrizeTable(db));
     if (a.format == QLatin1String("json")) {
         QJsonArray lines;
         for (const TicketLine& l : check.lines)
@@ -182,8 +184,8 @@ int runCheck(const TicketArgs& a) {
     }
     QString out = QStringLiteral("draw\tdate\tdrawn\tresult\tprize\n");
     for (const TicketLine& l : check.lines)
-        out += QStringList{QString::number(l.drawNo), l.date, drawnText(l),
-                           resultLabel(l.result), prizeField(l)}
+        out += QStringList{QString::number(l.drawNo), l.date, drawnText(l), resultLabel(l.result),
+                           prizeField(l)}
                    .join(QLatin1Char('\t')) +
                QLatin1Char('\n');
     out += QStringLiteral("total\t%1\t%2\t%3\n")
@@ -218,19 +220,21 @@ int runList(const TicketArgs& a) {
     for (const Ticket& t : tickets) {
         const TicketTotals s = checkTicket(t, history, prizes).totals;
         QString note = t.note;
-        note.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        out += QStringList{QString::number(t.id),
-                           numberText(t.digits),
-                           typeKey(t.type),
-                           QString::number(t.units),
-                           QString::number(t.firstDraw),
-                           t.draws == kUntilToday ? QStringLiteral("all") : QString::number(t.draws),
-                           note,
-                           QString::number(s.spent),
-                           QString::number(s.won),
-                           QString::number(s.balance())}
-                   .join(QLatin1Char('\t')) +
-               QLatin1Char('\n');
+        note.replace(QLatin1Char('\t'), QLatin1Char(' '))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        out +=
+            QStringList{QString::number(t.id),
+                        numberText(t.digits),
+                        typeKey(t.type),
+                        QString::number(t.units),
+                        QString::number(t.firstDraw),
+                        t.draws == kUntilToday ? QStringLiteral("all") : QString::number(t.draws),
+                        note,
+                        QString::number(s.spent),
+                        QString::number(s.won),
+                        QString::number(s.balance())}
+                .join(QLatin1Char('\t')) +
+            QLatin1Char('\n');
     }
     return writeOut(out.toUtf8());
 }
@@ -250,7 +254,8 @@ int runAdd(const TicketArgs& a) {
 int runRemove(const TicketArgs& a) {
     bool ok = false;
     const long long id = a.positional.value(2).toLongLong(&ok);
-    if (a.positional.size() != 3 || !ok) return usage(QStringLiteral("tickets remove takes one ID"));
+    if (a.positional.size() != 3 || !ok)
+        return usage(QStringLiteral("tickets remove takes one ID"));
     DrawStore::open(connectFor(a))->removeTicket(id);
     return writeOut(QStringLiteral("removed %1\n").arg(id).toUtf8());
 }
@@ -265,14 +270,15 @@ int runTicketsCommand(const QStringList& args) {
     if (a.format != QLatin1String("tsv") && a.format != QLatin1String("json"))
         return usage(QStringLiteral("--format is tsv or json"));
     const QString sub = a.positional.value(1);
-    const bool asksTicket = !a.type.isEmpty() || !a.from.isEmpty() || !a.draws.isEmpty() ||
-                            !a.units.isEmpty();
+    const bool asksTicket =
+        !a.type.isEmpty() || !a.from.isEmpty() || !a.draws.isEmpty() || !a.units.isEmpty();
     try {
         if (sub == QLatin1String("check")) return runCheck(a);
         if (sub == QLatin1String("add")) return runAdd(a);
         if (asksTicket || a.hasNote)
-            return usage(QStringLiteral("--type, --from, --draws, --units and --note are for check "
-                                        "and add"));
+            return usage(
+                QStringLiteral("--type, --from, --draws, --units and --note are for check "
+                               "and add"));
         if (sub == QLatin1String("list")) return runList(a);
         if (sub == QLatin1String("remove")) return runRemove(a);
     } catch (const StoreError& e) {

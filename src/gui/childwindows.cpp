@@ -2,24 +2,23 @@
 #include "gui/maintenance/dataentrywindow.h"
 #include "gui/prediction/backtestwindow.h"
 #include "gui/prediction/predictionwindow.h"
-#include "gui/tickets/ticketswindow.h"
 #include "gui/shell/childwindow.h"
+#include "gui/tickets/ticketswindow.h"
 
 namespace pirumoa {
 
-ChildWindow* createChildWindow(const WindowInfo& info, ChildHost& host) {
-    if (!isBuilt(info)) return nullptr;
-    switch (info.kind) {
+ChildWindow* createChildWindow(const WindowDesign& design, ChildHost& host) {
+    switch (design.info->kind) {
         case WindowKind::Analysis:
-            return new AnalysisWindow(host, info);
+            return new AnalysisWindow(host, design);
         case WindowKind::Prediction:
-            return new PredictionWindow(host, info);
+            return new PredictionWindow(host, design);
         case WindowKind::DataEntry:
-            return new DataEntryWindow(host, info);
+            return new DataEntryWindow(host, design);
         case WindowKind::Backtest:
-            return new BacktestWindow(host, info);
+            return new BacktestWindow(host, design);
         case WindowKind::Tickets:
-            return new TicketsWindow(host, info);
+            return new TicketsWindow(host, design);
     }
     return nullptr;
 }

@@ -17,16 +17,19 @@ constexpr int kCycleMeasures = 3;  // position, straight, box
 constexpr int kSetMeasures = 2;    // covered, digits found
 constexpr int kFirstSetTally = 4 * kCycleMeasures;
 
+// The multiset of four digits as one number: three bits of count per digit. Two rows hold
+// the same digits in some order exactly when their keys are equal.
+unsigned digitsKey(const std::array<int, 4>& digits) {
+    unsigned key = 0;
+    for (int d : digits) key += 1u << (3 * d);
+    return key;
+}
+
 // Distinct orders of four digits: 24, 12, 6, 4 or 1.
-int orders(std::array<int, 4> digits) {
-    std::sort(digits.begin(), digits.end());
+int orders(unsigned key) {
+    static constexpr int kFactorial[5] = {1, 1, 2, 6, 24};
     int result = 24;
-    for (int i = 0; i < 4;) {
-        int j = i;
-        while (j < 4 && digits[j] == digits[i]) ++j;
-        for (int f = 2; f <= j - i; ++f) result /= f;
-        i = j;
-    }
+    for (; key != 0; key >>= 3) result /= kFactorial[key & 7u];
     return result;
 }
 
@@ -56,20 +59,6 @@ QString hitCounts(const ChanceRange& r) {
 }
 
 }  // namespace
-
-PredictedDigits PredictedDigits::of(const Prediction& prediction) {
-    PredictedDigits out;
-    for (int k = 0; k < 4; ++k)
-        for (int p = 0; p < 4; ++p) {
-            const QString d = prediction.cycleDigits(k, p + 1);
-            out.cycle[k][p] = d.isEmpty() ? -1 : d.toInt();
-        }
-    const QStringList* lists[3] = {&prediction.eliminationResult(), &prediction.rapidFireResult(),
-                                   &prediction.oneShotResult()};
-    for (int s = 0; s < 3; ++s)
-        for (const QString& d : *lists[s]) out.sets[s].push_back(d.toInt());
-    return out;
-}
 
 QString methodLabel(BacktestMethod method) {
     switch (method) {
@@ -142,14 +131,6 @@ ChanceRange binomialRange(long long trials, int chance) {
     return {low < 0 ? n : low, n, true};  // only rounding keeps the sum short of 97.5%
 }
 
-void BacktestTally::addTrial(int chance, bool hit) {
-    ++m_trials;
-    if (hit) ++m_hits;
-    m_expected += chance;
-    ++m_trialsByChance[chance];
-    m_distribution.reset();
-}
-
 const HitDistribution& BacktestTally::distribution() const {
     if (!m_distribution) {
         std::map<double, long long> byChance;
@@ -184,9 +165,8 @@ Verdict BacktestTally::verdict() const {
     return Verdict::Within;
 }
 
-Backtest::Backtest(const DrawHistory& history, const ReflectOptions& options)
-    : m_history(history), m_options(options) {
-    m_prediction.setReflectOptions(options);
+Backtest::Backtest(std::shared_ptr<const DrawHistory> history, const ReflectOptions& options)
+    : m_history(std::move(history)), m_options(options), m_reflectCount(reflectCount(options)) {
     for (int k = 0; k < 4; ++k)
         for (BacktestMeasure m :
              {BacktestMeasure::Position, BacktestMeasure::Straight, BacktestMeasure::Box})
@@ -194,33 +174,34 @@ Backtest::Backtest(const DrawHistory& history, const ReflectOptions& options)
     for (int s = 0; s < 3; ++s)
         for (BacktestMeasure m : {BacktestMeasure::Covered, BacktestMeasure::DigitsFound})
             m_tallies.emplace_back(BacktestMethod(int(BacktestMethod::Elimination) + s), m);
+    m_curve.reserve(m_history->rows.size());
 }
 
 bool Backtest::step(std::size_t rows) {
-    const std::vector<DrawRecord>& records = m_history.rows;
+    const std::vector<DrawRecord>& records = m_history->rows;
     const std::size_t end = m_next + std::min(rows, records.size() - m_next);
     for (; m_next < end; ++m_next) {
         const DrawRecord& draw = records[m_next];
         if (!draw.complete()) continue;
         // The tables hold exactly the draws before this one, as a scan of a history that ends
         // here would leave them; only the computation from them is repeated.
-        if (m_scannedOne) {
-            m_prediction.compute();
-            m_last = PredictedDigits::of(m_prediction);
+        if (m_tables.latestDrawNo() > 0) {
+            m_last = computePrediction(m_tables, m_reflectCount);
             judge(m_last, draw);
         }
-        m_prediction.scanDraw(draw);
-        m_scannedOne = true;
+        m_tables.addDraw(draw);
     }
     return done();
 }
 
-void Backtest::judge(const PredictedDigits& predicted, const DrawRecord& draw) {
+void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) {
     std::array<int, 4> digits;
     for (int p = 0; p < 4; ++p) digits[p] = draw.digits[p];
+    const unsigned drawKey = digitsKey(digits);
 
     for (int k = 0; k < 4; ++k) {
-        const std::array<int, 4>& row = predicted.cycle[k];
+        std::array<int, 4> row;
+        for (int p = 0; p < 4; ++p) row[p] = predicted.cycle[k][p];
         BacktestTally* tally = &m_tallies[std::size_t(k * kCycleMeasures)];
         bool any = false, full = true;
         for (int p = 0; p < 4; ++p) {
@@ -235,37 +216,35 @@ void Backtest::judge(const PredictedDigits& predicted, const DrawRecord& draw) {
         if (!full) continue;
         tally[1].addPrediction();
         tally[1].addTrial(1, row == digits);
+        const unsigned rowKey = digitsKey(row);
         // Four equal digits cannot be bought as a box: such a prediction is no box bet.
-        if (orders(row) == 1) {
+        if (orders(rowKey) == 1) {
             tally[2].addLeftOut();
             continue;
         }
-        std::array<int, 4> a = row, b = digits;
-        std::sort(a.begin(), a.end());
-        std::sort(b.begin(), b.end());
         tally[2].addPrediction();
-        tally[2].addTrial(orders(row), a == b);
+        tally[2].addTrial(orders(rowKey), rowKey == drawKey);
     }
     CycleBet bet;
     bet.drawNo = draw.no;
     for (int k = 0; k < 4; ++k)
-        for (int p = 0; p < 4; ++p) bet.rows[std::size_t(k)][std::size_t(p)] = predicted.cycle[k][p];
+        for (int p = 0; p < 4; ++p)
+            bet.rows[std::size_t(k)][std::size_t(p)] = predicted.cycle[k][p];
     m_cycleBets.push_back(bet);
 
     BacktestPoint point;
     point.drawNo = draw.no;
+    const DigitList* sets[3] = {&predicted.elimination, &predicted.rapidFire, &predicted.oneShot};
     for (int s = 0; s < 3; ++s) {
-        const std::vector<int>& set = predicted.sets[s];
+        const DigitList& set = *sets[s];
         BacktestTally* tally = &m_tallies[std::size_t(kFirstSetTally + s * kSetMeasures)];
-        const int k = int(set.size());
+        const int k = set.size();
         if (k > 0) {
-            std::array<bool, 10> in{};
-            for (int d : set) in[std::size_t(d)] = true;
             tally[0].addPrediction();
-            tally[0].addTrial(
-                power4(k), std::all_of(digits.begin(), digits.end(), [&](int d) { return in[d]; }));
+            tally[0].addTrial(power4(k), std::all_of(digits.begin(), digits.end(),
+                                                     [&](int d) { return set.contains(d); }));
             tally[1].addPrediction();
-            for (int d : digits) tally[1].addTrial(k * kDigitChance, in[std::size_t(d)]);
+            for (int d : digits) tally[1].addTrial(k * kDigitChance, set.contains(d));
         }
         point.hits[s] = tally[1].hits();
         point.trials[s] = tally[1].trials();
@@ -292,10 +271,12 @@ OverallVerdict overallVerdict(const std::vector<BacktestTally>& tallies) {
 }
 
 QString overallText(const OverallVerdict& v, const std::vector<BacktestTally>& tallies) {
-    if (!v.decided) return QStringLiteral("表全体の判定：判定できません（予想のあった回がありません）");
+    if (!v.decided)
+        return QStringLiteral("表全体の判定：判定できません（予想のあった回がありません）");
     if (v.departing.empty())
-        return QStringLiteral("表全体の判定（%1行をまとめて補正）：偶然の範囲内。"
-                              "どの行も、偶然と違うとはいえません")
+        return QStringLiteral(
+                   "表全体の判定（%1行をまとめて補正）：偶然の範囲内。"
+                   "どの行も、偶然と違うとはいえません")
             .arg(v.rows);
     QStringList rows;
     for (std::size_t i : v.departing)
@@ -318,7 +299,7 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
         }
     std::vector<std::vector<PrizeBet>> chance(out.size());
     std::map<int, std::array<int, 4>> drawn;
-    for (const DrawRecord& d : backtest.history().rows)
+    for (const DrawRecord& d : backtest.history()->rows)
         if (d.complete()) drawn[d.no] = {d.digits[0], d.digits[1], d.digits[2], d.digits[3]};
     for (const Backtest::CycleBet& bet : backtest.cycleBets()) {
         const std::array<int, 4>& digits = drawn[bet.drawNo];
@@ -329,7 +310,7 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
             for (int t = 0; t < 2; ++t) {
                 YenTally& y = out[std::size_t(k * 2 + t)];
                 const bool box = y.type == TicketType::Box;
-                const int ways = orders(row);
+                const int ways = orders(digitsKey(row));
                 if (box && ways == 1) {
                     ++y.leftOut;
                     continue;
@@ -386,9 +367,9 @@ void fillBacktestSheet(const Backtest& backtest, Sheet& s) {
 
     // Row 1 groups what the method did and what chance gives; the columns that have no group
     // are one box over both heading rows.
-    const char16_t* headings[kColumns] = {u"手法",   u"測り方", u"予想数",      u"的中数",
-                                          u"的中率", u"的中率", u"期待値",      u"的中÷期待値",
-                                          u"95%範囲", u"p値",   u"判定"};
+    const char16_t* headings[kColumns] = {u"手法",    u"測り方", u"予想数", u"的中数",
+                                          u"的中率",  u"的中率", u"期待値", u"的中÷期待値",
+                                          u"95%範囲", u"p値",    u"判定"};
     for (int c = 1; c <= kColumns; ++c) s.setText(c, 2, QString::fromUtf16(headings[c - 1]));
     for (const Block& box : {Block{1, 1, 1, 2}, Block{2, 1, 2, 2}, Block{11, 1, 11, 2},
                              Block{3, 1, 5, 1}, Block{6, 1, 10, 1}}) {
@@ -454,9 +435,9 @@ void fillBacktestYenSheet(const std::vector<YenTally>& yen, Sheet& s) {
     s.setBorder({1, 1, kColumns, rows}, AllSides, colour::LightBlue);
     s.setBackground({1, 1, kColumns, 1}, colour::LightYellow);
     s.setBackground({1, 1, 1, rows}, colour::LightYellow);
-    const char16_t* headings[kColumns] = {u"手法",   u"買い方",   u"購入回数", u"購入額",
-                                          u"当せん金", u"回収率", u"偶然の期待額",
-                                          u"偶然の95%範囲",        u"金額不明"};
+    const char16_t* headings[kColumns] = {u"手法",         u"買い方",        u"購入回数",
+                                          u"購入額",       u"当せん金",      u"回収率",
+                                          u"偶然の期待額", u"偶然の95%範囲", u"金額不明"};
     for (int c = 1; c <= kColumns; ++c) s.setText(c, 1, QString::fromUtf16(headings[c - 1]));
     const QString none = QStringLiteral("－");
     for (std::size_t i = 0; i < yen.size(); ++i) {
@@ -474,9 +455,9 @@ void fillBacktestYenSheet(const std::vector<YenTally>& yen, Sheet& s) {
         s.setText(6, row,
                   y.bets ? QString::number(y.returnPercent(), 'f', 1) + QLatin1Char('%') : none);
         s.setText(7, row, y.bets ? yenText(llround(y.chance.expected)) : none);
-        s.setText(8, row, y.bets ? yenText(y.chance.low) + QStringLiteral("～") +
-                                       yenText(y.chance.high)
-                                 : none);
+        s.setText(
+            8, row,
+            y.bets ? yenText(y.chance.low) + QStringLiteral("～") + yenText(y.chance.high) : none);
         s.setText(9, row, y.noPrize ? QStringLiteral("%1回").arg(y.noPrize) : QStringLiteral("0"));
         if (y.bets && y.won > y.chance.high) s.setBackground({5, row, 5, row}, colour::LightGreen);
         if (y.bets && y.won < y.chance.low) s.setBackground({5, row, 5, row}, colour::LightPink);
@@ -518,9 +499,8 @@ QByteArray backtestToTsv(const Backtest& backtest, const PrizeTable& prizes) {
         };
         if (const YenTally* y = yenFor(yen, t))
             fields << QString::number(y->cost()) << QString::number(y->won)
-                   << QString::number(y->chance.expected, 'f', 2)
-                   << QString::number(y->chance.low) << QString::number(y->chance.high)
-                   << QString::number(y->noPrize);
+                   << QString::number(y->chance.expected, 'f', 2) << QString::number(y->chance.low)
+                   << QString::number(y->chance.high) << QString::number(y->noPrize);
         else
             fields << QString() << QString() << QString() << QString() << QString() << QString();
         out += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
@@ -529,7 +509,7 @@ QByteArray backtestToTsv(const Backtest& backtest, const PrizeTable& prizes) {
     out += QStringLiteral("overall\tHolm\t%1\t%2\t\t\t\t\t%3\n")
                .arg(v.rows)
                .arg(v.departing.size())
-               .arg(!v.decided             ? verdictText(Verdict::Undecided)
+               .arg(!v.decided            ? verdictText(Verdict::Undecided)
                     : v.departing.empty() ? verdictText(Verdict::Within)
                                           : QStringLiteral("偶然と違う行あり"));
     return out.toUtf8();

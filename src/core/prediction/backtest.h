@@ -16,17 +16,6 @@
 
 namespace pirumoa {
 
-// What the prediction window shows, as digits.
-struct PredictedDigits {
-    // Cycle index 0 … 3 (7, 9, 11, 12 draws) by position 0 … 3; -1 where the cell is empty.
-    std::array<std::array<int, 4>, 4> cycle{};
-    // The elimination, rapid-fire and one-shot digits in the order the window lists them.
-    std::array<std::vector<int>, 3> sets;
-
-    static PredictedDigits of(const Prediction& prediction);
-    friend bool operator==(const PredictedDigits&, const PredictedDigits&) = default;
-};
-
 enum class BacktestMethod { Cycle7, Cycle9, Cycle11, Cycle12, Elimination, RapidFire, OneShot };
 enum class BacktestMeasure {
     Position,     // cycle rows: each filled position against the draw's digit there
@@ -65,8 +54,20 @@ public:
         : m_method(method), m_measure(measure) {}
 
     void addPrediction() { ++m_predictions; }
-    // One trial with the given chance (0 … kChanceUnit) that hit or not.
-    void addTrial(int chance, bool hit);
+    // One trial with the given chance (0 … kChanceUnit) that hit or not. A replay makes
+    // about forty a draw, so it is inline.
+    void addTrial(int chance, bool hit) {
+        ++m_trials;
+        if (hit) ++m_hits;
+        m_expected += chance;
+        m_distribution.reset();
+        for (auto& group : m_trialsByChance)
+            if (group.first == chance) {
+                ++group.second;
+                return;
+            }
+        m_trialsByChance.emplace_back(chance, 1);
+    }
 
     BacktestMethod method() const { return m_method; }
     BacktestMeasure measure() const { return m_measure; }
@@ -103,7 +104,7 @@ private:
     long long m_hits = 0;
     long long m_expected = 0;  // in chance units
     long long m_leftOut = 0;
-    std::map<int, long long> m_trialsByChance;
+    std::vector<std::pair<int, long long>> m_trialsByChance;  // at most ten chances
     // Worked out when first asked and again after more trials.
     mutable std::shared_ptr<const HitDistribution> m_distribution;
     const HitDistribution& distribution() const;
@@ -126,12 +127,12 @@ QString overallText(const OverallVerdict& verdict, const std::vector<BacktestTal
 struct YenTally {
     BacktestMethod method = BacktestMethod::Cycle7;
     TicketType type = TicketType::Straight;
-    long long bets = 0;      // draws with a stored prize that the row bet on
+    long long bets = 0;  // draws with a stored prize that the row bet on
     long long wins = 0;
-    long long won = 0;       // yen
-    long long noPrize = 0;   // bets left out: the draw's prize is not stored
-    long long leftOut = 0;   // box predictions of four equal digits, which cannot be bought
-    YenRange chance;         // expected and 95% range of what chance pays on the same bets
+    long long won = 0;      // yen
+    long long noPrize = 0;  // bets left out: the draw's prize is not stored
+    long long leftOut = 0;  // box predictions of four equal digits, which cannot be bought
+    YenRange chance;        // expected and 95% range of what chance pays on the same bets
     long long cost() const { return bets * kUnitPrice; }
     // won ÷ cost in percent; negative without bets.
     double returnPercent() const { return bets ? 100.0 * double(won) / double(cost()) : -1; }
@@ -149,20 +150,20 @@ struct BacktestPoint {
 
 // Replays the prediction window over a history: for every complete draw with a complete draw
 // before it, the window's prediction for the history that ends just before that draw, set
-// beside its digits. The scan advances one draw at a time, so the whole replay costs about
-// one scan. The history must outlive the replay.
+// beside its digits. The tables advance one draw at a time, so the whole replay costs about
+// one scan. The replay keeps its own snapshot of the history.
 class Backtest {
 public:
-    Backtest(const DrawHistory& history, const ReflectOptions& options);
+    Backtest(std::shared_ptr<const DrawHistory> history, const ReflectOptions& options);
 
     // Replays up to `rows` more records of the history; true once every record is done.
     bool step(std::size_t rows);
-    void run() { step(m_history.rows.size()); }
-    bool done() const { return m_next >= m_history.rows.size(); }
+    void run() { step(m_history->rows.size()); }
+    bool done() const { return m_next >= m_history->rows.size(); }
     // Records replayed so far, out of recordCount().
     std::size_t recordsDone() const { return m_next; }
-    std::size_t recordCount() const { return m_history.rows.size(); }
-    const DrawHistory& history() const { return m_history; }
+    std::size_t recordCount() const { return m_history->rows.size(); }
+    const std::shared_ptr<const DrawHistory>& history() const { return m_history; }
 
     const ReflectOptions& options() const { return m_options; }
     // One line per method and measure: the four cycle rows by position, straight and box,
@@ -172,7 +173,7 @@ public:
     // The draws predicted so far, and the last of them with what was predicted for it.
     long long predictedDraws() const { return static_cast<long long>(m_curve.size()); }
     int lastPredictedDrawNo() const { return m_curve.empty() ? 0 : m_curve.back().drawNo; }
-    const PredictedDigits& lastPrediction() const { return m_last; }
+    const PredictionResult& lastPrediction() const { return m_last; }
     // Each predicted draw with its four cycle rows, for what they would have paid.
     struct CycleBet {
         int drawNo = 0;
@@ -181,17 +182,18 @@ public:
     const std::vector<CycleBet>& cycleBets() const { return m_cycleBets; }
 
 private:
-    void judge(const PredictedDigits& predicted, const DrawRecord& draw);
+    // Sets one prediction beside the draw it was made for.
+    void judge(const PredictionResult& predicted, const DrawRecord& draw);
 
-    const DrawHistory& m_history;
+    std::shared_ptr<const DrawHistory> m_history;
     ReflectOptions m_options;
-    Prediction m_prediction;
+    int m_reflectCount = 0;
+    PredictionTables m_tables;  // the draws before the next one
     std::size_t m_next = 0;
-    bool m_scannedOne = false;
     std::vector<BacktestTally> m_tallies;
     std::vector<BacktestPoint> m_curve;
     std::vector<CycleBet> m_cycleBets;
-    PredictedDigits m_last;
+    PredictionResult m_last;
 };
 
 // The eight bet rows of a finished replay at the stored prizes.

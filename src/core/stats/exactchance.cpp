@@ -44,8 +44,8 @@ Pmf binomial(long long n, double q) {
     for (long long k = from; k <= to; ++k) {
         const double kd = double(k);
         d.p[std::size_t(k - from)] =
-            std::exp(logNFact - std::lgamma(kd + 1) - std::lgamma(double(n) - kd + 1) +
-                     kd * logQ + (double(n) - kd) * log1Q);
+            std::exp(logNFact - std::lgamma(kd + 1) - std::lgamma(double(n) - kd + 1) + kd * logQ +
+                     (double(n) - kd) * log1Q);
     }
     trim(d);
     return d;
@@ -141,7 +141,8 @@ YenRange chanceYenRange(const std::vector<PrizeBet>& bets) {
     long long common = 0;
     for (const PrizeBet& b : bets) common = std::gcd(common, b.prize);
     out.step = std::max(1LL, common);
-    for (long long step = 10; reach / out.step > kCells; step *= 10) out.step = std::max(out.step, step);
+    for (long long step = 10; reach / out.step > kCells; step *= 10)
+        out.step = std::max(out.step, step);
     const std::size_t cells = std::size_t(reach / out.step) + 1;
     // Bets of the same size on the grid and the same chance are one binomial: a few hundred
     // groups rather than thousands of bets, each spread over its few likely win counts.

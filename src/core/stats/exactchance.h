@@ -32,10 +32,10 @@ public:
     double twoSidedP(long long hits) const;
 
 private:
-    long long m_first = 0;       // the value of m_pmf[0]
-    std::vector<double> m_pmf;   // P(X = m_first + i)
-    std::vector<double> m_below; // P(X < m_first + i), summed from the low end
-    std::vector<double> m_above; // P(X > m_first + i), summed from the high end
+    long long m_first = 0;        // the value of m_pmf[0]
+    std::vector<double> m_pmf;    // P(X = m_first + i)
+    std::vector<double> m_below;  // P(X < m_first + i), summed from the low end
+    std::vector<double> m_above;  // P(X > m_first + i), summed from the high end
     long long m_trials = 0;
     long long m_low = 0, m_high = 0;
 };

@@ -45,8 +45,7 @@ QString typeKey(TicketType type) {
 std::optional<TicketType> parseTicketType(const QString& text) {
     const QString t = text.trimmed();
     for (TicketType type : {TicketType::Straight, TicketType::Box, TicketType::Set})
-        if (t.compare(typeKey(type), Qt::CaseInsensitive) == 0 || t == typeLabel(type))
-            return type;
+        if (t.compare(typeKey(type), Qt::CaseInsensitive) == 0 || t == typeLabel(type)) return type;
     return std::nullopt;
 }
 
@@ -71,12 +70,13 @@ QString numberText(const std::array<int, 4>& digits) {
 QString ticketProblem(const Ticket& t) {
     for (int d : t.digits)
         if (d < 0 || d > 9) return QStringLiteral("数字は4桁（各桁 0～9）で入力してください。");
-    const bool quad = std::all_of(t.digits.begin(), t.digits.end(),
-                                  [&](int d) { return d == t.digits[0]; });
+    const bool quad =
+        std::all_of(t.digits.begin(), t.digits.end(), [&](int d) { return d == t.digits[0]; });
     if (quad && t.type != TicketType::Straight)
         return QStringLiteral(
-            "4つとも同じ数字（%1）はボックスやセットでは買えません（並べ替えが1通りしかないため）。"
-            "ストレートで登録してください。")
+                   "4つとも同じ数字（%"
+                   "1）はボックスやセットでは買えません（並べ替えが1通りしかないため）。"
+                   "ストレートで登録してください。")
             .arg(numberText(t.digits));
     if (t.units < 1 || t.units > kMaxUnits)
         return QStringLiteral("口数は 1～%1 で指定してください。").arg(kMaxUnits);
@@ -168,8 +168,8 @@ TicketTotals& TicketTotals::operator+=(const TicketTotals& o) {
 TicketCheck checkTicket(const Ticket& ticket, const DrawHistory& history,
                         const PrizeTable& prizes) {
     TicketCheck out;
-    const int last = ticket.draws == kUntilToday ? history.latestDrawNo
-                                                 : ticket.firstDraw + ticket.draws - 1;
+    const int last =
+        ticket.draws == kUntilToday ? history.latestDrawNo : ticket.firstDraw + ticket.draws - 1;
     const long long cost = static_cast<long long>(ticket.units) * kUnitPrice;
     for (int no = std::max(1, ticket.firstDraw); no <= std::min(last, kMaxDrawNo); ++no) {
         TicketLine line;
@@ -208,8 +208,8 @@ std::vector<BalancePoint> cumulativeBalance(const std::vector<TicketCheck>& chec
         for (const TicketLine& l : c.lines) {
             if (l.result == TicketResult::Pending) continue;
             // The cost of a draw is the same for every line of a ticket: spent ÷ decided.
-            const long long cost = c.totals.decidedDraws ? c.totals.spent / c.totals.decidedDraws
-                                                         : 0;
+            const long long cost =
+                c.totals.decidedDraws ? c.totals.spent / c.totals.decidedDraws : 0;
             change[l.drawNo] += (l.prize > 0 ? l.prize : 0) - cost;
         }
     std::vector<BalancePoint> out;

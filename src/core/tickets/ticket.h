@@ -99,8 +99,7 @@ struct TicketCheck {
 
 // The ticket against every draw it covers: stored draws with their results and prizes, the
 // others 抽せん前. "Until today" covers the draws from the first up to the latest stored one.
-TicketCheck checkTicket(const Ticket& ticket, const DrawHistory& history,
-                        const PrizeTable& prizes);
+TicketCheck checkTicket(const Ticket& ticket, const DrawHistory& history, const PrizeTable& prizes);
 
 // The running balance of several tickets over the draws, one point per draw number that any
 // ticket decided, in order.

@@ -106,13 +106,15 @@ bool wholeNumber(const QString& text, int& out) {
 QByteArray writeTicketCsv(const std::vector<Ticket>& tickets) {
     QString out = kHeader + QLatin1Char('\n');
     for (const Ticket& t : tickets)
-        out += QStringList{numberText(t.digits), typeKey(t.type), QString::number(t.units),
-                           QString::number(t.firstDraw),
-                           t.draws == kUntilToday ? QStringLiteral("all")
-                                                  : QString::number(t.draws),
-                           quotedField(t.note)}
-                   .join(QLatin1Char(',')) +
-               QLatin1Char('\n');
+        out +=
+            QStringList{numberText(t.digits),
+                        typeKey(t.type),
+                        QString::number(t.units),
+                        QString::number(t.firstDraw),
+                        t.draws == kUntilToday ? QStringLiteral("all") : QString::number(t.draws),
+                        quotedField(t.note)}
+                .join(QLatin1Char(',')) +
+            QLatin1Char('\n');
     return out.toUtf8();
 }
 
@@ -131,7 +133,8 @@ std::vector<Ticket> parseTicketCsv(const QByteArray& data, const QString& fileNa
                 continue;
             if (r.fields.value(0).trimmed().compare(QStringLiteral("number"),
                                                     Qt::CaseInsensitive) == 0)
-                throw refuse(r.line, QStringLiteral("見出し行は「%1」にしてください。").arg(kHeader));
+                throw refuse(r.line,
+                             QStringLiteral("見出し行は「%1」にしてください。").arg(kHeader));
         }
         if (r.fields.size() < 5 || r.fields.size() > 6)
             throw refuse(r.line, QStringLiteral("項目の数が違います（数字,種類,口数,開始回,"
@@ -149,11 +152,13 @@ std::vector<Ticket> parseTicketCsv(const QByteArray& data, const QString& fileNa
                                      .arg(shownField(r.fields[1])));
         t.type = *type;
         if (!wholeNumber(r.fields[2], t.units))
-            throw refuse(r.line, QStringLiteral("口数「%1」が数値ではありません。")
-                                     .arg(shownField(r.fields[2])));
+            throw refuse(
+                r.line,
+                QStringLiteral("口数「%1」が数値ではありません。").arg(shownField(r.fields[2])));
         if (!wholeNumber(r.fields[3], t.firstDraw))
-            throw refuse(r.line, QStringLiteral("開始回「%1」が数値ではありません。")
-                                     .arg(shownField(r.fields[3])));
+            throw refuse(
+                r.line,
+                QStringLiteral("開始回「%1」が数値ではありません。").arg(shownField(r.fields[3])));
         const QString draws = r.fields[4].trimmed();
         if (draws.compare(QStringLiteral("all"), Qt::CaseInsensitive) == 0 ||
             draws == QStringLiteral("今日まで"))

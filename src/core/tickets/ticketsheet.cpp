@@ -27,7 +27,8 @@ void fillTicketSheet(const TicketCheck& check, Sheet& s) {
     s.setAlign({-1, -1, -1, -1}, Align::Center);
     s.setBorder({1, 1, kColumns, rows}, AllSides, colour::LightBlue);
     s.setBackground({1, 1, kColumns, 1}, colour::LightYellow);
-    const char16_t* headings[kColumns] = {u"回数", u"抽せん日", u"当せん数字", u"結果", u"当せん金"};
+    const char16_t* headings[kColumns] = {u"回数", u"抽せん日", u"当せん数字", u"結果",
+                                          u"当せん金"};
     for (int c = 1; c <= kColumns; ++c) s.setText(c, 1, QString::fromUtf16(headings[c - 1]));
     for (std::size_t i = 0; i < check.lines.size(); ++i) {
         const TicketLine& l = check.lines[i];

@@ -71,8 +71,8 @@ QLabel* wrappedLabel(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-BacktestWindow::BacktestWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info),
+BacktestWindow::BacktestWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design),
       m_grid(new GridView(this)),
       m_yenGrid(new GridView(this)),
       m_yenNote(wrappedLabel(this, "Label5", QString())),
@@ -95,7 +95,7 @@ BacktestWindow::BacktestWindow(ChildHost& host, const WindowInfo& info)
     auto* top = new QVBoxLayout(head);
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(2);
-    top->addWidget(wrappedLabel(this, "Label1", info.description));
+    top->addWidget(wrappedLabel(this, "Label1", design.description));
     top->addWidget(m_options);
     top->addWidget(m_progress);
     auto* body = new QWidget(this);
@@ -131,8 +131,8 @@ BacktestWindow::~BacktestWindow() = default;
 
 void BacktestWindow::load() {
     // The options as they stand now; a later click in the prediction window does not reach a
-    // replay already made, as an analysis window does not follow the draws.
-    const ReflectOptions options = host().prediction().reflectOptions();
+    // replay already made. New draws do: the replay starts again on them.
+    const ReflectOptions options = host().reflectOptions();
     m_options->setText(optionsText(options));
     m_backtest = std::make_unique<Backtest>(host().history(), options);
     try {
@@ -199,20 +199,25 @@ void BacktestWindow::showResult() {
     QStringList leftOut;
     long long noPrize = 0;
     for (const YenTally& y : m_yen) {
-        if (y.leftOut > 0) leftOut << QStringLiteral("%1 %2回").arg(methodLabel(y.method)).arg(y.leftOut);
+        if (y.leftOut > 0)
+            leftOut << QStringLiteral("%1 %2回").arg(methodLabel(y.method)).arg(y.leftOut);
         noPrize = std::max(noPrize, y.noPrize);
     }
     QString note = QStringLiteral(
         "周期法の予想を毎回1口（200円）ずつストレートとボックスで買っていたら：当せん金はその回の"
-        "記録にある当せん金、偶然の期待額は同じ買い方をでたらめにしたときの平均（当せん金×確率の合計）"
+        "記録にある当せん金、偶然の期待額は同じ買い方をでたらめにしたときの平均（当せん金×確率の合"
+        "計）"
         "と95%範囲です。");
     if (!leftOut.isEmpty())
-        note += QStringLiteral("4つとも同じ数字の予想はボックスでは買えないので数えていません（%1）。")
-                    .arg(leftOut.join(QStringLiteral("、")));
+        note +=
+            QStringLiteral("4つとも同じ数字の予想はボックスでは買えないので数えていません（%1）。")
+                .arg(leftOut.join(QStringLiteral("、")));
     if (m_prizes.empty())
-        note += QStringLiteral("このデータベースには当せん金が記録されていないため、金額は計算できません。");
+        note += QStringLiteral(
+            "このデータベースには当せん金が記録されていないため、金額は計算できません。");
     else if (noPrize > 0)
-        note += QStringLiteral("当せん金の記録がない回は金額から除き、「金額不明」に数えています。");
+        note +=
+            QStringLiteral("当せん金の記録がない回は金額から除き、「金額不明」に数えています。");
     m_yenNote->setText(note);
     showChart();
 }

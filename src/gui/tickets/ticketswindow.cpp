@@ -35,7 +35,8 @@ namespace {
 const QString kCsvFilter = QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*)");
 
 QString drawsText(const Ticket& t) {
-    return t.draws == kUntilToday ? QStringLiteral("今日まで") : QStringLiteral("%1回").arg(t.draws);
+    return t.draws == kUntilToday ? QStringLiteral("今日まで")
+                                  : QStringLiteral("%1回").arg(t.draws);
 }
 
 QString totalsText(const TicketTotals& s) {
@@ -48,7 +49,8 @@ QString totalsText(const TicketTotals& s) {
         notes << QStringLiteral("抽せん前の %1回（%2）は購入額に含みません")
                      .arg(s.pendingDraws)
                      .arg(yenText(s.pendingCost));
-    if (!notes.isEmpty()) text += QStringLiteral("\n（") + notes.join(QStringLiteral("。")) + QStringLiteral("）");
+    if (!notes.isEmpty())
+        text += QStringLiteral("\n（") + notes.join(QStringLiteral("。")) + QStringLiteral("）");
     return text;
 }
 
@@ -57,7 +59,8 @@ class TicketDialog : public QDialog {
 public:
     TicketDialog(QWidget* parent, const Ticket& start) : QDialog(parent), m_ticket(start) {
         setObjectName(QStringLiteral("購入数字"));
-        setWindowTitle(start.id ? QStringLiteral("購入数字の編集") : QStringLiteral("購入数字の追加"));
+        setWindowTitle(start.id ? QStringLiteral("購入数字の編集")
+                                : QStringLiteral("購入数字の追加"));
         auto* form = new QFormLayout;
         m_number = new QLineEdit(numberText(start.digits), this);
         m_number->setObjectName(QStringLiteral("Text1"));
@@ -144,8 +147,8 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-TicketsWindow::TicketsWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info),
+TicketsWindow::TicketsWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design),
       m_list(new QTableWidget(this)),
       m_total(new QLabel(this)),
       m_grid(new GridView(this)),
@@ -154,11 +157,11 @@ TicketsWindow::TicketsWindow(ChildHost& host, const WindowInfo& info)
       m_delete(button(this, "Command4", QStringLiteral("削除(&D)"))) {
     m_list->setObjectName(QStringLiteral("List1"));
     m_list->setColumnCount(10);
-    m_list->setHorizontalHeaderLabels(
-        {QStringLiteral("数字"), QStringLiteral("種類"), QStringLiteral("口数"),
-         QStringLiteral("開始回"), QStringLiteral("継続回数"), QStringLiteral("メモ"),
-         QStringLiteral("購入額"), QStringLiteral("当せん金"), QStringLiteral("収支"),
-         QStringLiteral("回収率")});
+    m_list->setHorizontalHeaderLabels({QStringLiteral("数字"), QStringLiteral("種類"),
+                                       QStringLiteral("口数"), QStringLiteral("開始回"),
+                                       QStringLiteral("継続回数"), QStringLiteral("メモ"),
+                                       QStringLiteral("購入額"), QStringLiteral("当せん金"),
+                                       QStringLiteral("収支"), QStringLiteral("回収率")});
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -176,7 +179,7 @@ TicketsWindow::TicketsWindow(ChildHost& host, const WindowInfo& info)
     m_chart->setRenderHint(QPainter::Antialiasing);
     m_chart->setMinimumHeight(170);
 
-    auto* description = new QLabel(info.description, this);
+    auto* description = new QLabel(design.description, this);
     description->setObjectName(QStringLiteral("Label1"));
     description->setWordWrap(true);
 
@@ -208,9 +211,9 @@ TicketsWindow::TicketsWindow(ChildHost& host, const WindowInfo& info)
         if (!path.isEmpty()) importTickets(path);
     });
     connect(exportButton, &QPushButton::clicked, this, [this] {
-        const QString path = Prompt::saveFileName(
-            this, QStringLiteral("購入数字をCSVへ書き出し"),
-            QDir::home().filePath(QStringLiteral("tickets.csv")), kCsvFilter);
+        const QString path =
+            Prompt::saveFileName(this, QStringLiteral("購入数字をCSVへ書き出し"),
+                                 QDir::home().filePath(QStringLiteral("tickets.csv")), kCsvFilter);
         if (!path.isEmpty()) exportTickets(path);
     });
     connect(close, &QPushButton::clicked, this, &ChildWindow::unload);
@@ -263,16 +266,17 @@ void TicketsWindow::showTickets() {
     for (std::size_t i = 0; i < m_tickets.size(); ++i) {
         const Ticket& t = m_tickets[i];
         const TicketTotals& s = m_checks[i].totals;
-        const QString cells[] = {numberText(t.digits),
-                                 typeLabel(t.type),
-                                 QString::number(t.units),
-                                 QStringLiteral("第%1回").arg(t.firstDraw),
-                                 drawsText(t),
-                                 t.note,
-                                 yenText(s.spent),
-                                 yenText(s.won) + (s.unknownWins ? QStringLiteral("＋不明") : QString()),
-                                 yenText(s.balance()),
-                                 returnText(s)};
+        const QString cells[] = {
+            numberText(t.digits),
+            typeLabel(t.type),
+            QString::number(t.units),
+            QStringLiteral("第%1回").arg(t.firstDraw),
+            drawsText(t),
+            t.note,
+            yenText(s.spent),
+            yenText(s.won) + (s.unknownWins ? QStringLiteral("＋不明") : QString()),
+            yenText(s.balance()),
+            returnText(s)};
         for (int c = 0; c < 10; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setTextAlignment(c == 5 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
@@ -349,7 +353,7 @@ void TicketsWindow::openDialog(const Ticket* editing) {
         start = *editing;
     } else {
         // A new slip is most often for the next draw.
-        start.firstDraw = std::min(kMaxDrawNo, host().history().latestDrawNo + 1);
+        start.firstDraw = std::min(kMaxDrawNo, host().history()->latestDrawNo + 1);
     }
     TicketDialog dialog(this, start);
     if (dialog.exec() != QDialog::Accepted) return;
@@ -417,8 +421,9 @@ bool TicketsWindow::importTickets(const QString& csvPath) {
                                  .arg(shownName(csvPath), readFailureReason(csvPath)));
         read = parseTicketCsv(f.readAll(), csvPath);
     } catch (const StoreError& e) {
-        Prompt::refuse(this, QStringLiteral("購入数字を取り込めませんでした。何も変更していません。\n\n") +
-                                 e.message());
+        Prompt::refuse(
+            this, QStringLiteral("購入数字を取り込めませんでした。何も変更していません。\n\n") +
+                      e.message());
         return false;
     }
     if (read.empty()) {
@@ -434,8 +439,9 @@ bool TicketsWindow::importTickets(const QString& csvPath) {
 bool TicketsWindow::exportTickets(const QString& csvPath) {
     const QString error = writeFileAtomically(csvPath, writeTicketCsv(m_tickets));
     if (error.isEmpty()) return true;
-    Prompt::refuse(this, QStringLiteral("ファイル「%1」に書き込めませんでした。%2")
-                             .arg(shownName(csvPath), error));
+    Prompt::refuse(
+        this,
+        QStringLiteral("ファイル「%1」に書き込めませんでした。%2").arg(shownName(csvPath), error));
     return false;
 }
 

@@ -22,7 +22,7 @@ class GridView;
 class TicketsWindow : public ChildWindow {
     Q_OBJECT
 public:
-    TicketsWindow(ChildHost& host, const WindowInfo& info);
+    TicketsWindow(ChildHost& host, const WindowDesign& design);
 
     void load() override;
 

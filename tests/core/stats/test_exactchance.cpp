@@ -69,8 +69,8 @@ TEST(HitDistribution, LongRowsKeepTheirTails) {
 }
 
 TEST(ChanceYenRange, MatchesEveryOutcomeEnumerated) {
-    const std::vector<PrizeBet> bets = {{300, 0.1},  {500, 0.25}, {1200, 0.05}, {300, 0.4},
-                                        {700, 0.3},  {900, 0.2},  {1500, 0.02}, {100, 0.5}};
+    const std::vector<PrizeBet> bets = {{300, 0.1}, {500, 0.25}, {1200, 0.05}, {300, 0.4},
+                                        {700, 0.3}, {900, 0.2},  {1500, 0.02}, {100, 0.5}};
     std::map<long long, double> pmf;
     double expected = 0;
     for (unsigned mask = 0; mask < (1u << bets.size()); ++mask) {

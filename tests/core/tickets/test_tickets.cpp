@@ -51,19 +51,30 @@ TEST(TicketCheck, EachResultAndPrizeOverAHandMadeHistory) {
     } cases[] = {
         // Straight pays only in order; two units pay twice.
         {ticket("1234", T::Straight, 1, 3, 2),
-         {{R::Straight, 1800000}, {R::Miss, 0}, {R::Straight, 1600000}}, 1200, 3400000, 0, 0},
+         {{R::Straight, 1800000}, {R::Miss, 0}, {R::Straight, 1600000}},
+         1200,
+         3400000,
+         0,
+         0},
         // Box pays any order.
         {ticket("3412", T::Box, 1, 2), {{R::Box, 37500}, {R::Box, 40000}}, 400, 77500, 0, 0},
         // Set pays the set prize of the way it won; draw 3 has no set prize stored.
         {ticket("1234", T::Set, 1, 3),
-         {{R::SetStraight, 468700}, {R::SetBox, 20000}, {R::SetStraight, -1}}, 600, 488700, 1, 0},
+         {{R::SetStraight, 468700}, {R::SetBox, 20000}, {R::SetStraight, -1}},
+         600,
+         488700,
+         1,
+         0},
         // Until today runs to the latest decided draw; draw 5 has no prize row, draw 6 is
         // entered without its result and lies beyond it.
         {ticket("8765", T::Box, 4, kUntilToday), {{R::Miss, 0}, {R::Box, -1}}, 400, 0, 1, 0},
         // A slip for draws not drawn yet: the undecided draw 6 and the unstored 7.
         {ticket("9999", T::Straight, 4, 4),
-         {{R::Straight, 2000000}, {R::Miss, 0}, {R::Pending, 0}, {R::Pending, 0}}, 400, 2000000,
-         0, 2},
+         {{R::Straight, 2000000}, {R::Miss, 0}, {R::Pending, 0}, {R::Pending, 0}},
+         400,
+         2000000,
+         0,
+         2},
     };
     const DrawHistory h = fiveDraws();
     for (const auto& c : cases) {
@@ -100,7 +111,8 @@ TEST(TicketCheck, EachResultAndPrizeOverAHandMadeHistory) {
 TEST(TicketCheck, RefusesWhatCannotBeBought) {
     EXPECT_TRUE(ticketProblem(ticket("7777", TicketType::Straight, 1, 1)).isEmpty());
     for (TicketType t : {TicketType::Box, TicketType::Set})
-        EXPECT_TRUE(ticketProblem(ticket("7777", t, 1, 1)).contains(QStringLiteral("ボックスやセット")));
+        EXPECT_TRUE(
+            ticketProblem(ticket("7777", t, 1, 1)).contains(QStringLiteral("ボックスやセット")));
     EXPECT_FALSE(ticketProblem(ticket("1234", TicketType::Box, 1, 21)).isEmpty());
     EXPECT_FALSE(ticketProblem(ticket("1234", TicketType::Box, 1, 1, 11)).isEmpty());
     EXPECT_FALSE(ticketProblem(ticket("1234", TicketType::Box, 32760, 10)).isEmpty());
@@ -139,7 +151,8 @@ TEST(TicketCsv, ReadsWhatItWritesAndRefusesBadLinesByNumber) {
         if (*r.error == 0)
             EXPECT_TRUE(error.isEmpty()) << r.text << error.toStdString();
         else
-            EXPECT_TRUE(error.contains(QString::fromUtf8(r.error))) << r.text << error.toStdString();
+            EXPECT_TRUE(error.contains(QString::fromUtf8(r.error)))
+                << r.text << error.toStdString();
     }
 }
 
@@ -156,7 +169,8 @@ TEST(TicketStore, StoresEditsAndRemovesInATableOfItsOwn) {
     EXPECT_NE(two[0].id, two[1].id);
     EXPECT_EQ(loadTickets(db.connect), two);
 
-    std::vector<Ticket> bad{ticket("1234", TicketType::Box, 1, 1), ticket("5555", TicketType::Set, 1, 1)};
+    std::vector<Ticket> bad{ticket("1234", TicketType::Box, 1, 1),
+                            ticket("5555", TicketType::Set, 1, 1)};
     EXPECT_THROW(store->addTickets(bad), StoreError);
     EXPECT_EQ(loadTickets(db.connect).size(), 2u);
 
@@ -173,12 +187,12 @@ TEST(TicketStore, StoresEditsAndRemovesInATableOfItsOwn) {
 void storePrizes(const DatabaseFile& c, const char* rows) {
     sqlite3* db = nullptr;
     sqlite3_open(c.file.toUtf8().constData(), &db);
-    const std::string sql = "PRAGMA key = '" + c.password.toStdString() + "';" +
-                            kCipherSettings +
-                            "CREATE TABLE 当選金 (回数 INTEGER PRIMARY KEY, ストレート INTEGER,"
-                            " ボックス INTEGER, セットストレート INTEGER, セットボックス INTEGER);"
-                            "INSERT INTO 当選金 VALUES " +
-                            rows + ";";
+    const std::string sql =
+        "PRAGMA key = '" + c.password.toStdString() + "';" + kCipherSettings +
+        "CREATE TABLE IF NOT EXISTS 当選金 (回数 INTEGER PRIMARY KEY, ストレート INTEGER,"
+        " ボックス INTEGER, セットストレート INTEGER, セットボックス INTEGER);"
+        "INSERT INTO 当選金 VALUES " +
+        rows + ";";
     ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
         << sqlite3_errmsg(db);
     sqlite3_close(db);
@@ -186,7 +200,8 @@ void storePrizes(const DatabaseFile& c, const char* rows) {
 
 TEST(TicketCli, ChecksListsAddsAndRemoves) {
     test::TempDatabase db(test::draws({"1234", "4321", "1111"}));
-    storePrizes(db.connect, "(1, 900000, 37500, 468700, 18700), (2, 1000000, 40000, 520000, 20000)");
+    storePrizes(db.connect,
+                "(1, 900000, 37500, 468700, 18700), (2, 1000000, 40000, 520000, 20000)");
     const QString file = db.connect.file;
 
     test::CliRun r = test::runCli({"tickets", "check", "1234", "--type", "set", "--units", "2",
@@ -204,12 +219,14 @@ TEST(TicketCli, ChecksListsAddsAndRemoves) {
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("ボックスやセット")));
 
-    r = test::runCli({"tickets", "add", "4321", "--type", "straight", "--note", "週末", "--db", file});
+    r = test::runCli(
+        {"tickets", "add", "4321", "--type", "straight", "--note", "週末", "--db", file});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QByteArray("added 1\n"));
     r = test::runCli({"tickets", "list", "--db", file});
-    EXPECT_EQ(r.out, QStringLiteral("id\tnumber\ttype\tunits\tfirst_draw\tdraws\tnote\tspent\twon\tbalance\n"
-                                    "1\t4321\tstraight\t1\t4\t1\t週末\t0\t0\t0\n")
+    EXPECT_EQ(r.out, QStringLiteral(
+                         "id\tnumber\ttype\tunits\tfirst_draw\tdraws\tnote\tspent\twon\tbalance\n"
+                         "1\t4321\tstraight\t1\t4\t1\t週末\t0\t0\t0\n")
                          .toUtf8());
     EXPECT_EQ(test::runCli({"tickets", "remove", "1", "--db", file}).code, 0);
     EXPECT_EQ(test::runCli({"tickets", "remove", "1", "--db", file}).code, 1);

@@ -178,7 +178,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 20000);
         QCOMPARE(w->grid()->sheet().rowCount(), 21);
         QCOMPARE(w->yenGrid()->sheet().rowCount(), 9);
-        QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history().latestDrawNo - 1));
+        QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history()->latestDrawNo - 1));
         QApplication::processEvents();
         test::shoot(main.mdiArea()->activeSubWindow(), "window-" + kWindow);
     }

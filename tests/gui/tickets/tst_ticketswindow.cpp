@@ -113,7 +113,8 @@ private slots:
         const DatabaseFile& file = db.connect;
         const int latest = loadDrawHistory(file).latestDrawNo;
         std::vector<Ticket> t = parseTicketCsv(
-            QStringLiteral("1234,box,2,%1,all,毎週の定番\n0087,set,1,%2,all,\n5566,straight,1,%3,20,\n")
+            QStringLiteral(
+                "1234,box,2,%1,all,毎週の定番\n0087,set,1,%2,all,\n5566,straight,1,%3,20,\n")
                 .arg(latest - 300)
                 .arg(latest - 150)
                 .arg(latest - 10)
