@@ -12,6 +12,7 @@
 #include "cli/backupcommands.h"
 #include "cli/commandline.h"
 #include "cli/importcommand.h"
+#include "cli/ticketscommand.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
@@ -155,15 +156,17 @@ int runBacktestOn(const QCommandLineParser& args, const WindowInfo* window) {
         return badArguments(
             QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
     const bool json = args.value("format") == QLatin1String("json");
-    Backtest backtest(std::make_shared<const DrawHistory>(loadDrawHistory(connectFor(args))),
-                      options);
+    const DatabaseFile db = connectFor(args);
+    Backtest backtest(std::make_shared<const DrawHistory>(loadDrawHistory(db)), options);
     backtest.run();
     if (window) {  // the window's grid
         Sheet sheet;
         fillBacktestSheet(backtest, sheet);
         return writeSheets(args, *window, {&sheet});
     }
-    return writeOut(json ? backtestToJson(backtest) : backtestToTsv(backtest));
+    // The bets in yen at the prizes the database holds.
+    const PrizeTable prizes = loadPrizeTable(db);
+    return writeOut(json ? backtestToJson(backtest, prizes) : backtestToTsv(backtest, prizes));
 }
 
 void setUpBacktest(QCommandLineParser& parser) {
@@ -297,6 +300,9 @@ int main(int argc, char** argv) {
     setBackupWarningHandler([](const QString& message) {
         std::fprintf(stderr, "pirumoa-cli: %s\n", message.toUtf8().constData());
     });
+    // tickets has subcommands and options of its own.
+    if (application->arguments().value(1) == QLatin1String("tickets"))
+        return runTicketsCommand(application->arguments().mid(2));
     try {
         return runCommandLine(application->arguments(), kCommands, QString::fromUtf8(kFooter));
     } catch (const StoreError& e) {

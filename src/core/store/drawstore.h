@@ -9,6 +9,7 @@
 
 #include "core/store/drawhistory.h"
 #include "core/store/importeddraw.h"
+#include "core/tickets/ticket.h"
 
 struct sqlite3;
 
@@ -47,6 +48,13 @@ DatabaseFile databaseFileIn(const QString& folder);
 // StoreError for a missing file, a wrong password, a file that is no database, a missing
 // view or field, or a record outside 1..32767 / a digit outside 0..9.
 DrawHistory loadDrawHistory(const DatabaseFile& connect);
+
+// The tickets and the prizes as stored, read-only; a file without their tables has none.
+// Throws StoreError as loadDrawHistory does.
+std::vector<Ticket> loadTickets(const DatabaseFile& connect);
+// The draw table itself, read-only: the draws with their dates, which the view leaves out.
+std::vector<DrawRecord> loadDrawTable(const DatabaseFile& connect);
+PrizeTable loadPrizeTable(const DatabaseFile& connect);
 
 // Starts loadDrawHistory on a thread of its own, so that reading the database overlaps the
 // building of the windows; get() gives the history or throws its StoreError.
@@ -104,6 +112,15 @@ public:
     // prizes is completed without asking; another date or other prizes are a conflict like
     // other digits. An empty date and unknown amounts in the file keep the stored ones.
     ImportResult importDraws(const std::vector<ImportedDraw>& draws, bool replace);
+
+    // The user's tickets, in a table of their own that the first ticket write makes inside its
+    // own transaction; an older file without it has no tickets. Each write is checked with
+    // ticketProblem first and refused with its reason.
+    std::vector<Ticket> readTickets();
+    // Stores new tickets (all or nothing); gives them their ids.
+    void addTickets(std::vector<Ticket>& tickets);
+    void updateTicket(const Ticket& ticket);
+    void removeTicket(long long id);
 
 private:
     DrawStore(sqlite3* db, QString file);

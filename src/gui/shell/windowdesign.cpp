@@ -158,6 +158,14 @@ std::vector<WindowDesign> makeTable() {
          .menu = u"mnuHosyu"_s,
          .menuAction = u"mnuMasterInput"_s,
          .menuCaption = u"当選データ入力(&I)"_s},
+        {.objectName = u"購入数字の照合"_s,
+         .description = u"購入した数字を抽せん結果と照合し、当せん金と収支を計算します"_s,
+         .widthTwips = 11400,
+         .heightTwips = 10500,
+         .menu = u"mnuHosyu"_s,
+         .menuAction = u"mnuKonyuSyogo"_s,
+         .menuCaption = u"購入数字の照合(&T)..."_s,
+         .separatorBefore = true},
         // Last of the analysis menu, though last of the table.
         {.objectName = u"予想の検証"_s,
          .description =

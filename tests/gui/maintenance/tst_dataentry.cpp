@@ -1028,7 +1028,8 @@ private slots:
         QCOMPARE(names, QStringList({"mnuMasterInput=当選データ入力(&I)",
                                      "mnuCsvImport=CSVファイルから取り込み(&C)...",
                                      "mnuCsvExport=CSVファイルへ書き出し(&E)...",
-                                     "mnuRestoreBackup=バックアップから復元(&R)..."}));
+                                     "mnuRestoreBackup=バックアップから復元(&R)...", "=",
+                                     "mnuKonyuSyogo=購入数字の照合(&T)..."}));
     }
 
     // The draws of before an import come back through the menu, after a question, and the

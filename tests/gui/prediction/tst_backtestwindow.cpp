@@ -102,7 +102,7 @@ private slots:
         Sheet table;
         fillBacktestSheet(expected, table);
         QCOMPARE(sheetsToJson(kWindow, {&w->grid()->sheet()}), sheetsToJson(kWindow, {&table}));
-        QCOMPARE(w->grid()->sheet().text(10, 15), QString("偶然より多い"));
+        QCOMPARE(w->grid()->sheet().text(11, 15), QString("偶然より多い"));
 
         // Three digit-set methods, each its hit rate and its chance rate; nine draws predicted,
         // each covering every digit.
@@ -176,7 +176,8 @@ private slots:
         BacktestWindow* w = openFromMenu(main);
         QVERIFY(w);
         QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 20000);
-        QCOMPARE(w->grid()->sheet().rowCount(), 20);
+        QCOMPARE(w->grid()->sheet().rowCount(), 21);
+        QCOMPARE(w->yenGrid()->sheet().rowCount(), 9);
         QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history()->latestDrawNo - 1));
         QApplication::processEvents();
         test::shoot(main.mdiArea()->activeSubWindow(), "window-" + kWindow);
