@@ -307,7 +307,7 @@ TEST(BacktestYen, TheSampleAtItsPrizes) {
             prizes.set(v[0].toInt(), {amount(1), amount(2), amount(3), amount(4)});
         }
     }
-    Backtest b(h, ReflectOptions{});
+    Backtest b(std::make_shared<const DrawHistory>(h), ReflectOptions{});
     std::array<long long, 8> won{}, bets{};
     std::array<double, 8> expected{};
     std::size_t at = 0;
