@@ -224,7 +224,7 @@ private slots:
         main.findChild<QAction*>("mnuMasterInput")->trigger();
         auto* entry = qobject_cast<DataEntryWindow*>(main.findWindow("当選データ入力"));
         QVERIFY(entry);
-        const QModelIndex cell = entry->model()->index(1, 2);
+        const QModelIndex cell = entry->model()->index(1, 3);
         entry->grid()->setCurrentIndex(cell);
         entry->grid()->edit(cell);
         auto* editor = qobject_cast<QLineEdit*>(entry->grid()->indexWidget(cell));

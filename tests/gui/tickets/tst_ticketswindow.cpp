@@ -90,6 +90,7 @@ private slots:
         const QString draws = m_cwd.filePath("draws.csv");
         writeFile(draws, "3,,5,6,7,8\n");
         Prompt::setNextFileName(draws);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"新しい回：1 件"}));
         Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"追加：1 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QCOMPARE(w->totals().pendingDraws, 0);
