@@ -69,24 +69,26 @@ void scrollGroupDivision(benchmark::State& state) {
 BENCHMARK(scrollGroupDivision)->Args({1920, 1080})->Args({480, 800})->Unit(benchmark::kMillisecond);
 
 // Just what an analysis window asks of the main window.
-class SampleHost : public ChildHost {
+class BenchHost : public ChildHost {
 public:
+    explicit BenchHost(const DrawHistory& history) : m_history(history) {}
     void setPropEnd(bool) override {}
-    const DrawHistory& history() const override { return bench::sampleHistory(); }
+    const DrawHistory& history() const override { return m_history; }
     const DatabaseFile& databaseFile() const override { return m_database; }
     Prediction& prediction() override { return m_prediction; }
     QMenuBar* hostMenuBar() override { return nullptr; }
     QMdiArea* mdiArea() const override { return nullptr; }
 
 private:
+    const DrawHistory& m_history;
     DatabaseFile m_database;
     Prediction m_prediction;
 };
 
 // From the menu command to the first picture: build the window, load it, show it at its
 // design size and paint it once.
-void openWindow(benchmark::State& state, const WindowInfo* info) {
-    SampleHost host;
+void openWindow(benchmark::State& state, const WindowInfo* info, const DrawHistory* history) {
+    BenchHost host(*history);
     for (auto _ : state) {
         AnalysisWindow window(host, *info);
         window.resize(info->widthTwips / kTwipsPerPixel, info->heightTwips / kTwipsPerPixel);
@@ -97,12 +99,28 @@ void openWindow(benchmark::State& state, const WindowInfo* info) {
     }
 }
 
+// The sheet alone, from the same history: what opening costs beyond it is the window's.
+void fillWindow(benchmark::State& state, const WindowInfo* info, const DrawHistory* history) {
+    for (auto _ : state) {
+        Sheet sheet;
+        info->fill(*history, sheet);
+        benchmark::DoNotOptimize(sheet.rowCount());
+    }
+}
+
+// open/<window>/<draws> beside fill/<window>/<draws>, on the sample and the largest history.
 void registerWindows() {
-    for (const WindowInfo& w : windowTable())
-        if (w.kind == WindowKind::Analysis && w.fill)
-            benchmark::RegisterBenchmark(("open/sample/" + w.objectName.toStdString()).c_str(),
-                                         openWindow, &w)
+    for (const DrawHistory* h : {&bench::sampleHistory(), &bench::largestHistory()}) {
+        const std::string draws = std::to_string(h->latestDrawNo);
+        for (const WindowInfo& w : windowTable()) {
+            if (w.kind != WindowKind::Analysis || !w.fill) continue;
+            const std::string name = w.objectName.toStdString();
+            benchmark::RegisterBenchmark(("open/" + name + '/' + draws).c_str(), openWindow, &w, h)
                 ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("fill/" + name + '/' + draws).c_str(), fillWindow, &w, h)
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
 }
 
 }  // namespace
