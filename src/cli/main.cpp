@@ -128,7 +128,7 @@ int runImport(const Args& args) {
 int runExport(const Args& args) {
     if (args.positional.size() != 1) return usage(QStringLiteral("export takes no file"));
     // The table, not the view: the view has no draw dates, and export must keep them.
-    return writeOut(writeDrawCsv(DrawStore::open(connectFor(args))->readAll()));
+    return writeOut(writeDrawCsv(readDrawTable(connectFor(args))));
 }
 
 int runWindows() {

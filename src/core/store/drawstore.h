@@ -46,6 +46,11 @@ DatabaseFile databaseFileIn(const QString& folder);
 // view or field, or a record outside 1..32767 / a digit outside 0..9.
 DrawHistory loadDrawHistory(const DatabaseFile& connect);
 
+// Every row of the draw table with its date, in draw order, through a read-only connection
+// (export): nothing is written, and the file is not checked page by page first. Throws
+// StoreError as loadDrawHistory does.
+std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect);
+
 // Starts loadDrawHistory on a thread of its own, so that reading the database overlaps the
 // building of the windows; get() gives the history or throws its StoreError.
 std::future<DrawHistory> preloadDrawHistory(const DatabaseFile& connect);

@@ -382,8 +382,8 @@ void GridView::saveImage() {
 
 void GridView::print(bool preview) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
+    // The same page as the command-line tool's PDF, so both print the same pages.
+    printer.setPageLayout(printPageLayout());
     printer.setDocName(caption());
     const QString title = caption();
     const auto paint = [this, title](QPrinter* device) {
