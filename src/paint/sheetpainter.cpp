@@ -169,20 +169,41 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
     auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
     auto top = [&](int r) { return m_rowY[r - 1] - 1 + dy; };
 
-    // Pass 1: backgrounds, one rectangle per run of equal colour.
+    // Pass 1: backgrounds, one rectangle per run of equal colour, continued down the rows
+    // while the run below has the same extent and colour: a striped grid is a few
+    // rectangles, not one per row (on paper, each one is a drawing command).
+    struct Fill {
+        int x0, x1;
+        std::uint8_t bg;
+        QRect rect;
+    };
+    std::vector<Fill> open, next, done;
     for (int r = firstRow; r <= lastRow; ++r) {
         const int y0 = top(r), y1 = (r == sheet.rowCount() ? m_rowY[r] : m_rowY[r] - 1) + dy;
+        next.clear();
+        std::size_t k = 0;
         int c = c0;
         while (c <= c1) {
             const std::uint8_t bg = sheet.cell(c, r).bg;
             int e = c;
             while (e + 1 <= c1 && sheet.cell(e + 1, r).bg == bg) ++e;
-            const int x1 = (e == cols ? m_colX[e] : m_colX[e] - 1) + dx;
-            p.fillRect(QRect(QPoint(left(c), y0), QPoint(x1 - 1, y1 - 1)),
-                       toColor(sheet.colourOf(bg)));
+            const int x0 = left(c), x1 = (e == cols ? m_colX[e] : m_colX[e] - 1) + dx;
+            while (k < open.size() && open[k].x0 < x0) done.push_back(open[k++]);
+            if (k < open.size() && open[k].x0 == x0 && open[k].x1 == x1 && open[k].bg == bg) {
+                next.push_back(open[k++]);
+                next.back().rect.setBottom(y1 - 1);
+            } else {
+                next.push_back({x0, x1, bg, QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1))});
+            }
             c = e + 1;
         }
+        done.insert(done.end(), open.begin() + std::ptrdiff_t(k), open.end());
+        std::swap(open, next);
     }
+    done.insert(done.end(), open.begin(), open.end());
+    std::stable_sort(done.begin(), done.end(),
+                     [](const Fill& a, const Fill& b) { return a.bg < b.bg; });
+    for (const Fill& f : done) p.fillRect(f.rect, toColor(sheet.colourOf(f.bg)));
 
     // Pass 2: texts, with overflow into empty neighbours.
     std::uint8_t pen = 255;
