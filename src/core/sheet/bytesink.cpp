@@ -1,5 +1,7 @@
 #include "core/sheet/bytesink.h"
 
+#include <algorithm>
+
 namespace pirumoa {
 
 void ByteSink::putNumber(long long v) {
@@ -17,12 +19,18 @@ void ByteSink::putNumber(long long v) {
     put(std::string_view(p, std::size_t(end - p)));
 }
 
+void ByteSink::grow(qsizetype need) {
+    const qsizetype size = std::max(m_size + need, std::max<qsizetype>(2 * m_bytes.size(), 4096));
+    m_bytes.resize(size);
+    m_room = size - m_size;
+}
+
 void ByteSink::flush() {
-    if (!m_failed && !m_bytes.isEmpty() &&
-        std::fwrite(m_bytes.constData(), 1, std::size_t(m_bytes.size()), m_file) !=
-            std::size_t(m_bytes.size()))
+    if (!m_failed && m_size > 0 &&
+        std::fwrite(m_bytes.constData(), 1, std::size_t(m_size), m_file) != std::size_t(m_size))
         m_failed = true;
-    m_bytes.resize(0);
+    m_room += m_size;
+    m_size = 0;
 }
 
 bool ByteSink::finish() {

@@ -155,50 +155,61 @@ Block clipped(const Sheet& s, const Block& b) {
 
 QByteArray blockToTsv(const Sheet& sheet, const Block& block) {
     const Block b = clipped(sheet, block);
-    QByteArray out;
+    const TextForms texts = utf8Forms(sheet);
+    ByteSink out;
     for (int r = b.row1; r <= b.row2; ++r) {
         for (int c = b.col1; c <= b.col2; ++c) {
-            if (c > b.col1) out += '\t';
-            out += sheet.textOf(sheet.cell(c, r)).toUtf8();
+            if (c > b.col1) out.put('\t');
+            out.put(texts[sheet.cell(c, r).text]);
         }
-        out += '\n';
+        out.put('\n');
     }
-    return out;
+    return out.take();
 }
 
 QByteArray blockToHtml(const Sheet& sheet, const Block& block) {
     const Block b = clipped(sheet, block);
     // One style per combination of colours and alignment the block uses: a large block
-    // then costs a few bytes a cell.
-    QHash<quint32, int> styles;
-    QByteArray rows;
+    // then costs a few bytes a cell. Each style's cell tag is made once.
+    const TextForms texts(
+        sheet, [](QByteArray& o, QStringView t) { o += t.toString().toHtmlEscaped().toUtf8(); });
+    std::vector<int> styleOf(std::size_t(1) << 17, -1);
+    std::vector<quint32> keys;
+    auto keyOf = [](const Sheet::Cell& cell) {
+        return quint32(cell.fg) << 9 | quint32(cell.bg) << 1 | (cell.flags & 1);
+    };
     for (int r = b.row1; r <= b.row2; ++r) {
-        rows += "<tr>";
+        for (int c = b.col1; c <= b.col2; ++c) {
+            const quint32 key = keyOf(sheet.cell(c, r));
+            if (styleOf[key] < 0) styleOf[key] = int(keys.size()), keys.push_back(key);
+        }
+    }
+    ByteSink out;
+    out.put(
+        "<html><head><meta charset=\"utf-8\"><style>\n"
+        "td{border:1px solid #c0c0c0;padding:1px 3px}\n");
+    std::vector<QByteArray> tags;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const quint32 key = keys[i];
+        out.put("td.s" + QByteArray::number(qulonglong(i)) +
+                "{color:" + rgbName(sheet.colourOf(std::uint8_t(key >> 9))).toLatin1() +
+                ";background-color:" + rgbName(sheet.colourOf(std::uint8_t(key >> 1))).toLatin1() +
+                ";text-align:" + ((key & 1) ? "left" : "center") + "}\n");
+        tags.push_back("<td class=s" + QByteArray::number(qulonglong(i)) + '>');
+    }
+    out.put("</style></head><body><table style=\"border-collapse:collapse\">\n");
+    for (int r = b.row1; r <= b.row2; ++r) {
+        out.put("<tr>");
         for (int c = b.col1; c <= b.col2; ++c) {
             const Sheet::Cell& cell = sheet.cell(c, r);
-            const quint32 key = quint32(cell.fg) << 16 | quint32(cell.bg) << 8 | (cell.flags & 1);
-            auto it = styles.find(key);
-            if (it == styles.end()) it = styles.insert(key, int(styles.size()));
-            rows += "<td class=s" + QByteArray::number(*it) + '>';
-            rows += sheet.textOf(cell).toString().toHtmlEscaped().toUtf8();
-            rows += "</td>";
+            out.put(tags[std::size_t(styleOf[keyOf(cell)])]);
+            out.put(texts[cell.text]);
+            out.put("</td>");
         }
-        rows += "</tr>\n";
+        out.put("</tr>\n");
     }
-    QByteArray out =
-        "<html><head><meta charset=\"utf-8\"><style>\n"
-        "td{border:1px solid #c0c0c0;padding:1px 3px}\n";
-    for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
-        const quint32 key = it.key();
-        out += "td.s" + QByteArray::number(it.value()) +
-               "{color:" + rgbName(sheet.colourOf(std::uint8_t(key >> 16))).toLatin1() +
-               ";background-color:" + rgbName(sheet.colourOf(std::uint8_t(key >> 8))).toLatin1() +
-               ";text-align:" + ((key & 1) ? "left" : "center") + "}\n";
-    }
-    out += "</style></head><body><table style=\"border-collapse:collapse\">\n";
-    out += rows;
-    out += "</table></body></html>\n";
-    return out;
+    out.put("</table></body></html>\n");
+    return out.take();
 }
 
 QString rgbName(Rgb colour) {

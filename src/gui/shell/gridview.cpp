@@ -161,8 +161,10 @@ void GridView::copy() {
     const Block b = selection();
     if (b.col1 < 1) return;
     auto* data = new QMimeData;
-    data->setText(QString::fromUtf8(blockToTsv(m_sheet, b)));
-    data->setHtml(QString::fromUtf8(blockToHtml(m_sheet, b)));
+    // Kept as the UTF-8 the clipboard serves: a whole long grid is tens of megabytes, and
+    // a QString of it would be made only to be turned back into bytes.
+    data->setData(QStringLiteral("text/plain"), blockToTsv(m_sheet, b));
+    data->setData(QStringLiteral("text/html"), blockToHtml(m_sheet, b));
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
