@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -107,6 +109,42 @@ void fillWindow(benchmark::State& state, const WindowInfo* info, const DrawHisto
         benchmark::DoNotOptimize(sheet.rowCount());
     }
 }
+
+// Every analysis window open at once on the largest history, each shown and painted once:
+// MB is what they hold (resident memory before and after), sheetMB their sheets' share.
+long residentBytes() {
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * 4096 : 0;
+}
+
+void allWindowsOpen(benchmark::State& state) {
+    BenchHost host(bench::largestHistory());
+    double held = 0, sheets = 0;
+    for (auto _ : state) {
+        const long before = residentBytes();
+        sheets = 0;
+        // Inside one main area, as in the program: the windows share its backing store.
+        QMdiArea area;
+        area.resize(1920, 1080);
+        area.show();
+        for (const WindowInfo& w : windowTable()) {
+            if (w.kind != WindowKind::Analysis || !w.fill) continue;
+            auto* window = new AnalysisWindow(host, w);
+            window->load();
+            area.addSubWindow(window)->resize(w.widthTwips / kTwipsPerPixel,
+                                              w.heightTwips / kTwipsPerPixel);
+            window->show();
+            QCoreApplication::processEvents();
+            sheets += double(window->grid()->sheet().bytesUsed()) / 1e6;
+        }
+        held = double(residentBytes() - before) / 1e6;
+    }
+    state.counters["MB"] = held;
+    state.counters["sheetMB"] = sheets;
+}
+BENCHMARK(allWindowsOpen)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // open/<window>/<draws> beside fill/<window>/<draws>, on the sample and the largest history.
 void registerWindows() {
