@@ -141,8 +141,8 @@ int printSheets(const std::vector<const Sheet*>& sheets, const QString& caption,
     const int pages = int(parts.size());
     for (int n = 0; n < pages; ++n) {
         if (n > 0) device.newPage();
-        const Page& page = parts[std::size_t(n)];
-        SheetPainter& sp = painters[page.sheet];
+        const Page& laid = parts[std::size_t(n)];
+        SheetPainter& sp = painters[laid.sheet];
         p.setFont(font);
         p.setPen(Qt::black);
         p.drawText(QRect(0, 0, width, line), Qt::AlignLeft | Qt::AlignVCenter, caption);
@@ -151,10 +151,10 @@ int printSheets(const std::vector<const Sheet*>& sheets, const QString& caption,
         p.drawText(QRect(0, height - line, width, line), Qt::AlignCenter,
                    QStringLiteral("%1 / %2").arg(n + 1).arg(pages));
 
-        const Sheet& s = *sheets[page.sheet];
+        const Sheet& s = *sheets[laid.sheet];
         const int frozen = std::min(s.frozenRows(), s.rowCount());
         const int band = frozen > 0 ? sp.frozenHeight() + 1 : 0;
-        for (const PageBlock& part : page.blocks) {
+        for (const PageBlock& part : laid.blocks) {
             const bool bodyRows = part.row1 >= 1 && part.row1 <= part.row2;
             const int bodyHeight = bodyRows ? sp.rowY(part.row2) - sp.rowY(part.row1 - 1) : 0;
             const QRect area(0, 0, sp.colX(part.col2) - sp.colX(part.col1 - 1) + 1,
@@ -163,7 +163,7 @@ int printSheets(const std::vector<const Sheet*>& sheets, const QString& caption,
             const int sy = bodyRows ? sp.rowY(part.row1 - 1) - sp.rowY(frozen) : 0;
             p.save();
             p.translate(0, line);
-            p.scale(page.zoom, page.zoom);
+            p.scale(laid.zoom, laid.zoom);
             p.translate(part.x, 0);
             p.setClipRect(area);
             sp.paint(p, area, sx, sy, Qt::white);

@@ -160,12 +160,12 @@ void GridView::selectAll() {
 void GridView::copy() {
     const Block b = selection();
     if (b.col1 < 1) return;
-    auto* data = new QMimeData;
+    auto* mime = new QMimeData;
     // Kept as the UTF-8 the clipboard serves: a whole long grid is tens of megabytes, and
     // a QString of it would be made only to be turned back into bytes.
-    data->setData(QStringLiteral("text/plain"), blockToTsv(m_sheet, b));
-    data->setData(QStringLiteral("text/html"), blockToHtml(m_sheet, b));
-    QGuiApplication::clipboard()->setMimeData(data);
+    mime->setData(QStringLiteral("text/plain"), blockToTsv(m_sheet, b));
+    mime->setData(QStringLiteral("text/html"), blockToHtml(m_sheet, b));
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 QString GridView::caption() const {
