@@ -71,7 +71,7 @@ void scrollGroupDivision(benchmark::State& state) {
 BENCHMARK(scrollGroupDivision)->Args({1920, 1080})->Args({480, 800})->Unit(benchmark::kMillisecond);
 
 // Just what an analysis window asks of the main window.
-class BenchHost : public ChildHost {
+class BenchHost final : public ChildHost {
 public:
     explicit BenchHost(const DrawHistory& history) : m_history(history) {}
     void setPropEnd(bool) override {}
