@@ -116,9 +116,16 @@ int writeSheets(const QCommandLineParser& args, const WindowInfo& w,
                                .arg(shownName(output), error));
         return 0;
     }
-    if (format == QLatin1String("json")) return writeOut(sheetsToJson(w.objectName, sheets));
-    if (format == QLatin1String("csv")) return writeOut(sheetsToCsv(sheets));
-    return writeOut(sheetsToTsv(sheets));
+    // Written as it is made: a long grid's JSON is hundreds of megabytes.
+    ByteSink out(stdout);
+    if (format == QLatin1String("json"))
+        writeSheetsJson(w.objectName, sheets, out);
+    else if (format == QLatin1String("csv"))
+        writeSheetsCsv(sheets, out);
+    else
+        writeSheetsTsv(sheets, out);
+    if (!out.finish()) return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
+    return 0;
 }
 
 // "0,3,5": the options that are on. False for anything but indices 0 … 9.

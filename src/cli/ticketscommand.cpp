@@ -165,7 +165,7 @@ int runCheck(const TicketArgs& a) {
     if (!error.isEmpty()) return usage(error);
     const DatabaseFile db = connectFor(a);
     const TicketCheck check =
-        checkTicket(t, DrawHistory::fromRows(loadDrawTable(db)), loadPrizeTable(db));
+        checkTicket(t, DrawHistory::fromRows(readDrawTable(db)), loadPrizeTable(db));
     if (a.format == QLatin1String("json")) {
         QJsonArray lines;
         for (const TicketLine& l : check.lines)
@@ -199,7 +199,7 @@ int runList(const TicketArgs& a) {
     if (a.positional.size() != 2) return usage(QStringLiteral("tickets list takes no name"));
     const DatabaseFile db = connectFor(a);
     const std::vector<Ticket> tickets = loadTickets(db);
-    const DrawHistory history = DrawHistory::fromRows(loadDrawTable(db));
+    const DrawHistory history = DrawHistory::fromRows(readDrawTable(db));
     const PrizeTable prizes = loadPrizeTable(db);
     if (a.format == QLatin1String("json")) {
         QJsonArray list;

@@ -13,28 +13,14 @@
 #include <utility>
 
 #include "core/store/backups.h"
+#include "core/store/cipherkey.h"
 #include "core/store/fileerror.h"
 
 namespace pirumoa {
 
-// SQLCipher 4 changed its defaults and reads a 3.x file only when told, so every setting is
-// named here: the same file then opens under either version. Settings a version does not know
-// are ignored by it. The key derivation runs 4,000 rounds rather than SQLCipher 3's 64,000:
-// those cost 30 ms of every start-up, and the key is a six-digit number the program carries
-// with it, so more rounds would buy no real protection.
-const char kCipherSettings[] =
-    "PRAGMA cipher_compatibility = 3;"
-    "PRAGMA cipher_page_size = 1024;"
-    "PRAGMA kdf_iter = 4000;"
-    "PRAGMA cipher_hmac_algorithm = HMAC_SHA1;"
-    "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1;";
+const char kCipherSettings[] = PIRUMOA_CIPHER_SETTINGS;
 
 namespace {
-
-// The password is made from this number at run time so that it never sits in the program
-// as text. The shipped database is keyed with it: changing it locks every existing file out.
-constexpr int kPasswordNumber = 582913;
-static_assert(kPasswordNumber >= 100000 && kPasswordNumber <= 999999, "six decimal digits");
 
 constexpr char kDrawQuery[] = "select * from 全データ選択クエリ order by 回数";
 constexpr char kViewName[] = "全データ選択クエリ";
@@ -277,7 +263,9 @@ QString sqlText(const QString& text) {
 // Throws SqlError; the caller knows what the failure means.
 void openKeyed(Connection& conn, const DatabaseFile& connect, int flags) {
     const QByteArray path = connect.file.toUtf8();
-    int rc = sqlite3_open_v2(path.constData(), conn.out(), flags, nullptr);
+    // A connection is only ever used by the thread that opened it: the engine's own lock
+    // around every call would buy nothing.
+    int rc = sqlite3_open_v2(path.constData(), conn.out(), flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) throwSql(conn.get(), rc);
     sqlite3* db = conn.get();
     sqlite3_extended_result_codes(db, 1);
@@ -347,17 +335,19 @@ Fields findFields(sqlite3_stmt* stmt, QStringList& missing) {
     return f;
 }
 
-// A field as a whole number; nullopt for NULL or ''; throws the text of a bad value.
+// A field as a whole number; nullopt for NULL or ''; throws the text of a bad value. The
+// field is fetched once: every further question goes to the value itself.
 std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* field) {
-    switch (sqlite3_column_type(stmt, col)) {
+    sqlite3_value* value = sqlite3_column_value(stmt, col);
+    switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
             return std::nullopt;
         case SQLITE_INTEGER:
-            return sqlite3_column_int64(stmt, col);
+            return sqlite3_value_int64(value);
         case SQLITE_FLOAT: {
             // Only a whole number within reach of the checks that follow is converted: a
             // conversion of 1e300 would be undefined.
-            const double v = sqlite3_column_double(stmt, col);
+            const double v = sqlite3_value_double(value);
             constexpr double kReach = 1e15;
             if (std::isfinite(v) && std::fabs(v) <= kReach && v == std::trunc(v))
                 return static_cast<long long>(v);
@@ -367,7 +357,7 @@ std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* fi
         }
         case SQLITE_TEXT: {
             const QString text =
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, col)))
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)))
                     .trimmed();
             if (text.isEmpty()) return std::nullopt;
             bool ok = false;
@@ -378,8 +368,8 @@ std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* fi
         default:
             break;
     }
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-    const int bytes = std::min(sqlite3_column_bytes(stmt, col), 256);
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    const int bytes = std::min(sqlite3_value_bytes(value), 256);
     const QString shown = shownField(QString::fromUtf8(text, bytes));
     throw QStringLiteral("%1「%2」が数値ではありません。").arg(QString::fromUtf8(field), shown);
 }
@@ -412,9 +402,12 @@ DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) 
                                 : drawLabel(int(*no));
         throw StoreError(badRecord(file, row, what));
     }
-    if (f.date >= 0 && sqlite3_column_type(stmt, f.date) != SQLITE_NULL)
-        r.date =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, f.date)));
+    if (f.date >= 0) {
+        sqlite3_value* date = sqlite3_column_value(stmt, f.date);
+        if (sqlite3_value_type(date) != SQLITE_NULL)
+            r.date = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(date)),
+                                       sqlite3_value_bytes(date));
+    }
     return r;
 }
 
@@ -424,8 +417,8 @@ std::vector<DrawRecord> readRows(Statement& s, const Fields& f, const QString& f
     return rows;
 }
 
-std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
-    Connection conn;
+// A reading connection; a write cut off by a crash is rolled back first.
+void openForReading(Connection& conn, const DatabaseFile& connect) {
     try {
         openKeyed(conn, connect, SQLITE_OPEN_READONLY);
     } catch (const SqlError& e) {
@@ -447,6 +440,14 @@ std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
         }
         openKeyed(conn, connect, SQLITE_OPEN_READONLY);
     }
+}
+
+constexpr char kTableQuery[] =
+    "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ ORDER BY 回数";
+
+std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
+    Connection conn;
+    openForReading(conn, connect);
     sqlite3* db = conn.get();
     const QString file = connect.file;
     if (!schemaHas(db, kViewName))
@@ -562,17 +563,31 @@ std::vector<DrawPrizes> loadPrizes(const DatabaseFile& connect) {
     checkFile(connect.file);
     try {
         Connection conn;
-        try {
-            openKeyed(conn, connect, SQLITE_OPEN_READONLY);
-        } catch (const SqlError& e) {
-            if (e.rc != SQLITE_READONLY_ROLLBACK) throw;
-            conn.close();
-            recoverInterruptedWrite(connect);
-            openKeyed(conn, connect, SQLITE_OPEN_READONLY);
-        }
+        openForReading(conn, connect);
         return readPrizeRows(conn.get(), connect.file);
     } catch (const SqlError& e) {
         throw StoreError(openFailure(connect.file, reasonFor(e)));
+    }
+}
+
+std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect) {
+    checkFile(connect.file);
+    const QString& file = connect.file;
+    Connection conn;
+    try {
+        openForReading(conn, connect);
+        if (!schemaHas(conn.get(), kTableName))
+            throw StoreError(openFailure(
+                file, QStringLiteral("表「%1」がありません。").arg(QString::fromUtf8(kTableName))));
+    } catch (const SqlError& e) {
+        throw StoreError(openFailure(file, reasonFor(e)));
+    }
+    try {
+        Statement s(conn.get(), kTableQuery);
+        QStringList missing;
+        return readRows(s, findFields(s.get(), missing), file);
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(file, reasonFor(e)));
     }
 }
 
@@ -623,9 +638,7 @@ std::unique_ptr<DrawStore> DrawStore::open(const DatabaseFile& connect, bool cre
 
 std::vector<DrawRecord> DrawStore::readAll() {
     try {
-        Statement s(m_db,
-                    "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
-                    "ORDER BY 回数");
+        Statement s(m_db, kTableQuery);
         QStringList missing;
         const Fields fields = findFields(s.get(), missing);
         return readRows(s, fields, m_file);
@@ -875,18 +888,6 @@ std::vector<Ticket> readTicketRows(sqlite3* db, const QString& file) {
     return out;
 }
 
-void openForReading(Connection& conn, const DatabaseFile& connect) {
-    checkFile(connect.file);
-    try {
-        openKeyed(conn, connect, SQLITE_OPEN_READONLY);
-    } catch (const SqlError& e) {
-        if (e.rc != SQLITE_READONLY_ROLLBACK) throw;
-        conn.close();
-        recoverInterruptedWrite(connect);
-        openKeyed(conn, connect, SQLITE_OPEN_READONLY);
-    }
-}
-
 void bindTicket(Statement& s, const Ticket& t) {
     s.bind(1, numberText(t.digits))
         .bind(2, typeKey(t.type))
@@ -904,25 +905,11 @@ void refuseBadTicket(const Ticket& t, const QString& file) {
 }  // namespace
 
 std::vector<Ticket> loadTickets(const DatabaseFile& connect) {
+    checkFile(connect.file);
     Connection conn;
     try {
         openForReading(conn, connect);
         return readTicketRows(conn.get(), connect.file);
-    } catch (const SqlError& e) {
-        throw StoreError(readFailure(connect.file, reasonFor(e)));
-    }
-}
-
-std::vector<DrawRecord> loadDrawTable(const DatabaseFile& connect) {
-    Connection conn;
-    try {
-        openForReading(conn, connect);
-        Statement s(conn.get(),
-                    "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
-                    "ORDER BY 回数");
-        QStringList missing;
-        const Fields fields = findFields(s.get(), missing);
-        return readRows(s, fields, connect.file);
     } catch (const SqlError& e) {
         throw StoreError(readFailure(connect.file, reasonFor(e)));
     }

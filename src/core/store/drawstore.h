@@ -52,9 +52,11 @@ DrawHistory loadDrawHistory(const DatabaseFile& connect);
 // The tickets and the prizes as stored, read-only; a file without their tables has none.
 // Throws StoreError as loadDrawHistory does.
 std::vector<Ticket> loadTickets(const DatabaseFile& connect);
-// The draw table itself, read-only: the draws with their dates, which the view leaves out.
-std::vector<DrawRecord> loadDrawTable(const DatabaseFile& connect);
 PrizeTable loadPrizeTable(const DatabaseFile& connect);
+// Every row of the draw table with its date, in draw order, through a read-only connection
+// (export): nothing is written, and the file is not checked page by page first. Throws
+// StoreError as loadDrawHistory does.
+std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect);
 
 // Starts loadDrawHistory on a thread of its own, so that reading the database overlaps the
 // building of the windows; get() gives the history or throws its StoreError.

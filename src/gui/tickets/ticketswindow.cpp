@@ -240,7 +240,7 @@ void TicketsWindow::refresh(long long keepId) {
         m_tickets = loadTickets(host().databaseFile());
         m_prizes = loadPrizeTable(host().databaseFile());
         // The table with its dates; read at the same moment as the tickets and prizes.
-        m_draws = DrawHistory::fromRows(loadDrawTable(host().databaseFile()));
+        m_draws = DrawHistory::fromRows(readDrawTable(host().databaseFile()));
     } catch (const StoreError& e) {
         // The window shows what it had; the reason is said once.
         Prompt::refuse(this, e.message());
