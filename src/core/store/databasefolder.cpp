@@ -66,7 +66,11 @@ QString installedDataFolder(const QString& programFolder) {
 DatabasePlaces databasePlaces() {
     DatabasePlaces places;
     places.programFolder = QCoreApplication::applicationDirPath();
-    places.userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // Named after the program alone: the desktop program sets an organisation name for its
+    // settings, which must not move the draws elsewhere (nor part them from the tool's).
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!data.isEmpty())
+        places.userFolder = data + QLatin1Char('/') + QLatin1String(kApplicationName);
     places.sample = databaseIn(installedDataFolder(places.programFolder));
     return places;
 }
@@ -89,6 +93,18 @@ QString chooseDatabaseFolder(const DatabasePlaces& places) {
                 .arg(quoted(places.userFolder), QLatin1String(kDatabaseFileName), reason));
     }
     return places.userFolder;
+}
+
+QString missingDatabase(const DatabasePlaces& places) {
+    const QString name = QLatin1String(kDatabaseFileName);
+    QString where =
+        QStringLiteral("プログラムと同じフォルダー%1").arg(quoted(places.programFolder));
+    if (!places.userFolder.isEmpty())
+        where += QStringLiteral("か、データフォルダー%1").arg(quoted(places.userFolder));
+    return QStringLiteral(
+               "データベースファイル %1 が見つかりません。\n"
+               "%2に %1 を置いてから、もう一度起動してください。")
+        .arg(name, where);
 }
 
 QString copyToNewFile(const QString& from, const QString& to) {

@@ -38,6 +38,11 @@ public:
     // The cell under a viewport point, or (0, 0).
     QPoint cellAt(const QPoint& pos) const;
 
+    // Keeps the last rows (the latest draws) in view, through resizes, until the user scrolls
+    // or moves elsewhere.
+    void showLastRows();
+    bool showsLastRows() const { return m_followEnd; }
+
     int currentColumn() const { return m_currentCol; }
     int currentRow() const { return m_currentRow; }
     void setCurrentCell(int col, int row);
@@ -90,6 +95,8 @@ private:
     bool m_wholeRows = false;
     bool m_wholeColumns = false;
     QMenu* m_menu = nullptr;
+    bool m_followEnd = false;
+    bool m_settingRanges = false;  // range changes move the bars, the user did not
 };
 
 }  // namespace pirumoa

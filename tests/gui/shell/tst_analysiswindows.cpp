@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "core/sheet/sheetformat.h"
@@ -16,10 +17,34 @@
 #include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/mainwindow.h"
+#include "paint/sheetpainter.h"
 #include "testsupport.h"
 #include "widgetsupport.h"
 
 using namespace pirumoa;
+
+// The texts that the grid cuts, each with its cell: wider than the cells it may take (its
+// own, or the empty neighbours it runs over).
+QStringList clippedTexts(const GridView& grid) {
+    const Sheet& sheet = grid.sheet();
+    SheetPainter painter;
+    painter.setSheet(sheet, grid.font());
+    const QFontMetrics metrics(grid.font());
+    std::vector<int> widths(sheet.textCount() + 1, -1);
+    QStringList out;
+    for (int r = 1; r <= sheet.rowCount() && out.size() < 6; ++r) {
+        for (int c = 1; c <= sheet.columnCount(); ++c) {
+            const Sheet::Cell& cell = sheet.cell(c, r);
+            if (!cell.text) continue;
+            int& width = widths[cell.text];
+            if (width < 0) width = metrics.horizontalAdvance(sheet.textOf(cell).toString());
+            const auto [a, b] = painter.textSpan(c, r);
+            if (width + 2 > painter.colX(b) - painter.colX(a - 1) - 1)
+                out << QStringLiteral("「%1」(%2行%3列)").arg(sheet.textOf(cell)).arg(r).arg(c);
+        }
+    }
+    return out;
+}
 
 class AnalysisWindowsTest : public QObject {
     Q_OBJECT
@@ -63,6 +88,13 @@ private slots:
                      sheetsToJson(info.objectName, {&expected}));
             QApplication::processEvents();
             test::shoot(sub, "window-" + info.objectName);
+            const QStringList clipped = clippedTexts(*window->grid());
+            QVERIFY2(clipped.isEmpty(), qPrintable(info.objectName + ": " + clipped.join(", ")));
+            // At the latest draws; Ctrl+Home goes to the top.
+            QScrollBar* bar = window->grid()->verticalScrollBar();
+            QVERIFY2(bar->value() == bar->maximum(), name);
+            QTest::keyClick(window->grid(), Qt::Key_Home, Qt::ControlModifier);
+            QVERIFY2(bar->value() == 0, name);
 
             window->findChild<QPushButton*>("Command1")->click();
             QTRY_VERIFY2(main.mdiArea()->subWindowList().isEmpty(), name);
