@@ -1,6 +1,5 @@
 #include "gui/shell/arrange.h"
 
-#include <QWidget>
 #include <algorithm>
 
 namespace pirumoa {

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QSize>
+#include <QWidget>
 #include <vector>
 
 namespace pirumoa {

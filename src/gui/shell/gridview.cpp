@@ -64,6 +64,11 @@ QSize GridView::contentSize() const {
     return m_painter.contentSize() + QSize(f, f);
 }
 
+int GridView::missingWidth() const {
+    return std::max(
+        0, contentSize().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) - width());
+}
+
 QSize GridView::sizeHint() const { return contentSize().boundedTo(QSize(1600, 1200)); }
 
 QSize GridView::minimumSizeHint() const { return QSize(40, 40); }

@@ -30,6 +30,9 @@ public:
 
     // The size that shows every cell without scrolling, frame included.
     QSize contentSize() const;
+    // How much wider than now the grid must be to show every column beside a vertical
+    // scroll bar.
+    int missingWidth() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

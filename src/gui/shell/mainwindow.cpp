@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -19,6 +20,7 @@
 #include "gui/about/helpcommands.h"
 #include "gui/maintenance/csvcommands.h"
 #include "gui/shell/arrange.h"
+#include "gui/shell/gridview.h"
 #include "gui/shell/prompt.h"
 
 namespace pirumoa {
@@ -114,6 +116,9 @@ const QString kImportRefused =
     QStringLiteral("当選データ入力のウィンドウを閉じてから取り込んでください。");
 
 const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
+
+// The size a window was opened for: its design size, or wider where its columns need it.
+constexpr char kOpeningSize[] = "openingSize";
 
 }  // namespace
 
@@ -345,15 +350,23 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
     blank.fill(Qt::transparent);
     sub->setWindowIcon(QIcon(blank));
 
-    // The frame's load: propEnd off, top-left corner with the design size, then the content.
-    // The client area grows for the design size as far as the screen allows; a window taller
-    // or wider than that gets the room there is and its grid scrolls.
+    // The frame's load: propEnd off, the content, then the top-left corner with the design
+    // size, widened where the grid's columns are wider than designed (so that all show). The
+    // client area grows for that size as far as the screen allows; a window taller or wider
+    // than the room there is gets the room, and its grid scrolls.
     m_propEnd = false;
-    const QSize area = makeRoomFor(designSize(*info));
-    const QSize size = openingSize(area, arrangeable(sub));
+    window->load();
+    QSize want = designSize(*info);
+    if (auto* analysis = qobject_cast<AnalysisWindow*>(window)) {
+        sub->resize(want);
+        sub->layout()->activate();
+        window->layout()->activate();
+        want.rwidth() += analysis->grid()->missingWidth();
+    }
+    sub->setProperty(kOpeningSize, want);
+    const QSize size = openingSize(makeRoomFor(want), arrangeable(sub));
     sub->setGeometry(QRect(QPoint(0, 0), size));
     if (info->fixedBorder) sub->setFixedSize(size);
-    window->load();
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     return window;
@@ -412,7 +425,8 @@ std::vector<QMdiSubWindow*> shownWindows(QMdiArea* mdi) {
 Arrangeable arrangeable(QMdiSubWindow* sub) {
     Arrangeable a;
     const auto* child = qobject_cast<ChildWindow*>(sub->widget());
-    a.design = child ? designSize(child->info()) : sub->size();
+    a.design = sub->property(kOpeningSize).toSize();
+    if (a.design.isEmpty()) a.design = child ? designSize(child->info()) : sub->size();
     if (sub->minimumSize() == sub->maximumSize()) {
         a.minimum = a.maximum = sub->minimumSize();
         return a;

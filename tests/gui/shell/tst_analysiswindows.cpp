@@ -23,24 +23,28 @@
 
 using namespace pirumoa;
 
-// The texts that the grid cuts, each with its cell: wider than the cells it may take (its
-// own, or the empty neighbours it runs over).
+// The texts that the grid cuts, each with its cell: the ink of a text (its spaces aside) must
+// lie within the cells it may take, its own or the empty neighbours it runs over.
 QStringList clippedTexts(const GridView& grid) {
     const Sheet& sheet = grid.sheet();
     SheetPainter painter;
     painter.setSheet(sheet, grid.font());
     const QFontMetrics metrics(grid.font());
-    std::vector<int> widths(sheet.textCount() + 1, -1);
     QStringList out;
     for (int r = 1; r <= sheet.rowCount() && out.size() < 6; ++r) {
         for (int c = 1; c <= sheet.columnCount(); ++c) {
             const Sheet::Cell& cell = sheet.cell(c, r);
             if (!cell.text) continue;
-            int& width = widths[cell.text];
-            if (width < 0) width = metrics.horizontalAdvance(sheet.textOf(cell).toString());
+            const QString text = sheet.textOf(cell).toString();
+            const QString ink = text.trimmed();
+            const int before = metrics.horizontalAdvance(text.left(text.indexOf(ink)));
             const auto [a, b] = painter.textSpan(c, r);
-            if (width + 2 > painter.colX(b) - painter.colX(a - 1) - 1)
-                out << QStringLiteral("「%1」(%2行%3列)").arg(sheet.textOf(cell)).arg(r).arg(c);
+            const int x0 = painter.colX(a - 1), w = painter.colX(b) - x0 - 1;
+            const int x = sheet.align(c, r) == Align::Left
+                              ? x0 + 2
+                              : x0 + (w - metrics.horizontalAdvance(text)) / 2;
+            if (x + before < x0 + 1 || x + before + metrics.horizontalAdvance(ink) > x0 + w - 1)
+                out << QStringLiteral("「%1」(%2行%3列)").arg(ink).arg(r).arg(c);
         }
     }
     return out;
@@ -77,8 +81,11 @@ private slots:
             QVERIFY2(!main.propEnd(), name);
             QMdiSubWindow* sub = main.mdiArea()->activeSubWindow();
             QCOMPARE(sub->widget(), window);
-            QCOMPARE(sub->geometry(), QRect(0, 0, info.widthTwips / kTwipsPerPixel,
-                                            info.heightTwips / kTwipsPerPixel));
+            // At the corner with the design size, wider where the columns need it to show all.
+            QCOMPARE(sub->pos(), QPoint(0, 0));
+            QCOMPARE(sub->height(), info.heightTwips / kTwipsPerPixel);
+            QVERIFY2(sub->width() >= info.widthTwips / kTwipsPerPixel, name);
+            QCOMPARE(window->grid()->horizontalScrollBar()->maximum(), 0);
             QCOMPARE(sub->windowTitle(), info.caption);
             QCOMPARE(window->findChild<QLabel*>("Label1")->text(), info.description);
 

@@ -245,7 +245,7 @@ private slots:
             QTRY_VERIFY2(main.mdiArea()->subWindowList().isEmpty(), name);
             QVERIFY2(main.propEnd(), name);
         }
-        for (const QKeySequence keys :
+        for (const QKeySequence& keys :
              {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_F4)}) {
             QVERIFY(main.openWindow("回数別出現分析"));
             QVERIFY(main.openWindow("出現頻度分析"));

@@ -35,7 +35,12 @@ private slots:
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY2(screen.height() < 850, "the scale did not take");
         std::vector<DrawRecord> rows;
-        for (int i = 0; i < 400; ++i) rows.push_back({.no = i + 1, .digits = {1, 2, i % 10, 4}});
+        for (int i = 0; i < 400; ++i) {
+            DrawRecord row;
+            row.no = i + 1;
+            row.digits = {1, 2, std::int8_t(i % 10), 4};
+            rows.push_back(row);
+        }
         test::TempDatabase db(rows);
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
