@@ -131,16 +131,6 @@ MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this
     setCentralWidget(m_mdi);
     buildMenus();
 
-    // Ctrl+W and Ctrl+F4 close the working window in front, as its close button does.
-    auto* closeActive = new QAction(this);
-    closeActive->setObjectName(QStringLiteral("actCloseWindow"));
-    closeActive->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_F4)});
-    connect(closeActive, &QAction::triggered, this, [this] {
-        if (QMdiSubWindow* sub = m_mdi->activeSubWindow()) sub->close();
-    });
-    addAction(closeActive);
-
     // Where the user left it last time; else large enough for the designed client area and
     // for the tallest and widest working window, as far as the screen allows.
     if (!restoreGeometry(QSettings().value(kGeometryKey).toByteArray())) {
@@ -345,6 +335,12 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
                  Qt::WindowCloseButtonHint;
     QMdiSubWindow* sub = m_mdi->addSubWindow(window, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // The window menu's Close (Ctrl+F4, Ctrl+W) answers in the window that has the focus:
+    // offered by every open window at once, the keys were ambiguous and closed none.
+    if (QMenu* menu = sub->systemMenu())
+        for (QAction* action : menu->actions())
+            if (!action->shortcuts().isEmpty())
+                action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     sub->setObjectName(objectName + QStringLiteral("Frame"));
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
