@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDataStream>
+#include <QIODevice>
 #include <QRect>
 #include <QSqlDatabase>
 #include <QSqlError>
