@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the program and its package need (only
 # those that are missing; the icon is rendered by rsvg-convert, the package's dependencies are
-# found by dpkg-shlibdeps), then configures and builds everything into build/.
+# found by dpkg-shlibdeps), then configures build/ and builds the targets given (default: all).
+# Every script configures build/ the same way, so switching between them rebuilds nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,6 +30,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DPIRUMOA_WERROR="${PIRUMOA_WERROR:-OFF}" >/dev/null
-cmake --build build -j "$(nproc)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIRUMOA_WERROR=ON >/dev/null
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build build -j "$(nproc)" "${targets[@]}"

@@ -1,4 +1,5 @@
 // pirumoa-cli: the draw database and the windows' grids from a shell.
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/commandline.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
@@ -20,31 +22,27 @@
 #include "paint/sheetexport.h"
 
 using namespace pirumoa;
+using namespace pirumoa::cli;
 
 namespace {
 
-constexpr int kBadArguments = 2;
-constexpr int kFailure = 1;
-
-const char kUsage[] =
-    "usage: pirumoa-cli import FILE.csv [--db FILE] [--replace]\n"
-    "       pirumoa-cli export [--db FILE]\n"
-    "       pirumoa-cli windows\n"
-    "       pirumoa-cli sheet WINDOW [--db FILE] [--format tsv|json|csv|pdf] [--output FILE]\n"
-    "                               [--reflect 0,3,5]\n"
-    "       pirumoa-cli backtest [--db FILE] [--reflect 0,3,5] [--format tsv|json]\n"
+const char kFooter[] =
     "Without --db: the Numbers4Pirumoa.mdb beside pirumoa-cli, else the user's own\n"
     "(~/.local/share/pirumoa/, made from the installed sample on first use).\n";
 
-int usage(const QString& why) {
-    if (!why.isEmpty()) std::fprintf(stderr, "pirumoa-cli: %s\n", qPrintable(why));
-    std::fputs(kUsage, stderr);
-    return kBadArguments;
+// The options that several commands share, each made where a command sets up its parser.
+void addDatabase(QCommandLineParser& parser) {
+    parser.addOption({"db", "the draw database (see below)", "FILE"});
 }
 
-int fail(const QString& why) {
-    std::fprintf(stderr, "pirumoa-cli: %s\n", why.toUtf8().constData());
-    return kFailure;
+void addReflect(QCommandLineParser& parser) {
+    parser.addOption(
+        {"reflect", "the prediction options that are on, e.g. 0,3,5 (default: none)", "LIST"});
+}
+
+void addFormat(QCommandLineParser& parser, const QString& formats) {
+    parser.addOption({"format", QStringLiteral("%1 (default: tsv)").arg(formats), "FORMAT",
+                      QStringLiteral("tsv")});
 }
 
 // Writes the result to standard output; a full disk or a closed pipe is a failure, not a
@@ -52,68 +50,33 @@ int fail(const QString& why) {
 int writeOut(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return fail(QStringLiteral("結果を標準出力に書き込めませんでした。"));
+        return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
     return 0;
 }
 
-struct Args;
-int writeSheets(const Args& args, const WindowInfo& w, const std::vector<const Sheet*>& sheets);
-
-struct Args {
-    QStringList positional;
-    QString db;
-    QString format = QStringLiteral("tsv");
-    QString output;
-    QString reflect;
-    bool replace = false;
-};
-
-// Parses "--db FILE", "--format F", "--reflect L", "--replace"; false on anything unknown.
-bool parseArgs(const QStringList& in, Args& args, QString& error) {
-    for (int i = 0; i < in.size(); ++i) {
-        const QString& a = in[i];
-        auto value = [&](QString& into) {
-            if (i + 1 >= in.size()) {
-                error = a + QStringLiteral(" needs a value");
-                return false;
-            }
-            into = in[++i];
-            return true;
-        };
-        if (a == QLatin1String("--db")) {
-            if (!value(args.db)) return false;
-        } else if (a == QLatin1String("--format")) {
-            if (!value(args.format)) return false;
-        } else if (a == QLatin1String("--output")) {
-            if (!value(args.output)) return false;
-        } else if (a == QLatin1String("--reflect")) {
-            if (!value(args.reflect)) return false;
-        } else if (a == QLatin1String("--replace")) {
-            args.replace = true;
-        } else if (a.startsWith(QLatin1String("--"))) {
-            error = QStringLiteral("unknown option ") + a;
-            return false;
-        } else {
-            args.positional << a;
-        }
-    }
-    return true;
-}
-
 // Without --db, the database the desktop program uses (chooseDatabaseFolder).
-DatabaseFile connectFor(const Args& args) {
-    if (args.db.isEmpty()) return databaseFileIn(chooseDatabaseFolder(databasePlaces()));
-    QFileInfo fi(args.db);
+DatabaseFile connectFor(const QCommandLineParser& args) {
+    const QString db = args.value("db");
+    if (db.isEmpty()) return databaseFileIn(chooseDatabaseFolder(databasePlaces()));
+    QFileInfo fi(db);
     DatabaseFile c = databaseFileIn(fi.absolutePath());
     c.file = fi.absoluteFilePath();
     return c;
 }
 
-int runImport(const Args& args) {
-    if (args.positional.size() != 2) return usage(QStringLiteral("import takes one CSV file"));
-    const ImportResult r = importDrawCsv(args.positional[1], connectFor(args), args.replace);
+void setUpImport(QCommandLineParser& parser) {
+    parser.addPositionalArgument("FILE.csv", "the draws to add");
+    addDatabase(parser);
+    parser.addOption({"replace", "replace stored draws whose digits differ"});
+}
+
+int runImport(const QCommandLineParser& args) {
+    if (args.positionalArguments().size() != 1)
+        return badArguments(QStringLiteral("import takes one CSV file"));
+    const ImportResult r =
+        importDrawCsv(args.positionalArguments()[0], connectFor(args), args.isSet("replace"));
     if (!r.conflicts.empty()) {
-        return fail(
+        return failure(
             QStringLiteral("既に登録されている回と数字が異なります（%1）。"
                            "置き換えるには --replace を付けてください。何も変更していません。")
                 .arg(drawList(r.conflicts)));
@@ -125,29 +88,39 @@ int runImport(const Args& args) {
                         .toUtf8());
 }
 
-int runExport(const Args& args) {
-    if (args.positional.size() != 1) return usage(QStringLiteral("export takes no file"));
+void setUpExport(QCommandLineParser& parser) { addDatabase(parser); }
+
+int runExport(const QCommandLineParser& args) {
+    if (!args.positionalArguments().isEmpty())
+        return badArguments(QStringLiteral("export takes no file"));
     // The table, not the view: the view has no draw dates, and export must keep them.
     return writeOut(writeDrawCsv(DrawStore::open(connectFor(args))->readAll()));
 }
 
-int runWindows() {
+void setUpWindows(QCommandLineParser&) {}
+
+int runWindows(const QCommandLineParser& args) {
+    if (!args.positionalArguments().isEmpty())
+        return badArguments(QStringLiteral("windows takes no name"));
     for (const WindowInfo& w : windowTable())
         if (hasSheets(w)) std::printf("%s\n", w.objectName.toUtf8().constData());
     return 0;
 }
 
 // The grids in the asked format: on standard output, or for a PDF in the --output file.
-int writeSheets(const Args& args, const WindowInfo& w, const std::vector<const Sheet*>& sheets) {
-    if (args.format == QLatin1String("pdf")) {
-        const QString error = writeSheetsPdf(sheets, w.caption, args.output);
+int writeSheets(const QCommandLineParser& args, const WindowInfo& w,
+                const std::vector<const Sheet*>& sheets) {
+    const QString format = args.value("format");
+    if (format == QLatin1String("pdf")) {
+        const QString output = args.value("output");
+        const QString error = writeSheetsPdf(sheets, w.caption, output);
         if (!error.isEmpty())
-            return fail(QStringLiteral("PDFファイル「%1」を書き込めませんでした。%2")
-                            .arg(shownName(args.output), error));
+            return failure(QStringLiteral("PDFファイル「%1」を書き込めませんでした。%2")
+                               .arg(shownName(output), error));
         return 0;
     }
-    if (args.format == QLatin1String("json")) return writeOut(sheetsToJson(w.objectName, sheets));
-    if (args.format == QLatin1String("csv")) return writeOut(sheetsToCsv(sheets));
+    if (format == QLatin1String("json")) return writeOut(sheetsToJson(w.objectName, sheets));
+    if (format == QLatin1String("csv")) return writeOut(sheetsToCsv(sheets));
     return writeOut(sheetsToTsv(sheets));
 }
 
@@ -166,10 +139,11 @@ bool parseReflect(const QString& list, ReflectOptions& options) {
 
 // The prediction window's four grids, computed as the window computes them on loading. The
 // options come from --reflect only: the options file belongs to the desktop program.
-int runPredictionSheet(const Args& args, const WindowInfo& w) {
+int runPredictionSheet(const QCommandLineParser& args, const WindowInfo& w) {
     ReflectOptions options;
-    if (!parseReflect(args.reflect, options))
-        return usage(QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
+    if (!parseReflect(args.value("reflect"), options))
+        return badArguments(
+            QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
     const DrawHistory history = loadDrawHistory(connectFor(args));
     Prediction prediction;
     prediction.setReflectOptions(options);
@@ -182,11 +156,12 @@ int runPredictionSheet(const Args& args, const WindowInfo& w) {
 
 // The prediction replayed over the whole history, each method's hits beside chance. Like the
 // prediction's sheet, the options come from --reflect only.
-int runBacktest(const Args& args, const WindowInfo* window = nullptr) {
+int runBacktestOn(const QCommandLineParser& args, const WindowInfo* window) {
     ReflectOptions options;
-    if (!parseReflect(args.reflect, options))
-        return usage(QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
-    const bool json = args.format == QLatin1String("json");
+    if (!parseReflect(args.value("reflect"), options))
+        return badArguments(
+            QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
+    const bool json = args.value("format") == QLatin1String("json");
     const DrawHistory history = loadDrawHistory(connectFor(args));
     Backtest backtest(history, options);
     backtest.run();
@@ -198,61 +173,94 @@ int runBacktest(const Args& args, const WindowInfo* window = nullptr) {
     return writeOut(json ? backtestToJson(backtest) : backtestToTsv(backtest));
 }
 
-int runSheet(const Args& args) {
-    if (args.positional.size() != 2) return usage(QStringLiteral("sheet takes one window name"));
+void setUpBacktest(QCommandLineParser& parser) {
+    addDatabase(parser);
+    addReflect(parser);
+    addFormat(parser, QStringLiteral("tsv or json"));
+}
+
+int runBacktest(const QCommandLineParser& args) {
+    if (!args.positionalArguments().isEmpty())
+        return badArguments(QStringLiteral("backtest takes no name"));
+    const QString format = args.value("format");
+    if (format != QLatin1String("tsv") && format != QLatin1String("json"))
+        return badArguments(QStringLiteral("--format is tsv or json"));
+    return runBacktestOn(args, nullptr);
+}
+
+void setUpSheet(QCommandLineParser& parser) {
+    parser.addPositionalArgument("WINDOW", "the window's object name (see: pirumoa-cli windows)");
+    addDatabase(parser);
+    addFormat(parser, QStringLiteral("tsv, json, csv or pdf"));
+    parser.addOption({"output", "the PDF file (with --format pdf only)", "FILE"});
+    addReflect(parser);
+}
+
+int runSheet(const QCommandLineParser& args) {
+    if (args.positionalArguments().size() != 1)
+        return badArguments(QStringLiteral("sheet takes one window name"));
     static const QStringList formats{"tsv", "json", "csv", "pdf"};
-    if (!formats.contains(args.format))
-        return usage(QStringLiteral("--format is tsv, json, csv or pdf"));
-    if ((args.format == QLatin1String("pdf")) != !args.output.isEmpty())
-        return usage(QStringLiteral("--output FILE goes with --format pdf, and only with it"));
-    const WindowInfo* w = findWindow(args.positional[1]);
-    if (!w || !hasSheets(*w)) return usage(QStringLiteral("no such window: ") + args.positional[1]);
+    const QString format = args.value("format");
+    if (!formats.contains(format))
+        return badArguments(QStringLiteral("--format is tsv, json, csv or pdf"));
+    if ((format == QLatin1String("pdf")) != !args.value("output").isEmpty())
+        return badArguments(
+            QStringLiteral("--output FILE goes with --format pdf, and only with it"));
+    const QString name = args.positionalArguments()[0];
+    const WindowInfo* w = findWindow(name);
+    if (!w || !hasSheets(*w)) return badArguments(QStringLiteral("no such window: ") + name);
     if (w->kind == WindowKind::Prediction) return runPredictionSheet(args, *w);
-    if (w->kind == WindowKind::Backtest) return runBacktest(args, w);
-    if (!args.reflect.isEmpty())
-        return usage(QStringLiteral("--reflect is for the prediction window"));
+    if (w->kind == WindowKind::Backtest) return runBacktestOn(args, w);
+    if (!args.value("reflect").isEmpty())
+        return badArguments(QStringLiteral("--reflect is for the prediction window"));
 
     const DrawHistory history = loadDrawHistory(connectFor(args));
     Sheet sheet;
     w->fill(history, sheet);
-    if (!sheet.error().isEmpty()) return fail(sheet.error());
+    if (!sheet.error().isEmpty()) return failure(sheet.error());
     const std::vector<const Sheet*> sheets{&sheet};
     return writeSheets(args, *w, sheets);
+}
+
+// The commands, in the order the usage lists them.
+const Command kCommands[] = {
+    {"import", "FILE.csv [--db FILE] [--replace]", "Adds the draws of a CSV file (all or nothing).",
+     setUpImport, runImport},
+    {"export", "[--db FILE]", "Writes the draws as CSV to standard output.", setUpExport,
+     runExport},
+    {"windows", "", "Lists the windows that sheet can print.", setUpWindows, runWindows},
+    {"sheet", "WINDOW [--db FILE] [--format tsv|json|csv|pdf] [--output FILE] [--reflect 0,3,5]",
+     "Prints a window's grid as the window shows it.", setUpSheet, runSheet},
+    {"backtest", "[--db FILE] [--reflect 0,3,5] [--format tsv|json]",
+     "Replays the prediction over the history: each method's hits beside chance.", setUpBacktest,
+     runBacktest},
+};
+
+// A PDF needs fonts, and so a GUI application, but never a display.
+bool wantsPdf(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--format=pdf") == 0) return true;
+        if (std::strcmp(argv[i], "--format") == 0 && i + 1 < argc &&
+            std::strcmp(argv[i + 1], "pdf") == 0)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A PDF needs fonts, and so a GUI application, but never a display.
-    bool pdf = false;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--format") == 0 && std::strcmp(argv[i + 1], "pdf") == 0)
-            pdf = true;
+    const bool pdf = wantsPdf(argc, argv);
     if (pdf) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> application(pdf ? new QGuiApplication(argc, argv)
                                                       : new QCoreApplication(argc, argv));
-    QCoreApplication& app = *application;
     if (pdf) installFonts();
     // The desktop program's name: without --db both use the same user's data folder.
     QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
-    Args args;
-    QString error;
-    if (!parseArgs(app.arguments().mid(1), args, error)) return usage(error);
-    if (args.positional.isEmpty()) return usage(QString());
-    const QString& command = args.positional[0];
+    QCoreApplication::setApplicationVersion(QStringLiteral(PIRUMOA_VERSION));
     try {
-        if (command == QLatin1String("import")) return runImport(args);
-        if (command == QLatin1String("export")) return runExport(args);
-        if (command == QLatin1String("windows")) return runWindows();
-        if (command == QLatin1String("sheet")) return runSheet(args);
-        if (command == QLatin1String("backtest")) {
-            if (args.positional.size() != 1) return usage(QStringLiteral("backtest takes no name"));
-            if (args.format != QLatin1String("tsv") && args.format != QLatin1String("json"))
-                return usage(QStringLiteral("--format is tsv or json"));
-            return runBacktest(args);
-        }
+        return runCommandLine(application->arguments(), kCommands, QString::fromUtf8(kFooter));
     } catch (const StoreError& e) {
-        return fail(e.message());
+        return failure(e.message());
     }
-    return usage(QStringLiteral("unknown command ") + command);
 }

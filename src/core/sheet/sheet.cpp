@@ -11,7 +11,7 @@ Sheet::Sheet()
 }
 
 int Sheet::midway(int first, int last) {
-    const long long sum = (long long)first + last;
+    const long long sum = static_cast<long long>(first) + last;
     const long long half = sum >= 0 ? sum / 2 : -((-sum + 1) / 2);  // rounded down
     if (sum % 2 == 0) return int(half);
     return int(half % 2 == 0 ? half : half + 1);

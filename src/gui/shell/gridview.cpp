@@ -177,10 +177,10 @@ void GridView::selectAll() {
 void GridView::copy() {
     const Block b = selection();
     if (b.col1 < 1) return;
-    auto* data = new QMimeData;
-    data->setText(QString::fromUtf8(blockToTsv(m_sheet, b)));
-    data->setHtml(QString::fromUtf8(blockToHtml(m_sheet, b)));
-    QGuiApplication::clipboard()->setMimeData(data);
+    auto* mime = new QMimeData;
+    mime->setText(QString::fromUtf8(blockToTsv(m_sheet, b)));
+    mime->setHtml(QString::fromUtf8(blockToHtml(m_sheet, b)));
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 QString GridView::caption() const {
