@@ -14,7 +14,8 @@ void setUpGrid(Sheet& s, int rows) {
     s.setOverflow(true);
     s.setRowHeight(-1, 10);
     s.setRowHeight(2, 12);
-    s.setColumnWidth(-1, 5);
+    // Wide enough for "第1数字" in today's fonts.
+    s.setColumnWidth(-1, 8);
     s.setColumnWidth(1, 6);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);

@@ -18,6 +18,7 @@ struct PatternSplit {
     QString restHeading;         // column 7
     bool (*counted)(int digit);  // the side that is counted in column 6 and tinted
     bool letterByCounted;        // the letter follows column 6's count, else column 7's
+    double countWidth = 5;       // columns 6 and 7: wide enough for their headings
 };
 
 // What the windows compute for one draw: how many of its digits are on the counted side and

@@ -11,7 +11,8 @@ void setUpGrid(Sheet& s, int rows) {
     s.setFrozenRows(1);
     s.setOverflow(true);
     s.setRowHeight(-1, 10);
-    s.setColumnWidth(1, 5);
+    // Wide enough for a five-digit total and "回" in today's fonts.
+    s.setColumnWidth(1, 8);
     s.setColumnWidth(2, 20);
     s.setBorder({1, 1, 2, rows}, AllSides, colour::Black);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);

@@ -19,13 +19,15 @@ const PatternSplit& evenOdd() {
     return split;
 }
 
-void setUpGrid(Sheet& s, int rows) {
+void setUpGrid(Sheet& s, int rows, double countWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(1);
     s.setRowHeight(-1, 10);
     s.setRowHeight(1, 20);
     s.setColumnWidth(-1, 5);
     s.setColumnWidth(1, 6);
+    s.setColumnWidth(6, countWidth);
+    s.setColumnWidth(7, countWidth);
     s.setColumnWidth(8, 7);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
@@ -97,7 +99,7 @@ PatternProfile profileOf(const std::array<std::int8_t, 4>& digits, const Pattern
 }
 
 void fillCombinationPattern(const DrawHistory& history, Sheet& sheet, const PatternSplit& split) {
-    setUpGrid(sheet, history.latestDrawNo + 1);
+    setUpGrid(sheet, history.latestDrawNo + 1, split.countWidth);
     writeHeader(sheet, split);
     fillDraws(history, sheet, split);
 }

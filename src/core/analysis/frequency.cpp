@@ -18,7 +18,8 @@ void setUpGrid(Sheet& s, int peak) {
     s.setRowHeight(1, 15);
     s.setRowHeight(2, 15);
     s.setColumnWidth(-1, 3);
-    s.setColumnWidth(1, 5);
+    // Wide enough for "出現数" in today's fonts.
+    s.setColumnWidth(1, 6.5);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
 

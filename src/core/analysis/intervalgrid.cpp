@@ -15,7 +15,9 @@ void setUpGrid(Sheet& s, int rows) {
     s.setRowHeight(-1, 10);
     s.setRowHeight(1, 15);
     s.setRowHeight(2, 12);
-    s.setColumnWidth(-1, 5);
+    // The digit and interval columns wide enough for "第1数字" and "10回前" in today's fonts.
+    s.setColumnWidth(-1, 8);
+    s.setColumnWidth(1, 5);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
 

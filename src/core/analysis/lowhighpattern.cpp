@@ -13,7 +13,9 @@ const PatternSplit& lowHigh() {
     static const PatternSplit split{.countedHeading = u"低数字"_s,
                                     .restHeading = u"高数字"_s,
                                     .counted = isLow,
-                                    .letterByCounted = true};
+                                    .letterByCounted = true,
+                                    // Three characters do not fit the usual width.
+                                    .countWidth = 6.5};
     return split;
 }
 

@@ -67,16 +67,19 @@ DatabasePlaces databasePlaces() {
     DatabasePlaces places;
     places.programFolder = QCoreApplication::applicationDirPath();
     // Without a home Qt would answer "/.local/share/…" and the copy would land in the root.
+    // Named after the program alone: the desktop program sets an organisation name for its
+    // settings, which must not move the draws elsewhere (nor part them from the tool's).
     const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
     const QString home = qEnvironmentVariable("HOME");
     const bool homeUsable = QDir::isAbsolutePath(home) && QFileInfo(home).isDir();
     if (QDir::isAbsolutePath(xdg)) {
-        places.userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        places.userFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                            QLatin1Char('/') + QLatin1String(kApplicationName);
     } else if (homeUsable) {
         // A relative XDG_DATA_HOME is to be ignored; Qt would take it relative to the current
         // folder.
         places.userFolder = QDir::cleanPath(home + QStringLiteral("/.local/share/") +
-                                            QCoreApplication::applicationName());
+                                            QLatin1String(kApplicationName));
     }
     places.sample = databaseIn(installedDataFolder(places.programFolder));
     return places;
@@ -109,6 +112,18 @@ QString chooseDatabaseFolder(const DatabasePlaces& places) {
                 .arg(quoted(places.userFolder), QLatin1String(kDatabaseFileName), reason));
     }
     return places.userFolder;
+}
+
+QString missingDatabase(const DatabasePlaces& places) {
+    const QString name = QLatin1String(kDatabaseFileName);
+    QString where =
+        QStringLiteral("プログラムと同じフォルダー%1").arg(quoted(places.programFolder));
+    if (!places.userFolder.isEmpty())
+        where += QStringLiteral("か、データフォルダー%1").arg(quoted(places.userFolder));
+    return QStringLiteral(
+               "データベースファイル %1 が見つかりません。\n"
+               "%2に %1 を置いてから、もう一度起動してください。")
+        .arg(name, where);
 }
 
 QString copyToNewFile(const QString& from, const QString& to) {

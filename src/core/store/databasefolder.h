@@ -18,8 +18,8 @@ struct DatabasePlaces {
 };
 
 // The places for this process: its executable's folder, the data folder of kApplicationName
-// (QStandardPaths::AppDataLocation; the application name must be set first) and the sample
-// in the installed data folder.
+// (a folder of that name in QStandardPaths::GenericDataLocation, ~/.local/share/pirumoa) and
+// the sample in the installed data folder.
 DatabasePlaces databasePlaces();
 
 // The folder whose Numbers4Pirumoa.mdb the program reads and writes, in this order: the
@@ -28,6 +28,9 @@ DatabasePlaces databasePlaces();
 // folder, where a missing database is then reported or made. The user's database is never
 // replaced. Throws StoreError, naming the user's folder, when the copy cannot be made.
 QString chooseDatabaseFolder(const DatabasePlaces& places);
+
+// What the program says when no database is in any of the places: where to put one.
+QString missingDatabase(const DatabasePlaces& places);
 
 // The folder of the files the package installs beside the program's own (the sample
 // database, translations): <prefix>/share/pirumoa for <prefix>/bin/pirumoa.

@@ -1,5 +1,6 @@
 #include "gui/about/aboutwindow.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -118,7 +119,7 @@ void TitlePicture::paintEvent(QPaintEvent*) {
 }
 
 AboutWindow::AboutWindow()
-    // A window of its own, placed where the window system puts new windows; only a close
+    // A window of its own, placed over the main window by the help commands; only a close
     // button on its title bar.
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint) {
@@ -183,6 +184,11 @@ AboutWindow::AboutWindow()
     close->setGeometry(kWidth - 104, slogan->geometry().bottom() + 12, 88, 26);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    // Escape closes it, as it closes a dialog.
+    auto* escape = new QAction(this);
+    escape->setShortcut(Qt::Key_Escape);
+    connect(escape, &QAction::triggered, this, &QWidget::close);
+    addAction(escape);
 
     setFixedSize(kWidth, close->geometry().bottom() + 14);
 }

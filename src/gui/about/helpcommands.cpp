@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
+#include <algorithm>
 
 #include "gui/about/aboutwindow.h"
 #include "gui/shell/childwindow.h"
@@ -38,6 +40,19 @@ HelpCommands::~HelpCommands() { delete m_about; }
 void HelpCommands::showAbout() {
     WaitCursor wait;
     if (!m_about) m_about = new AboutWindow;
+    // Over the middle of the main window, where the user is looking, and whole on its screen.
+    if (!m_about->isVisible()) {
+        QRect where(QPoint(), m_about->frameGeometry().size());
+        where.moveCenter(m_main->frameGeometry().center());
+        if (const QScreen* screen = m_main->screen()) {
+            const QRect room = screen->availableGeometry();
+            where.moveRight(std::min(where.right(), room.right()));
+            where.moveBottom(std::min(where.bottom(), room.bottom()));
+            where.moveLeft(std::max(where.left(), room.left()));
+            where.moveTop(std::max(where.top(), room.top()));
+        }
+        m_about->move(where.topLeft());
+    }
     m_about->show();
     m_about->raise();
     m_about->activateWindow();

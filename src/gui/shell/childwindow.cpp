@@ -101,17 +101,20 @@ AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowDesign& design)
 }
 
 void AnalysisWindow::reload() {
+    const bool atLatest = m_grid->showsLastRows();
     const int x = m_grid->horizontalScrollBar()->value();
     const int y = m_grid->verticalScrollBar()->value();
     load();
     m_grid->horizontalScrollBar()->setValue(x);
-    m_grid->verticalScrollBar()->setValue(y);
+    if (!atLatest) m_grid->verticalScrollBar()->setValue(y);
 }
 
 void AnalysisWindow::load() {
     Sheet sheet;
     info().fill(*host().history(), sheet);
     m_grid->setSheet(std::move(sheet));
+    // The latest draws are what a player looks at first.
+    m_grid->showLastRows();
 }
 
 }  // namespace pirumoa

@@ -13,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
@@ -63,11 +64,17 @@ QSize GridView::contentSize() const {
     return m_painter.contentSize() + QSize(f, f);
 }
 
+int GridView::missingWidth() const {
+    return std::max(
+        0, contentSize().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) - width());
+}
+
 QSize GridView::sizeHint() const { return contentSize().boundedTo(QSize(1600, 1200)); }
 
 QSize GridView::minimumSizeHint() const { return QSize(40, 40); }
 
 void GridView::updateScrollBars() {
+    const QScopedValueRollback adjusting(m_settingRanges, true);
     const QSize content = m_painter.contentSize();
     const QSize view = maximumViewportSize();
     // Scroll bars only when needed: one bar narrows the room for the other.
@@ -86,6 +93,12 @@ void GridView::updateScrollBars() {
     verticalScrollBar()->setRange(0, std::max(0, content.height() - vh));
     verticalScrollBar()->setPageStep(bodyView);
     verticalScrollBar()->setSingleStep(rowPixels(Sheet::kDefaultRowHeight));
+    if (m_followEnd) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void GridView::showLastRows() {
+    m_followEnd = true;
+    updateScrollBars();
 }
 
 void GridView::resizeEvent(QResizeEvent* event) {
@@ -93,7 +106,11 @@ void GridView::resizeEvent(QResizeEvent* event) {
     updateScrollBars();
 }
 
-void GridView::scrollContentsBy(int, int) { viewport()->update(); }
+void GridView::scrollContentsBy(int, int) {
+    if (!m_settingRanges && verticalScrollBar()->value() != verticalScrollBar()->maximum())
+        m_followEnd = false;
+    viewport()->update();
+}
 
 bool GridView::event(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) layoutCells();

@@ -30,6 +30,9 @@ public:
 
     // The size that shows every cell without scrolling, frame included.
     QSize contentSize() const;
+    // How much wider than now the grid must be to show every column beside a vertical
+    // scroll bar.
+    int missingWidth() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -37,6 +40,11 @@ public:
     QRect cellRect(int col, int row) const;
     // The cell under a viewport point, or (0, 0).
     QPoint cellAt(const QPoint& pos) const;
+
+    // Keeps the last rows (the latest draws) in view, through resizes, until the user scrolls
+    // or moves elsewhere.
+    void showLastRows();
+    bool showsLastRows() const { return m_followEnd; }
 
     int currentColumn() const { return m_currentCol; }
     int currentRow() const { return m_currentRow; }
@@ -90,6 +98,8 @@ private:
     bool m_wholeRows = false;
     bool m_wholeColumns = false;
     QMenu* m_menu = nullptr;
+    bool m_followEnd = false;
+    bool m_settingRanges = false;  // range changes move the bars, the user did not
 };
 
 }  // namespace pirumoa

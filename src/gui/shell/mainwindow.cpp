@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -22,6 +23,8 @@
 #include "gui/about/helpcommands.h"
 #include "gui/maintenance/backupcommands.h"
 #include "gui/maintenance/csvcommands.h"
+#include "gui/shell/arrange.h"
+#include "gui/shell/gridview.h"
 #include "gui/shell/prompt.h"
 
 namespace pirumoa {
@@ -116,6 +119,9 @@ const QString kImportRefused =
 
 const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
 
+// The size a window was opened for: its design size, or wider where its columns need it.
+constexpr char kOpeningSize[] = "openingSize";
+
 }  // namespace
 
 MainFrm::MainFrm(QWidget* parent)
@@ -193,6 +199,15 @@ void MainFrm::buildMenus() {
                     menu->addAction(line);
                 }
                 QAction* action = addCommand(menu, w->menuCaption, w->menuAction);
+                // Where the entry and the window it opens have different names, the entry
+                // says which window it opens.
+                if (!QString(w->menuCaption)
+                         .remove(QLatin1Char('&'))
+                         .startsWith(w->info->caption)) {
+                    action->setToolTip(
+                        QStringLiteral("「%1」ウィンドウを開きます").arg(w->info->caption));
+                    if (auto* list = qobject_cast<QMenu*>(menu)) list->setToolTipsVisible(true);
+                }
                 const QString window = w->objectName;
                 if (w->info->kind == WindowKind::DataEntry)
                     connect(action, &QAction::triggered, this, &MainFrm::openDataEntry);
@@ -284,6 +299,29 @@ ChildWindow* MainFrm::findWindow(const QString& objectName) const {
     return sub ? qobject_cast<ChildWindow*>(sub->widget()) : nullptr;
 }
 
+namespace {
+Arrangeable arrangeable(QMdiSubWindow* sub);
+}  // namespace
+
+QSize MainFrm::makeRoomFor(QSize want) {
+    const QSize area = m_mdi->viewport()->size();
+    const QSize missing = (want - area).expandedTo(QSize(0, 0));
+    const QScreen* where = screen();
+    if (missing.isEmpty() || !isVisible() || isMaximized() || isFullScreen() || !where) return area;
+    // The frame as the window manager draws it; the whole of it stays on the screen.
+    const QRect screenArea = where->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QSize grown = (frame.size() + missing).boundedTo(screenArea.size());
+    const QSize growth = (grown - frame.size()).expandedTo(QSize(0, 0));
+    if (growth.isEmpty()) return area;
+    QRect moved(frame.topLeft(), grown);
+    if (moved.right() > screenArea.right()) moved.moveRight(screenArea.right());
+    if (moved.bottom() > screenArea.bottom()) moved.moveBottom(screenArea.bottom());
+    resize(size() + growth);
+    move(moved.topLeft());
+    return area + growth;
+}
+
 ChildWindow* MainFrm::openWindow(const QString& objectName) {
     const WindowDesign* design = findWindowDesign(objectName);
     if (!design) return nullptr;
@@ -297,20 +335,39 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
 
     ChildWindow* window = createChildWindow(*design, *this);
     Qt::WindowFlags flags = Qt::SubWindow;
+    // The close button needs the system menu's flag: without it the title bar has no button.
     if (design->fixedBorder)
-        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint;
     QMdiSubWindow* sub = m_mdi->addSubWindow(window, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // The window menu's Close (Ctrl+F4, Ctrl+W) answers in the window that has the focus:
+    // offered by every open window at once, the keys were ambiguous and closed none.
+    if (QMenu* menu = sub->systemMenu())
+        for (QAction* action : menu->actions())
+            if (!action->shortcuts().isEmpty())
+                action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     sub->setObjectName(objectName + QStringLiteral("Frame"));
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     sub->setWindowIcon(QIcon(blank));
 
-    // The frame's load: top-left corner with the design size, then the content.
-    const QSize size = design->size();
+    // The frame's load: the content, then the top-left corner with the design
+    // size, widened where the grid's columns are wider than designed (so that all show). The
+    // client area grows for that size as far as the screen allows; a window taller or wider
+    // than the room there is gets the room, and its grid scrolls.
+    window->load();
+    QSize want = design->size();
+    if (auto* analysis = qobject_cast<AnalysisWindow*>(window)) {
+        sub->resize(want);
+        sub->layout()->activate();
+        window->layout()->activate();
+        want.rwidth() += analysis->grid()->missingWidth();
+    }
+    sub->setProperty(kOpeningSize, want);
+    const QSize size = openingSize(makeRoomFor(want), arrangeable(sub));
     sub->setGeometry(QRect(QPoint(0, 0), size));
     if (design->fixedBorder) sub->setFixedSize(size);
-    window->load();
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     return window;
@@ -383,59 +440,57 @@ std::vector<QMdiSubWindow*> shownWindows(QMdiArea* mdi) {
     return out;
 }
 
-// The size arranging gives a window offered room: never less than its design size, and a
-// window with a fixed border keeps its size whatever the room.
-QSize arranged(QMdiSubWindow* sub, QSize room) {
-    if (sub->isMaximized()) sub->showNormal();
+// What arranging may do with a window: a grid window shrinks down to what its layout needs
+// (its grid scrolls); a window laid out by hand (the prediction) would be cut below its design
+// size; a fixed border keeps its size.
+Arrangeable arrangeable(QMdiSubWindow* sub) {
+    Arrangeable a;
     const auto* child = qobject_cast<ChildWindow*>(sub->widget());
-    if (!child) return room.expandedTo(sub->minimumSize());
-    const QSize design = child->design().size();
-    return child->design().fixedBorder ? design : room.expandedTo(design);
+    a.design = sub->property(kOpeningSize).toSize();
+    if (a.design.isEmpty()) a.design = child ? child->design().size() : sub->size();
+    if (sub->minimumSize() == sub->maximumSize()) {
+        a.minimum = a.maximum = sub->minimumSize();
+        return a;
+    }
+    const bool laidOut = !child || child->layout();
+    a.minimum = laidOut ? sub->minimumSizeHint().expandedTo(sub->minimumSize()) : a.design;
+    a.maximum = sub->maximumSize();
+    return a;
+}
+
+void place(const std::vector<QMdiSubWindow*>& subs, const std::vector<QRect>& where) {
+    for (size_t i = 0; i < subs.size(); ++i) {
+        if (subs[i]->isMaximized()) subs[i]->showNormal();
+        subs[i]->setGeometry(where[i]);
+    }
+}
+
+std::vector<Arrangeable> arrangeables(const std::vector<QMdiSubWindow*>& subs) {
+    std::vector<Arrangeable> out;
+    for (QMdiSubWindow* sub : subs) out.push_back(arrangeable(sub));
+    return out;
 }
 
 }  // namespace
 
 void MainFrm::tileHorizontally() {
     const auto subs = shownWindows(m_mdi);
-    if (subs.empty()) return;
-    const QRect area = m_mdi->viewport()->rect();
-    // One above the other; where the design sizes need more room than there is, the area
-    // scrolls rather than the windows shrinking.
-    const int share = area.height() / int(subs.size());
-    int y = 0;
-    for (QMdiSubWindow* sub : subs) {
-        const QSize size = arranged(sub, QSize(area.width(), share));
-        sub->setGeometry(0, y, size.width(), size.height());
-        y += size.height();
-    }
+    place(subs, tileOneAboveTheOther(m_mdi->viewport()->size(), arrangeables(subs)));
 }
 
 void MainFrm::tileVertically() {
     const auto subs = shownWindows(m_mdi);
-    if (subs.empty()) return;
-    const QRect area = m_mdi->viewport()->rect();
-    const int share = area.width() / int(subs.size());
-    int x = 0;
-    for (QMdiSubWindow* sub : subs) {
-        const QSize size = arranged(sub, QSize(share, area.height()));
-        sub->setGeometry(x, 0, size.width(), size.height());
-        x += size.width();
-    }
+    place(subs, tileSideBySide(m_mdi->viewport()->size(), arrangeables(subs)));
 }
 
 void MainFrm::cascade() {
     const auto subs = shownWindows(m_mdi);
-    // Each a title bar lower and further right than the one before, at its design size or
-    // the larger size the user gave it; the active one stays in front.
+    // Each a title bar lower and further right than the one before; the active one stays in
+    // front.
     const int step = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
     QMdiSubWindow* active = m_mdi->activeSubWindow();
-    int offset = 0;
-    for (QMdiSubWindow* sub : subs) {
-        const QSize size = arranged(sub, sub->size());
-        sub->setGeometry(offset, offset, size.width(), size.height());
-        sub->raise();
-        offset += step;
-    }
+    place(subs, cascadeWindows(m_mdi->viewport()->size(), arrangeables(subs), step));
+    for (QMdiSubWindow* sub : subs) sub->raise();
     if (active) m_mdi->setActiveSubWindow(active);
 }
 

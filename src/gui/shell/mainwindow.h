@@ -60,8 +60,9 @@ public:
     // be there to read a message, so a failure at the exit goes to standard error instead.
     void endFromOutside();
 
-    // The arrangement commands. None makes a window smaller than its design size, and a
-    // window with a fixed border keeps its size.
+    // The arrangement commands: the windows share the visible area (a grid scrolls where its
+    // window gets less than its design size); a window with a fixed border keeps its size,
+    // and one laid out by hand its design size.
     void tileHorizontally();
     void tileVertically();
     void cascade();
@@ -84,6 +85,9 @@ protected:
 
 private:
     void buildMenus();
+    // Room in the client area for a window of the given size: the main window grows towards
+    // it as far as the screen allows. Returns the client area's size.
+    QSize makeRoomFor(QSize want);
     QAction* addCommand(QWidget* menu, const QString& caption, const QString& name);
     void onActivated();
     QMdiSubWindow* findSubWindow(const QString& objectName) const;

@@ -1,6 +1,7 @@
 #include "gui/shell/program.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -59,15 +60,23 @@ void catchEndSignals() {
 // start-up reports it as it reports a database that cannot be read.
 std::future<DrawHistory> startReadingHistory(QString& folder) {
     const DatabasePlaces places = databasePlaces();
+    auto failure = [](std::exception_ptr error) {
+        std::promise<DrawHistory> failed;
+        failed.set_exception(error);
+        return failed.get_future();
+    };
     try {
         folder = chooseDatabaseFolder(places);
     } catch (const StoreError&) {
         folder = places.programFolder;
-        std::promise<DrawHistory> failed;
-        failed.set_exception(std::current_exception());
-        return failed.get_future();
+        return failure(std::current_exception());
     }
-    return preloadDrawHistory(databaseFileIn(folder));
+    // A copy of the program without its database (a portable copy, a new build folder):
+    // the user is told where one belongs rather than only which file is missing.
+    const DatabaseFile database = databaseFileIn(folder);
+    if (!QFileInfo::exists(database.file))
+        return failure(std::make_exception_ptr(StoreError(missingDatabase(places))));
+    return preloadDrawHistory(database);
 }
 
 }  // namespace
@@ -106,6 +115,8 @@ void Program::BeforeQt::join() {
 
 Program::Program(int& argc, char** argv) : m_app(argc, argv) {
     QApplication::setApplicationName(QLatin1String(kApplicationName));
+    // The remembered settings (window size, CSV folder) go to ~/.config/pirumoa/pirumoa.conf.
+    QApplication::setOrganizationName(QLatin1String(kApplicationName));
     // The desktop entry's name: a Wayland desktop finds the icon and the menu entry by it.
     QGuiApplication::setDesktopFileName(QLatin1String(kApplicationName));
     QApplication::setWindowIcon(programIcon());

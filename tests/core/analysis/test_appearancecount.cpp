@@ -38,7 +38,7 @@ TEST(AppearanceCount, DrawsBesideTheTalliesBeforeThem) {
     // The title bands keep their outline, the line right of each band included, and lose
     // only the lines between their cells.
     EXPECT_EQ(test::lines(s), "FDCCEDCCE\n" + test::times(6, "FFFFFFFFF\n"));
-    EXPECT_EQ(test::sizes(s), "20 12 10 10 10 10 10 | 6 5 5 5 5 5 5 5 5");
+    EXPECT_EQ(test::sizes(s), "20 12 10 10 10 10 10 | 6 8 8 8 8 8 8 8 8");
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);
 }

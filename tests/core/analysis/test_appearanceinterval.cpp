@@ -42,7 +42,7 @@ TEST(AppearanceInterval, DrawsFromALaterNumberWithGapsAndUnfinishedDraws) {
     EXPECT_EQ(test::alignments(s), "....L....\n" + test::times(8, ".........\n") + "....L....\n");
     // The heading rows: one box around columns 2 to 9, no lines inside it.
     EXPECT_EQ(test::lines(s), "FDCCCCCCE\n" + test::times(8, "FFFFFFFFF\n") + "FDCCCCCCE\n");
-    EXPECT_EQ(test::sizes(s), "15 12 10 10 10 10 10 10 10 10 | 5 5 5 5 5 5 5 5 5");
+    EXPECT_EQ(test::sizes(s), "15 12 10 10 10 10 10 10 10 10 | 5 8 8 8 8 8 8 8 8");
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);
 }

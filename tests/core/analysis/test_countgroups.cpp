@@ -27,14 +27,14 @@ TEST(CountGroups, DigitsGroupedByTotalSmallestFirst) {
     EXPECT_EQ(test::foregrounds(s), "KK\nKB\nKB\nKB\n");
     EXPECT_EQ(test::alignments(s), "..\n.L\n.L\n.L\n");
     EXPECT_EQ(test::lines(s), "FF\nFF\nFF\nFF\n");
-    EXPECT_EQ(test::sizes(s), "10 10 10 10 | 5 20");
+    EXPECT_EQ(test::sizes(s), "10 10 10 10 | 8 20");
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);
 }
 
 TEST(CountGroups, NoRecordsGiveAnEmptyGridAndRecordsWithoutResultsOneRow) {
     const Sheet none = countGroups(test::history({}));
-    EXPECT_EQ(test::sizes(none), " | 5 20");
+    EXPECT_EQ(test::sizes(none), " | 8 20");
 
     const Sheet unfinished = countGroups(test::history({"1_34", "____"}));
     EXPECT_EQ(sheetsToTsv({&unfinished}), "出 現\t数 字\n0回\t0,1,2,3,4,5,6,7,8,9\n");

@@ -49,7 +49,7 @@ TEST(AppearanceFrequency, TwoDrawsChartEachDigitsAppearances) {
     EXPECT_EQ(s.rowHeight(2), 15);
     EXPECT_EQ(s.rowHeight(3), 10);
     EXPECT_EQ(s.rowHeight(5), 10);
-    EXPECT_EQ(s.columnWidth(1), 5);
+    EXPECT_EQ(s.columnWidth(1), 6.5);
     for (int c = 2; c <= 11; ++c) EXPECT_EQ(s.columnWidth(c), 3);
 
     // Colours.

@@ -27,7 +27,7 @@ TEST(LowHighPattern, TheLetterFollowsTheLowCount) {
     ASSERT_EQ(s.rowCount(), 7);
     EXPECT_EQ(s.frozenRows(), 1);
     EXPECT_TRUE(s.overflow());
-    EXPECT_EQ(test::sizes(s), "20 10 10 10 10 10 10 | 6 5 5 5 5 5 5 7");
+    EXPECT_EQ(test::sizes(s), "20 10 10 10 10 10 10 | 6 5 5 5 5 6.5 6.5 7");
 
     EXPECT_EQ(sheetsToTsv({&s}), QByteArray(kHeader) +
                                      "1\t5\t6\t7\t8\t0\t4\tA\n"

@@ -37,7 +37,7 @@ TEST(NumberInterval, UnfinishedDrawsKeepTheirRowsAndAreNotCompared) {
     EXPECT_EQ(test::alignments(s), "....L....\n" + test::times(6, ".........\n") + "....L....\n");
     // The heading rows lose their lines right of column 1, with no box around them.
     EXPECT_EQ(test::lines(s), "F00000000\n" + test::times(6, "FFFFFFFFF\n") + "F00000000\n");
-    EXPECT_EQ(test::sizes(s), "15 12 10 10 10 10 10 10 | 5 5 5 5 5 5 5 5 5");
+    EXPECT_EQ(test::sizes(s), "15 12 10 10 10 10 10 10 | 5 8 8 8 8 8 8 8 8");
     EXPECT_EQ(s.activeColumn(), 0);
     EXPECT_EQ(s.activeRow(), 0);
 }

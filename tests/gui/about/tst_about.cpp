@@ -134,6 +134,18 @@ private slots:
         about->findChild<QPushButton*>("Command1")->click();
         QTRY_VERIFY(versionWindows().isEmpty());
         QTRY_VERIFY(!main.findChild<HelpCommands*>()->aboutWindow());
+
+        // It opens over the middle of the main window, wherever that is, and Escape closes it.
+        main.move(60, 40);
+        choose(main, "mnuAbout");
+        about = versionWindows()[0];
+        QTRY_VERIFY(about->isActiveWindow());
+        // Its own frame is unknown before it is first shown: a few pixels off.
+        QVERIFY(
+            (about->frameGeometry().center() - main.frameGeometry().center()).manhattanLength() <=
+            8);
+        QTest::keyClick(about, Qt::Key_Escape);
+        QTRY_VERIFY(versionWindows().isEmpty());
     }
 
     // Coming back to the main window from the version window is an activation, which shows

@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "core/sheet/sheetformat.h"
@@ -16,10 +17,38 @@
 #include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/mainwindow.h"
+#include "paint/sheetpainter.h"
 #include "testsupport.h"
 #include "widgetsupport.h"
 
 using namespace pirumoa;
+
+// The texts that the grid cuts, each with its cell: the ink of a text (its spaces aside) must
+// lie within the cells it may take, its own or the empty neighbours it runs over.
+QStringList clippedTexts(const GridView& grid) {
+    const Sheet& sheet = grid.sheet();
+    SheetPainter painter;
+    painter.setSheet(sheet, grid.font());
+    const QFontMetrics metrics(grid.font());
+    QStringList out;
+    for (int r = 1; r <= sheet.rowCount() && out.size() < 6; ++r) {
+        for (int c = 1; c <= sheet.columnCount(); ++c) {
+            const Sheet::Cell& cell = sheet.cell(c, r);
+            if (!cell.text) continue;
+            const QString text = sheet.textOf(cell).toString();
+            const QString ink = text.trimmed();
+            const int before = metrics.horizontalAdvance(text.left(text.indexOf(ink)));
+            const auto [a, b] = painter.textSpan(c, r);
+            const int x0 = painter.colX(a - 1), w = painter.colX(b) - x0 - 1;
+            const int x = sheet.align(c, r) == Align::Left
+                              ? x0 + 2
+                              : x0 + (w - metrics.horizontalAdvance(text)) / 2;
+            if (x + before < x0 + 1 || x + before + metrics.horizontalAdvance(ink) > x0 + w - 1)
+                out << QStringLiteral("「%1」(%2行%3列)").arg(ink).arg(r).arg(c);
+        }
+    }
+    return out;
+}
 
 class AnalysisWindowsTest : public QObject {
     Q_OBJECT
@@ -53,7 +82,11 @@ private slots:
             QVERIFY2(!main.propEnd(), name);
             QMdiSubWindow* sub = main.mdiArea()->activeSubWindow();
             QCOMPARE(sub->widget(), window);
-            QCOMPARE(sub->geometry(), QRect(QPoint(0, 0), design.size()));
+            // At the corner with the design size, wider where the columns need it to show all.
+            QCOMPARE(sub->pos(), QPoint(0, 0));
+            QCOMPARE(sub->height(), design.size().height());
+            QVERIFY2(sub->width() >= design.size().width(), name);
+            QCOMPARE(window->grid()->horizontalScrollBar()->maximum(), 0);
             QCOMPARE(sub->windowTitle(), info.caption);
             QCOMPARE(window->findChild<QLabel*>("Label1")->text(), design.description);
 
@@ -63,6 +96,13 @@ private slots:
                      sheetsToJson(info.objectName, {&expected}));
             QApplication::processEvents();
             test::shoot(sub, "window-" + info.objectName);
+            const QStringList clipped = clippedTexts(*window->grid());
+            QVERIFY2(clipped.isEmpty(), qPrintable(info.objectName + ": " + clipped.join(", ")));
+            // At the latest draws; Ctrl+Home goes to the top.
+            QScrollBar* bar = window->grid()->verticalScrollBar();
+            QVERIFY2(bar->value() == bar->maximum(), name);
+            QTest::keyClick(window->grid(), Qt::Key_Home, Qt::ControlModifier);
+            QVERIFY2(bar->value() == 0, name);
 
             window->findChild<QPushButton*>("Command1")->click();
             QTRY_VERIFY2(main.mdiArea()->subWindowList().isEmpty(), name);

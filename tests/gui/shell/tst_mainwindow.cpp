@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionTitleBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -103,6 +104,7 @@ private slots:
         QVERIFY(main.start(db.dir.path()));
         QVERIFY(showWithoutPrediction(main));
         QVERIFY(main.propEnd());
+        main.resize(1000, 1000);
 
         main.findChild<QAction*>("mnuSyutugenHindo")->trigger();
         auto* window = qobject_cast<AnalysisWindow*>(main.findWindow("出現頻度分析"));
@@ -163,45 +165,99 @@ private slots:
         QVERIFY(test::promptsUsedUp());  // nothing asked
     }
 
-    // Arranging never makes a window smaller than designed; a fixed border keeps its size.
-    void arrangementCommandsKeepTheDesignedSizes() {
+    // Arranging shares the visible area out: grid windows shrink (their grids scroll), the
+    // prediction window keeps its design size, nothing overlaps or leaves the area.
+    void arrangingFitsTheVisibleArea() {
         test::TempDatabase db(test::draws({"1234"}));
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
         QVERIFY(showWithoutPrediction(main));
-        main.openDataEntry();  // fixed border; opened while nothing else is
-        main.openWindow("出現頻度分析");
-        main.openWindow("一発ピルモア");
+        main.resize(1500, 1000);
+        for (const char* name :
+             {"出現頻度分析", "出現間隔分析", "分割10データ分析", "一発ピルモア"})
+            QVERIFY(main.openWindow(name));
         const auto subs = main.mdiArea()->subWindowList();
-        QCOMPARE(subs.size(), 3);
+        QCOMPARE(subs.size(), 4);
+        const QRect area = main.mdiArea()->viewport()->rect();
         auto design = [](QMdiSubWindow* sub) {
             return qobject_cast<ChildWindow*>(sub->widget())->design().size();
         };
-        for (const char* command : {"mnuWindowHorizontal", "mnuWindowVertical", "mnuWindowCascade",
-                                    "mnuWindowHorizontal"}) {
+        for (const char* command :
+             {"mnuWindowHorizontal", "mnuWindowVertical", "mnuWindowCascade"}) {
             main.findChild<QAction*>(command)->trigger();
-            QRect all;
+            QApplication::processEvents();
+            const bool tiled = QByteArray(command) != "mnuWindowCascade";
             for (QMdiSubWindow* sub : subs) {
-                const QSize size = sub->size(), want = design(sub);
-                const bool fixed = qobject_cast<ChildWindow*>(sub->widget())->design().fixedBorder;
-                QVERIFY2(fixed ? size == want
-                               : size.width() >= want.width() && size.height() >= want.height(),
-                         command);
-                all |= sub->geometry();
+                QVERIFY2(area.contains(sub->geometry()), command);
+                for (const QPushButton* button : sub->widget()->findChildren<QPushButton*>()) {
+                    if (button->text() != "閉じる") continue;
+                    const QPoint at = button->mapTo(main.mdiArea()->viewport(), QPoint());
+                    QVERIFY2(area.contains(QRect(at, button->size())), command);
+                }
+                if (sub->widget()->objectName() == "一発ピルモア") {
+                    QVERIFY2(sub->width() >= design(sub).width() &&
+                                 sub->height() >= design(sub).height(),
+                             command);
+                }
+                for (QMdiSubWindow* other : subs)
+                    QVERIFY2(
+                        !tiled || sub == other || !sub->geometry().intersects(other->geometry()),
+                        command);
             }
-            // Tiled windows do not overlap; cascaded ones step down from the corner.
-            if (QByteArray(command) != "mnuWindowCascade") {
-                for (QMdiSubWindow* a : subs)
-                    for (QMdiSubWindow* b : subs)
-                        QVERIFY2(a == b || !a->geometry().intersects(b->geometry()), command);
-            }
-            QCOMPARE(all.topLeft(), QPoint(0, 0));
+            test::shoot(&main, QStringLiteral("arranged-") + command);
         }
+        // Cascaded: a staircase from the corner, each title bar in view.
+        QCOMPARE(subs[0]->pos(), QPoint(0, 0));
+        QVERIFY(subs[1]->x() > 0 && subs[1]->y() > 0);
+
         QMdiSubWindow* sub = subs[1];
         sub->showMinimized();
         main.findChild<QAction*>("mnuWindowArrangeIcon")->trigger();
         QCOMPARE(sub->geometry().left(), 0);
         QCOMPARE(sub->geometry().bottom(), main.mdiArea()->viewport()->rect().bottom());
+    }
+
+    // Every working window has a close button on its title bar, fixed borders too, and
+    // Ctrl+W and Ctrl+F4 close the one in front.
+    void everyWindowClosesByTitleBarAndKeys() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        QVERIFY(showWithoutPrediction(main));
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        for (const WindowInfo& info : windowTable()) {
+            if (!isBuilt(info)) continue;
+            const QByteArray name = info.objectName.toUtf8();
+            QVERIFY2(main.openWindow(info.objectName), name);
+            QMdiSubWindow* sub = main.mdiArea()->activeSubWindow();
+            QStyleOptionTitleBar bar;
+            bar.initFrom(sub);
+            bar.titleBarFlags = sub->windowFlags();
+            bar.titleBarState = sub->windowState();
+            bar.subControls = QStyle::SC_All;
+            bar.rect = QRect(0, 0, sub->width(),
+                             sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, sub));
+            const QRect button = sub->style()->subControlRect(QStyle::CC_TitleBar, &bar,
+                                                              QStyle::SC_TitleBarCloseButton, sub);
+            QVERIFY2(button.isValid(), name);
+            // The title bar acts on the control the mouse came over.
+            QTest::mouseMove(sub, sub->rect().center());
+            QTest::mouseMove(sub, button.center());
+            QTest::mouseClick(sub, Qt::LeftButton, {}, button.center());
+            QTRY_VERIFY2(main.mdiArea()->subWindowList().isEmpty(), name);
+            QVERIFY2(main.propEnd(), name);
+        }
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_F4)}) {
+            QVERIFY(main.openWindow("回数別出現分析"));
+            QVERIFY(main.openWindow("出現頻度分析"));
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keySequence(focus ? focus : &main, keys);
+            QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 1);
+            QVERIFY(main.findWindow("回数別出現分析"));
+            QTest::keySequence(QApplication::focusWidget(), keys);
+            QTRY_VERIFY(main.mdiArea()->subWindowList().isEmpty());
+        }
     }
 
     // The main window opens large enough for its tallest window, as far as the screen goes,

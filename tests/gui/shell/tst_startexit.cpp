@@ -186,6 +186,40 @@ private slots:
         QVERIFY(!QFile::exists(root.filePath("usr/bin/Numbers4Pirumoa.mdb")));
     }
 
+    // A copy of the program without its database says where one belongs; a copy with one
+    // keeps its settings in ~/.config/pirumoa/pirumoa.conf, and its draws beside it.
+    void portableCopiesSayWhereTheDatabaseGoesAndWhereTheSettingsAre() {
+        QTemporaryDir root;
+        QVERIFY(QDir().mkpath(root.filePath("stick")));
+        QVERIFY(QDir().mkpath(root.filePath("home")));
+        QVERIFY(QFile::copy(m_program.filePath("pirumoa"), root.filePath("stick/pirumoa")));
+        QFile::setPermissions(root.filePath("stick/pirumoa"), QFile::permissions(PIRUMOA_APP));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", root.filePath("home"));
+        env.remove("XDG_DATA_HOME");
+        env.remove("XDG_CONFIG_HOME");
+        {
+            RunningProgram program(root.filePath("stick"), root.filePath("home"), env);
+            QVERIFY(program.waitUntilCatching(SIGTERM));
+            program.send(SIGTERM);
+            QCOMPARE(program.wait(), 1);
+            const QString errors = program.errors();
+            QVERIFY2(errors.contains(root.filePath("stick")) &&
+                         errors.contains(root.filePath("home/.local/share/pirumoa")) &&
+                         errors.contains("Numbers4Pirumoa.mdb を置いて"),
+                     qPrintable(errors));
+        }
+        QVERIFY(QFile::copy(m_program.filePath("Numbers4Pirumoa.mdb"),
+                            root.filePath("stick/Numbers4Pirumoa.mdb")));
+        RunningProgram program(root.filePath("stick"), root.filePath("home"), env);
+        QVERIFY(program.waitUntilCatching(SIGTERM));
+        program.send(SIGTERM);
+        QCOMPARE(program.wait(), 0);
+        QVERIFY(test::readFile(root.filePath("home/.config/pirumoa/pirumoa.conf"))
+                    .contains("geometry"));
+        QVERIFY(!QFileInfo::exists(root.filePath("home/.local/share/pirumoa")));
+    }
+
     // The pictures are built into a library: the icon must reach the program all the same,
     // from the title bar's size to the task switcher's.
     void programIconIsBuiltIn() {
