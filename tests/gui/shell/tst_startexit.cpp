@@ -214,7 +214,7 @@ private slots:
         RunningProgram program(root.filePath("stick"), root.filePath("home"), env);
         QVERIFY(program.waitUntilCatching(SIGTERM));
         program.send(SIGTERM);
-        QCOMPARE(program.wait(), 0);
+        QCOMPARE(program.wait(), 128 + SIGTERM);
         QVERIFY(test::readFile(root.filePath("home/.config/pirumoa/pirumoa.conf"))
                     .contains("geometry"));
         QVERIFY(!QFileInfo::exists(root.filePath("home/.local/share/pirumoa")));
