@@ -31,6 +31,7 @@ using namespace pirumoa::cli;
 namespace {
 
 const char kFooter[] =
+    "tickets check|list|add|remove: the player's tickets against the draws (tickets --help).\n"
     "Without --db: the Numbers4Pirumoa.mdb beside pirumoa-cli, else the user's own\n"
     "(~/.local/share/pirumoa/, made from the installed sample on first use).\n";
 

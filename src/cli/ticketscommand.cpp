@@ -263,6 +263,10 @@ int runRemove(const TicketArgs& a) {
 }  // namespace
 
 int runTicketsCommand(const QStringList& args) {
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        std::fputs(kTicketsUsage, stdout);
+        return 0;
+    }
     TicketArgs a;
     QString error;
     if (!parse(args, a, error)) return usage(error);
