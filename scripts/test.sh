@@ -18,3 +18,6 @@ fi
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 600
+
+# The core library and its tests once more under the address and undefined-behaviour sanitizers.
+scripts/sanitize.sh
