@@ -1,18 +1,33 @@
-// Replaying the prediction over a whole history, with the table the window and the tool show.
+// The prediction on a whole history, and replaying it over the history with the table the
+// window and the tool show.
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
 #include "core/prediction/backtest.h"
+#include "core/prediction/methods.h"
 
 using namespace pirumoa;
 
 namespace {
 
+// The history as a snapshot that the benchmark's own static owns.
+std::shared_ptr<const DrawHistory> borrowed(const DrawHistory& history) {
+    return std::shared_ptr<const DrawHistory>(&history, [](const DrawHistory*) {});
+}
+
+// What the prediction window computes on opening, after every option click and every change of
+// the draws: the scan of the whole history and the four methods.
+void prediction(benchmark::State& state, const DrawHistory& history) {
+    ReflectOptions options{};
+    options[2] = true;
+    for (auto _ : state) benchmark::DoNotOptimize(predict(history, options).oneShot.size());
+}
+
 void replay(benchmark::State& state, const DrawHistory& history) {
     ReflectOptions options{};
     options[2] = true;  // one option on, as a user may have it; the cost does not depend on it
     for (auto _ : state) {
-        Backtest backtest(history, options);
+        Backtest backtest(borrowed(history), options);
         backtest.run();
         Sheet table;
         fillBacktestSheet(backtest, table);
@@ -35,6 +50,8 @@ const DrawHistory& zeroHistory() {
     return h;
 }
 
+BENCHMARK_CAPTURE(prediction, sample, bench::sampleHistory())->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(prediction, 32767, bench::largestHistory())->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(replay, sample, bench::sampleHistory())->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(replay, 32767, bench::largestHistory())->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(replay, 32767_zeros, zeroHistory())->Unit(benchmark::kMillisecond);

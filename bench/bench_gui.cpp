@@ -71,25 +71,27 @@ BENCHMARK(scrollGroupDivision)->Args({1920, 1080})->Args({480, 800})->Unit(bench
 // Just what an analysis window asks of the main window.
 class SampleHost : public ChildHost {
 public:
-    void setPropEnd(bool) override {}
-    const DrawHistory& history() const override { return bench::sampleHistory(); }
+    HistorySnapshot history() const override { return m_history; }
     const DatabaseFile& databaseFile() const override { return m_database; }
-    Prediction& prediction() override { return m_prediction; }
+    void historyWritten() override {}
+    const ReflectOptions& reflectOptions() const override { return m_options; }
+    void setReflectOption(int, bool) override {}
     QMenuBar* hostMenuBar() override { return nullptr; }
     QMdiArea* mdiArea() const override { return nullptr; }
 
 private:
+    HistorySnapshot m_history = std::make_shared<const DrawHistory>(bench::sampleHistory());
     DatabaseFile m_database;
-    Prediction m_prediction;
+    ReflectOptions m_options{};
 };
 
 // From the menu command to the first picture: build the window, load it, show it at its
 // design size and paint it once.
-void openWindow(benchmark::State& state, const WindowInfo* info) {
+void openWindow(benchmark::State& state, const WindowDesign* design) {
     SampleHost host;
     for (auto _ : state) {
-        AnalysisWindow window(host, *info);
-        window.resize(info->widthTwips / kTwipsPerPixel, info->heightTwips / kTwipsPerPixel);
+        AnalysisWindow window(host, *design);
+        window.resize(design->size());
         window.load();
         window.show();
         QCoreApplication::processEvents();
@@ -98,8 +100,8 @@ void openWindow(benchmark::State& state, const WindowInfo* info) {
 }
 
 void registerWindows() {
-    for (const WindowInfo& w : windowTable())
-        if (w.kind == WindowKind::Analysis && w.fill)
+    for (const WindowDesign& w : windowDesigns())
+        if (w.info->kind == WindowKind::Analysis)
             benchmark::RegisterBenchmark(("open/sample/" + w.objectName.toStdString()).c_str(),
                                          openWindow, &w)
                 ->Unit(benchmark::kMillisecond);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "cli/commandline.h"
+#include "cli/importcommand.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
@@ -65,36 +66,29 @@ DatabaseFile connectFor(const QCommandLineParser& args) {
 }
 
 void setUpImport(QCommandLineParser& parser) {
-    parser.addPositionalArgument("FILE.csv", "the draws to add");
+    parser.addPositionalArgument("FILE.csv", "the draws to add (a results file: see the help)");
     addDatabase(parser);
-    parser.addOption({"replace", "replace stored draws whose digits differ"});
+    parser.addOption({"replace", "replace stored draws whose digits, date or prizes differ"});
+    parser.addOption({"dry-run", "print what the file holds and how it compares; write nothing"});
 }
 
 int runImport(const QCommandLineParser& args) {
     if (args.positionalArguments().size() != 1)
         return badArguments(QStringLiteral("import takes one CSV file"));
-    const ImportResult r =
-        importDrawCsv(args.positionalArguments()[0], connectFor(args), args.isSet("replace"));
-    if (!r.conflicts.empty()) {
-        return failure(
-            QStringLiteral("既に登録されている回と数字が異なります（%1）。"
-                           "置き換えるには --replace を付けてください。何も変更していません。")
-                .arg(drawList(r.conflicts)));
-    }
-    return writeOut(QStringLiteral("added %1, skipped %2, replaced %3\n")
-                        .arg(r.added)
-                        .arg(r.skipped)
-                        .arg(r.replaced)
-                        .toUtf8());
+    return runImportCommand(args.positionalArguments()[0], connectFor(args), args.isSet("replace"),
+                            args.isSet("dry-run"));
 }
 
-void setUpExport(QCommandLineParser& parser) { addDatabase(parser); }
+void setUpExport(QCommandLineParser& parser) {
+    addDatabase(parser);
+    parser.addOption(
+        {"output", "write into FILE, replacing it only when whole (default: stdout)", "FILE"});
+}
 
 int runExport(const QCommandLineParser& args) {
     if (!args.positionalArguments().isEmpty())
         return badArguments(QStringLiteral("export takes no file"));
-    // The table, not the view: the view has no draw dates, and export must keep them.
-    return writeOut(writeDrawCsv(DrawStore::open(connectFor(args))->readAll()));
+    return runExportCommand(connectFor(args), args.value("output"));
 }
 
 void setUpWindows(QCommandLineParser&) {}
@@ -144,11 +138,8 @@ int runPredictionSheet(const QCommandLineParser& args, const WindowInfo& w) {
     if (!parseReflect(args.value("reflect"), options))
         return badArguments(
             QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
-    const DrawHistory history = loadDrawHistory(connectFor(args));
-    Prediction prediction;
-    prediction.setReflectOptions(options);
-    PredictionSheets grids;
-    loadPrediction(history, prediction, grids);
+    const PredictionSheets grids =
+        predictionSheets(predict(loadDrawHistory(connectFor(args)), options));
     std::vector<const Sheet*> sheets;
     for (const Sheet& s : grids) sheets.push_back(&s);
     return writeSheets(args, w, sheets);
@@ -162,8 +153,8 @@ int runBacktestOn(const QCommandLineParser& args, const WindowInfo* window) {
         return badArguments(
             QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
     const bool json = args.value("format") == QLatin1String("json");
-    const DrawHistory history = loadDrawHistory(connectFor(args));
-    Backtest backtest(history, options);
+    Backtest backtest(std::make_shared<const DrawHistory>(loadDrawHistory(connectFor(args))),
+                      options);
     backtest.run();
     if (window) {  // the window's grid
         Sheet sheet;
@@ -224,10 +215,12 @@ int runSheet(const QCommandLineParser& args) {
 
 // The commands, in the order the usage lists them.
 const Command kCommands[] = {
-    {"import", "FILE.csv [--db FILE] [--replace]", "Adds the draws of a CSV file (all or nothing).",
-     setUpImport, runImport},
-    {"export", "[--db FILE]", "Writes the draws as CSV to standard output.", setUpExport,
-     runExport},
+    {"import", "FILE.csv [--db FILE] [--replace] [--dry-run]",
+     "Adds the draws of a results file (all or nothing), saying first what it holds.", setUpImport,
+     runImport},
+    {"export", "[--db FILE] [--output FILE]",
+     "Writes the draws, with their prizes where known, as CSV to standard output or a file.",
+     setUpExport, runExport},
     {"windows", "", "Lists the windows that sheet can print.", setUpWindows, runWindows},
     {"sheet", "WINDOW [--db FILE] [--format tsv|json|csv|pdf] [--output FILE] [--reflect 0,3,5]",
      "Prints a window's grid as the window shows it.", setUpSheet, runSheet},

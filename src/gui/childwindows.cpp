@@ -6,17 +6,16 @@
 
 namespace pirumoa {
 
-ChildWindow* createChildWindow(const WindowInfo& info, ChildHost& host) {
-    if (!isBuilt(info)) return nullptr;
-    switch (info.kind) {
+ChildWindow* createChildWindow(const WindowDesign& design, ChildHost& host) {
+    switch (design.info->kind) {
         case WindowKind::Analysis:
-            return new AnalysisWindow(host, info);
+            return new AnalysisWindow(host, design);
         case WindowKind::Prediction:
-            return new PredictionWindow(host, info);
+            return new PredictionWindow(host, design);
         case WindowKind::DataEntry:
-            return new DataEntryWindow(host, info);
+            return new DataEntryWindow(host, design);
         case WindowKind::Backtest:
-            return new BacktestWindow(host, info);
+            return new BacktestWindow(host, design);
     }
     return nullptr;
 }

@@ -87,8 +87,7 @@ int main(int argc, char** argv) {
     }
     save(&main, folder, QStringLiteral("MainFrm"));
 
-    for (const WindowInfo& info : windowTable()) {
-        if (!isBuilt(info)) continue;
+    for (const WindowDesign& info : windowDesigns()) {
         // Each alone: the data entry opens only while no other window is open.
         for (QMdiSubWindow* sub : main.mdiArea()->subWindowList()) sub->close();
         waitFor([&] { return main.mdiArea()->subWindowList().isEmpty(); });

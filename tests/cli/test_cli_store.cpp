@@ -144,3 +144,31 @@ TEST(CliStore, SheetsAsCsvAndPdf) {
     EXPECT_GT(QString::fromLatin1(bytes).count(QRegularExpression("/Type\\s*/Page[^s]")), 1);
     EXPECT_EQ(cli({"sheet", "出現頻度分析", "--db", db, "--format", "pdf"}).code, 2);
 }
+
+// --dry-run says what the file holds and writes nothing; export --output cannot destroy the
+// backup it replaces, even on a full disk.
+TEST(CliStore, DryRunAndExportIntoAFile) {
+    QTemporaryDir dir;
+    const QString db = dir.filePath("d.mdb");
+    CliRun r = cli({"import", PIRUMOA_DATA_DIR "/numbers4_history.csv", "--db", db, "--dry-run"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(r.err).contains("新しい回：7054 件")) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_FALSE(QFile::exists(db));
+
+    ASSERT_EQ(cli({"import", PIRUMOA_DATA_DIR "/numbers4_history.csv", "--db", db}).code, 0);
+    pirumoa::test::FullDisk disk;
+    if (!disk.ok()) GTEST_SKIP() << "no tmpfs to fill";
+    const QString backup = disk.path() + "/backup.csv";
+    {
+        QFile f(backup);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("draw,date,d1,d2,d3,d4\n1,,1,2,3,4\n");
+    }
+    const QByteArray before = readFile(backup);
+    disk.fill();
+    r = cli({"export", "--db", db, "--output", backup});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(QString::fromUtf8(r.err).contains("書き出せませんでした")) << r.err.toStdString();
+    EXPECT_EQ(readFile(backup), before);
+}

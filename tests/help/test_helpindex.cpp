@@ -9,7 +9,7 @@
 #include <map>
 #include <set>
 
-#include "core/analysis/windowtable.h"
+#include "gui/shell/windowdesign.h"
 
 using namespace pirumoa;
 
@@ -68,18 +68,17 @@ Project readProject() {
 TEST(HelpIndex, EveryWindowHasItsTopicAndAPlaceForItsPicture) {
     const Project p = readProject();
     ASSERT_FALSE(p.keywords.empty());
-    for (const WindowInfo& w : windowTable()) {
+    for (const WindowDesign& w : windowDesigns()) {
         SCOPED_TRACE(w.objectName.toStdString());
         // F1 asks the index for the caption; the window's own and its menu's name find it too.
-        const auto it = p.keywords.find(w.caption);
+        const auto it = p.keywords.find(w.info->caption);
         ASSERT_NE(it, p.keywords.end());
         EXPECT_TRUE(leadsSomewhere(it->second));
         EXPECT_EQ(p.keywords.at(w.objectName), it->second);
         QString menu = w.menuCaption;
         menu.remove(QRegularExpression(QStringLiteral("\\(&.\\)(\\.\\.\\.)?$")));
         EXPECT_EQ(p.keywords.at(menu), it->second);
-        // The picture the build takes of the window, on a line of its own so that the build
-        // can leave it out while the window is not built.
+        // The picture the build takes of the window.
         const QString page = readText(kHelp + it->second.section(QLatin1Char('#'), 0, 0));
         EXPECT_TRUE(page.contains(
             QStringLiteral("\n<p class=\"shot\"><img src=\"images/%1.png\"").arg(w.menuAction)));
@@ -102,7 +101,7 @@ TEST(HelpIndex, EveryReferenceLinkAndPictureLeadsSomewhere) {
     const QRegularExpression picture(QStringLiteral("<img src=\"images/([^\"]+)\\.png\""));
     const QRegularExpression title(QStringLiteral("<title>([^<]*)</title>"));
     std::set<QString> pictureNames = {QStringLiteral("MainFrm")};
-    for (const WindowInfo& w : windowTable()) pictureNames.insert(w.menuAction);
+    for (const WindowDesign& w : windowDesigns()) pictureNames.insert(w.menuAction);
     pictureNames.insert(QStringLiteral("mnuAbout"));
     for (const QString& file : pages) {
         SCOPED_TRACE(file.toStdString());

@@ -19,16 +19,19 @@ constexpr int kCycleMeasures = 3;  // position, straight, box
 constexpr int kSetMeasures = 2;    // covered, digits found
 constexpr int kFirstSetTally = 4 * kCycleMeasures;
 
+// The multiset of four digits as one number: three bits of count per digit. Two rows hold
+// the same digits in some order exactly when their keys are equal.
+unsigned digitsKey(const std::array<int, 4>& digits) {
+    unsigned key = 0;
+    for (int d : digits) key += 1u << (3 * d);
+    return key;
+}
+
 // Distinct orders of four digits: 24, 12, 6, 4 or 1.
-int orders(std::array<int, 4> digits) {
-    std::sort(digits.begin(), digits.end());
+int orders(unsigned key) {
+    static constexpr int kFactorial[5] = {1, 1, 2, 6, 24};
     int result = 24;
-    for (int i = 0; i < 4;) {
-        int j = i;
-        while (j < 4 && digits[j] == digits[i]) ++j;
-        for (int f = 2; f <= j - i; ++f) result /= f;
-        i = j;
-    }
+    for (; key != 0; key >>= 3) result /= kFactorial[key & 7u];
     return result;
 }
 
@@ -58,20 +61,6 @@ QString hitCounts(const ChanceRange& r) {
 }
 
 }  // namespace
-
-PredictedDigits PredictedDigits::of(const Prediction& prediction) {
-    PredictedDigits out;
-    for (int k = 0; k < 4; ++k)
-        for (int p = 0; p < 4; ++p) {
-            const QString d = prediction.cycleDigits(k, p + 1);
-            out.cycle[k][p] = d.isEmpty() ? -1 : d.toInt();
-        }
-    const QStringList* lists[3] = {&prediction.eliminationResult(), &prediction.rapidFireResult(),
-                                   &prediction.oneShotResult()};
-    for (int s = 0; s < 3; ++s)
-        for (const QString& d : *lists[s]) out.sets[s].push_back(d.toInt());
-    return out;
-}
 
 QString methodLabel(BacktestMethod method) {
     switch (method) {
@@ -142,17 +131,6 @@ ChanceRange binomialRange(long long trials, int chance) {
     return {low < 0 ? n : low, n, true};  // only rounding keeps the sum short of 97.5%
 }
 
-void BacktestTally::addTrial(int chance, bool hit) {
-    ++m_trials;
-    if (hit) ++m_hits;
-    m_expected += chance;
-    m_variance += static_cast<long long>(chance) * (kChanceUnit - chance);
-    if (m_sameChance == -1)
-        m_sameChance = chance;
-    else if (m_sameChance != chance)
-        m_sameChance = -2;
-}
-
 ChanceRange BacktestTally::range() const {
     if (m_trials == 0) return {0, 0, true};
     if (m_sameChance >= 0) return binomialRange(m_trials, m_sameChance);
@@ -168,9 +146,8 @@ Verdict BacktestTally::verdict() const {
     return Verdict::Within;
 }
 
-Backtest::Backtest(const DrawHistory& history, const ReflectOptions& options)
-    : m_history(history), m_options(options) {
-    m_prediction.setReflectOptions(options);
+Backtest::Backtest(std::shared_ptr<const DrawHistory> history, const ReflectOptions& options)
+    : m_history(std::move(history)), m_options(options), m_reflectCount(reflectCount(options)) {
     for (int k = 0; k < 4; ++k)
         for (BacktestMeasure m :
              {BacktestMeasure::Position, BacktestMeasure::Straight, BacktestMeasure::Box})
@@ -178,33 +155,34 @@ Backtest::Backtest(const DrawHistory& history, const ReflectOptions& options)
     for (int s = 0; s < 3; ++s)
         for (BacktestMeasure m : {BacktestMeasure::Covered, BacktestMeasure::DigitsFound})
             m_tallies.emplace_back(BacktestMethod(int(BacktestMethod::Elimination) + s), m);
+    m_curve.reserve(m_history->rows.size());
 }
 
 bool Backtest::step(std::size_t rows) {
-    const std::vector<DrawRecord>& records = m_history.rows;
+    const std::vector<DrawRecord>& records = m_history->rows;
     const std::size_t end = m_next + std::min(rows, records.size() - m_next);
     for (; m_next < end; ++m_next) {
         const DrawRecord& draw = records[m_next];
         if (!draw.complete()) continue;
         // The tables hold exactly the draws before this one, as a scan of a history that ends
         // here would leave them; only the computation from them is repeated.
-        if (m_scannedOne) {
-            m_prediction.compute();
-            m_last = PredictedDigits::of(m_prediction);
+        if (m_tables.latestDrawNo() > 0) {
+            m_last = computePrediction(m_tables, m_reflectCount);
             judge(m_last, draw);
         }
-        m_prediction.scanDraw(draw);
-        m_scannedOne = true;
+        m_tables.addDraw(draw);
     }
     return done();
 }
 
-void Backtest::judge(const PredictedDigits& predicted, const DrawRecord& draw) {
+void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) {
     std::array<int, 4> digits;
     for (int p = 0; p < 4; ++p) digits[p] = draw.digits[p];
+    const unsigned drawKey = digitsKey(digits);
 
     for (int k = 0; k < 4; ++k) {
-        const std::array<int, 4>& row = predicted.cycle[k];
+        std::array<int, 4> row;
+        for (int p = 0; p < 4; ++p) row[p] = predicted.cycle[k][p];
         BacktestTally* tally = &m_tallies[std::size_t(k * kCycleMeasures)];
         bool any = false, full = true;
         for (int p = 0; p < 4; ++p) {
@@ -219,27 +197,24 @@ void Backtest::judge(const PredictedDigits& predicted, const DrawRecord& draw) {
         if (!full) continue;
         tally[1].addPrediction();
         tally[1].addTrial(1, row == digits);
-        std::array<int, 4> a = row, b = digits;
-        std::sort(a.begin(), a.end());
-        std::sort(b.begin(), b.end());
+        const unsigned rowKey = digitsKey(row);
         tally[2].addPrediction();
-        tally[2].addTrial(orders(row), a == b);
+        tally[2].addTrial(orders(rowKey), rowKey == drawKey);
     }
 
     BacktestPoint point;
     point.drawNo = draw.no;
+    const DigitList* sets[3] = {&predicted.elimination, &predicted.rapidFire, &predicted.oneShot};
     for (int s = 0; s < 3; ++s) {
-        const std::vector<int>& set = predicted.sets[s];
+        const DigitList& set = *sets[s];
         BacktestTally* tally = &m_tallies[std::size_t(kFirstSetTally + s * kSetMeasures)];
-        const int k = int(set.size());
+        const int k = set.size();
         if (k > 0) {
-            std::array<bool, 10> in{};
-            for (int d : set) in[std::size_t(d)] = true;
             tally[0].addPrediction();
-            tally[0].addTrial(
-                power4(k), std::all_of(digits.begin(), digits.end(), [&](int d) { return in[d]; }));
+            tally[0].addTrial(power4(k), std::all_of(digits.begin(), digits.end(),
+                                                     [&](int d) { return set.contains(d); }));
             tally[1].addPrediction();
-            for (int d : digits) tally[1].addTrial(k * kDigitChance, in[std::size_t(d)]);
+            for (int d : digits) tally[1].addTrial(k * kDigitChance, set.contains(d));
         }
         point.hits[s] = tally[1].hits();
         point.trials[s] = tally[1].trials();

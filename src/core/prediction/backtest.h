@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "core/prediction/methods.h"
@@ -11,17 +12,6 @@
 #include "core/store/drawhistory.h"
 
 namespace pirumoa {
-
-// What the prediction window shows, as digits.
-struct PredictedDigits {
-    // Cycle index 0 … 3 (7, 9, 11, 12 draws) by position 0 … 3; -1 where the cell is empty.
-    std::array<std::array<int, 4>, 4> cycle{};
-    // The elimination, rapid-fire and one-shot digits in the order the window lists them.
-    std::array<std::vector<int>, 3> sets;
-
-    static PredictedDigits of(const Prediction& prediction);
-    friend bool operator==(const PredictedDigits&, const PredictedDigits&) = default;
-};
 
 enum class BacktestMethod { Cycle7, Cycle9, Cycle11, Cycle12, Elimination, RapidFire, OneShot };
 enum class BacktestMeasure {
@@ -61,8 +51,18 @@ public:
         : m_method(method), m_measure(measure) {}
 
     void addPrediction() { ++m_predictions; }
-    // One trial with the given chance (0 … kChanceUnit) that hit or not.
-    void addTrial(int chance, bool hit);
+    // One trial with the given chance (0 … kChanceUnit) that hit or not. A replay makes
+    // about forty a draw, so it is inline.
+    void addTrial(int chance, bool hit) {
+        ++m_trials;
+        if (hit) ++m_hits;
+        m_expected += chance;
+        m_variance += static_cast<long long>(chance) * (kChanceUnit - chance);
+        if (m_sameChance == -1)
+            m_sameChance = chance;
+        else if (m_sameChance != chance)
+            m_sameChance = -2;
+    }
 
     BacktestMethod method() const { return m_method; }
     BacktestMeasure measure() const { return m_measure; }
@@ -100,19 +100,20 @@ struct BacktestPoint {
 
 // Replays the prediction window over a history: for every complete draw with a complete draw
 // before it, the window's prediction for the history that ends just before that draw, set
-// beside its digits. The scan advances one draw at a time, so the whole replay costs about
-// one scan. The history must outlive the replay.
+// beside its digits. The tables advance one draw at a time, so the whole replay costs about
+// one scan. The replay keeps its own snapshot of the history.
 class Backtest {
 public:
-    Backtest(const DrawHistory& history, const ReflectOptions& options);
+    Backtest(std::shared_ptr<const DrawHistory> history, const ReflectOptions& options);
 
     // Replays up to `rows` more records of the history; true once every record is done.
     bool step(std::size_t rows);
-    void run() { step(m_history.rows.size()); }
-    bool done() const { return m_next >= m_history.rows.size(); }
+    void run() { step(m_history->rows.size()); }
+    bool done() const { return m_next >= m_history->rows.size(); }
     // Records replayed so far, out of recordCount().
     std::size_t recordsDone() const { return m_next; }
-    std::size_t recordCount() const { return m_history.rows.size(); }
+    std::size_t recordCount() const { return m_history->rows.size(); }
+    const std::shared_ptr<const DrawHistory>& history() const { return m_history; }
 
     const ReflectOptions& options() const { return m_options; }
     // One line per method and measure: the four cycle rows by position, straight and box,
@@ -122,19 +123,20 @@ public:
     // The draws predicted so far, and the last of them with what was predicted for it.
     long long predictedDraws() const { return static_cast<long long>(m_curve.size()); }
     int lastPredictedDrawNo() const { return m_curve.empty() ? 0 : m_curve.back().drawNo; }
-    const PredictedDigits& lastPrediction() const { return m_last; }
+    const PredictionResult& lastPrediction() const { return m_last; }
 
 private:
-    void judge(const PredictedDigits& predicted, const DrawRecord& draw);
+    // Sets one prediction beside the draw it was made for.
+    void judge(const PredictionResult& predicted, const DrawRecord& draw);
 
-    const DrawHistory& m_history;
+    std::shared_ptr<const DrawHistory> m_history;
     ReflectOptions m_options;
-    Prediction m_prediction;
+    int m_reflectCount = 0;
+    PredictionTables m_tables;  // the draws before the next one
     std::size_t m_next = 0;
-    bool m_scannedOne = false;
     std::vector<BacktestTally> m_tallies;
     std::vector<BacktestPoint> m_curve;
-    PredictedDigits m_last;
+    PredictionResult m_last;
 };
 
 // The table as the window shows it: one row per tally under a heading row.

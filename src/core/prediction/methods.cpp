@@ -29,113 +29,112 @@ int wrapDigit(int v) {
     return v;
 }
 
-bool Prediction::reflectOption(int index) const {
-    return index >= 0 && index < kReflectOptionCount && m_options[index];
+int reflectCount(const ReflectOptions& options) {
+    return int(std::count(options.begin(), options.end(), true));
 }
 
-void Prediction::setReflectOption(int index, bool on) {
-    if (index >= 0 && index < kReflectOptionCount) m_options[index] = on;
+PredictionTables PredictionTables::scan(const DrawHistory& history) {
+    PredictionTables tables;
+    tables.m_drawDigits.reserve(std::size_t(history.latestDrawNo) + 1);
+    history.forEachComplete([&](const DrawRecord& r) { tables.addDraw(r); });
+    return tables;
 }
 
-int Prediction::reflectCount() const {
-    return int(std::count(m_options.begin(), m_options.end(), true));
-}
-
-bool Prediction::readInitFile(const QString& path) {
-    return pirumoa::readInitFile(m_options, path);
-}
-
-QString Prediction::writeInitFile(const QString& path) const {
-    return pirumoa::writeInitFile(m_options, path);
-}
-
-bool Prediction::hasCompleteDraw(int no) const {
-    return no >= 1 && std::size_t(no) < m_drawDigits.size() && m_drawDigits[no][0] >= 0;
-}
-
-int Prediction::drawDigits(int no, int position) const {
-    if (!hasCompleteDraw(no) || position < 1 || position > 4) return 0;
-    return m_drawDigits[no][position - 1];
-}
-
-QString Prediction::cycleDigits(int cycle, int position) const {
-    if (cycle < 0 || cycle > 3 || position < 1 || position > 4) return QString();
-    return m_cycleDigits[cycle][position - 1];
-}
-
-QString Prediction::eliminationDigits(int row) const {
-    if (row < 0 || row >= kEliminationRuleCount) return QString();
-    return m_eliminationDigits[row];
-}
-
-void Prediction::scan(const DrawHistory& history) {
-    history.forEachComplete([&](const DrawRecord& r) { scanDraw(r); });
-    m_latestDrawNo = history.latestDrawNo;
-    compute();
-}
-
-void Prediction::scanDraw(const DrawRecord& r) {
+void PredictionTables::addDraw(const DrawRecord& r) {
     const int n = r.no;
-    if (!r.complete() || n < 1 || n > kMaxDrawNumber) return;  // nothing to read, or no room
-    if (std::size_t(n) >= m_drawDigits.size()) m_drawDigits.resize(n + 1, {-1, -1, -1, -1});
-    m_drawDigits[n] = r.digits;
+    if (!r.complete() || n < 1 || n <= m_latestDrawNo) return;  // nothing to read, or out of order
+    if (std::size_t(n) >= m_drawDigits.size())
+        m_drawDigits.resize(std::size_t(n) + 1, {-1, -1, -1, -1});
+    m_drawDigits[std::size_t(n)] = r.digits;
     m_latestDrawNo = n;
 
+    // The earlier draw that holds the digit at any position, nearest first. Only a complete
+    // draw counts as an appearance: a draw number without one holds no digits, not four zeros.
     for (int p = 0; p < 4; ++p) {
-        const std::int8_t d = r.digits[p];
-        // Only a complete draw counts as an earlier appearance: a draw number without one
-        // holds no digits, not four zeros.
-        int m = n - 1;
-        for (; m >= 1; --m) {
-            const auto& earlier = m_drawDigits[m];
-            if (earlier[0] >= 0 && std::find(earlier.begin(), earlier.end(), d) != earlier.end())
-                break;
-        }
+        const int m = m_lastSeen[std::size_t(r.digits[std::size_t(p)])];
         if (m < 1) continue;
         const auto cycle = std::find(kCycleLengths.begin(), kCycleLengths.end(), n - m);
         if (cycle != kCycleLengths.end())
-            m_cycleDigits[cycle - kCycleLengths.begin()][p] = QString::number(d);
+            m_cycle[std::size_t(cycle - kCycleLengths.begin())][std::size_t(p)] =
+                r.digits[std::size_t(p)];
     }
+    for (std::int8_t d : r.digits) m_lastSeen[std::size_t(d)] = n;
 }
 
-void Prediction::compute() {
-    m_eliminationDigits.fill(QString());
-    m_elimination.clear();
-    m_rapidFire.clear();
-    m_oneShot.clear();
-    // Nothing to count back from: all results stay empty rather than show digits made of
-    // nothing.
-    if (m_latestDrawNo < 1) return;
-
-    const int base = baseDrawNo();
-    for (int i = 0; i < kEliminationRuleCount; ++i) {
-        const EliminationRule& rule = kEliminationRules[i];
-        // A draw before the first, after the table or without a complete draw reads as 0.
-        const int v = drawDigits(base - rule.back, rule.position) + rule.addend;
-        m_eliminationDigits[i] = QString::number(wrapDigit(v));
-        if (!m_elimination.contains(m_eliminationDigits[i]))
-            m_elimination << m_eliminationDigits[i];
-    }
-    collect(3, kEliminationRuleCount, m_rapidFire);
-    collect(2, 4, m_oneShot);
+int PredictionTables::drawDigit(int no, int position) const {
+    if (no < 1 || std::size_t(no) >= m_drawDigits.size() || position < 1 || position > 4) return 0;
+    const std::int8_t d = m_drawDigits[std::size_t(no)][std::size_t(position - 1)];
+    return d < 0 ? 0 : d;
 }
 
-// Cycle digits within `window` of an elimination digit, walking the elimination rows, then
-// the cycle indices, then the positions; an empty cycle digit ends its cycle index.
-void Prediction::collect(int window, int limit, QStringList& result) const {
-    for (const QString& elimination : m_eliminationDigits) {
-        const int e = elimination.toInt();
-        for (const auto& cycle : m_cycleDigits) {
-            for (const QString& digit : cycle) {
-                if (digit.isEmpty()) break;
-                const int c = digit.toInt();
-                if (c - window <= e && e <= c + window && !result.contains(digit)) {
-                    result << digit;
-                    if (result.size() >= limit) return;
-                }
-            }
+namespace {
+
+// The cycle digits the two close methods may take, in their order: cycle index by cycle index,
+// each up to its first empty position.
+struct Candidates {
+    std::array<std::int8_t, 16> digits{};
+    int count = 0;
+    unsigned mask = 0;  // bit d for digit d
+};
+
+Candidates candidatesOf(const CycleDigits& cycles) {
+    Candidates out;
+    for (const auto& cycle : cycles)
+        for (std::int8_t c : cycle) {
+            if (c < 0) break;
+            out.digits[std::size_t(out.count++)] = c;
+            out.mask |= 1u << c;
+        }
+    return out;
+}
+
+// Candidates within `window` of an elimination digit, walking the elimination rows, then the
+// candidates in order. A row that repeats an earlier row's digit finds nothing new, so only
+// the distinct digits are walked.
+DigitList collect(const DigitList& elimination, const Candidates& candidates, int window,
+                  int limit) {
+    DigitList result;
+    for (int e : elimination) {
+        const int low = std::max(0, e - window), high = std::min(9, e + window);
+        const unsigned near = candidates.mask & ((2u << high) - (1u << low));
+        if ((near & ~unsigned(result.mask())) == 0) continue;
+        for (int i = 0; i < candidates.count; ++i) {
+            const int c = candidates.digits[std::size_t(i)];
+            if ((near >> c & 1u) == 0) continue;
+            result.add(c);
+            if (result.size() >= limit) return result;
         }
     }
+    return result;
+}
+
+}  // namespace
+
+PredictionResult computePrediction(const PredictionTables& tables, int optionsOn) {
+    PredictionResult r;
+    r.cycle = tables.cycleDigits();
+    r.eliminationDigits.fill(-1);
+    r.baseDrawNo = tables.latestDrawNo() - optionsOn;
+    // Nothing to count back from: the other results stay empty rather than show digits made
+    // of nothing.
+    if (tables.latestDrawNo() < 1) return r;
+
+    for (int i = 0; i < kEliminationRuleCount; ++i) {
+        const EliminationRule& rule = kEliminationRules[std::size_t(i)];
+        // A draw before the first or without a complete draw reads as 0.
+        const int v = tables.drawDigit(r.baseDrawNo - rule.back, rule.position) + rule.addend;
+        const int digit = wrapDigit(v);
+        r.eliminationDigits[std::size_t(i)] = std::int8_t(digit);
+        r.elimination.add(digit);
+    }
+    const Candidates candidates = candidatesOf(r.cycle);
+    r.rapidFire = collect(r.elimination, candidates, 3, kEliminationRuleCount);
+    r.oneShot = collect(r.elimination, candidates, 2, 4);
+    return r;
+}
+
+PredictionResult predict(const DrawHistory& history, const ReflectOptions& options) {
+    return computePrediction(PredictionTables::scan(history), reflectCount(options));
 }
 
 }  // namespace pirumoa

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -29,68 +27,81 @@ int wrapDigit(int v);
 // The cycle lengths behind cycle indices 0 … 3.
 inline constexpr std::array<int, 4> kCycleLengths{7, 9, 11, 12};
 
-// The prediction: the ten options, the tables read from the draw history and the four
-// results. One object lives for the whole run, so the options and tables outlive the
-// window that shows them.
-class Prediction {
+// Distinct digits in the order they were found, at most ten, with a mask for the look-up.
+class DigitList {
 public:
-    static constexpr int kMaxDrawNumber = 99999;  // the largest draw number the table holds
-
-    Prediction() = default;
-
-    // Options of the ten analyses; indices outside 0 … 9 (the window's pairs 10 and 11)
-    // are ignored.
-    const ReflectOptions& reflectOptions() const { return m_options; }
-    bool reflectOption(int index) const;
-    void setReflectOption(int index, bool on);
-    void setReflectOptions(const ReflectOptions& options) { m_options = options; }
-    int reflectCount() const;
-
-    // The options file; see options.h for what is read and how a failure is reported.
-    bool readInitFile(const QString& path = initFileName());
-    QString writeInitFile(const QString& path = initFileName()) const;
-
-    // Reads the history into drawDigits and cycleDigits, then computes. Entries the history
-    // does not touch keep what an earlier scan stored.
-    void scan(const DrawHistory& history);
-    // One step of the scan: reads the next complete draw (draw numbers ascending) and makes it
-    // the latest. After the steps over a history's first draws, compute() gives what the
-    // window shows for a history that ends there; the replay of the predictions relies on it.
-    void scanDraw(const DrawRecord& draw);
-    // Elimination, rapid-fire and one-shot results from the tables and the options; the
-    // history is not read again.
-    void compute();
-
-    // Digit at position 1 … 4 of draw no; 0 for a draw number without a complete draw.
-    int drawDigits(int no, int position) const;
-    bool hasCompleteDraw(int no) const;
-    // Cycle index 0 … 3 (7, 9, 11, 12 draws), position 1 … 4; empty when none was found.
-    QString cycleDigits(int cycle, int position) const;
-    // Row 0 … 14 of the elimination rules; empty before the first computation and while
-    // there is no complete draw.
-    QString eliminationDigits(int row) const;
-
-    int latestDrawNo() const { return m_latestDrawNo; }
-    // The draw the elimination rows count back from.
-    int baseDrawNo() const { return m_latestDrawNo - reflectCount(); }
-
-    // Distinct digits in the order the methods find them.
-    const QStringList& eliminationResult() const { return m_elimination; }
-    const QStringList& rapidFireResult() const { return m_rapidFire; }
-    const QStringList& oneShotResult() const { return m_oneShot; }
+    bool contains(int digit) const { return (m_mask >> digit & 1u) != 0; }
+    // Appends digit unless it is there already.
+    void add(int digit) {
+        if (contains(digit)) return;
+        m_mask |= std::uint16_t(1u << digit);
+        m_digits[std::size_t(m_size++)] = std::int8_t(digit);
+    }
+    int size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    std::uint16_t mask() const { return m_mask; }  // bit d for digit d
+    int operator[](int i) const { return m_digits[std::size_t(i)]; }
+    const std::int8_t* begin() const { return m_digits.data(); }
+    const std::int8_t* end() const { return m_digits.data() + m_size; }
+    friend bool operator==(const DigitList&, const DigitList&) = default;
 
 private:
-    void collect(int window, int limit, QStringList& result) const;
+    std::array<std::int8_t, 10> m_digits{};
+    int m_size = 0;
+    std::uint16_t m_mask = 0;
+};
 
-    ReflectOptions m_options{};
+// Cycle index 0 … 3 (7, 9, 11, 12 draws) by position 0 … 3; -1 where no digit was found.
+using CycleDigits = std::array<std::array<std::int8_t, 4>, 4>;
+
+// What the scan of a history leaves for the methods: the digits of every complete draw and
+// the cycle digits. Built afresh from a history; the replay of the predictions adds one draw
+// at a time instead.
+class PredictionTables {
+public:
+    static PredictionTables scan(const DrawHistory& history);
+
+    // Reads the next complete draw (draw numbers ascending) and makes it the latest. After
+    // the steps over a history's first draws the tables are those of a history that ends
+    // there.
+    void addDraw(const DrawRecord& draw);
+
+    int latestDrawNo() const { return m_latestDrawNo; }
+    // Digit at position 1 … 4 of draw no; 0 for a draw number without a complete draw.
+    int drawDigit(int no, int position) const;
+    const CycleDigits& cycleDigits() const { return m_cycle; }
+
+private:
     // Four digits per draw number, index = draw number; -1 where no complete draw is stored.
     std::vector<std::array<std::int8_t, 4>> m_drawDigits;
-    std::array<std::array<QString, 4>, 4> m_cycleDigits;
-    std::array<QString, kEliminationRuleCount> m_eliminationDigits;
+    // The latest complete draw holding each digit, 0 while none does: the draw the cycle
+    // search finds first.
+    std::array<int, 10> m_lastSeen{};
+    CycleDigits m_cycle{{{-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}}};
     int m_latestDrawNo = 0;
-    QStringList m_elimination;
-    QStringList m_rapidFire;
-    QStringList m_oneShot;
 };
+
+// The four predictions as digits.
+struct PredictionResult {
+    CycleDigits cycle{};
+    // The wrapped digit of each elimination row, duplicates included; -1 while there is no
+    // complete draw to count back from.
+    std::array<std::int8_t, kEliminationRuleCount> eliminationDigits{};
+    DigitList elimination;
+    DigitList rapidFire;
+    DigitList oneShot;
+    int baseDrawNo = 0;  // the draw the elimination rows count back from
+    friend bool operator==(const PredictionResult&, const PredictionResult&) = default;
+};
+
+// The number of options that are on.
+int reflectCount(const ReflectOptions& options);
+
+// The methods over scanned tables: each option that is on moves the base draw of the
+// elimination one draw back.
+PredictionResult computePrediction(const PredictionTables& tables, int optionsOn);
+
+// The whole prediction for a history and the options, computed from nothing else.
+PredictionResult predict(const DrawHistory& history, const ReflectOptions& options);
 
 }  // namespace pirumoa

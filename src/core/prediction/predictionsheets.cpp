@@ -1,7 +1,5 @@
 #include "core/prediction/predictionsheets.h"
 
-#include <algorithm>
-
 namespace pirumoa {
 
 namespace {
@@ -22,17 +20,14 @@ void formatRapidFireRow(Sheet& s, int row) {
 }
 
 // Digits in reading order from column 2 of row 2, four to a row.
-void writeDigits(Sheet& s, const QStringList& digits) {
+void writeDigits(Sheet& s, const DigitList& digits) {
     for (int i = 0; i < digits.size(); ++i)
-        s.setText(2 + i % kDigitsPerRow, 2 + i / kDigitsPerRow, digits[i]);
+        s.setText(2 + i % kDigitsPerRow, 2 + i / kDigitsPerRow, QString::number(digits[i]));
 }
-
-void clearDigits(Sheet& s) { s.clearText({2, 2, kColumns, s.rowCount()}); }
 
 }  // namespace
 
 void layoutPredictionGrid(int grid, Sheet& s) {
-    if (grid < 0 || grid >= kPredictionGridCount) return;
     s = Sheet();
     const int rows = kPredictionGridRows[grid];
     s.setSize(kColumns, rows);
@@ -83,34 +78,31 @@ void layoutPredictionGrids(PredictionSheets& sheets) {
     for (int k = 0; k < kPredictionGridCount; ++k) layoutPredictionGrid(k, sheets[k]);
 }
 
-void showPrediction(const Prediction& prediction, PredictionSheets& sheets) {
-    for (int k = 1; k < kPredictionGridCount; ++k) clearDigits(sheets[k]);
+PredictionSheets predictionSheets(const PredictionResult& prediction) {
+    PredictionSheets sheets;
+    layoutPredictionGrids(sheets);
 
     for (int k = 0; k < 4; ++k)
-        for (int p = 1; p <= 4; ++p) sheets[0].setText(p + 1, k + 2, prediction.cycleDigits(k, p));
+        for (int p = 0; p < 4; ++p) {
+            const int d = prediction.cycle[std::size_t(k)][std::size_t(p)];
+            if (d >= 0) sheets[0].setText(p + 2, k + 2, QString::number(d));
+        }
 
-    writeDigits(sheets[1], prediction.eliminationResult());
+    writeDigits(sheets[1], prediction.elimination);
 
     // Two rows hold eight digits; a ninth and tenth get a row of their own rather than
-    // being lost, and the row goes again when the result shrinks.
+    // being lost.
     Sheet& rapid = sheets[2];
-    const int digits = int(prediction.rapidFireResult().size());
-    const int rows = 1 + (digits + kDigitsPerRow - 1) / kDigitsPerRow;
-    const int wanted = std::max(kPredictionGridRows[2], rows);
-    if (rapid.rowCount() != wanted) {
+    const int rows = 1 + (prediction.rapidFire.size() + kDigitsPerRow - 1) / kDigitsPerRow;
+    if (rows > rapid.rowCount()) {
         const int before = rapid.rowCount();
-        rapid.setSize(kColumns, wanted);
-        for (int r = before + 1; r <= wanted; ++r) formatRapidFireRow(rapid, r);
+        rapid.setSize(kColumns, rows);
+        for (int r = before + 1; r <= rows; ++r) formatRapidFireRow(rapid, r);
     }
-    writeDigits(rapid, prediction.rapidFireResult());
+    writeDigits(rapid, prediction.rapidFire);
 
-    writeDigits(sheets[3], prediction.oneShotResult());
-}
-
-void loadPrediction(const DrawHistory& history, Prediction& prediction, PredictionSheets& sheets) {
-    layoutPredictionGrids(sheets);
-    prediction.scan(history);
-    showPrediction(prediction, sheets);
+    writeDigits(sheets[3], prediction.oneShot);
+    return sheets;
 }
 
 }  // namespace pirumoa

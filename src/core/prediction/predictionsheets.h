@@ -21,12 +21,8 @@ inline constexpr std::array<int, kPredictionGridCount> kPredictionGridRows{5, 4,
 void layoutPredictionGrid(int grid, Sheet& sheet);
 void layoutPredictionGrids(PredictionSheets& sheets);
 
-// Writes the prediction's current results into laid-out grids: the cycle digits into grid 0,
-// the elimination, rapid-fire and one-shot results into grids 1 to 3 after clearing their
-// digit cells. Run after every computation.
-void showPrediction(const Prediction& prediction, PredictionSheets& sheets);
-
-// What the window does when it loads: lay the grids out, scan the history, compute, show.
-void loadPrediction(const DrawHistory& history, Prediction& prediction, PredictionSheets& sheets);
+// The four grids showing a prediction: laid out, the cycle digits in grid 0, the elimination,
+// rapid-fire and one-shot digits in grids 1 to 3.
+PredictionSheets predictionSheets(const PredictionResult& prediction);
 
 }  // namespace pirumoa

@@ -55,6 +55,21 @@ constexpr char kSchema[] =
     "CREATE VIEW 全データ選択クエリ AS"
     " SELECT 回数, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ;";
 
+// The prizes of each draw in yen, NULL where unknown. A table of its own, so that the draw
+// table keeps the shape older versions read; a database they made gains it inside its first
+// write's transaction.
+constexpr char kPrizeTableName[] = "当選金";
+constexpr char kPrizeSchema[] =
+    "CREATE TABLE IF NOT EXISTS 当選金 ("
+    " 回数 INTEGER PRIMARY KEY CHECK (回数 BETWEEN 1 AND 32767),"
+    " ストレート INTEGER CHECK (ストレート >= 0),"
+    " ボックス INTEGER CHECK (ボックス >= 0),"
+    " セットストレート INTEGER CHECK (セットストレート >= 0),"
+    " セットボックス INTEGER CHECK (セットボックス >= 0));";
+constexpr char kPrizeQuery[] =
+    "SELECT 回数, ストレート, ボックス, セットストレート, セットボックス FROM 当選金 "
+    "ORDER BY 回数";
+
 // Another connection (the loader of a second copy, the data-entry window) may hold the
 // file for a moment; a user would rather wait briefly than see a refusal.
 constexpr int kBusyTimeoutMs = 2000;
@@ -439,6 +454,27 @@ std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
     return readRows(*query, fields, file);
 }
 
+// The prize rows that hold at least one amount; none when the table is not there yet.
+std::vector<DrawPrizes> readPrizeRows(sqlite3* db, const QString& file) {
+    std::vector<DrawPrizes> out;
+    if (!schemaHas(db, kPrizeTableName)) return out;
+    Statement s(db, kPrizeQuery);
+    while (s.step()) {
+        DrawPrizes p;
+        p.no = sqlite3_column_int(s.get(), 0);
+        for (int k = 0; k < kPrizeKinds; ++k) {
+            if (sqlite3_column_type(s.get(), k + 1) == SQLITE_NULL) continue;
+            const sqlite3_int64 yen = sqlite3_column_int64(s.get(), k + 1);
+            if (yen < 0)
+                throw StoreError(
+                    badRecord(file, drawLabel(p.no), QStringLiteral("当選金が負の値です。")));
+            p.prizes.yen[std::size_t(k)] = yen;
+        }
+        if (p.prizes.any()) out.push_back(p);
+    }
+    return out;
+}
+
 // ---- writing ---------------------------------------------------------------------------
 
 // Runs body as one transaction. Any failure rolls it back, so the file keeps its last
@@ -450,6 +486,7 @@ void transaction(sqlite3* db, const QString& file, Body&& body) {
         // before anything is half done.
         exec(db, "BEGIN IMMEDIATE;");
         try {
+            exec(db, kPrizeSchema);
             body();
             exec(db, "COMMIT;");
         } catch (...) {
@@ -471,21 +508,6 @@ void checkDraw(const DrawRecord& d, const QString& file) {
         if (digit < -1 || digit > 9)
             throw StoreError(writeFailure(
                 file, QStringLiteral("%1の数字は 0～9 で指定してください。").arg(drawLabel(d.no))));
-}
-
-// The stored digits of a draw, or nullopt when it is not stored.
-std::optional<std::array<std::int8_t, 4>> storedDigits(Statement& find, int no) {
-    find.bind(1, no);
-    std::optional<std::array<std::int8_t, 4>> out;
-    if (find.step()) {
-        std::array<std::int8_t, 4> digits{-1, -1, -1, -1};
-        for (int k = 0; k < 4; ++k)
-            if (sqlite3_column_type(find.get(), k) != SQLITE_NULL)
-                digits[k] = std::int8_t(sqlite3_column_int(find.get(), k));
-        out = digits;
-    }
-    find.reset();
-    return out;
 }
 
 }  // namespace
@@ -516,6 +538,24 @@ DrawHistory loadDrawHistory(const DatabaseFile& connect) {
     }
 }
 
+std::vector<DrawPrizes> loadPrizes(const DatabaseFile& connect) {
+    checkFile(connect.file);
+    try {
+        Connection conn;
+        try {
+            openKeyed(conn, connect, SQLITE_OPEN_READONLY);
+        } catch (const SqlError& e) {
+            if (e.rc != SQLITE_READONLY_ROLLBACK) throw;
+            conn.close();
+            recoverInterruptedWrite(connect);
+            openKeyed(conn, connect, SQLITE_OPEN_READONLY);
+        }
+        return readPrizeRows(conn.get(), connect.file);
+    } catch (const SqlError& e) {
+        throw StoreError(openFailure(connect.file, reasonFor(e)));
+    }
+}
+
 std::future<DrawHistory> preloadDrawHistory(const DatabaseFile& connect) {
     return std::async(std::launch::async, [connect] { return loadDrawHistory(connect); });
 }
@@ -540,6 +580,7 @@ std::unique_ptr<DrawStore> DrawStore::open(const DatabaseFile& connect, bool cre
         if (!exists) {
             exec(conn.get(), "BEGIN IMMEDIATE;");
             exec(conn.get(), kSchema);
+            exec(conn.get(), kPrizeSchema);
             exec(conn.get(), "COMMIT;");
         } else if (!schemaHas(conn.get(), kTableName)) {
             throw StoreError(openFailure(
@@ -568,6 +609,14 @@ std::vector<DrawRecord> DrawStore::readAll() {
         QStringList missing;
         const Fields fields = findFields(s.get(), missing);
         return readRows(s, fields, m_file);
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(m_file, reasonFor(e)));
+    }
+}
+
+std::vector<DrawPrizes> DrawStore::readPrizes() {
+    try {
+        return readPrizeRows(m_db, m_file);
     } catch (const SqlError& e) {
         throw StoreError(readFailure(m_file, reasonFor(e)));
     }
@@ -609,47 +658,110 @@ void DrawStore::deleteDraw(int no) {
         Statement s(m_db, "DELETE FROM 当選データ WHERE 回数 = ?1");
         s.bind(1, no);
         s.run();
+        // The prizes belong to the draw: a draw entered again later must not inherit them.
+        Statement prizes(m_db, "DELETE FROM 当選金 WHERE 回数 = ?1");
+        prizes.bind(1, no);
+        prizes.run();
     });
 }
 
 ImportResult DrawStore::importDraws(const std::vector<DrawRecord>& draws, bool replace) {
-    for (const DrawRecord& d : draws) checkDraw(d, m_file);
+    std::vector<ImportedDraw> in;
+    in.reserve(draws.size());
+    for (const DrawRecord& d : draws) in.push_back({d, {}});
+    return importDraws(in, replace);
+}
+
+ImportResult DrawStore::importDraws(const std::vector<ImportedDraw>& draws, bool replace) {
+    for (const ImportedDraw& d : draws) {
+        checkDraw(d.draw, m_file);
+        for (std::int64_t yen : d.prizes.yen)
+            if (yen < -1)
+                throw StoreError(writeFailure(
+                    m_file, QStringLiteral("%1の当選金が負の値です。").arg(drawLabel(d.draw.no))));
+    }
     struct Refused {};
     ImportResult result;
     try {
         transaction(m_db, m_file, [&] {
-            Statement find(
-                m_db, "SELECT 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ WHERE 回数 = ?1");
+            Statement find(m_db,
+                           "SELECT 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
+                           "WHERE 回数 = ?1");
+            Statement findPrizes(m_db,
+                                 "SELECT ストレート, ボックス, セットストレート, セットボックス "
+                                 "FROM 当選金 WHERE 回数 = ?1");
             Statement insert(m_db, kInsertDraw);
             Statement update(m_db,
-                             // A line without a date keeps the date already stored.
-                             "UPDATE 当選データ SET 抽選日 = coalesce(?2, 抽選日), 第1数字 = ?3, "
-                             "第2数字 = ?4, "
+                             "UPDATE 当選データ SET 抽選日 = ?2, 第1数字 = ?3, 第2数字 = ?4, "
                              "第3数字 = ?5, 第4数字 = ?6 WHERE 回数 = ?1");
-            for (const DrawRecord& d : draws) {
-                const auto stored = storedDigits(find, d.no);
-                Statement* write = &insert;
-                if (stored) {
-                    if (*stored == d.digits) {
-                        ++result.skipped;
-                        continue;
-                    }
-                    if (!replace) {
-                        result.conflicts.push_back(d.no);
-                        continue;
-                    }
-                    write = &update;
+            Statement writePrizes(m_db,
+                                  "INSERT OR REPLACE INTO 当選金 (回数, ストレート, ボックス, "
+                                  "セットストレート, セットボックス) VALUES (?1, ?2, ?3, ?4, ?5)");
+            for (const ImportedDraw& d : draws) {
+                std::optional<ImportedDraw> stored;
+                find.bind(1, d.draw.no);
+                if (find.step()) {
+                    ImportedDraw s;
+                    s.draw.no = d.draw.no;
+                    if (sqlite3_column_type(find.get(), 0) != SQLITE_NULL)
+                        s.draw.date = QString::fromUtf8(
+                            reinterpret_cast<const char*>(sqlite3_column_text(find.get(), 0)));
+                    for (int k = 0; k < 4; ++k)
+                        if (sqlite3_column_type(find.get(), k + 1) != SQLITE_NULL)
+                            s.draw.digits[k] = std::int8_t(sqlite3_column_int(find.get(), k + 1));
+                    findPrizes.bind(1, d.draw.no);
+                    if (findPrizes.step())
+                        for (int k = 0; k < kPrizeKinds; ++k)
+                            if (sqlite3_column_type(findPrizes.get(), k) != SQLITE_NULL)
+                                s.prizes.yen[std::size_t(k)] =
+                                    sqlite3_column_int64(findPrizes.get(), k);
+                    findPrizes.reset();
+                    stored = s;
                 }
-                write->bind(1, d.no).bind(2, d.date);
-                for (int k = 0; k < 4; ++k) write->bindDigit(3 + k, d.digits[k]);
-                write->run();
-                ++(stored ? result.replaced : result.added);
+                find.reset();
+
+                const DrawChange change = classifyDraw(d, stored ? &*stored : nullptr);
+                if (change == DrawChange::Equal) {
+                    ++result.skipped;
+                    continue;
+                }
+                if (change == DrawChange::Differs && !replace) {
+                    result.conflicts.push_back(d.draw.no);
+                    continue;
+                }
+                const ImportedDraw merged = mergedDraw(d, stored ? &*stored : nullptr);
+                Statement& write = stored ? update : insert;
+                write.bind(1, merged.draw.no).bind(2, merged.draw.date);
+                for (int k = 0; k < 4; ++k) write.bindDigit(3 + k, merged.draw.digits[k]);
+                write.run();
+                if (merged.prizes.any() && (!stored || merged.prizes != stored->prizes)) {
+                    writePrizes.bind(1, merged.draw.no);
+                    for (int k = 0; k < kPrizeKinds; ++k) {
+                        const std::int64_t yen = merged.prizes.yen[std::size_t(k)];
+                        if (yen < 0)
+                            sqlite3_bind_null(writePrizes.get(), k + 2);
+                        else
+                            sqlite3_bind_int64(writePrizes.get(), k + 2, yen);
+                    }
+                    writePrizes.run();
+                }
+                switch (change) {
+                    case DrawChange::New:
+                        ++result.added;
+                        break;
+                    case DrawChange::Completes:
+                        ++result.completed;
+                        break;
+                    default:
+                        ++result.replaced;
+                        break;
+                }
             }
             // All or nothing: a refused file leaves the database exactly as it was.
             if (!result.conflicts.empty()) throw Refused{};
         });
     } catch (const Refused&) {
-        result.added = result.replaced = result.skipped = 0;
+        result.added = result.replaced = result.skipped = result.completed = 0;
     }
     return result;
 }

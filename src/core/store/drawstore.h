@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/store/drawhistory.h"
+#include "core/store/importeddraw.h"
 
 struct sqlite3;
 
@@ -50,6 +51,11 @@ DrawHistory loadDrawHistory(const DatabaseFile& connect);
 // building of the windows; get() gives the history or throws its StoreError.
 std::future<DrawHistory> preloadDrawHistory(const DatabaseFile& connect);
 
+// The prizes stored for each draw, in draw order: only draws with at least one known amount.
+// Opens the database read-only like loadDrawHistory; a database made before prizes were kept
+// has none. Throws StoreError as loadDrawHistory does.
+std::vector<DrawPrizes> loadPrizes(const DatabaseFile& connect);
+
 // "第12回、第15回 ほか 3 件": the first ten draws of a list and how many more there are; a
 // whole other history would list thousands.
 QString drawList(const std::vector<int>& nos);
@@ -58,6 +64,7 @@ struct ImportResult {
     int added = 0;
     int skipped = 0;             // already stored with the same digits
     int replaced = 0;            // stored with other digits, overwritten (only with replace)
+    int completed = 0;           // stored alike, its missing digits, date or prizes filled in
     std::vector<int> conflicts;  // stored with other digits, not replaced
 };
 
@@ -72,6 +79,8 @@ public:
     ~DrawStore();
 
     std::vector<DrawRecord> readAll();
+    // As loadPrizes, on this connection.
+    std::vector<DrawPrizes> readPrizes();
     // pos 0..3, digit 0..9 or -1 for empty.
     void setDigit(int no, int pos, int digit);
     // Adds a draw; throws StoreError when the number is taken or outside 1..32767.
@@ -80,6 +89,10 @@ public:
     // All or nothing. With replace false and any conflict, nothing is written and the
     // conflicts are listed in the result.
     ImportResult importDraws(const std::vector<DrawRecord>& draws, bool replace);
+    // The same with prizes (classifyDraw): a draw that only fills in missing digits, a date or
+    // prizes is completed without asking; another date or other prizes are a conflict like
+    // other digits. An empty date and unknown amounts in the file keep the stored ones.
+    ImportResult importDraws(const std::vector<ImportedDraw>& draws, bool replace);
 
 private:
     DrawStore(sqlite3* db, QString file);

@@ -3,11 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <algorithm>
+#include <optional>
 
 #include "core/store/drawcsv.h"
+#include "core/store/drawfile.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
 #include "gui/shell/prompt.h"
@@ -56,41 +60,73 @@ void CsvCommands::importFile(QWidget* parent, const DatabaseFile& connect, const
                              const std::function<void()>& changed) {
     const QString failed =
         QStringLiteral("CSVファイルを取り込めませんでした。何も変更していません。\n\n");
+    const QString source = QDir::toNativeSeparators(csvPath);
     ImportResult result;
     try {
-        std::vector<DrawRecord> draws;
+        // A large file is read with a dialog that can stop it; stopping writes nothing.
+        QProgressDialog progress(QStringLiteral("CSVファイルを読み込んでいます…"),
+                                 QStringLiteral("キャンセル"), 0, 1000, parent);
+        progress.setWindowTitle(Prompt::kAppTitle);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(500);
+        progress.setAutoReset(false);
+        const std::optional<ParsedDraws> parsed =
+            readDrawFile(csvPath, [&progress](qint64 done, qint64 size) {
+                progress.setValue(size > 0 ? int(std::min<qint64>(done * 1000 / size, 999)) : 0);
+                return !progress.wasCanceled();
+            });
+        progress.reset();
+        if (!parsed) return;
+        if (!parsed->ok()) {
+            Prompt::refuse(parent, failed + refusalList(*parsed, source));
+            return;
+        }
+        // The program's own database, never a new one in its place.
         std::unique_ptr<DrawStore> store;
+        ImportComparison comparison;
         {
             WaitCursor wait;
-            // The whole file is checked before the database is touched.
-            draws = readDrawCsvFile(csvPath);
-            // The program's own database, never a new one in its place.
             store = DrawStore::open(connect);
-            result = store->importDraws(draws, false);
+            comparison = compareWithStored(parsed->draws, store->readAll(), store->readPrizes());
+        }
+        if (!Prompt::confirm(
+                parent, QStringLiteral("%1\n\n%2").arg(source, importSummary(*parsed, comparison)),
+                QStringLiteral("取り込む(&I)"), QStringLiteral("キャンセル")))
+            return;
+        {
+            WaitCursor wait;
+            result = store->importDraws(parsed->draws, false);
         }
         if (!result.conflicts.empty()) {
             const bool replace = Prompt::ask(
-                parent, QStringLiteral("次の回は、既に異なる数字で登録されています。\n%1\n\n"
-                                       "CSVファイルの数字で置き換えますか？\n"
-                                       "（「いいえ」を選ぶと何も変更しません）")
-                            .arg(drawList(result.conflicts)));
+                parent,
+                QStringLiteral("次の回は、既に異なる数字・抽せん日・当せん金で登録されています。"
+                               "\n%1\n\n"
+                               "CSVファイルの内容で置き換えますか？\n"
+                               "（「いいえ」を選ぶと何も変更しません）")
+                    .arg(drawList(result.conflicts)));
             if (!replace) return;
             WaitCursor wait;
-            result = store->importDraws(draws, true);
+            result = store->importDraws(parsed->draws, true);
         }
     } catch (const StoreError& e) {
         Prompt::refuse(parent, failed + e.message());
         return;
     }
     // The windows show the new draws before the user reads the summary.
-    if ((result.added > 0 || result.replaced > 0) && changed) changed();
-    Prompt::inform(parent, QStringLiteral("CSVファイルから取り込みました。\n\n"
-                                          "追加：%1 件\n"
-                                          "スキップ（同じ数字で登録済み）：%2 件\n"
-                                          "置き換え：%3 件")
-                               .arg(result.added)
-                               .arg(result.skipped)
-                               .arg(result.replaced));
+    if ((result.added > 0 || result.replaced > 0 || result.completed > 0) && changed) changed();
+    QString summary = QStringLiteral(
+                          "CSVファイルから取り込みました。\n\n"
+                          "追加：%1 件\n"
+                          "スキップ（同じ内容で登録済み）：%2 件\n"
+                          "置き換え：%3 件")
+                          .arg(result.added)
+                          .arg(result.skipped)
+                          .arg(result.replaced);
+    if (result.completed > 0)
+        summary += QStringLiteral("\n空いている数字・抽せん日・当せん金の補充：%1 件")
+                       .arg(result.completed);
+    Prompt::inform(parent, summary);
 }
 
 void CsvCommands::exportFile(QWidget* parent, const DatabaseFile& connect, const QString& csvPath) {
@@ -100,10 +136,13 @@ void CsvCommands::exportFile(QWidget* parent, const DatabaseFile& connect, const
         WaitCursor wait;
         try {
             // The table as it is now, with the draws entered since the start.
-            const std::vector<DrawRecord> draws = DrawStore::open(connect)->readAll();
+            auto store = DrawStore::open(connect);
+            const std::vector<DrawRecord> draws = store->readAll();
+            const std::vector<DrawPrizes> prizes = store->readPrizes();
+            store.reset();
             count = draws.size();
             // Written aside and then put in place: a failed write leaves an older file whole.
-            const QString reason = writeFileAtomically(csvPath, writeDrawCsv(draws));
+            const QString reason = writeFileAtomically(csvPath, writeDrawCsv(draws, prizes));
             if (!reason.isEmpty())
                 error = QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
                             .arg(shownName(QDir::toNativeSeparators(csvPath)), reason);

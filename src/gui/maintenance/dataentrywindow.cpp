@@ -168,12 +168,12 @@ private:
     mutable QPointer<QWidget> m_editor;
 };
 
-DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info),
+DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design),
       m_grid(new DrawGrid(this)),
       m_delegate(new DigitDelegate(this)),
       m_menu(new QMenu(QStringLiteral("編集(&E)"), this)) {
-    auto* label = new QLabel(info.description, this);
+    auto* label = new QLabel(design.description, this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setWordWrap(true);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
@@ -216,6 +216,8 @@ void DataEntryWindow::load() {
         return;
     }
     connect(m_model, &DrawTableModel::refused, this, &DataEntryWindow::queueRefusal);
+    // What is stored reaches every other window at once.
+    connect(m_model, &DrawTableModel::stored, this, [this] { host().historyWritten(); });
     m_grid->setModel(m_model);
     setUpGrid();
 
@@ -328,16 +330,9 @@ void DataEntryWindow::deleteLine() {
 }
 
 void DataEntryWindow::closeChecked() {
-    if (m_model) {
-        if (!commitEdit()) return;
-        const auto [row, column] = m_model->firstWrongCell();
-        if (row >= 0) {
-            Prompt::refuse(this, DrawTableModel::kWrongDigitMessage);
-            setCurrent(row, column);
-            m_grid->setFocus();
-            return;
-        }
-    }
+    // A digit is checked as it is entered, so what is stored is always right; what is still
+    // being typed is checked now, and a wrong one keeps the window open.
+    if (m_model && !commitEdit()) return;
     unload();
 }
 

@@ -22,10 +22,12 @@ class DrawTableModel;
 class DataEntryWindow : public ChildWindow {
     Q_OBJECT
 public:
-    DataEntryWindow(ChildHost& host, const WindowInfo& info);
+    DataEntryWindow(ChildHost& host, const WindowDesign& design);
     ~DataEntryWindow() override;
 
     void load() override;
+    // The window writes the history itself: it keeps its rows and what is being typed.
+    void reload() override {}
 
     QTableView* grid() const { return m_grid; }
     DrawTableModel* model() const { return m_model; }
@@ -35,7 +37,7 @@ public:
     void addLine();
     // "行削除": the draw of the active row.
     void deleteLine();
-    // "閉じる": every digit cell is checked first; a wrong one keeps the window open.
+    // "閉じる": the digit being typed is checked first; a wrong one keeps the window open.
     void closeChecked();
 
 protected:

@@ -3,7 +3,6 @@
 #include <QBrush>
 #include <QColor>
 #include <algorithm>
-#include <cmath>
 
 #include "core/sheet/colours.h"
 #include "core/store/drawstore.h"
@@ -38,10 +37,6 @@ QString DrawTableModel::text(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= kColumns) return QString();
     const DrawRecord& r = m_rows[std::size_t(row)];
     if (column == 0) return QString::number(r.no);
-    if (!m_unchecked.isEmpty()) {
-        const auto it = m_unchecked.constFind(cellKey(r.no, column));
-        if (it != m_unchecked.constEnd()) return *it;
-    }
     const int digit = r.digits[std::size_t(column - 1)];
     return digit < 0 ? QString() : QString(QChar(u'0' + digit));
 }
@@ -100,14 +95,6 @@ bool DrawTableModel::parseDigit(const QString& text, int* digit) {
     return false;
 }
 
-bool DrawTableModel::isWrongDigitText(const QString& text) {
-    if (text.isEmpty()) return false;
-    if (text.contains(QLatin1Char('.'))) return true;
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    return !ok || v < 0 || v > 9 || v != std::floor(v);
-}
-
 bool DrawTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole || index.column() < 1 ||
         index.column() >= kColumns || index.row() >= rowCount())
@@ -119,19 +106,17 @@ bool DrawTableModel::setData(const QModelIndex& index, const QVariant& value, in
         emit refused(kWrongDigitMessage);
         return false;
     }
-    const bool hadUnchecked = m_unchecked.remove(cellKey(r.no, index.column())) > 0;
-    if (digit != r.digits[std::size_t(pos)]) {
-        try {
-            m_store->setDigit(r.no, pos, digit);
-        } catch (const StoreError& e) {
-            // The write was rolled back: the cell shows what is stored.
-            if (hadUnchecked) emit dataChanged(index, index);
-            emit refused(e.message());
-            return false;
-        }
-        r.digits[std::size_t(pos)] = std::int8_t(digit);
+    if (digit == r.digits[std::size_t(pos)]) return true;
+    try {
+        m_store->setDigit(r.no, pos, digit);
+    } catch (const StoreError& e) {
+        // The write was rolled back: the cell shows what is stored.
+        emit refused(e.message());
+        return false;
     }
+    r.digits[std::size_t(pos)] = std::int8_t(digit);
     emit dataChanged(index, index);
+    emit stored();
     return true;
 }
 
@@ -163,6 +148,7 @@ int DrawTableModel::addDrawAfter(int row, QString* why) {
     beginInsertRows(QModelIndex(), at, at);
     m_rows.insert(m_rows.begin() + at, draw);
     endInsertRows();
+    emit stored();
     return at;
 }
 
@@ -177,25 +163,9 @@ bool DrawTableModel::removeDraw(int row, QString* why) {
     }
     beginRemoveRows(QModelIndex(), row, row);
     m_rows.erase(m_rows.begin() + row);
-    for (int c = 1; c < kColumns; ++c) m_unchecked.remove(cellKey(no, c));
     endRemoveRows();
+    emit stored();
     return true;
-}
-
-std::pair<int, int> DrawTableModel::firstWrongCell() const {
-    // Stored digits are 0 to 9 by the table's own checks; only a text put in unchecked can fail.
-    if (m_unchecked.isEmpty()) return {-1, -1};
-    for (int r = 0; r < rowCount(); ++r)
-        for (int c = 1; c < kColumns; ++c)
-            if (isWrongDigitText(text(r, c))) return {r, c};
-    return {-1, -1};
-}
-
-void DrawTableModel::setUncheckedText(int row, int column, const QString& text) {
-    if (row < 0 || row >= rowCount() || column < 1 || column >= kColumns) return;
-    m_unchecked.insert(cellKey(m_rows[std::size_t(row)].no, column), text);
-    const QModelIndex i = index(row, column);
-    emit dataChanged(i, i);
 }
 
 }  // namespace pirumoa

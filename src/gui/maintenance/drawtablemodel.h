@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QString>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "core/store/drawhistory.h"
@@ -46,35 +44,20 @@ public:
     // Deletes the draw of row from the database and the grid; false with the reason in *why.
     bool removeDraw(int row, QString* why);
 
-    // The first digit cell, in row-then-column order, whose text is neither empty nor a whole
-    // number 0 to 9; {-1, -1} when every cell passes.
-    std::pair<int, int> firstWrongCell() const;
-
-    // Puts a text into a digit cell as it stands: not checked, not stored. No editing path
-    // of the window leaves such a text (typed values are checked as they are entered), so
-    // this is how a value that came in by other means is shown to the check on close. The
-    // next edit of the cell replaces it.
-    void setUncheckedText(int row, int column, const QString& text);
-
     // "" → -1, one digit (half- or full-width) → 0..9; false for anything else.
     static bool parseDigit(const QString& text, int* digit);
-    // The check on close: wrong when not empty and not a whole number from 0 to 9.
-    static bool isWrongDigitText(const QString& text);
 
     static const QString kWrongDigitMessage;
 
 signals:
     // A value or a write that was refused, with the message for the user.
     void refused(const QString& message);
+    // A change reached the database.
+    void stored();
 
 private:
-    static quint64 cellKey(int drawNo, int column) {
-        return quint64(drawNo) << 8 | quint64(column);
-    }
-
     std::unique_ptr<DrawStore> m_store;
     std::vector<DrawRecord> m_rows;
-    QHash<quint64, QString> m_unchecked;  // by draw number and column
 };
 
 }  // namespace pirumoa

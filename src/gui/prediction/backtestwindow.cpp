@@ -66,8 +66,8 @@ QLabel* wrappedLabel(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-BacktestWindow::BacktestWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info),
+BacktestWindow::BacktestWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design),
       m_grid(new GridView(this)),
       m_chart(new QChartView(this)),
       m_options(wrappedLabel(this, "Label2", QString())),
@@ -87,7 +87,7 @@ BacktestWindow::BacktestWindow(ChildHost& host, const WindowInfo& info)
     auto* top = new QVBoxLayout(head);
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(2);
-    top->addWidget(wrappedLabel(this, "Label1", info.description));
+    top->addWidget(wrappedLabel(this, "Label1", design.description));
     top->addWidget(m_options);
     top->addWidget(m_progress);
     auto* body = new QWidget(this);
@@ -112,8 +112,8 @@ BacktestWindow::~BacktestWindow() = default;
 
 void BacktestWindow::load() {
     // The options as they stand now; a later click in the prediction window does not reach a
-    // replay already made, as an analysis window does not follow the draws.
-    const ReflectOptions options = host().prediction().reflectOptions();
+    // replay already made. New draws do: the replay starts again on them.
+    const ReflectOptions options = host().reflectOptions();
     m_options->setText(optionsText(options));
     m_backtest = std::make_unique<Backtest>(host().history(), options);
     // Until the replay is done the table has its headings and labels but no numbers: counts of

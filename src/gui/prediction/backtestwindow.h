@@ -22,7 +22,7 @@ class GridView;
 class BacktestWindow : public ChildWindow {
     Q_OBJECT
 public:
-    BacktestWindow(ChildHost& host, const WindowInfo& info);
+    BacktestWindow(ChildHost& host, const WindowDesign& design);
     ~BacktestWindow() override;
 
     void load() override;

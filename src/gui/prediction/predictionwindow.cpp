@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "core/prediction/methods.h"
-#include "core/store/drawstore.h"
 #include "gui/shell/gridview.h"
 #include "paint/look.h"
 
@@ -26,6 +25,8 @@ QRect twipsRect(int x, int y, int w, int h) { return QRect(px(x), px(y), px(w), 
 constexpr Rgb kButtonBack = rgb(255, 255, 192);
 constexpr Rgb kFrameBack = rgb(192, 255, 255);
 constexpr Rgb kPairBack = rgb(255, 192, 255);
+// Greyed, yet readable on the pair's colour.
+constexpr Rgb kNoOptionText = rgb(112, 112, 112);
 
 // Buttons paint with the Button roles, labels and frames with the Window roles.
 void paint(QWidget* w, Rgb back, Rgb text = colour::Black) {
@@ -113,8 +114,8 @@ constexpr int kLabel4Y = 5520;  // in Frame2
 
 }  // namespace
 
-PredictionWindow::PredictionWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info) {
+PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design) {
     auto* close = new QPushButton(QStringLiteral("閉じる"), this);
     close->setObjectName(QStringLiteral("Cmd閉じる"));
     close->setGeometry(twipsRect(8160, 60, 855, 375));
@@ -157,6 +158,19 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowInfo& info)
             b->setProperty("index", i);
             paint(b, kPairBack);
             group->addButton(b);
+        }
+        if (i >= kReflectOptionCount) {
+            // No option stands behind these two: they say so, and a click only recomputes.
+            const QString why = QStringLiteral(
+                "この分析には予想へ反映するオプションがありません。"
+                "どちらを選んでも予想は変わりません。");
+            for (QWidget* w : std::initializer_list<QWidget*>{frame, on, off}) {
+                QPalette grey = w->palette();
+                for (QPalette::ColorRole role : {QPalette::WindowText, w->foregroundRole()})
+                    grey.setColor(role, toColor(kNoOptionText));
+                w->setPalette(grey);
+                w->setToolTip(why);
+            }
         }
         // Every click recomputes, also on the button already selected.
         connect(on, &QRadioButton::clicked, this, [this, i] { optionClicked(i, true); });
@@ -203,28 +217,37 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowInfo& info)
     }
 }
 
-Prediction& PredictionWindow::prediction() const { return host().prediction(); }
-
 void PredictionWindow::load() {
-    const Prediction& p = prediction();
-    for (int i = 0; i < kPairCount; ++i) {
-        const bool on = p.reflectOption(i);  // false for pairs 10 and 11
-        (on ? m_reflect[i] : m_noReflect[i])->setChecked(true);
-    }
-    loadPrediction(host().history(), prediction(), m_sheets);
-    showResult();
+    m_history = host().history();
+    // Pairs 10 and 11 open on "反映しない"; later they keep what the user chose.
+    for (int i = kReflectOptionCount; i < kPairCount; ++i) m_noReflect[i]->setChecked(true);
+    showOptions();
+    showPrediction();
+}
+
+void PredictionWindow::reload() {
+    m_history = host().history();
+    showPrediction();
 }
 
 void PredictionWindow::optionClicked(int pair, bool reflect) {
-    prediction().setReflectOption(pair, reflect);  // ignored for pairs 10 and 11
-    prediction().compute();
-    showPrediction(prediction(), m_sheets);
-    showResult();
+    if (pair < kReflectOptionCount) host().setReflectOption(pair, reflect);
+    // Whatever the button did on its own (a click on the selected one, a key, a click that
+    // came while another was being handled), the pairs show what is in use.
+    showOptions();
+    showPrediction();
 }
 
-void PredictionWindow::showResult() {
+void PredictionWindow::showOptions() {
+    const ReflectOptions& options = host().reflectOptions();
+    for (int i = 0; i < kReflectOptionCount; ++i)
+        (options[std::size_t(i)] ? m_reflect[i] : m_noReflect[i])->setChecked(true);
+}
+
+void PredictionWindow::showPrediction() {
+    const PredictionSheets sheets = predictionSheets(predict(*m_history, host().reflectOptions()));
     for (int k = 0; k < kPredictionGridCount; ++k) {
-        Sheet shown = m_sheets[k];
+        Sheet shown = sheets[k];
         widenColumns(shown, px(kGridWidth), m_grids[k]->frameWidth());
         m_grids[k]->setSheet(std::move(shown));
         m_grids[k]->setFixedSize(m_grids[k]->contentSize());

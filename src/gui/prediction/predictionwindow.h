@@ -5,27 +5,27 @@
 #include "core/prediction/predictionsheets.h"
 #include "gui/shell/childwindow.h"
 
-class QButtonGroup;
-class QGroupBox;
 class QLabel;
 class QRadioButton;
 
 namespace pirumoa {
 
-class Prediction;
-
-// 一発ピルモア: the four predictions and the option pairs that steer them. The options and
-// the tables behind the predictions belong to the main window's Prediction, which outlives
-// this window; the window only shows them and recomputes after every option click.
+// 一発ピルモア: the four predictions and the option pairs that steer them. The options belong
+// to the host and outlive this window; the window computes the prediction from the history it
+// holds and the options, after every option click and whenever the history changes.
 class PredictionWindow : public ChildWindow {
     Q_OBJECT
 public:
     // Option pairs on the window; pairs 10 and 11 have no option behind them.
     static constexpr int kPairCount = 12;
 
-    PredictionWindow(ChildHost& host, const WindowInfo& info);
+    PredictionWindow(ChildHost& host, const WindowDesign& design);
 
     void load() override;
+    // New draws: the prediction is computed again; the buttons stay as they are.
+    void reload() override;
+    // The history the prediction is computed from.
+    const HistorySnapshot& history() const { return m_history; }
 
     // Grid 0 … 3 (fpSpread1_0 … fpSpread1_3).
     GridView* grid(int index) const { return m_grids.at(index); }
@@ -36,15 +36,16 @@ public:
 
 private:
     void optionClicked(int pair, bool reflect);
-    // Puts the prediction's current results into the grids and fits the grids to them.
-    void showResult();
-    Prediction& prediction() const;
+    // Every pair shows the option in use.
+    void showOptions();
+    // Computes the prediction from the history and the options and shows it.
+    void showPrediction();
 
     std::array<GridView*, kPredictionGridCount> m_grids{};
     std::array<QRadioButton*, kPairCount> m_reflect{};
     std::array<QRadioButton*, kPairCount> m_noReflect{};
     QLabel* m_label4 = nullptr;  // moves down when the rapid-fire grid needs another row
-    PredictionSheets m_sheets;
+    HistorySnapshot m_history;
 };
 
 }  // namespace pirumoa

@@ -1,6 +1,5 @@
 #include "gui/shell/childwindow.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -35,10 +34,10 @@ QPixmap dotPixmap(Rgb colour) {
 
 }  // namespace
 
-ChildWindow::ChildWindow(ChildHost& host, const WindowInfo& info)
-    : QWidget(nullptr), m_host(host), m_info(info) {
-    setObjectName(info.objectName);
-    setWindowTitle(info.caption);
+ChildWindow::ChildWindow(ChildHost& host, const WindowDesign& design)
+    : QWidget(nullptr), m_host(host), m_design(design) {
+    setObjectName(design.objectName);
+    setWindowTitle(design.info->caption);
     setFont(windowFont());
 }
 
@@ -58,14 +57,9 @@ void ChildWindow::layOut(QWidget* description, QWidget* grid, QLayout* bottom) {
     layout->addLayout(bottom);
 }
 
-void ChildWindow::closeEvent(QCloseEvent* event) {
-    m_host.setPropEnd(true);
-    event->accept();
-}
-
-AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowInfo& info)
-    : ChildWindow(host, info), m_grid(new GridView(this)) {
-    auto* label = new QLabel(info.description, this);
+AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowDesign& design)
+    : ChildWindow(host, design), m_grid(new GridView(this)) {
+    auto* label = new QLabel(design.description, this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setWordWrap(true);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
@@ -78,7 +72,7 @@ AnalysisWindow::AnalysisWindow(ChildHost& host, const WindowInfo& info)
         bottom->addWidget(l);
         return l;
     };
-    for (const LegendEntry& e : info.legend) {
+    for (const LegendEntry& e : design.legend) {
         if (e.marker == LegendEntry::Marker::Dot) {
             auto* picture = new QLabel(this);
             picture->setObjectName(pictureNo == 0 ? QStringLiteral("Picture1")
@@ -116,7 +110,7 @@ void AnalysisWindow::reload() {
 
 void AnalysisWindow::load() {
     Sheet sheet;
-    info().fill(host().history(), sheet);
+    info().fill(*host().history(), sheet);
     m_grid->setSheet(std::move(sheet));
 }
 

@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
-#include "core/analysis/windowtable.h"
+#include "core/prediction/options.h"
+#include "gui/shell/historydocument.h"
+#include "gui/shell/windowdesign.h"
 
 class QLayout;
 class QMdiArea;
@@ -11,37 +13,39 @@ class QMenuBar;
 namespace pirumoa {
 
 class GridView;
-class Prediction;
-struct DatabaseFile;
 
 // What a working window needs of the window that holds it; the main window is one.
 class ChildHost {
 public:
-    // True while no analysis, prediction or data-entry window is loaded.
-    virtual void setPropEnd(bool value) = 0;
-    virtual const DrawHistory& history() const = 0;
+    // The draw history as it stands now.
+    virtual HistorySnapshot history() const = 0;
     virtual const DatabaseFile& databaseFile() const = 0;
-    // The prediction and its options live for the whole run, whether or not its window is open.
-    virtual Prediction& prediction() = 0;
+    // The data entry stored a change: every window gets the new history.
+    virtual void historyWritten() = 0;
+    // The prediction's options live for the whole run, whether or not its window is open;
+    // each change is saved at once.
+    virtual const ReflectOptions& reflectOptions() const = 0;
+    virtual void setReflectOption(int index, bool on) = 0;
     // Where a window shows a menu of its own while it is the active one.
     virtual QMenuBar* hostMenuBar() = 0;
     virtual QMdiArea* mdiArea() const = 0;
 
 protected:
-    ~ChildHost() = default;
+    virtual ~ChildHost() = default;
 };
 
-// A working window inside the main window: exists at most once, sets the host's propEnd to
-// False while it is loaded and back to True when it unloads.
+// A working window inside the main window: exists at most once; while it is open the data
+// entry is refused.
 class ChildWindow : public QWidget {
     Q_OBJECT
 public:
-    ChildWindow(ChildHost& host, const WindowInfo& info);
-    const WindowInfo& info() const { return m_info; }
+    ChildWindow(ChildHost& host, const WindowDesign& design);
+    const WindowDesign& design() const { return m_design; }
+    const WindowInfo& info() const { return *m_design.info; }
 
     // Builds the window's content; run once, by the main window, under the hourglass.
     virtual void load() = 0;
-    // Builds it again from the host's history after the draws changed.
+    // Builds it again from the host's new history after the draws changed.
     virtual void reload() { load(); }
     // Closes the window as its close button does: the subwindow around it goes too.
     void unload();
@@ -51,18 +55,17 @@ protected:
     // The frame's layout: the description on top, the grid taking the room, then the row of
     // the key and the close button.
     void layOut(QWidget* description, QWidget* grid, QLayout* bottom);
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     ChildHost& m_host;
-    const WindowInfo& m_info;
+    const WindowDesign& m_design;
 };
 
 // The frame every analysis shares: description, grid, key and close button.
 class AnalysisWindow : public ChildWindow {
     Q_OBJECT
 public:
-    AnalysisWindow(ChildHost& host, const WindowInfo& info);
+    AnalysisWindow(ChildHost& host, const WindowDesign& design);
     void load() override;
     // Keeps the scroll position where the new grid still has that row.
     void reload() override;
@@ -72,8 +75,8 @@ private:
     GridView* m_grid;
 };
 
-// The window of a table row, made for host; null while it is not built. Only the program's
-// assembly knows every kind of window.
-ChildWindow* createChildWindow(const WindowInfo& info, ChildHost& host);
+// The window of a table row, made for host. Only the program's assembly knows every kind of
+// window.
+ChildWindow* createChildWindow(const WindowDesign& design, ChildHost& host);
 
 }  // namespace pirumoa

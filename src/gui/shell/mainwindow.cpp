@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "gui/about/helpcommands.h"
 #include "gui/maintenance/csvcommands.h"
@@ -27,43 +28,33 @@ namespace {
 // The main menu's submenus and its commands that open no window. The entries that open
 // windows come from the window table, in its order, into the submenu each names; an item
 // here follows the entry named in `after`, or else the item before it in the same submenu.
-enum class Command {
-    Submenu,
-    End,
-    CsvImport,
-    CsvExport,
-    TileH,
-    TileV,
-    Cascade,
-    Icons,
-    Help,
-    About
-};
+enum class Command { End, CsvImport, CsvExport, TileH, TileV, Cascade, Icons, Help, About };
 struct MenuItem {
     const char16_t* parent;  // u"" for the menu bar
     const char16_t* caption;
     const char16_t* name;
-    Command command;
+    std::optional<Command> command;  // none for a submenu
     const char16_t* after = nullptr;
 };
+constexpr std::optional<Command> kSubmenu = std::nullopt;
 
 const MenuItem kMenu[] = {
     {u"", u"終了(&X)", u"mnuEnd", Command::End, u""},
-    {u"", u"データ分析(&S)", u"mnuMain", Command::Submenu, u"mnuYoso"},
-    {u"mnuMain", u"頻度分析", u"mnuHindo", Command::Submenu, u""},
-    {u"mnuMain", u"間隔分析", u"mnuKankaku", Command::Submenu},
-    {u"mnuMain", u"組合せパターン分析", u"mnuPattern", Command::Submenu, u"mnuHonsuji"},
-    {u"mnuMain", u"分割データ分析", u"mnuBunkatsuData", Command::Submenu, u"mnu4BunkatsuKeiko"},
-    {u"", u"データ管理(&M)", u"mnuHosyu", Command::Submenu, u"mnuMain"},
+    {u"", u"データ分析(&S)", u"mnuMain", kSubmenu, u"mnuYoso"},
+    {u"mnuMain", u"頻度分析", u"mnuHindo", kSubmenu, u""},
+    {u"mnuMain", u"間隔分析", u"mnuKankaku", kSubmenu},
+    {u"mnuMain", u"組合せパターン分析", u"mnuPattern", kSubmenu, u"mnuHonsuji"},
+    {u"mnuMain", u"分割データ分析", u"mnuBunkatsuData", kSubmenu, u"mnu4BunkatsuKeiko"},
+    {u"", u"データ管理(&M)", u"mnuHosyu", kSubmenu, u"mnuMain"},
     {u"mnuHosyu", u"CSVファイルから取り込み(&C)...", u"mnuCsvImport", Command::CsvImport,
      u"mnuMasterInput"},
     {u"mnuHosyu", u"CSVファイルへ書き出し(&E)...", u"mnuCsvExport", Command::CsvExport},
-    {u"", u"ウィンドウ(&W)", u"mnuWindow", Command::Submenu, u"mnuHosyu"},
+    {u"", u"ウィンドウ(&W)", u"mnuWindow", kSubmenu, u"mnuHosyu"},
     {u"mnuWindow", u"上下に並べて表示(&H)", u"mnuWindowHorizontal", Command::TileH},
     {u"mnuWindow", u"左右に並べて表示(&V)", u"mnuWindowVertical", Command::TileV},
     {u"mnuWindow", u"重ねて表示(&C)", u"mnuWindowCascade", Command::Cascade},
     {u"mnuWindow", u"アイコンの整列(&A)", u"mnuWindowArrangeIcon", Command::Icons},
-    {u"", u"ヘルプ(&H)", u"mnuHelp", Command::Submenu, u"mnuWindow"},
+    {u"", u"ヘルプ(&H)", u"mnuHelp", kSubmenu, u"mnuWindow"},
     {u"mnuHelp", u"ヘルプ(&H)", u"mnuHelpFile", Command::Help},
     {u"mnuHelp", u"バージョン情報(&A)", u"mnuAbout", Command::About},
 };
@@ -71,14 +62,15 @@ const MenuItem kMenu[] = {
 // One place in a submenu: a window of the table or an item of kMenu.
 struct MenuSlot {
     QString name;
-    const WindowInfo* window = nullptr;
+    const WindowDesign* window = nullptr;
     const MenuItem* item = nullptr;
 };
 
 // Every submenu's entries in order, by the submenu's name ("" for the menu bar).
 std::map<QString, std::vector<MenuSlot>> menuLayout() {
     std::map<QString, std::vector<MenuSlot>> layout;
-    for (const WindowInfo& w : windowTable()) layout[w.menu].push_back({w.menuAction, &w, nullptr});
+    for (const WindowDesign& w : windowDesigns())
+        layout[w.menu].push_back({w.menuAction, &w, nullptr});
     std::map<QString, QString> previous;  // the last item placed in each submenu
     for (const MenuItem& item : kMenu) {
         const QString parent = QString::fromUtf16(item.parent);
@@ -104,11 +96,6 @@ constexpr int kClientHeightTwips = 10710;
 
 const QString kDataEntryRefused = QStringLiteral("表示中のウィンドウを閉じないと実行できません。");
 
-// The size of a window as designed.
-QSize designSize(const WindowInfo& info) {
-    return {info.widthTwips / kTwipsPerPixel, info.heightTwips / kTwipsPerPixel};
-}
-
 const QString kImportRefused =
     QStringLiteral("当選データ入力のウィンドウを閉じてから取り込んでください。");
 
@@ -116,7 +103,8 @@ const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
 
 }  // namespace
 
-MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
+MainFrm::MainFrm(QWidget* parent)
+    : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_document(new HistoryDocument(this)) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(Prompt::kAppTitle);
     m_mdi->setObjectName(QStringLiteral("MDIClient"));
@@ -124,12 +112,13 @@ MainFrm::MainFrm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
+    connect(m_document, &HistoryDocument::changed, this, &MainFrm::historyChanged);
 
     // Where the user left it last time; else large enough for the designed client area and
     // for the tallest and widest working window, as far as the screen allows.
     if (!restoreGeometry(QSettings().value(kGeometryKey).toByteArray())) {
         QSize client(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
-        for (const WindowInfo& w : windowTable()) client = client.expandedTo(designSize(w));
+        for (const WindowDesign& w : windowDesigns()) client = client.expandedTo(w.size());
         const int frame = 2 * m_mdi->frameWidth();
         QSize want(client.width() + frame,
                    client.height() + frame + menuBar()->sizeHint().height());
@@ -180,16 +169,15 @@ void MainFrm::buildMenus() {
         const auto entries = layout.find(parent);
         if (entries == layout.end()) return;
         for (const MenuSlot& slot : entries->second) {
-            if (const WindowInfo* w = slot.window) {
+            if (const WindowDesign* w = slot.window) {
                 if (w->separatorBefore) {
                     auto* line = new QAction(menu);
                     line->setSeparator(true);
                     menu->addAction(line);
                 }
                 QAction* action = addCommand(menu, w->menuCaption, w->menuAction);
-                action->setEnabled(isBuilt(*w));
                 const QString window = w->objectName;
-                if (w->kind == WindowKind::DataEntry)
+                if (w->info->kind == WindowKind::DataEntry)
                     connect(action, &QAction::triggered, this, &MainFrm::openDataEntry);
                 else
                     connect(action, &QAction::triggered, this,
@@ -198,7 +186,7 @@ void MainFrm::buildMenus() {
             }
             const MenuItem& item = *slot.item;
             const QString caption = QString::fromUtf16(item.caption);
-            if (item.command == Command::Submenu) {
+            if (!item.command) {
                 auto* sub = new QMenu(caption, menu);
                 sub->setObjectName(slot.name);
                 sub->menuAction()->setObjectName(slot.name);
@@ -207,15 +195,13 @@ void MainFrm::buildMenus() {
                 continue;
             }
             QAction* action = addCommand(menu, caption, slot.name);
-            switch (item.command) {
-                case Command::Submenu:
-                    break;
+            switch (*item.command) {
                 case Command::End:
                     connect(action, &QAction::triggered, this, &QWidget::close);
                     break;
                 case Command::CsvImport:
                 case Command::CsvExport: {
-                    const bool import = item.command == Command::CsvImport;
+                    const bool import = *item.command == Command::CsvImport;
                     connect(action, &QAction::triggered, this,
                             [this, import] { import ? importCsv() : exportCsv(); });
                     break;
@@ -254,11 +240,10 @@ QAction* MainFrm::addCommand(QWidget* menu, const QString& caption, const QStrin
 bool MainFrm::start(const QString& databaseFolder, std::future<DrawHistory>* preloaded) {
     readPredictionOptions();
     WaitCursor wait;
-    m_propEnd = true;
     try {
-        m_database = databaseFileIn(databaseFolder);
-        m_history =
-            preloaded && preloaded->valid() ? preloaded->get() : loadDrawHistory(m_database);
+        const DatabaseFile database = databaseFileIn(databaseFolder);
+        m_document->open(database, preloaded && preloaded->valid() ? preloaded->get()
+                                                                   : loadDrawHistory(database));
     } catch (const StoreError& e) {
         m_startError = e.message();
         Prompt::refuse(this, m_startError);
@@ -280,8 +265,8 @@ ChildWindow* MainFrm::findWindow(const QString& objectName) const {
 }
 
 ChildWindow* MainFrm::openWindow(const QString& objectName) {
-    const WindowInfo* info = pirumoa::findWindow(objectName);
-    if (!info || !isBuilt(*info)) return nullptr;
+    const WindowDesign* design = findWindowDesign(objectName);
+    if (!design) return nullptr;
     WaitCursor wait;
     if (QMdiSubWindow* sub = findSubWindow(objectName)) {
         if (sub->isMinimized()) sub->showNormal();
@@ -290,10 +275,9 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
         return qobject_cast<ChildWindow*>(sub->widget());
     }
 
-    ChildWindow* window = createChildWindow(*info, *this);
-    if (!window) return nullptr;
+    ChildWindow* window = createChildWindow(*design, *this);
     Qt::WindowFlags flags = Qt::SubWindow;
-    if (info->fixedBorder)
+    if (design->fixedBorder)
         flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     QMdiSubWindow* sub = m_mdi->addSubWindow(window, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -302,26 +286,32 @@ ChildWindow* MainFrm::openWindow(const QString& objectName) {
     blank.fill(Qt::transparent);
     sub->setWindowIcon(QIcon(blank));
 
-    // The frame's load: propEnd off, top-left corner with the design size, then the content.
-    m_propEnd = false;
-    const QSize size = designSize(*info);
+    // The frame's load: top-left corner with the design size, then the content.
+    const QSize size = design->size();
     sub->setGeometry(QRect(QPoint(0, 0), size));
-    if (info->fixedBorder) sub->setFixedSize(size);
+    if (design->fixedBorder) sub->setFixedSize(size);
     window->load();
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     return window;
 }
 
+bool MainFrm::propEnd() const {
+    // A window that is closing is hidden at once, though it goes only later.
+    const auto subs = m_mdi->subWindowList();
+    return std::all_of(subs.begin(), subs.end(),
+                       [](QMdiSubWindow* sub) { return sub->isHidden(); });
+}
+
 void MainFrm::openDataEntry() {
-    if (!m_propEnd) {
+    if (!propEnd()) {
         Prompt::refuse(this, kDataEntryRefused);
         return;
     }
     openWindow(QStringLiteral("当選データ入力"));
 }
 
-void MainFrm::exportCsv() { CsvCommands::exportToFile(this, m_database); }
+void MainFrm::exportCsv() { CsvCommands::exportToFile(this, databaseFile()); }
 
 void MainFrm::importCsv() {
     // The data entry holds the draws it read when it opened: it is closed first.
@@ -329,22 +319,25 @@ void MainFrm::importCsv() {
         Prompt::refuse(this, kImportRefused);
         return;
     }
-    CsvCommands::importFromFile(this, m_database, [this] { reloadHistory(); });
+    CsvCommands::importFromFile(this, databaseFile(), [this] { reloadHistory(); });
 }
 
 void MainFrm::reloadHistory() {
     try {
         WaitCursor wait;
-        m_history = loadDrawHistory(m_database);
+        m_document->reload();
     } catch (const StoreError& e) {
         // The draws were stored; what could not be read again is said, and the windows keep
         // what they show.
         Prompt::refuse(this, e.message());
-        return;
     }
+}
+
+void MainFrm::historyChanged() {
     WaitCursor wait;
     for (QMdiSubWindow* sub : m_mdi->subWindowList())
-        if (auto* child = qobject_cast<ChildWindow*>(sub->widget())) child->reload();
+        if (auto* child = qobject_cast<ChildWindow*>(sub->widget()); child && !sub->isHidden())
+            child->reload();
 }
 
 void MainFrm::onActivated() {
@@ -366,8 +359,8 @@ QSize arranged(QMdiSubWindow* sub, QSize room) {
     if (sub->isMaximized()) sub->showNormal();
     const auto* child = qobject_cast<ChildWindow*>(sub->widget());
     if (!child) return room.expandedTo(sub->minimumSize());
-    const QSize design = designSize(child->info());
-    return child->info().fixedBorder ? design : room.expandedTo(design);
+    const QSize design = child->design().size();
+    return child->design().fixedBorder ? design : room.expandedTo(design);
 }
 
 }  // namespace
@@ -433,12 +426,23 @@ void MainFrm::arrangeIcons() {
 
 void MainFrm::readPredictionOptions() {
     // A missing or unreadable file leaves every option off; start-up goes on.
-    m_prediction.readInitFile();
+    readInitFile(m_options);
+}
+
+void MainFrm::setReflectOption(int index, bool on) {
+    if (index < 0 || index >= kReflectOptionCount) return;
+    m_options[std::size_t(index)] = on;
+    // Saved at once, so that a crash or a power cut loses no choice. A file that cannot be
+    // written is said once, not at every click, and is tried again at every change.
+    const bool failedBefore = m_optionsUnsaved;
+    const QString error = writeInitFile(m_options);
+    m_optionsUnsaved = !error.isEmpty();
+    if (m_optionsUnsaved && !failedBefore) Prompt::refuse(this, error);
 }
 
 void MainFrm::writePredictionOptions() {
     // The old file stays as it was when the new one cannot be written; the exit goes on.
-    const QString error = m_prediction.writeInitFile();
+    const QString error = writeInitFile(m_options);
     if (error.isEmpty()) return;
     if (m_endingFromOutside)
         std::fprintf(stderr, "pirumoa: %s\n", error.toUtf8().constData());
@@ -471,7 +475,7 @@ void MainFrm::closeEvent(QCloseEvent* event) {
     }
     writePredictionOptions();
     QSettings().setValue(kGeometryKey, saveGeometry());
-    m_history = DrawHistory{};
+    m_document->close();
     event->accept();
 }
 

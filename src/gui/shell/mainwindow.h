@@ -3,10 +3,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "core/analysis/windowtable.h"
-#include "core/prediction/methods.h"
+#include "core/prediction/options.h"
 #include "core/store/drawstore.h"
 #include "gui/shell/childwindow.h"
+#include "gui/shell/historydocument.h"
 #include "paint/look.h"
 
 class QMdiArea;
@@ -18,7 +18,7 @@ namespace pirumoa {
 // The main window: the menu, the working windows inside it, start-up and exit.
 class MainFrm : public QMainWindow, public ChildHost {
     Q_OBJECT
-    Q_PROPERTY(bool propEnd READ propEnd WRITE setPropEnd)
+    Q_PROPERTY(bool propEnd READ propEnd)
 public:
     explicit MainFrm(QWidget* parent = nullptr);
     ~MainFrm() override;
@@ -34,19 +34,21 @@ public:
     // Why start-up failed, as it was shown to the user.
     const QString& startError() const { return m_startError; }
 
-    // The data-entry command: refused while another window is loaded.
+    // The data-entry command: refused while another window is open.
     void openDataEntry();
 
     // What the working windows use.
-    const DrawHistory& history() const override { return m_history; }
-    const DatabaseFile& databaseFile() const override { return m_database; }
-    Prediction& prediction() override { return m_prediction; }
+    HistorySnapshot history() const override { return m_document->snapshot(); }
+    const DatabaseFile& databaseFile() const override { return m_document->databaseFile(); }
+    void historyWritten() override { reloadHistory(); }
+    const ReflectOptions& reflectOptions() const override { return m_options; }
+    void setReflectOption(int index, bool on) override;
     QMenuBar* hostMenuBar() override { return menuBar(); }
     QMdiArea* mdiArea() const override { return m_mdi; }
+    HistoryDocument* document() const { return m_document; }
 
-    // True while no analysis, prediction or data-entry window is loaded.
-    bool propEnd() const { return m_propEnd; }
-    void setPropEnd(bool value) override { m_propEnd = value; }
+    // True while no working window is open: the data entry may open.
+    bool propEnd() const;
 
     // Shows the window's single instance, loading it the first time. Returns it, or null
     // when the window is not available.
@@ -70,7 +72,8 @@ public:
     // draws.
     void exportCsv();
     void importCsv();
-    // Reads the draw history and its totals again and rebuilds every open window from them.
+    // Reads the draw history and its totals again after a write; every open window is built
+    // again from them.
     void reloadHistory();
 
 protected:
@@ -82,16 +85,16 @@ private:
     QAction* addCommand(QWidget* menu, const QString& caption, const QString& name);
     void onActivated();
     QMdiSubWindow* findSubWindow(const QString& objectName) const;
-    // Where the prediction options are read at start-up and written at exit.
+    void historyChanged();
+    // The prediction options: read at start-up, written after every change and at the exit.
     void readPredictionOptions();
     void writePredictionOptions();
 
     QMdiArea* m_mdi;
-    DatabaseFile m_database;
-    DrawHistory m_history;
-    Prediction m_prediction;
+    HistoryDocument* m_document;
+    ReflectOptions m_options{};
     QString m_startError;
-    bool m_propEnd = false;
+    bool m_optionsUnsaved = false;  // the last write of the options file failed
     bool m_started = false;
     bool m_activatedOnce = false;
     bool m_awayInOwnWindow = false;  // the focus went to another window of this program

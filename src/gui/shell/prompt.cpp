@@ -99,7 +99,8 @@ std::optional<QString> queuedFileName(const QString& caption) {
 QMessageBox::StandardButton Prompt::show(QWidget* parent, QMessageBox::Icon icon,
                                          const QString& title, const QString& text,
                                          QMessageBox::StandardButtons buttons,
-                                         QMessageBox::StandardButton defaultButton) {
+                                         QMessageBox::StandardButton defaultButton,
+                                         const QString& okText, const QString& cancelText) {
     if (!seam().answers.empty()) {
         const Answer answer = std::move(seam().answers.front());
         seam().answers.pop_front();
@@ -121,6 +122,10 @@ QMessageBox::StandardButton Prompt::show(QWidget* parent, QMessageBox::Icon icon
     // The buttons in Japanese whether or not Qt's own translations are installed.
     if (QAbstractButton* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("はい(&Y)"));
     if (QAbstractButton* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("いいえ(&N)"));
+    if (QAbstractButton* b = box.button(QMessageBox::Ok); b && !okText.isEmpty())
+        b->setText(okText);
+    if (QAbstractButton* b = box.button(QMessageBox::Cancel); b && !cancelText.isEmpty())
+        b->setText(cancelText);
     // The hourglass may be up while a window loads; the question needs the arrow.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     const int result = box.exec();
@@ -139,6 +144,13 @@ bool Prompt::ask(QWidget* parent, const QString& text) {
 
 void Prompt::inform(QWidget* parent, const QString& text) {
     show(parent, QMessageBox::Information, kAppTitle, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool Prompt::confirm(QWidget* parent, const QString& text, const QString& acceptText,
+                     const QString& rejectText) {
+    return show(parent, QMessageBox::Information, kAppTitle, text,
+                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, acceptText,
+                rejectText) == QMessageBox::Ok;
 }
 
 QString Prompt::openFileName(QWidget* parent, const QString& caption, const QString& folder,

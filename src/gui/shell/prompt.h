@@ -23,6 +23,10 @@ public:
     static bool ask(QWidget* parent, const QString& text);
     // A plain notice with the program's title.
     static void inform(QWidget* parent, const QString& text);
+    // A confirmation before a change: OK and Cancel captioned acceptText and rejectText
+    // ("取り込む(&I)", "キャンセル"), information icon, OK the default; true for OK.
+    static bool confirm(QWidget* parent, const QString& text, const QString& acceptText,
+                        const QString& rejectText);
 
     // The file dialogs: the name chosen, empty when the dialog was cancelled.
     static QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
@@ -58,7 +62,9 @@ private:
     static QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon,
                                             const QString& title, const QString& text,
                                             QMessageBox::StandardButtons buttons,
-                                            QMessageBox::StandardButton defaultButton);
+                                            QMessageBox::StandardButton defaultButton,
+                                            const QString& okText = {},
+                                            const QString& cancelText = {});
 };
 
 // The hourglass for the span of a scope. Setting it handles no pending events, so it is safe

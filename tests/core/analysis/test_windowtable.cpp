@@ -61,7 +61,7 @@ void expectWellFormed(const Sheet& s, bool mayHaveNoRows = false) {
 TEST(WindowTable, EveryFilledWindowBuildsFromEmptyIncompleteAndLargestHistories) {
     int filled = 0;
     for (const WindowInfo& w : windowTable()) {
-        if (!w.fill) continue;
+        if (w.kind != WindowKind::Analysis) continue;
         ++filled;
         SCOPED_TRACE(w.objectName.toStdString());
         std::vector<Sheet> sheets;
@@ -96,9 +96,8 @@ TEST(WindowTable, PredictionGridsBuildFromEmptyIncompleteAndLargestHistories) {
     std::vector<PredictionSheets> built;
     for (const Histories& h : histories()) {
         SCOPED_TRACE(h.name);
-        Prediction prediction;
         PredictionSheets sheets;
-        EXPECT_NO_THROW(loadPrediction(h.history, prediction, sheets));
+        EXPECT_NO_THROW(sheets = predictionSheets(predict(h.history, {})));
         for (int g = 0; g < kPredictionGridCount; ++g) {
             SCOPED_TRACE(g);
             expectWellFormed(sheets[g]);

@@ -116,10 +116,10 @@ TEST(OptionsFile, CurrentDirectoryAndMissingFile) {
     QTemporaryDir dir;
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    Prediction p;
-    const bool read = p.readInitFile();
-    p.setReflectOption(2, true);
-    const QString error = p.writeInitFile();
+    ReflectOptions options{};
+    const bool read = readInitFile(options);
+    options[2] = true;
+    const QString error = writeInitFile(options);
     QDir::setCurrent(before);
     EXPECT_FALSE(read);
     EXPECT_EQ(error, QString());

@@ -24,12 +24,14 @@ std::vector<const Sheet*> pointers(const PredictionSheets& s) {
 
 QString digits(const PredictionSheets& sheets) { return test::predictionDigits(pointers(sheets)); }
 
-QString predict(const DrawHistory& h, std::initializer_list<int> reflect = {}) {
-    Prediction p;
-    for (int i : reflect) p.setReflectOption(i, true);
-    PredictionSheets sheets;
-    loadPrediction(h, p, sheets);
-    return digits(sheets);
+ReflectOptions optionsOn(std::initializer_list<int> reflect) {
+    ReflectOptions options{};
+    for (int i : reflect) options[std::size_t(i)] = true;
+    return options;
+}
+
+QString shown(const DrawHistory& h, std::initializer_list<int> reflect = {}) {
+    return digits(predictionSheets(predict(h, optionsOn(reflect))));
 }
 
 // "LRTB" with "-" for each side that has no line; every line must be black.
@@ -122,50 +124,43 @@ TEST(PredictionGrids, LayoutBeforeAnyDigit) {
 
 TEST(PredictionGrids, GoldenSmallHistories) {
     const DrawHistory thirty = thirtyDraws();
-    EXPECT_EQ(predict(thirty), "1234/5678/9999/.... | 1892/4376/0... | 1234/5678/9... | 1236");
-    EXPECT_EQ(predict(thirty, kThree),
+    EXPECT_EQ(shown(thirty), "1234/5678/9999/.... | 1892/4376/0... | 1234/5678/9... | 1236");
+    EXPECT_EQ(shown(thirty, kThree),
               "1234/5678/9999/.... | 1892/4376/0... | 1234/5678/9... | 1236");
-    EXPECT_EQ(predict(thirty, kAll),
-              "1234/5678/9999/.... | 1892/7346/0... | 1234/5678/9... | 1236");
+    EXPECT_EQ(shown(thirty, kAll), "1234/5678/9999/.... | 1892/7346/0... | 1234/5678/9... | 1236");
 
     const DrawHistory gapped = gappedDraws();
-    EXPECT_EQ(predict(gapped), "1234/5678/..../.... | 6592/8431/70.. | 3456/7821 | 4567");
-    EXPECT_EQ(predict(gapped, kThree), "1234/5678/..../.... | 1892/4376/0... | 1234/5678 | 1236");
-    EXPECT_EQ(predict(gapped, kAll), "1234/5678/..../.... | 2198/4376/0... | 1234/5678 | 1234");
+    EXPECT_EQ(shown(gapped), "1234/5678/..../.... | 6592/8431/70.. | 3456/7821 | 4567");
+    EXPECT_EQ(shown(gapped, kThree), "1234/5678/..../.... | 1892/4376/0... | 1234/5678 | 1236");
+    EXPECT_EQ(shown(gapped, kAll), "1234/5678/..../.... | 2198/4376/0... | 1234/5678 | 1234");
 
     const DrawHistory shortOne = test::history({"1234", "5678", "9012"});
     const QString noCycle = QStringLiteral("..../..../..../.... | ");
-    EXPECT_EQ(predict(shortOne), noCycle + "1853/6470/9... | ..../.... | ....");
-    EXPECT_EQ(predict(shortOne, kThree), noCycle + "1892/4376/0... | ..../.... | ....");
+    EXPECT_EQ(shown(shortOne), noCycle + "1853/6470/9... | ..../.... | ....");
+    EXPECT_EQ(shown(shortOne, kThree), noCycle + "1892/4376/0... | ..../.... | ....");
 
     const QString nothing = noCycle + "..../..../.... | ..../.... | ....";
-    EXPECT_EQ(predict(DrawHistory{}, kAll), nothing);
-    EXPECT_EQ(predict(test::history({"12_4", "____"})), nothing);  // no complete draw
+    EXPECT_EQ(shown(DrawHistory{}, kAll), nothing);
+    EXPECT_EQ(shown(test::history({"12_4", "____"})), nothing);  // no complete draw
 }
 
-TEST(PredictionGrids, RapidFireRowComesAndGoesWithTheResult) {
-    Prediction nine, none;
-    nine.scan(thirtyDraws());
-    none.scan(test::history({"1234", "5678", "9012"}));
-    PredictionSheets s;
-    layoutPredictionGrids(s);
-    const QByteArray fresh = sheetsToJson(QString(), pointers(s));
+TEST(PredictionGrids, RapidFireRowComesWithTheResult) {
+    PredictionSheets laidOut;
+    layoutPredictionGrids(laidOut);
+    const QByteArray fresh = sheetsToJson(QString(), pointers(laidOut));
 
-    showPrediction(nine, s);
+    PredictionSheets s = predictionSheets(predict(thirtyDraws(), {}));
     EXPECT_EQ(digits(s).section(QStringLiteral(" | "), 2, 2), "1234/5678/9...");
-    showPrediction(none, s);
-    EXPECT_EQ(s[2].rowCount(), 3);
-    EXPECT_EQ(digits(s), "..../..../..../.... | 1853/6470/9... | ..../.... | ....");
-    // Grown again, the row looks like the rows above it and the label box reaches down.
-    showPrediction(nine, s);
+    // The grown row looks like the rows above it and the label box reaches down.
     EXPECT_EQ(s[2].rowHeight(4), 10);
     EXPECT_EQ(lineRows(s[2]).section(QLatin1Char('/'), 3),
               QStringLiteral("---- LRTB LRTB LRTB LRTB"));
+    s = predictionSheets(predict(test::history({"1234", "5678", "9012"}), {}));
+    EXPECT_EQ(s[2].rowCount(), 3);
+    EXPECT_EQ(digits(s), "..../..../..../.... | 1853/6470/9... | ..../.... | ....");
 
     // An empty result leaves exactly the laid-out grids, down to every line and colour.
-    Prediction empty;
-    empty.scan(DrawHistory{});
-    showPrediction(empty, s);
+    s = predictionSheets(predict(DrawHistory{}, {}));
     EXPECT_EQ(sheetsToJson(QString(), pointers(s)), fresh);
 }
 
@@ -174,9 +169,9 @@ TEST(PredictionGrids, SampleHistory) {
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const DrawHistory h = DrawHistory::fromRows(parseDrawCsv(csv.readAll(), csv.fileName()));
     const QString cycles = QStringLiteral("0061/4177/2009/1703 | ");
-    EXPECT_EQ(predict(h), cycles + "1498/6732/.... | 0142/3679 | 0123");
-    EXPECT_EQ(predict(h, kThree), cycles + "7925/316./.... | 6479/0123 | 6790");
-    EXPECT_EQ(predict(h, kAll), cycles + "3587/9641/.... | 0614/2379 | 1423");
+    EXPECT_EQ(shown(h), cycles + "1498/6732/.... | 0142/3679 | 0123");
+    EXPECT_EQ(shown(h, kThree), cycles + "7925/316./.... | 6479/0123 | 6790");
+    EXPECT_EQ(shown(h, kAll), cycles + "3587/9641/.... | 0614/2379 | 1423");
 }
 
 TEST(PredictionCli, PrintsTheFourGridsAndChecksTheOptionList) {
@@ -192,10 +187,7 @@ TEST(PredictionCli, PrintsTheFourGridsAndChecksTheOptionList) {
 
     QByteArray out;
     ASSERT_EQ(run(sheet + QStringList{"--reflect", "0,3,5"}, &out), 0);
-    Prediction p;
-    for (int i : kThree) p.setReflectOption(i, true);
-    PredictionSheets s;
-    loadPrediction(gappedDraws(), p, s);
+    const PredictionSheets s = predictionSheets(predict(gappedDraws(), optionsOn(kThree)));
     EXPECT_EQ(out, sheetsToTsv(pointers(s)));
     EXPECT_EQ(out.count("## grid "), 4);
 

@@ -27,6 +27,8 @@
 #include <cstdio>
 
 #include "core/analysis/analyses.h"
+#include "core/prediction/methods.h"
+#include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
 #include "core/store/drawcsv.h"
 #include "gui/maintenance/dataentrywindow.h"
@@ -422,7 +424,7 @@ private slots:
     }
 
     // A digit cell refuses, as they are typed, the keys that would make anything but one
-    // digit. A wrong value that reaches a cell otherwise is said, and kept for the check.
+    // digit.
     void keysThatMakeNoDigitAreRefusedAsTyped() {
         test::TempDatabase db(test::draws({"1234", "5678"}));
         MainFrm main;
@@ -447,24 +449,6 @@ private slots:
         press({"Tab", "x", "Tab", "1", "2", "Tab"});
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), test::draws({"1234", "5771"}));
-
-        // "12" put into a cell by other means, then Tab over it in its editor.
-        w->model()->setUncheckedText(0, 3, "12");
-        grid->setCurrentIndex(grid->model()->index(0, 3));
-        press({"F2"});
-        editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        QVERIFY(editor);
-        QCOMPARE(editor->text(), QString("12"));
-        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
-        press({"Tab"});
-        QCoreApplication::processEvents();
-        QVERIFY(test::promptsUsedUp());
-        QCOMPARE(grid->model()->index(0, 3).data().toString(), QString("12"));
-        QCOMPARE(stored(db), test::draws({"1234", "5771"}));
-        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
-        w->closeChecked();
-        QVERIFY(test::promptsUsedUp());
-        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 3));
     }
 
     void refusedWritesSayWhyAndTheCellKeepsTheStoredValue() {
@@ -628,55 +612,6 @@ private slots:
         QCOMPARE(stored(db), left);
     }
 
-    void closeButtonStopsAtTheFirstWrongCell() {
-        test::TempDatabase db(test::draws({"1234", "5678", "9012"}));
-        MainFrm main;
-        startMain(main, db);
-        DataEntryWindow* w = openEntry(main);
-        QTableView* grid = w->grid();
-        DrawTableModel* m = w->model();
-
-        // Values that no typing can leave, put in as another way in would leave them.
-        m->setUncheckedText(2, 1, "abc");
-        m->setUncheckedText(1, 4, "10");
-        m->setUncheckedText(1, 3, "1.5");
-        m->setUncheckedText(0, 2, "");  // empty passes
-        auto* close = w->findChild<QPushButton*>("Command1");
-        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
-        QTest::mouseClick(close, Qt::LeftButton);
-        QVERIFY(test::promptsUsedUp());
-        QCOMPARE(grid->currentIndex(), m->index(1, 3));
-        QCOMPARE(main.findWindow("当選データ入力"), w);
-        QVERIFY(!main.propEnd());
-
-        // Each correction moves the check on to the next wrong cell.
-        typeInto(grid, 1, 3, "7");
-        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
-        QTest::mouseClick(close, Qt::LeftButton);
-        QCOMPARE(grid->currentIndex(), m->index(1, 4));
-        m->setUncheckedText(1, 4, "-1");
-        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
-        QTest::mouseClick(close, Qt::LeftButton);
-        QCOMPARE(grid->currentIndex(), m->index(1, 4));
-        typeInto(grid, 1, 4, "");
-        Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
-        QTest::mouseClick(close, Qt::LeftButton);
-        QCOMPARE(grid->currentIndex(), m->index(2, 1));
-        typeInto(grid, 2, 1, "3");
-        QVERIFY(test::promptsUsedUp());
-        QTest::mouseClick(close, Qt::LeftButton);
-        QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
-        QVERIFY(main.propEnd());
-        QCOMPARE(stored(db), test::draws({"1234", "567_", "3012"}));
-    }
-
-    void checkOnCloseFollowsTheRuleForEachText() {
-        for (const char* ok : {"", "0", "9", " 5", "01", "+5"})
-            QVERIFY2(!DrawTableModel::isWrongDigitText(ok), ok);
-        for (const char* wrong : {"10", "-1", "1.5", "a", "5.", " ", "9.0"})
-            QVERIFY2(DrawTableModel::isWrongDigitText(wrong), wrong);
-    }
-
     void valueBeingTypedIsCheckedWhenCloseIsClicked() {
         test::TempDatabase db(test::draws({"1234"}));
         MainFrm main;
@@ -689,9 +624,8 @@ private slots:
         auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
         QVERIFY(editor);
         QCOMPARE(editor->text(), QString("4"));
-        // A wrong value came in by other means and shows in the open editor.
-        w->model()->setUncheckedText(0, 4, "12");
-        QCOMPARE(editor->text(), QString("12"));
+        // A wrong value in the open editor, as no typing leaves it.
+        editor->setText("12");
         Prompt::setNextAnswer(QMessageBox::Ok, test::refusal(kWrongDigit));
         w->closeChecked();  // refused: the window stays
         QVERIFY(test::promptsUsedUp());
@@ -814,20 +748,19 @@ private slots:
         const QString csv = folder.filePath("more.csv");
         writeFile(csv, "2,,1,1,1,1\n3,,1,9,9,9\n");
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"新しい回：2 件"}));
         Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"追加：2 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
 
-        QCOMPARE(main.history().latestDrawNo, 3);
-        QCOMPARE(main.history().digitCount[1], 6);
+        QCOMPARE(main.history()->latestDrawNo, 3);
+        QCOMPARE(main.history()->digitCount[1], 6);
         Sheet expected;
-        fillAppearanceFrequency(main.history(), expected);
+        fillAppearanceFrequency(*main.history(), expected);
         QCOMPARE(sheetsToJson("f", {&frequency->grid()->sheet()}), sheetsToJson("f", {&expected}));
         QCOMPARE(frequency->grid()->sheet().rowCount(), 8);
 
-        Prediction fresh;
-        PredictionSheets grids;
-        loadPrediction(main.history(), fresh, grids);
+        PredictionSheets grids = predictionSheets(predict(*main.history(), main.reflectOptions()));
         auto* prediction = qobject_cast<PredictionWindow*>(main.findWindow("一発ピルモア"));
         QVERIFY(prediction);
         for (int k = 0; k < kPredictionGridCount; ++k)
@@ -835,6 +768,67 @@ private slots:
                 for (int c = 1; c <= grids[k].columnCount(); ++c)
                     QCOMPARE(prediction->grid(k)->sheet().text(c, r), grids[k].text(c, r));
         QCOMPARE(QSettings().value("csv/folder").toString(), QFileInfo(csv).absolutePath());
+    }
+
+    // A draw typed in the data entry reaches the next window opened and the prediction at once,
+    // with no restart.
+    void aTypedDrawReachesTheWindowsOpenedAfterIt() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openEntry(main);
+        QVERIFY(w);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
+        w->grid()->setCurrentIndex(w->grid()->model()->index(1, 1));
+        w->addLine();
+        QVERIFY(test::promptsUsedUp());
+        for (int c = 1; c <= 4; ++c) typeInto(w->grid(), 2, c, QString::number(c + 5));
+        w->findChild<QPushButton*>("Command1")->click();
+        QTRY_VERIFY(!main.findWindow("当選データ入力"));
+
+        auto* sums = qobject_cast<AnalysisWindow*>(main.openWindow("数字合計分析"));
+        QVERIFY(sums);
+        const Sheet& sheet = sums->grid()->sheet();
+        QStringList last;
+        for (int c = 1; c <= sheet.columnCount(); ++c) last << sheet.text(c, sheet.rowCount());
+        QVERIFY2(last.join(',').startsWith("3,6,7,8,9,30"), qPrintable(last.join(',')));
+        sums->unload();
+
+        auto* prediction = qobject_cast<PredictionWindow*>(main.openWindow("一発ピルモア"));
+        QVERIFY(prediction);
+        QCOMPARE(prediction->history()->latestDrawNo, 3);
+        const PredictionSheets fresh =
+            predictionSheets(predict(loadDrawHistory(db.connect), main.reflectOptions()));
+        for (int k = 0; k < kPredictionGridCount; ++k)
+            QCOMPARE(sheetsToTsv({&prediction->grid(k)->sheet()}), sheetsToTsv({&fresh[k]}));
+    }
+
+    // An import that blanks draws already stored: the open prediction is the one a fresh
+    // start computes, nothing kept from before.
+    void anImportThatBlanksDrawsGivesTheFreshPrediction() {
+        std::vector<DrawRecord> rows = readDrawCsvFile(PIRUMOA_DATA_DIR "/numbers4_history.csv");
+        rows.resize(39);
+        test::TempDatabase db(rows);
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        main.show();
+        QTRY_VERIFY(main.findWindow("一発ピルモア"));
+        auto* prediction = qobject_cast<PredictionWindow*>(main.findWindow("一発ピルモア"));
+
+        QTemporaryDir folder;
+        const QString csv = folder.filePath("blank.csv");
+        writeFile(csv, "38,,,,,\n39,,,,,\n");
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"38"}));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"置き換え：2 件"}));
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QVERIFY(test::promptsUsedUp());
+
+        const DrawHistory reread = loadDrawHistory(db.connect);
+        QCOMPARE(reread.latestDrawNo, 37);
+        const PredictionSheets fresh = predictionSheets(predict(reread, main.reflectOptions()));
+        for (int k = 0; k < kPredictionGridCount; ++k)
+            QCOMPARE(sheetsToTsv({&prediction->grid(k)->sheet()}), sheetsToTsv({&fresh[k]}));
     }
 
     void csvMenuEntriesFollowTheDataEntry() {
@@ -869,19 +863,30 @@ private slots:
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), before);
 
-        // A good file: counts added, skipped, replaced, and when the analyses see it.
+        // A good file: first what it holds, then the counts added, skipped, replaced.
         writeFile(csv, "1,,1,2,3,4\n2,,9,9,9,9\n3,2001-02-03,3,3,3,3\n");
+        const Prompt::Expected preview =
+            test::noticeWith({"当選データ：3 回分", "新しい回：1 件", "登録済みと同じ回：1 件",
+                              "登録済みと異なる回：1 件（第2回）"});
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Cancel, preview);
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QVERIFY(test::promptsUsedUp());
+        QCOMPARE(stored(db), before);
+
         const Prompt::Expected replace = test::questionWith({"第2回", "置き換えますか"});
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, preview);
         Prompt::setNextAnswer(QMessageBox::No, replace);  // other digits for draw 2: keep them
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), before);
 
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, preview);
         Prompt::setNextAnswer(QMessageBox::Yes, replace);
         Prompt::setNextAnswer(
-            QMessageBox::Ok, test::noticeWith({"追加：1 件", "スキップ（同じ数字で登録済み）：1 件",
+            QMessageBox::Ok, test::noticeWith({"追加：1 件", "スキップ（同じ内容で登録済み）：1 件",
                                                "置き換え：1 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
@@ -891,9 +896,10 @@ private slots:
 
         // The same file again adds nothing.
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"登録済みと同じ回：3 件"}));
         Prompt::setNextAnswer(
             QMessageBox::Ok,
-            test::noticeWith({"追加：0 件", "スキップ（同じ数字で登録済み）：3 件"}));
+            test::noticeWith({"追加：0 件", "スキップ（同じ内容で登録済み）：3 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), after);

@@ -177,7 +177,7 @@ private slots:
         QVERIFY(w);
         QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 20000);
         QCOMPARE(w->grid()->sheet().rowCount(), 20);
-        QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history().latestDrawNo - 1));
+        QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history()->latestDrawNo - 1));
         QApplication::processEvents();
         test::shoot(main.mdiArea()->activeSubWindow(), "window-" + kWindow);
     }

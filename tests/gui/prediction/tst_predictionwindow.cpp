@@ -21,8 +21,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 #include <cstdio>
+#include <random>
 
+#include "core/prediction/methods.h"
+#include "core/prediction/predictionsheets.h"
 #include "gui/prediction/predictionwindow.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/mainwindow.h"
@@ -111,13 +115,32 @@ int exitInReadOnlyFolder(int argc, char** argv, const QString& folder) {
     main.show();
     auto* window = qobject_cast<PredictionWindow*>(main.openWindow(kWindow));
     if (!window) return 6;
+    // Said at the click, which cannot be saved, and again at the exit.
+    Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({kIni, "権限"}));
     window->optionButton(2, true)->click();
+    window->optionButton(3, true)->click();  // said once, not at every click
     Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({kIni, "権限"}));
     main.close();
-    const bool released = main.history().rows.empty() && !main.isVisible();
+    const bool released = main.history()->rows.empty() && !main.isVisible();
     std::printf("said why=%d\n", test::promptsUsedUp() ? 1 : 0);
     std::printf("released=%d\n", released ? 1 : 0);
     return 0;
+}
+
+// The child half of the crash test: opens the window in folder, switches option 4 on by the
+// mouse and is killed at once, with no exit of any kind.
+int killAfterClick(int argc, char** argv, const QString& folder) {
+    if (!QDir::setCurrent(folder)) return 4;
+    QApplication app(argc, argv);
+    test::guardPrompts();
+    MainFrm main;
+    if (!main.start(folder)) return 5;
+    main.show();
+    if (!QTest::qWaitFor([&] { return main.findWindow(kWindow) != nullptr; }, 5000)) return 6;
+    auto* window = qobject_cast<PredictionWindow*>(main.findWindow(kWindow));
+    QTest::mouseClick(window->optionButton(4, true), Qt::LeftButton);
+    ::kill(::getpid(), SIGKILL);
+    return 7;
 }
 
 }  // namespace
@@ -316,7 +339,7 @@ private slots:
 
         // On: the elimination reads one draw further back (draw 17, missing: zeros).
         QTest::mouseClick(w->optionButton(0, true), Qt::LeftButton);
-        QVERIFY(main.prediction().reflectOption(0));
+        QVERIFY(main.reflectOptions()[0]);
         QCOMPARE(shownDigits(w),
                  QString("1234/5678/..../.... | 1892/4376/0... | 1234/5678 | 1236"));
         QCOMPARE(selectedPairs(w), QString("100000000000"));
@@ -328,15 +351,15 @@ private slots:
 
         // Off again: exactly the first result, nothing left over from the second.
         QTest::mouseClick(w->optionButton(0, false), Qt::LeftButton);
-        QVERIFY(!main.prediction().reflectOption(0));
+        QVERIFY(!main.reflectOptions()[0]);
         QCOMPARE(shownDigits(w), before);
 
         // Pairs 10 and 11 have no option behind them: nothing stored, nothing changes.
-        const ReflectOptions options = main.prediction().reflectOptions();
+        const ReflectOptions options = main.reflectOptions();
         for (int pair : {10, 11}) {
             QTest::mouseClick(w->optionButton(pair, true), Qt::LeftButton);
             QVERIFY(w->optionButton(pair, true)->isChecked());
-            QVERIFY(main.prediction().reflectOptions() == options);
+            QVERIFY(main.reflectOptions() == options);
             QCOMPARE(shownDigits(w), before);
         }
 
@@ -345,11 +368,11 @@ private slots:
         w->optionButton(5, false)->setFocus();
         QTest::keyClick(w->optionButton(5, false), Qt::Key_Left);
         QVERIFY(w->optionButton(5, true)->isChecked());
-        QVERIFY(main.prediction().reflectOption(5));
+        QVERIFY(main.reflectOptions()[5]);
         QCOMPARE(selectedPairs(w), QString("000101000011"));
-        QCOMPARE(main.prediction().reflectCount(), 2);
+        QCOMPARE(reflectCount(main.reflectOptions()), 2);
         QTest::keyClick(w->optionButton(5, true), Qt::Key_Right);
-        QVERIFY(!main.prediction().reflectOption(5));
+        QVERIFY(!main.reflectOptions()[5]);
         QCOMPARE(shownDigits(w),
                  QString("1234/5678/..../.... | 1892/4376/0... | 1234/5678 | 1236"));
     }
@@ -370,9 +393,10 @@ private slots:
             for (int i : {0, 3, 5, 10}) w->optionButton(i, true)->click();
             const QString three = shownDigits(w);
             QCOMPARE(three, QString("1234/5678/..../.... | 1892/4376/0... | 1234/5678 | 1236"));
+            // Saved at each click.
+            QCOMPARE(test::readFile(kIni), iniText({true, false, false, true, false, true}));
             closeWindow(main, w);
             QVERIFY(main.propEnd());
-            QVERIFY(!QFile::exists(kIni));  // nothing is saved on closing
 
             main.findChild<QAction*>("mnuYoso")->trigger();
             w = qobject_cast<PredictionWindow*>(main.findWindow(kWindow));
@@ -396,13 +420,112 @@ private slots:
         {
             MainFrm main;
             QVERIFY(main.start(db.dir.path()));
-            QVERIFY(main.prediction().reflectOption(5));
-            QCOMPARE(main.prediction().reflectCount(), 3);
+            QVERIFY(main.reflectOptions()[5]);
+            QCOMPARE(reflectCount(main.reflectOptions()), 3);
             main.show();
             QTRY_VERIFY(main.findWindow(kWindow));
             auto* w = qobject_cast<PredictionWindow*>(main.findWindow(kWindow));
             QCOMPARE(selectedPairs(w), QString("100101000000"));
         }
+    }
+
+    // Clicks by the mouse and the keyboard, alone or several within one turn of the event loop,
+    // with pauses of every length between: after each, every pair shows the option in use, and
+    // the prediction and the options file use the same.
+    void everyClickLeavesButtonsPredictionAndFileAgreeing() {
+        test::TempDatabase db(gappedDraws());
+        MainFrm main;
+        PredictionWindow* w = startAndShow(main, db);
+        QVERIFY(w);
+        std::mt19937 random(19);
+        ReflectOptions expected{};
+        for (int click = 0; click < 200;) {
+            const int burst = random() % 4 == 0 ? 2 + int(random() % 3) : 1;
+            for (int b = 0; b < burst && click < 200; ++b, ++click) {
+                const int pair = int(random() % PredictionWindow::kPairCount);
+                const bool on = random() % 2 == 0;
+                QRadioButton* button = w->optionButton(pair, on);
+                QRadioButton* other = w->optionButton(pair, !on);
+                bool chosen = true;
+                switch (random() % 3) {
+                    case 0:
+                        QTest::mouseClick(button, Qt::LeftButton);
+                        break;
+                    case 1:
+                        button->setFocus();
+                        QTest::keyClick(button, Qt::Key_Space);
+                        break;
+                    default:
+                        // An arrow key moves the choice only from the selected button.
+                        chosen = other->isChecked();
+                        other->setFocus();
+                        QTest::keyClick(other, on ? Qt::Key_Left : Qt::Key_Right);
+                        break;
+                }
+                if (chosen && pair < kReflectOptionCount) expected[std::size_t(pair)] = on;
+                const QByteArray at = "click " + QByteArray::number(click);
+                QVERIFY2(main.reflectOptions() == expected, at);
+                for (int i = 0; i < kReflectOptionCount; ++i)
+                    QVERIFY2(w->optionButton(i, expected[std::size_t(i)])->isChecked() &&
+                                 !w->optionButton(i, !expected[std::size_t(i)])->isChecked(),
+                             at + " pair " + QByteArray::number(i));
+                ReflectOptions saved{};
+                readInitFile(saved, kIni);  // none yet while nothing was chosen
+                QVERIFY2(saved == expected, at);
+                const PredictionSheets fresh = predictionSheets(predict(*main.history(), expected));
+                QCOMPARE(shownDigits(w),
+                         test::predictionDigits({&fresh[0], &fresh[1], &fresh[2], &fresh[3]}));
+            }
+            if (const int pause = int(random() % 6)) QTest::qWait(pause * 15);
+        }
+    }
+
+    // The data entry opens only while no other window is open: closing one of two is not enough.
+    void dataEntryWaitsForEveryWindowToClose() {
+        test::TempDatabase db(gappedDraws());
+        MainFrm main;
+        PredictionWindow* w = startAndShow(main, db);
+        QVERIFY(w);
+        ChildWindow* frequency = main.openWindow("出現頻度分析");
+        QVERIFY(frequency);
+        frequency->unload();
+        QTRY_VERIFY(!main.findWindow("出現頻度分析"));
+        Prompt::setNextAnswer(QMessageBox::Ok,
+                              test::refusal("表示中のウィンドウを閉じないと実行できません。"));
+        main.findChild<QAction*>("mnuMasterInput")->trigger();
+        QVERIFY(test::promptsUsedUp());
+        QVERIFY(!main.findWindow("当選データ入力"));
+
+        closeWindow(main, w);
+        main.findChild<QAction*>("mnuMasterInput")->trigger();
+        QVERIFY(main.findWindow("当選データ入力"));
+    }
+
+    // Killed right after a click, the program has already saved it: the next start shows it.
+    void anOptionSurvivesAKillRightAfterItsClick() {
+        QTemporaryDir folder;
+        {
+            test::TempDatabase db(gappedDraws());
+            QVERIFY(QFile::copy(db.connect.file, folder.filePath("Numbers4Pirumoa.mdb")));
+        }
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"--kill-after-click", folder.path()});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        QVERIFY(QDir::setCurrent(folder.path()));
+        {
+            MainFrm main;
+            QVERIFY(main.start(folder.path()));
+            main.show();
+            QTRY_VERIFY(main.findWindow(kWindow));
+            auto* w = qobject_cast<PredictionWindow*>(main.findWindow(kWindow));
+            QCOMPARE(selectedPairs(w), QString("000010000000"));
+        }
+        QVERIFY(QDir::setCurrent(m_cwd.path()));
     }
 
     void emptyHistoryOpensWithEmptyDigits() {
@@ -525,6 +648,10 @@ private slots:
 };
 
 int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], "--kill-after-click") == 0) {
+        int childArgc = 1;
+        return killAfterClick(childArgc, argv, QString::fromLocal8Bit(argv[2]));
+    }
     if (argc == 3 && qstrcmp(argv[1], "--exit-in-read-only-folder") == 0) {
         int childArgc = 1;
         return exitInReadOnlyFolder(childArgc, argv, QString::fromLocal8Bit(argv[2]));

@@ -41,10 +41,11 @@ private slots:
         QVERIFY(test::showWithoutPrediction(main));
         main.resize(1600, 1200);
         int opened = 0;
-        for (const WindowInfo& info : windowTable()) {
-            if (info.kind != WindowKind::Analysis || !info.fill) continue;
+        for (const WindowDesign& design : windowDesigns()) {
+            const WindowInfo& info = *design.info;
+            if (info.kind != WindowKind::Analysis) continue;
             const QByteArray name = info.objectName.toUtf8();
-            auto* action = main.findChild<QAction*>(info.menuAction);
+            auto* action = main.findChild<QAction*>(design.menuAction);
             QVERIFY2(action && action->isEnabled(), name);
             action->trigger();
             auto* window = qobject_cast<AnalysisWindow*>(main.findWindow(info.objectName));
@@ -52,13 +53,12 @@ private slots:
             QVERIFY2(!main.propEnd(), name);
             QMdiSubWindow* sub = main.mdiArea()->activeSubWindow();
             QCOMPARE(sub->widget(), window);
-            QCOMPARE(sub->geometry(), QRect(0, 0, info.widthTwips / kTwipsPerPixel,
-                                            info.heightTwips / kTwipsPerPixel));
+            QCOMPARE(sub->geometry(), QRect(QPoint(0, 0), design.size()));
             QCOMPARE(sub->windowTitle(), info.caption);
-            QCOMPARE(window->findChild<QLabel*>("Label1")->text(), info.description);
+            QCOMPARE(window->findChild<QLabel*>("Label1")->text(), design.description);
 
             Sheet expected;
-            info.fill(main.history(), expected);
+            info.fill(*main.history(), expected);
             QCOMPARE(sheetsToJson(info.objectName, {&window->grid()->sheet()}),
                      sheetsToJson(info.objectName, {&expected}));
             QApplication::processEvents();

@@ -154,11 +154,11 @@ private slots:
         QVERIFY(main.start(db.dir.path()));
         main.show();
         main.openWindow("出現頻度分析");
-        QCOMPARE(main.history().rows.size(), std::size_t(1));
+        QCOMPARE(main.history()->rows.size(), std::size_t(1));
         main.findChild<QAction*>("mnuEnd")->trigger();
         QVERIFY(!main.isVisible());
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
-        QVERIFY(main.history().rows.empty());
+        QVERIFY(main.history()->rows.empty());
         QVERIFY(main.propEnd());
         QVERIFY(test::promptsUsedUp());  // nothing asked
     }
@@ -175,8 +175,7 @@ private slots:
         const auto subs = main.mdiArea()->subWindowList();
         QCOMPARE(subs.size(), 3);
         auto design = [](QMdiSubWindow* sub) {
-            const WindowInfo& info = qobject_cast<ChildWindow*>(sub->widget())->info();
-            return QSize(info.widthTwips / kTwipsPerPixel, info.heightTwips / kTwipsPerPixel);
+            return qobject_cast<ChildWindow*>(sub->widget())->design().size();
         };
         for (const char* command : {"mnuWindowHorizontal", "mnuWindowVertical", "mnuWindowCascade",
                                     "mnuWindowHorizontal"}) {
@@ -184,7 +183,7 @@ private slots:
             QRect all;
             for (QMdiSubWindow* sub : subs) {
                 const QSize size = sub->size(), want = design(sub);
-                const bool fixed = qobject_cast<ChildWindow*>(sub->widget())->info().fixedBorder;
+                const bool fixed = qobject_cast<ChildWindow*>(sub->widget())->design().fixedBorder;
                 QVERIFY2(fixed ? size == want
                                : size.width() >= want.width() && size.height() >= want.height(),
                          command);
@@ -210,7 +209,8 @@ private slots:
     void mainWindowSizeFitsTheWindowsAndIsRemembered() {
         test::TempDatabase db;
         int tallest = 0;
-        for (const WindowInfo& w : windowTable()) tallest = std::max(tallest, w.heightTwips / 15);
+        for (const WindowDesign& w : windowDesigns())
+            tallest = std::max(tallest, w.size().height());
         const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
         {
             MainFrm main;

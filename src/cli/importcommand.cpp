@@ -1,0 +1,77 @@
+#include "cli/importcommand.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+
+#include "cli/commandline.h"
+#include "core/store/drawcsv.h"
+#include "core/store/drawfile.h"
+#include "core/store/drawstore.h"
+#include "core/store/fileerror.h"
+
+namespace pirumoa {
+
+namespace {
+
+using cli::failure;
+
+int writeOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
+    return 0;
+}
+
+}  // namespace
+
+int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool replace,
+                     bool dryRun) {
+    const QString source = QDir::toNativeSeparators(csvPath);
+    const ParsedDraws parsed = *readDrawFile(csvPath);
+    if (!parsed.ok()) return failure(firstRefusal(parsed, source));
+
+    // The comparison reads the database without changing it; a missing one compares as empty
+    // (the import makes it).
+    std::vector<DrawRecord> stored;
+    std::vector<DrawPrizes> prizes;
+    if (QFileInfo::exists(connect.file)) {
+        auto store = DrawStore::open(connect);
+        stored = store->readAll();
+        prizes = store->readPrizes();
+    }
+    const ImportComparison comparison = compareWithStored(parsed.draws, stored, prizes);
+    std::fputs(importSummary(parsed, comparison).toUtf8().constData(), stderr);
+    if (dryRun) return 0;
+
+    const ImportResult r = importParsedDraws(parsed, connect, replace);
+    if (!r.conflicts.empty()) {
+        return failure(
+            QStringLiteral("既に登録されている回と数字・抽せん日・当せん金が異なります（%1）。"
+                           "置き換えるには --replace を付けてください。"
+                           "何も変更していません。")
+                .arg(drawList(r.conflicts)));
+    }
+    QString line = QStringLiteral("added %1, skipped %2, replaced %3")
+                       .arg(r.added)
+                       .arg(r.skipped)
+                       .arg(r.replaced);
+    if (r.completed > 0) line += QStringLiteral(", completed %1").arg(r.completed);
+    return writeOut((line + QLatin1Char('\n')).toUtf8());
+}
+
+int runExportCommand(const DatabaseFile& connect, const QString& outputPath) {
+    // The table, not the view: the view has no draw dates, and export must keep them.
+    auto store = DrawStore::open(connect);
+    const QByteArray csv = writeDrawCsv(store->readAll(), store->readPrizes());
+    store.reset();
+    if (outputPath.isEmpty()) return writeOut(csv);
+    // Written aside and put in place only when whole: an older backup survives any failure.
+    const QString reason = writeFileAtomically(outputPath, csv);
+    if (!reason.isEmpty())
+        return failure(QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
+                           .arg(shownName(QDir::toNativeSeparators(outputPath)), reason));
+    return 0;
+}
+
+}  // namespace pirumoa

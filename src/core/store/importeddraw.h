@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/store/drawhistory.h"
+
+namespace pirumoa {
+
+// The four prizes of a draw in yen, in this order; -1 where the amount is not known. A draw
+// whose four digits are equal has no box or set prizes at all: they stay -1, never 0.
+enum class PrizeKind { Straight, Box, SetStraight, SetBox };
+inline constexpr int kPrizeKinds = 4;
+
+struct Prizes {
+    std::array<std::int64_t, kPrizeKinds> yen{-1, -1, -1, -1};
+
+    bool any() const { return yen[0] >= 0 || yen[1] >= 0 || yen[2] >= 0 || yen[3] >= 0; }
+    std::int64_t of(PrizeKind kind) const { return yen[std::size_t(kind)]; }
+    friend bool operator==(const Prizes&, const Prizes&) = default;
+};
+
+// A prize row of the database, read by number.
+struct DrawPrizes {
+    int no = 0;
+    Prizes prizes;
+    friend bool operator==(const DrawPrizes&, const DrawPrizes&) = default;
+};
+
+// A draw as a file gives it: the draw, and its prizes where the file has them.
+struct ImportedDraw {
+    DrawRecord draw;
+    Prizes prizes;
+    friend bool operator==(const ImportedDraw&, const ImportedDraw&) = default;
+};
+
+// What importing a draw would do to what is stored. An empty date or an unknown prize in the
+// file leaves the stored one alone; a digit, date or prize missing in the store is filled in
+// without asking.
+enum class DrawChange {
+    New,        // not stored
+    Equal,      // nothing would change
+    Completes,  // adds digits, a date or prizes the store lacks, changes nothing stored
+    Differs,    // other digits, another date or other prizes: replaced only when asked
+};
+
+DrawChange classifyDraw(const ImportedDraw& in, const ImportedDraw* stored);
+
+// What the database holds for the draw after importing in over stored (nullptr: not stored).
+// Known values of the file win; what the file leaves empty keeps the stored value, except
+// the digits, which are taken as the file gives them.
+ImportedDraw mergedDraw(const ImportedDraw& in, const ImportedDraw* stored);
+
+// A file's draws against the stored ones, by draw number.
+struct ImportComparison {
+    std::vector<int> added, equal, completed, different;
+};
+
+ImportComparison compareWithStored(const std::vector<ImportedDraw>& draws,
+                                   const std::vector<DrawRecord>& stored,
+                                   const std::vector<DrawPrizes>& storedPrizes);
+
+}  // namespace pirumoa
