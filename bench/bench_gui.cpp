@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -69,8 +71,10 @@ void scrollGroupDivision(benchmark::State& state) {
 BENCHMARK(scrollGroupDivision)->Args({1920, 1080})->Args({480, 800})->Unit(benchmark::kMillisecond);
 
 // Just what an analysis window asks of the main window.
-class SampleHost : public ChildHost {
+class BenchHost final : public ChildHost {
 public:
+    explicit BenchHost(const DrawHistory& history)
+        : m_history(std::make_shared<const DrawHistory>(history)) {}
     HistorySnapshot history() const override { return m_history; }
     const DatabaseFile& databaseFile() const override { return m_database; }
     void historyWritten() override {}
@@ -80,15 +84,15 @@ public:
     QMdiArea* mdiArea() const override { return nullptr; }
 
 private:
-    HistorySnapshot m_history = std::make_shared<const DrawHistory>(bench::sampleHistory());
+    HistorySnapshot m_history;
     DatabaseFile m_database;
     ReflectOptions m_options{};
 };
 
 // From the menu command to the first picture: build the window, load it, show it at its
 // design size and paint it once.
-void openWindow(benchmark::State& state, const WindowDesign* design) {
-    SampleHost host;
+void openWindow(benchmark::State& state, const WindowDesign* design, const DrawHistory* history) {
+    BenchHost host(*history);
     for (auto _ : state) {
         AnalysisWindow window(host, *design);
         window.resize(design->size());
@@ -99,12 +103,63 @@ void openWindow(benchmark::State& state, const WindowDesign* design) {
     }
 }
 
+// The sheet alone, from the same history: what opening costs beyond it is the window's.
+void fillWindow(benchmark::State& state, const WindowDesign* design, const DrawHistory* history) {
+    for (auto _ : state) {
+        Sheet sheet;
+        design->info->fill(*history, sheet);
+        benchmark::DoNotOptimize(sheet.rowCount());
+    }
+}
+
+// Every analysis window open at once on the largest history, each shown and painted once:
+// MB is what they hold (resident memory before and after), sheetMB their sheets' share.
+long residentBytes() {
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * 4096 : 0;
+}
+
+void allWindowsOpen(benchmark::State& state) {
+    BenchHost host(bench::largestHistory());
+    double held = 0, sheets = 0;
+    for (auto _ : state) {
+        const long before = residentBytes();
+        sheets = 0;
+        // Inside one main area, as in the program: the windows share its backing store.
+        QMdiArea area;
+        area.resize(1920, 1080);
+        area.show();
+        for (const WindowDesign& w : windowDesigns()) {
+            if (w.info->kind != WindowKind::Analysis) continue;
+            auto* window = new AnalysisWindow(host, w);
+            window->load();
+            area.addSubWindow(window)->resize(w.size());
+            window->show();
+            QCoreApplication::processEvents();
+            sheets += double(window->grid()->sheet().bytesUsed()) / 1e6;
+        }
+        held = double(residentBytes() - before) / 1e6;
+    }
+    state.counters["MB"] = held;
+    state.counters["sheetMB"] = sheets;
+}
+BENCHMARK(allWindowsOpen)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// open/<window>/<draws> beside fill/<window>/<draws>, on the sample and the largest history.
 void registerWindows() {
-    for (const WindowDesign& w : windowDesigns())
-        if (w.info->kind == WindowKind::Analysis)
-            benchmark::RegisterBenchmark(("open/sample/" + w.objectName.toStdString()).c_str(),
-                                         openWindow, &w)
+    for (const DrawHistory* h : {&bench::sampleHistory(), &bench::largestHistory()}) {
+        const std::string draws = std::to_string(h->latestDrawNo);
+        for (const WindowDesign& w : windowDesigns()) {
+            if (w.info->kind != WindowKind::Analysis) continue;
+            const std::string name = w.objectName.toStdString();
+            benchmark::RegisterBenchmark(("open/" + name + '/' + draws).c_str(), openWindow, &w, h)
                 ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("fill/" + name + '/' + draws).c_str(), fillWindow, &w, h)
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
 }
 
 }  // namespace

@@ -73,8 +73,12 @@ expect("the user's draws" "${out}" "${sampleCsv}7055,,1,2,3,4,,,,\n")
 file(SHA256 "${sample}" sampleAfter)
 expect("the installed sample" "${sampleAfter}" "${sampleBefore}")
 
-# The program starts on the user's database and ends in order when told to.
-run("pirumoa" timeout --preserve-status -s TERM 5 "${bin}/pirumoa")
+# The program starts on the user's database and ends in order when told to, with the status
+# of a program ended by SIGTERM (128 + 15).
+execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${HOME} --unset=XDG_DATA_HOME
+                        timeout --preserve-status -s TERM 5 "${bin}/pirumoa"
+                RESULT_VARIABLE rc ERROR_VARIABLE err WORKING_DIRECTORY "${WORK}")
+expect("pirumoa ended by SIGTERM" "${rc}" "143")
 
 # Portable use: a database beside the program is the one used, whatever the user has.
 file(WRITE "${WORK}/one.csv" "draw,date,d1,d2,d3,d4\n1,,5,6,7,8\n")

@@ -9,12 +9,15 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/backupcommands.h"
 #include "cli/commandline.h"
 #include "cli/importcommand.h"
+#include "cli/ticketscommand.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
+#include "core/store/backups.h"
 #include "core/store/databasefolder.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
@@ -113,9 +116,16 @@ int writeSheets(const QCommandLineParser& args, const WindowInfo& w,
                                .arg(shownName(output), error));
         return 0;
     }
-    if (format == QLatin1String("json")) return writeOut(sheetsToJson(w.objectName, sheets));
-    if (format == QLatin1String("csv")) return writeOut(sheetsToCsv(sheets));
-    return writeOut(sheetsToTsv(sheets));
+    // Written as it is made: a long grid's JSON is hundreds of megabytes.
+    ByteSink out(stdout);
+    if (format == QLatin1String("json"))
+        writeSheetsJson(w.objectName, sheets, out);
+    else if (format == QLatin1String("csv"))
+        writeSheetsCsv(sheets, out);
+    else
+        writeSheetsTsv(sheets, out);
+    if (!out.finish()) return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
+    return 0;
 }
 
 // "0,3,5": the options that are on. False for anything but indices 0 … 9.
@@ -153,15 +163,17 @@ int runBacktestOn(const QCommandLineParser& args, const WindowInfo* window) {
         return badArguments(
             QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
     const bool json = args.value("format") == QLatin1String("json");
-    Backtest backtest(std::make_shared<const DrawHistory>(loadDrawHistory(connectFor(args))),
-                      options);
+    const DatabaseFile db = connectFor(args);
+    Backtest backtest(std::make_shared<const DrawHistory>(loadDrawHistory(db)), options);
     backtest.run();
     if (window) {  // the window's grid
         Sheet sheet;
         fillBacktestSheet(backtest, sheet);
         return writeSheets(args, *window, {&sheet});
     }
-    return writeOut(json ? backtestToJson(backtest) : backtestToTsv(backtest));
+    // The bets in yen at the prizes the database holds.
+    const PrizeTable prizes = loadPrizeTable(db);
+    return writeOut(json ? backtestToJson(backtest, prizes) : backtestToTsv(backtest, prizes));
 }
 
 void setUpBacktest(QCommandLineParser& parser) {
@@ -213,6 +225,38 @@ int runSheet(const QCommandLineParser& args) {
     return writeSheets(args, *w, sheets);
 }
 
+// Backups, restore and salvage (backupcommands.h does the work).
+void setUpBackups(QCommandLineParser& parser) { addDatabase(parser); }
+
+int runBackups(const QCommandLineParser& args) {
+    if (!args.positionalArguments().isEmpty())
+        return badArguments(QStringLiteral("backups takes no name"));
+    return runBackupsCommand(connectFor(args));
+}
+
+void setUpRestore(QCommandLineParser& parser) {
+    parser.addPositionalArgument("BACKUP", "a backup file, or its name in the backups folder");
+    addDatabase(parser);
+}
+
+int runRestore(const QCommandLineParser& args) {
+    if (args.positionalArguments().size() != 1)
+        return badArguments(QStringLiteral("restore takes one backup"));
+    return runRestoreCommand(connectFor(args), args.positionalArguments()[0]);
+}
+
+void setUpRecover(QCommandLineParser& parser) {
+    parser.addOption({"db", "the damaged database", "FILE"});
+    parser.addOption({"output", "the CSV file to write", "OUT.csv"});
+}
+
+int runRecover(const QCommandLineParser& args) {
+    if (!args.positionalArguments().isEmpty() || args.value("db").isEmpty() ||
+        args.value("output").isEmpty())
+        return badArguments(QStringLiteral("recover takes --db FILE and --output OUT.csv"));
+    return runRecoverCommand(connectFor(args), args.value("output"));
+}
+
 // The commands, in the order the usage lists them.
 const Command kCommands[] = {
     {"import", "FILE.csv [--db FILE] [--replace] [--dry-run]",
@@ -227,6 +271,14 @@ const Command kCommands[] = {
     {"backtest", "[--db FILE] [--reflect 0,3,5] [--format tsv|json]",
      "Replays the prediction over the history: each method's hits beside chance.", setUpBacktest,
      runBacktest},
+    {"backups", "[--db FILE]", "Lists the backups of the database, newest first.", setUpBackups,
+     runBackups},
+    {"restore", "BACKUP [--db FILE]",
+     "Puts a backup in place of the database, keeping the current one as a backup.", setUpRestore,
+     runRestore},
+    {"recover", "--db FILE --output OUT.csv",
+     "Writes every draw that can still be read from a damaged database as CSV.", setUpRecover,
+     runRecover},
 };
 
 // A PDF needs fonts, and so a GUI application, but never a display.
@@ -251,6 +303,13 @@ int main(int argc, char** argv) {
     // The desktop program's name: without --db both use the same user's data folder.
     QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
     QCoreApplication::setApplicationVersion(QStringLiteral(PIRUMOA_VERSION));
+    // A backup that fails before a write is told once; the write goes on.
+    setBackupWarningHandler([](const QString& message) {
+        std::fprintf(stderr, "pirumoa-cli: %s\n", message.toUtf8().constData());
+    });
+    // tickets has subcommands and options of its own.
+    if (application->arguments().value(1) == QLatin1String("tickets"))
+        return runTicketsCommand(application->arguments().mid(2));
     try {
         return runCommandLine(application->arguments(), kCommands, QString::fromUtf8(kFooter));
     } catch (const StoreError& e) {

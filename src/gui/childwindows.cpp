@@ -3,6 +3,7 @@
 #include "gui/prediction/backtestwindow.h"
 #include "gui/prediction/predictionwindow.h"
 #include "gui/shell/childwindow.h"
+#include "gui/tickets/ticketswindow.h"
 
 namespace pirumoa {
 
@@ -16,6 +17,8 @@ ChildWindow* createChildWindow(const WindowDesign& design, ChildHost& host) {
             return new DataEntryWindow(host, design);
         case WindowKind::Backtest:
             return new BacktestWindow(host, design);
+        case WindowKind::Tickets:
+            return new TicketsWindow(host, design);
     }
     return nullptr;
 }

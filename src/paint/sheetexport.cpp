@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <utility>
 
 #include "core/store/fileerror.h"
 #include "paint/look.h"
@@ -17,14 +18,92 @@ namespace pirumoa {
 namespace {
 
 constexpr int kScreenDpi = 96;
+// Room between the side-by-side blocks of a narrow grid, in design pixels.
+constexpr int kBlockGap = 6;
+// A grid a little wider than the page is printed smaller, down to this share of its size,
+// rather than cut into a page of most columns and a page of the few left over.
+constexpr double kSmallestZoom = 0.7;
 
-// One page's share of a grid: body rows and columns, both inclusive.
-struct PagePart {
-    const Sheet* sheet;
+// Body rows and columns of a grid, both inclusive, at a place on the page (design pixels).
+struct PageBlock {
     int row1, row2, col1, col2;
+    int x;
 };
 
+// One printed page: blocks of one grid at one zoom.
+struct Page {
+    std::size_t sheet;
+    double zoom;
+    std::vector<PageBlock> blocks;
+};
+
+// Runs of columns that fit the width, never leaving a run of one column beside a wider one
+// when a column can move over.
+std::vector<std::pair<int, int>> columnRuns(const SheetPainter& sp, int columns, double width) {
+    auto span = [&](int a, int b) { return sp.colX(b) - sp.colX(a - 1) + 1; };
+    std::vector<std::pair<int, int>> runs;
+    for (int c = 1; c <= columns;) {
+        int e = c;
+        while (e < columns && span(c, e + 1) <= width) ++e;
+        runs.push_back({c, e});
+        c = e + 1;
+    }
+    for (std::size_t i = 1; i < runs.size(); ++i) {
+        auto& [a1, b1] = runs[i - 1];
+        auto& [a2, b2] = runs[i];
+        while (b2 - a2 < 1 && b1 - a1 >= 2 && span(b1, b2) <= width) --b1, --a2;
+    }
+    return runs;
+}
+
+// Lays one grid out on pages of width x height design pixels.
+void layOutSheet(const Sheet& s, const SheetPainter& sp, std::size_t index, int width, int height,
+                 std::vector<Page>& pages) {
+    if (s.rowCount() == 0 || s.columnCount() == 0) return;
+    const int gridWidth = sp.colX(s.columnCount()) - sp.colX(0) + 1;
+    // Slightly too wide: smaller, so that every page holds whole rows of the grid.
+    double zoom = 1;
+    if (gridWidth > width && double(width) / gridWidth >= kSmallestZoom)
+        zoom = double(width) / gridWidth;
+    const double w = width / zoom, h = height / zoom;
+    const int frozen = std::min(s.frozenRows(), s.rowCount());
+    const int band = frozen > 0 ? sp.frozenHeight() + 1 : 0;
+    const auto runs = columnRuns(sp, s.columnCount(), w);
+
+    // Chunks of body rows that fit under the repeated headings.
+    std::vector<std::pair<int, int>> chunks;
+    if (frozen == s.rowCount()) chunks.push_back({0, -1});  // headings only: once
+    for (int r = frozen + 1; r <= s.rowCount();) {
+        int e = r;
+        while (e < s.rowCount() && band + sp.rowY(e + 1) - sp.rowY(r - 1) + 1 <= h) ++e;
+        chunks.push_back({r, e});
+        r = e + 1;
+    }
+
+    // A narrow grid prints as newspaper columns: the chunks side by side, down the first
+    // block and on in the next, each block under its own headings.
+    const int across =
+        runs.size() == 1 ? std::max(1, int((w + kBlockGap) / (gridWidth + kBlockGap))) : 1;
+    if (across > 1) {
+        for (std::size_t i = 0; i < chunks.size(); i += std::size_t(across)) {
+            Page page{index, zoom, {}};
+            for (std::size_t k = i; k < chunks.size() && k < i + std::size_t(across); ++k)
+                page.blocks.push_back({chunks[k].first, chunks[k].second, 1, s.columnCount(),
+                                       int(k - i) * (gridWidth + kBlockGap)});
+            pages.push_back(std::move(page));
+        }
+        return;
+    }
+    for (const auto& [r1, r2] : chunks)
+        for (const auto& [c1, c2] : runs) pages.push_back({index, zoom, {{r1, r2, c1, c2, 0}}});
+}
+
 }  // namespace
+
+QPageLayout printPageLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Millimeter);
+}
 
 QImage sheetImage(const Sheet& sheet) {
     SheetPainter painter;
@@ -50,30 +129,11 @@ int printSheets(const std::vector<const Sheet*>& sheets, const QString& caption,
     const int body = std::max(1, height - 2 * line);
 
     // Cut every grid into pages first: the footer names the number of pages.
-    std::vector<PagePart> parts;
+    std::vector<Page> parts;
     std::vector<SheetPainter> painters(sheets.size());
     for (std::size_t i = 0; i < sheets.size(); ++i) {
-        const Sheet& s = *sheets[i];
-        SheetPainter& sp = painters[i];
-        sp.setSheet(s, font);
-        if (s.rowCount() == 0 || s.columnCount() == 0) continue;
-        const int frozen = std::min(s.frozenRows(), s.rowCount());
-        const int band = frozen > 0 ? sp.frozenHeight() + 1 : 0;
-        std::vector<std::pair<int, int>> columnRuns;
-        for (int c = 1; c <= s.columnCount();) {
-            int e = c;
-            while (e < s.columnCount() && sp.colX(e + 1) - sp.colX(c - 1) + 1 <= width) ++e;
-            columnRuns.push_back({c, e});
-            c = e + 1;
-        }
-        if (frozen == s.rowCount())  // headings only: one page of them
-            for (const auto& [c1, c2] : columnRuns) parts.push_back({&s, 0, -1, c1, c2});
-        for (int r = frozen + 1; r <= s.rowCount();) {
-            int e = r;
-            while (e < s.rowCount() && band + sp.rowY(e + 1) - sp.rowY(r - 1) + 1 <= body) ++e;
-            for (const auto& [c1, c2] : columnRuns) parts.push_back({&s, r, e, c1, c2});
-            r = e + 1;
-        }
+        painters[i].setSheet(*sheets[i], font);
+        layOutSheet(*sheets[i], painters[i], i, width, body, parts);
     }
 
     QPainter p(&device);
@@ -81,9 +141,8 @@ int printSheets(const std::vector<const Sheet*>& sheets, const QString& caption,
     const int pages = int(parts.size());
     for (int n = 0; n < pages; ++n) {
         if (n > 0) device.newPage();
-        const PagePart& part = parts[std::size_t(n)];
-        SheetPainter& sp = painters[std::size_t(
-            std::find(sheets.begin(), sheets.end(), part.sheet) - sheets.begin())];
+        const Page& laid = parts[std::size_t(n)];
+        SheetPainter& sp = painters[laid.sheet];
         p.setFont(font);
         p.setPen(Qt::black);
         p.drawText(QRect(0, 0, width, line), Qt::AlignLeft | Qt::AlignVCenter, caption);
@@ -92,19 +151,24 @@ int printSheets(const std::vector<const Sheet*>& sheets, const QString& caption,
         p.drawText(QRect(0, height - line, width, line), Qt::AlignCenter,
                    QStringLiteral("%1 / %2").arg(n + 1).arg(pages));
 
-        const Sheet& s = *part.sheet;
+        const Sheet& s = *sheets[laid.sheet];
         const int frozen = std::min(s.frozenRows(), s.rowCount());
         const int band = frozen > 0 ? sp.frozenHeight() + 1 : 0;
-        const bool bodyRows = part.row1 >= 1 && part.row1 <= part.row2;
-        const int bodyHeight = bodyRows ? sp.rowY(part.row2) - sp.rowY(part.row1 - 1) : 0;
-        const QRect area(0, 0, sp.colX(part.col2) - sp.colX(part.col1 - 1) + 1, band + bodyHeight);
-        const int sx = sp.colX(part.col1 - 1) - 1;
-        const int sy = bodyRows ? sp.rowY(part.row1 - 1) - sp.rowY(frozen) : 0;
-        p.save();
-        p.translate(0, line);
-        p.setClipRect(area);
-        sp.paint(p, area, sx, sy, Qt::white);
-        p.restore();
+        for (const PageBlock& part : laid.blocks) {
+            const bool bodyRows = part.row1 >= 1 && part.row1 <= part.row2;
+            const int bodyHeight = bodyRows ? sp.rowY(part.row2) - sp.rowY(part.row1 - 1) : 0;
+            const QRect area(0, 0, sp.colX(part.col2) - sp.colX(part.col1 - 1) + 1,
+                             band + bodyHeight);
+            const int sx = sp.colX(part.col1 - 1) - 1;
+            const int sy = bodyRows ? sp.rowY(part.row1 - 1) - sp.rowY(frozen) : 0;
+            p.save();
+            p.translate(0, line);
+            p.scale(laid.zoom, laid.zoom);
+            p.translate(part.x, 0);
+            p.setClipRect(area);
+            sp.paint(p, area, sx, sy, Qt::white);
+            p.restore();
+        }
     }
     return pages;
 }
@@ -116,8 +180,7 @@ QString writeSheetsPdf(const std::vector<const Sheet*>& sheets, const QString& c
     {
         QPdfWriter pdf(&buffer);
         pdf.setResolution(300);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+        pdf.setPageLayout(printPageLayout());
         pdf.setTitle(caption);
         pdf.setCreator(QStringLiteral("ナンバーズ4ピルモアLite"));
         printSheets(sheets, caption, QDate::currentDate(), pdf);

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QImage>
+#include <QPageLayout>
 #include <QString>
 #include <vector>
 
@@ -17,10 +18,14 @@ inline constexpr int kLongestPicture = 16384;
 // The whole grid as it looks on screen, in its designed sizes.
 QImage sheetImage(const Sheet& sheet);
 
+// The page the printer and the PDF start from: A4 portrait, 10 mm margins.
+QPageLayout printPageLayout();
+
 // Prints grids on the device's pages in their designed sizes (96 pixels an inch): each grid
-// across as many pages as it needs, down first, its frozen rows repeated at the top of every
-// page; the caption and the date in the page header, "page / pages" in the footer. Returns
-// the number of pages.
+// down first, its frozen rows repeated at the top of every page; a grid narrow enough side by
+// side in blocks of rows (newspaper columns), one a little too wide for the page smaller, a
+// wider one across pages that never leave one column alone; the caption and the date in the
+// page header, "page / pages" in the footer. Returns the number of pages.
 int printSheets(const std::vector<const Sheet*>& sheets, const QString& caption, const QDate& date,
                 QPagedPaintDevice& device);
 

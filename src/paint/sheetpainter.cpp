@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <tuple>
 
 #include "paint/look.h"
 
@@ -12,6 +13,45 @@ namespace pirumoa {
 
 namespace {
 constexpr int kTextPadding = 2;  // pixels between a cell's edge and its text
+
+// A straight line of one pixel's width: along x at y = at from x = from to to (both
+// included), or when vertical along y at x = at; colour is a line colour of the sheet.
+struct LineRun {
+    std::uint8_t colour;
+    bool vertical;
+    int at, from, to;
+};
+
+// Draws the lines colour by colour in ascending order, runs that touch or overlap merged
+// into one line each.
+template <class ColourOf>
+void drawLineRuns(QPainter& p, std::vector<LineRun>& lines, ColourOf&& colourOf) {
+    std::sort(lines.begin(), lines.end(), [](const LineRun& a, const LineRun& b) {
+        return std::tie(a.colour, a.vertical, a.at, a.from) <
+               std::tie(b.colour, b.vertical, b.at, b.from);
+    });
+    std::vector<QLine> batch;
+    for (std::size_t i = 0; i < lines.size();) {
+        const std::uint8_t colour = lines[i].colour;
+        batch.clear();
+        for (; i < lines.size() && lines[i].colour == colour;) {
+            LineRun run = lines[i++];
+            // A pen of width 0 covers both end points: a run that starts on or right after
+            // the last one's end continues it.
+            while (i < lines.size() && lines[i].colour == colour &&
+                   lines[i].vertical == run.vertical && lines[i].at == run.at &&
+                   lines[i].from <= run.to + 1) {
+                run.to = std::max(run.to, lines[i].to);
+                ++i;
+            }
+            batch.push_back(run.vertical ? QLine(run.at, run.from, run.at, run.to)
+                                         : QLine(run.from, run.at, run.to, run.at));
+        }
+        p.setPen(QPen(colourOf(colour), 0));
+        p.drawLines(batch.data(), int(batch.size()));
+    }
+}
+
 }  // namespace
 
 // A unit of column width is about one digit of the grid font, plus the cell's margins, and
@@ -29,15 +69,22 @@ void SheetPainter::setSheet(const Sheet& sheet, const QFont& font) {
     m_rowY.assign(std::size_t(rows) + 1, 1);
     for (int r = 1; r <= rows; ++r) m_rowY[r] = m_rowY[r - 1] + rowPixels(sheet.rowHeight(r));
 
-    // Each distinct text is measured once: the overflow of a cell needs only its width.
-    const QFontMetrics fm(font);
-    m_textHeight = fm.height();
+    // Measuring every text here cost most of opening a long window; a text is measured
+    // when the rows that show it are first painted (or printed) instead.
+    m_metrics = QFontMetrics(font);
+    m_textHeight = m_metrics.height();
     const std::uint32_t texts = sheet.textCount();
-    m_textWidth.resize(texts);
-    for (std::uint32_t i = 0; i < texts; ++i)
-        m_textWidth[i] = fm.horizontalAdvance(sheet.textAt(i).toString());
-    m_staticTexts.assign(texts, QStaticText());
-    m_staticReady.assign(texts, 0);
+    m_textWidth.assign(texts, -1);
+    m_staticTexts.clear();
+    m_staticTexts.resize(texts);
+}
+
+int SheetPainter::textWidth(std::uint32_t id) const {
+    int& w = m_textWidth[id];
+    // The font's own advance of the whole text: a text is not its characters' widths added
+    // up ("10" is narrower than two digits).
+    if (w < 0) w = m_metrics.horizontalAdvance(m_sheet->textAt(id).toString());
+    return w;
 }
 
 int SheetPainter::frozenHeight() const {
@@ -55,13 +102,13 @@ int SheetPainter::columnAt(int x) const {
 }
 
 const QStaticText& SheetPainter::staticText(std::uint32_t id) {
-    if (!m_staticReady[id]) {
-        m_staticTexts[id].setText(m_sheet->textAt(id).toString());
-        m_staticTexts[id].setTextFormat(Qt::PlainText);
-        m_staticTexts[id].prepare(QTransform(), m_font);
-        m_staticReady[id] = 1;
+    std::unique_ptr<QStaticText>& text = m_staticTexts[id];
+    if (!text) {
+        text = std::make_unique<QStaticText>(m_sheet->textAt(id).toString());
+        text->setTextFormat(Qt::PlainText);
+        text->prepare(QTransform(), m_font);
     }
-    return m_staticTexts[id];
+    return *text;
 }
 
 std::pair<int, int> SheetPainter::textSpan(int col, int row) const {
@@ -70,7 +117,7 @@ std::pair<int, int> SheetPainter::textSpan(int col, int row) const {
     const Sheet::Cell& cell = sheet.cell(col, row);
     int a = col, b = col;
     if (!sheet.overflow() || cell.text == 0) return {a, b};
-    const int need = m_textWidth[cell.text] + 2 * kTextPadding;
+    const int need = textWidth(cell.text) + 2 * kTextPadding;
     auto width = [&] { return m_colX[b] - m_colX[a - 1]; };
     auto empty = [&](int c) { return sheet.cell(c, row).text == 0; };
     if (cell.flags & 1) {
@@ -122,20 +169,41 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
     auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
     auto top = [&](int r) { return m_rowY[r - 1] - 1 + dy; };
 
-    // Pass 1: backgrounds, one rectangle per run of equal colour.
+    // Pass 1: backgrounds, one rectangle per run of equal colour, continued down the rows
+    // while the run below has the same extent and colour: a striped grid is a few
+    // rectangles, not one per row (on paper, each one is a drawing command).
+    struct Fill {
+        int x0, x1;
+        std::uint8_t bg;
+        QRect rect;
+    };
+    std::vector<Fill> open, next, done;
     for (int r = firstRow; r <= lastRow; ++r) {
         const int y0 = top(r), y1 = (r == sheet.rowCount() ? m_rowY[r] : m_rowY[r] - 1) + dy;
+        next.clear();
+        std::size_t k = 0;
         int c = c0;
         while (c <= c1) {
             const std::uint8_t bg = sheet.cell(c, r).bg;
             int e = c;
             while (e + 1 <= c1 && sheet.cell(e + 1, r).bg == bg) ++e;
-            const int x1 = (e == cols ? m_colX[e] : m_colX[e] - 1) + dx;
-            p.fillRect(QRect(QPoint(left(c), y0), QPoint(x1 - 1, y1 - 1)),
-                       toColor(sheet.colourOf(bg)));
+            const int x0 = left(c), x1 = (e == cols ? m_colX[e] : m_colX[e] - 1) + dx;
+            while (k < open.size() && open[k].x0 < x0) done.push_back(open[k++]);
+            if (k < open.size() && open[k].x0 == x0 && open[k].x1 == x1 && open[k].bg == bg) {
+                next.push_back(open[k++]);
+                next.back().rect.setBottom(y1 - 1);
+            } else {
+                next.push_back({x0, x1, bg, QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1))});
+            }
             c = e + 1;
         }
+        done.insert(done.end(), open.begin() + std::ptrdiff_t(k), open.end());
+        std::swap(open, next);
     }
+    done.insert(done.end(), open.begin(), open.end());
+    std::stable_sort(done.begin(), done.end(),
+                     [](const Fill& a, const Fill& b) { return a.bg < b.bg; });
+    for (const Fill& f : done) p.fillRect(f.rect, toColor(sheet.colourOf(f.bg)));
 
     // Pass 2: texts, with overflow into empty neighbours.
     std::uint8_t pen = 255;
@@ -148,7 +216,7 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
             const auto [a, b] = textSpan(c, r);
             const int x0 = m_colX[a - 1] + dx, w = m_colX[b] - m_colX[a - 1] - 1;
             if (x0 + w < clip.left() || x0 > clip.right()) continue;
-            const int tw = m_textWidth[cell.text];
+            const int tw = textWidth(cell.text);
             const int tx = leftAligned ? x0 + kTextPadding : x0 + (w - tw) / 2;
             const int ty = y0 + (h - m_textHeight) / 2;
             if (cell.fg != pen) {
@@ -162,9 +230,11 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
         }
     }
 
-    // Pass 3: lines, gathered per colour. A line lies on the pixel between two cells, so
-    // the right line of one cell and the left line of the next are the same line.
-    std::vector<std::pair<std::uint8_t, QLine>> lines;
+    // Pass 3: lines. A line lies on the pixel between two cells, so the right line of one
+    // cell and the left line of the next are the same line: every side is gathered as a
+    // segment, equal segments that touch are merged into one, and each colour is drawn once,
+    // in palette order. Where two colours cross, the later one shows, as it always did.
+    std::vector<LineRun> lines;
     const int lastLineRow = std::min(lastRow + 1, sheet.rowCount());
     for (int r = std::max(1, firstRow - 1); r <= lastLineRow; ++r) {
         const bool above = r < firstRow;  // the previous row's bottom line only
@@ -176,26 +246,18 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
             const Sheet::LineSet& ln = sheet.linesOf(cell);
             const int x0 = left(c), x1 = m_colX[c] - 1 + dx;
             if (above) {
-                if (ln[3]) lines.push_back({ln[3], QLine(x0, y1, x1, y1)});
+                if (ln[3]) lines.push_back({ln[3], false, y1, x0, x1});
                 continue;
             }
-            if (ln[2]) lines.push_back({ln[2], QLine(x0, y0, x1, y0)});
+            if (ln[2]) lines.push_back({ln[2], false, y0, x0, x1});
             if (below) continue;
-            if (ln[0]) lines.push_back({ln[0], QLine(x0, y0, x0, y1)});
-            if (ln[1]) lines.push_back({ln[1], QLine(x1, y0, x1, y1)});
-            if (ln[3]) lines.push_back({ln[3], QLine(x0, y1, x1, y1)});
+            if (ln[0]) lines.push_back({ln[0], true, x0, y0, y1});
+            if (ln[1]) lines.push_back({ln[1], true, x1, y0, y1});
+            if (ln[3]) lines.push_back({ln[3], false, y1, x0, x1});
         }
     }
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<QLine> batch;
-    for (std::size_t i = 0; i < lines.size();) {
-        const std::uint8_t colour = lines[i].first;
-        batch.clear();
-        for (; i < lines.size() && lines[i].first == colour; ++i) batch.push_back(lines[i].second);
-        p.setPen(QPen(toColor(sheet.colourOf(colour - 1)), 0));
-        p.drawLines(batch.data(), int(batch.size()));
-    }
+    drawLineRuns(p, lines,
+                 [&](std::uint8_t colour) { return toColor(sheet.colourOf(colour - 1)); });
 }
 
 }  // namespace pirumoa

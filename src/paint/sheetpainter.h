@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QRect>
 #include <QSize>
 #include <QStaticText>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -23,7 +25,9 @@ public:
     static int columnPixels(double width);
     static int rowPixels(double height);
 
-    // Measures every distinct text once. The sheet must outlive the painter's use of it.
+    // Lays the sheet out; each distinct text is measured when a painted row first needs it,
+    // so a window of any length costs one screen. The sheet must outlive the painter's use
+    // of it, and a changed sheet is set again (which forgets every measure).
     void setSheet(const Sheet& sheet, const QFont& font);
     const Sheet& sheet() const { return *m_sheet; }
 
@@ -48,14 +52,17 @@ public:
 private:
     void paintRows(QPainter& p, int firstRow, int lastRow, int dx, int dy, const QRect& clip);
     const QStaticText& staticText(std::uint32_t id);
+    int textWidth(std::uint32_t id) const;
 
     const Sheet* m_sheet = nullptr;
     QFont m_font;
     std::vector<int> m_colX{1};
     std::vector<int> m_rowY{1};
-    std::vector<int> m_textWidth;            // per distinct text
-    std::vector<QStaticText> m_staticTexts;  // per distinct text, made on first paint
-    std::vector<unsigned char> m_staticReady;
+    QFontMetrics m_metrics{QFont()};
+    // Per distinct text, filled on first use: -1 not measured yet. A prepared text costs
+    // far more than its number, so only the texts painted so far have one.
+    mutable std::vector<int> m_textWidth;
+    std::vector<std::unique_ptr<QStaticText>> m_staticTexts;
     int m_textHeight = 0;
 };
 

@@ -59,6 +59,9 @@ std::vector<WindowInfo> makeTable() {
         {.objectName = u"当選データ入力"_s,
          .caption = u"当選データ入力"_s,
          .kind = WindowKind::DataEntry},
+        {.objectName = u"購入数字の照合"_s,
+         .caption = u"購入数字の照合"_s,
+         .kind = WindowKind::Tickets},
         {.objectName = u"予想の検証"_s, .caption = u"予想の検証"_s, .kind = WindowKind::Backtest},
     };
 }
@@ -76,6 +79,8 @@ const WindowInfo* findWindow(const QString& objectName) {
     return nullptr;
 }
 
-bool hasSheets(const WindowInfo& window) { return window.kind != WindowKind::DataEntry; }
+bool hasSheets(const WindowInfo& window) {
+    return window.kind != WindowKind::DataEntry && window.kind != WindowKind::Tickets;
+}
 
 }  // namespace pirumoa

@@ -10,8 +10,6 @@ namespace pirumoa {
 
 namespace {
 
-// The two-sided 95% point of the standard normal distribution.
-constexpr double kZ95 = 1.959963984540054;
 constexpr double kTail = 0.025;
 
 constexpr int kDigitChance = kChanceUnit / 10;
@@ -106,6 +104,8 @@ QString verdictText(Verdict verdict) {
             return QStringLiteral("偶然より多い");
         case Verdict::Fewer:
             return QStringLiteral("偶然より少ない");
+        case Verdict::Undecided:
+            return QStringLiteral("判定できません");
     }
     return QString();
 }
@@ -131,15 +131,34 @@ ChanceRange binomialRange(long long trials, int chance) {
     return {low < 0 ? n : low, n, true};  // only rounding keeps the sum short of 97.5%
 }
 
+const HitDistribution& BacktestTally::distribution() const {
+    if (!m_distribution) {
+        std::map<double, long long> byChance;
+        for (const auto& [chance, n] : m_trialsByChance)
+            byChance[double(chance) / kChanceUnit] += n;
+        m_distribution = std::make_shared<const HitDistribution>(byChance);
+    }
+    return *m_distribution;
+}
+
 ChanceRange BacktestTally::range() const {
     if (m_trials == 0) return {0, 0, true};
-    if (m_sameChance >= 0) return binomialRange(m_trials, m_sameChance);
-    const double mean = expected();
-    const double sd = std::sqrt(double(m_variance)) / kChanceUnit;
-    return {std::max(0.0, mean - kZ95 * sd), std::min(double(m_trials), mean + kZ95 * sd), false};
+    const HitDistribution& d = distribution();
+    return {double(d.low()), double(d.high()), true};
+}
+
+double BacktestTally::pValue() const {
+    if (m_trials == 0) return 1;
+    const HitDistribution& d = distribution();
+    return m_hits * kChanceUnit >= m_expected ? d.atLeast(m_hits) : d.atMost(m_hits);
+}
+
+double BacktestTally::twoSidedP() const {
+    return m_trials == 0 ? 1 : distribution().twoSidedP(m_hits);
 }
 
 Verdict BacktestTally::verdict() const {
+    if (m_trials == 0) return Verdict::Undecided;
     const ChanceRange r = range();
     if (double(m_hits) < r.low) return Verdict::Fewer;
     if (double(m_hits) > r.high) return Verdict::More;
@@ -198,9 +217,20 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         tally[1].addPrediction();
         tally[1].addTrial(1, row == digits);
         const unsigned rowKey = digitsKey(row);
+        // Four equal digits cannot be bought as a box: such a prediction is no box bet.
+        if (orders(rowKey) == 1) {
+            tally[2].addLeftOut();
+            continue;
+        }
         tally[2].addPrediction();
         tally[2].addTrial(orders(rowKey), rowKey == drawKey);
     }
+    CycleBet bet;
+    bet.drawNo = draw.no;
+    for (int k = 0; k < 4; ++k)
+        for (int p = 0; p < 4; ++p)
+            bet.rows[std::size_t(k)][std::size_t(p)] = predicted.cycle[k][p];
+    m_cycleBets.push_back(bet);
 
     BacktestPoint point;
     point.drawNo = draw.no;
@@ -223,39 +253,132 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
     m_curve.push_back(point);
 }
 
+OverallVerdict overallVerdict(const std::vector<BacktestTally>& tallies) {
+    OverallVerdict out;
+    std::vector<double> p;
+    std::vector<std::size_t> index;
+    for (std::size_t i = 0; i < tallies.size(); ++i) {
+        if (tallies[i].trials() == 0) continue;
+        p.push_back(tallies[i].twoSidedP());
+        index.push_back(i);
+    }
+    out.rows = int(p.size());
+    out.decided = !p.empty();
+    const std::vector<bool> rejects = holmRejects(p, 0.05);
+    for (std::size_t j = 0; j < rejects.size(); ++j)
+        if (rejects[j]) out.departing.push_back(index[j]);
+    return out;
+}
+
+QString overallText(const OverallVerdict& v, const std::vector<BacktestTally>& tallies) {
+    if (!v.decided)
+        return QStringLiteral("表全体の判定：判定できません（予想のあった回がありません）");
+    if (v.departing.empty())
+        return QStringLiteral(
+                   "表全体の判定（%1行をまとめて補正）：偶然の範囲内。"
+                   "どの行も、偶然と違うとはいえません")
+            .arg(v.rows);
+    QStringList rows;
+    for (std::size_t i : v.departing)
+        rows << methodLabel(tallies[i].method()) + QStringLiteral("・") +
+                    measureLabel(tallies[i].measure()) + QStringLiteral("（") +
+                    verdictText(tallies[i].verdict()) + QStringLiteral("）");
+    return QStringLiteral("表全体の判定（%1行をまとめて補正）：偶然と違う行があります　%2")
+        .arg(v.rows)
+        .arg(rows.join(QStringLiteral("、")));
+}
+
+std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& prizes) {
+    std::vector<YenTally> out;
+    for (int k = 0; k < 4; ++k)
+        for (TicketType type : {TicketType::Straight, TicketType::Box}) {
+            YenTally y;
+            y.method = BacktestMethod(k);
+            y.type = type;
+            out.push_back(y);
+        }
+    std::vector<std::vector<PrizeBet>> chance(out.size());
+    std::map<int, std::array<int, 4>> drawn;
+    for (const DrawRecord& d : backtest.history()->rows)
+        if (d.complete()) drawn[d.no] = {d.digits[0], d.digits[1], d.digits[2], d.digits[3]};
+    for (const Backtest::CycleBet& bet : backtest.cycleBets()) {
+        const std::array<int, 4>& digits = drawn[bet.drawNo];
+        const PrizeAmounts* prize = prizes.find(bet.drawNo);
+        for (int k = 0; k < 4; ++k) {
+            const std::array<int, 4>& row = bet.rows[std::size_t(k)];
+            if (std::any_of(row.begin(), row.end(), [](int d) { return d < 0; })) continue;
+            for (int t = 0; t < 2; ++t) {
+                YenTally& y = out[std::size_t(k * 2 + t)];
+                const bool box = y.type == TicketType::Box;
+                const int ways = orders(digitsKey(row));
+                if (box && ways == 1) {
+                    ++y.leftOut;
+                    continue;
+                }
+                const long long amount = !prize ? -1 : box ? prize->box : prize->straight;
+                if (amount < 0) {
+                    ++y.noPrize;
+                    continue;
+                }
+                ++y.bets;
+                const TicketResult r = judgeTicket(y.type, row, digits);
+                if (isWin(r)) {
+                    ++y.wins;
+                    y.won += amount;
+                }
+                chance[std::size_t(k * 2 + t)].push_back(
+                    {amount, double(box ? ways : 1) / kChanceUnit});
+            }
+        }
+    }
+    for (std::size_t i = 0; i < out.size(); ++i) out[i].chance = chanceYenRange(chance[i]);
+    return out;
+}
+
+namespace {
+
+QString pText(double p) {
+    if (p < 0.001) return QStringLiteral("0.001未満");
+    return QString::number(p, 'f', 3);
+}
+
+}  // namespace
+
 void fillBacktestSheet(const Backtest& backtest, Sheet& s) {
     const auto& tallies = backtest.tallies();
-    constexpr int kColumns = 10, kHeadRows = 2;
-    const int rows = kHeadRows + int(tallies.size());
+    constexpr int kColumns = 11, kHeadRows = 2;
+    const int lastTallyRow = kHeadRows + int(tallies.size());
+    const int rows = lastTallyRow + 1;
     s = Sheet();
     s.setSize(kColumns, rows);
     s.setFrozenRows(kHeadRows);
-    s.setOverflow(true);  // the group headings run over their columns
+    s.setOverflow(true);  // the group headings and the overall verdict run over their columns
     s.setRowHeight(-1, 10);
     s.setRowHeight(1, 12);
     s.setRowHeight(2, 12);
-    const double widths[kColumns] = {11, 14, 7, 8, 9, 9, 10, 12, 14, 15};
+    s.setRowHeight(rows, 12);
+    const double widths[kColumns] = {11, 14, 7, 8, 9, 9, 10, 12, 14, 10, 15};
     for (int c = 1; c <= kColumns; ++c) s.setColumnWidth(c, widths[c - 1]);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
-    s.setBorder({1, 1, kColumns, rows}, AllSides, colour::LightBlue);
+    s.setBorder({1, 1, kColumns, lastTallyRow}, AllSides, colour::LightBlue);
     s.setBackground({1, 1, kColumns, kHeadRows}, colour::LightYellow);
-    s.setBackground({1, 1, 1, rows}, colour::LightYellow);
+    s.setBackground({1, 1, 1, lastTallyRow}, colour::LightYellow);
 
     // Row 1 groups what the method did and what chance gives; the columns that have no group
     // are one box over both heading rows.
     const char16_t* headings[kColumns] = {u"手法",    u"測り方", u"予想数", u"的中数",
                                           u"的中率",  u"的中率", u"期待値", u"的中÷期待値",
-                                          u"95%範囲", u"判定"};
+                                          u"95%範囲", u"p値",    u"判定"};
     for (int c = 1; c <= kColumns; ++c) s.setText(c, 2, QString::fromUtf16(headings[c - 1]));
-    for (const Block& box : {Block{1, 1, 1, 2}, Block{2, 1, 2, 2}, Block{10, 1, 10, 2},
-                             Block{3, 1, 5, 1}, Block{6, 1, 9, 1}}) {
+    for (const Block& box : {Block{1, 1, 1, 2}, Block{2, 1, 2, 2}, Block{11, 1, 11, 2},
+                             Block{3, 1, 5, 1}, Block{6, 1, 10, 1}}) {
         s.clearBorder(box);
         s.setBorder(box, Outline, colour::LightBlue);
     }
     s.setText(Sheet::midway(3, 5), 1, QStringLiteral("予想の成績"));
-    s.setText(Sheet::midway(6, 9), 1, QStringLiteral("偶然（でたらめに選んだ予想）なら"));
-    s.setForeground({3, 1, 9, 1}, colour::Blue);
+    s.setText(Sheet::midway(6, 10), 1, QStringLiteral("偶然（でたらめに選んだ予想）なら"));
+    s.setForeground({3, 1, 10, 1}, colour::Blue);
 
     for (std::size_t i = 0; i < tallies.size(); ++i) {
         const BacktestTally& t = tallies[i];
@@ -278,23 +401,91 @@ void fillBacktestSheet(const Backtest& backtest, Sheet& s) {
         s.setText(5, row, any ? percent(t.hitRate()) : none);
         s.setText(6, row, any ? percent(t.chanceRate()) : none);
         s.setText(7, row, QString::number(t.expected(), 'f', 2));
-        s.setText(8, row, t.ratio() >= 0 ? QString::number(t.ratio(), 'f', 3) : none);
-        const ChanceRange r = t.range();
-        s.setText(9, row, hitCounts(r));
+        // A ratio over fewer than five expected hits jumps with every single hit.
+        s.setText(8, row,
+                  t.ratio() >= 0 && !t.fewExpected() ? QString::number(t.ratio(), 'f', 3) : none);
+        s.setText(9, row, any ? hitCounts(t.range()) : none);
+        s.setText(10, row, any ? pText(t.pValue()) : none);
         const Verdict v = t.verdict();
-        s.setText(10, row, verdictText(v));
-        if (v == Verdict::More) s.setBackground({10, row, 10, row}, colour::LightGreen);
-        if (v == Verdict::Fewer) s.setBackground({10, row, 10, row}, colour::LightPink);
+        s.setText(11, row, verdictText(v));
+        if (v == Verdict::More) s.setBackground({11, row, 11, row}, colour::LightGreen);
+        if (v == Verdict::Fewer) s.setBackground({11, row, 11, row}, colour::LightPink);
+    }
+    const OverallVerdict overall = overallVerdict(tallies);
+    s.setAlign({1, rows, kColumns, rows}, Align::Left);
+    s.setText(1, rows, overallText(overall, tallies));
+    if (overall.decided)
+        s.setBackground({1, rows, kColumns, rows},
+                        overall.departing.empty() ? colour::White : colour::LightGreen);
+    s.setBorder({1, rows, kColumns, rows}, Outline, colour::LightBlue);
+    s.setActiveCell(0, 0);
+}
+
+void fillBacktestYenSheet(const std::vector<YenTally>& yen, Sheet& s) {
+    constexpr int kColumns = 9, kHeadRows = 1;
+    const int rows = kHeadRows + int(yen.size());
+    s = Sheet();
+    s.setSize(kColumns, rows);
+    s.setFrozenRows(kHeadRows);
+    s.setRowHeight(1, 12);
+    const double widths[kColumns] = {11, 10, 8, 12, 12, 9, 13, 21, 12};
+    for (int c = 1; c <= kColumns; ++c) s.setColumnWidth(c, widths[c - 1]);
+    s.setCellType({-1, -1, -1, -1}, CellType::Static);
+    s.setAlign({-1, -1, -1, -1}, Align::Center);
+    s.setBorder({1, 1, kColumns, rows}, AllSides, colour::LightBlue);
+    s.setBackground({1, 1, kColumns, 1}, colour::LightYellow);
+    s.setBackground({1, 1, 1, rows}, colour::LightYellow);
+    const char16_t* headings[kColumns] = {u"手法",         u"買い方",        u"購入回数",
+                                          u"購入額",       u"当せん金",      u"回収率",
+                                          u"偶然の期待額", u"偶然の95%範囲", u"金額不明"};
+    for (int c = 1; c <= kColumns; ++c) s.setText(c, 1, QString::fromUtf16(headings[c - 1]));
+    const QString none = QStringLiteral("－");
+    for (std::size_t i = 0; i < yen.size(); ++i) {
+        const YenTally& y = yen[i];
+        const int row = kHeadRows + 1 + int(i);
+        if (i % 2 == 0) {
+            s.clearBorder({1, row, 1, row + 1});
+            s.setBorder({1, row, 1, row + 1}, Outline, colour::LightBlue);
+            s.setText(1, row, methodLabel(y.method));
+        }
+        s.setText(2, row, typeLabel(y.type));
+        s.setNumber(3, row, y.bets);
+        s.setText(4, row, yenText(y.cost()));
+        s.setText(5, row, yenText(y.won));
+        s.setText(6, row,
+                  y.bets ? QString::number(y.returnPercent(), 'f', 1) + QLatin1Char('%') : none);
+        s.setText(7, row, y.bets ? yenText(llround(y.chance.expected)) : none);
+        s.setText(
+            8, row,
+            y.bets ? yenText(y.chance.low) + QStringLiteral("～") + yenText(y.chance.high) : none);
+        s.setText(9, row, y.noPrize ? QStringLiteral("%1回").arg(y.noPrize) : QStringLiteral("0"));
+        if (y.bets && y.won > y.chance.high) s.setBackground({5, row, 5, row}, colour::LightGreen);
+        if (y.bets && y.won < y.chance.low) s.setBackground({5, row, 5, row}, colour::LightPink);
     }
     s.setActiveCell(0, 0);
 }
 
-QByteArray backtestToTsv(const Backtest& backtest) {
-    QString out =
-        QStringLiteral("method\tmeasure\tpredictions\thits\texpected\tratio\tlow\thigh\tverdict\n");
+namespace {
+
+const YenTally* yenFor(const std::vector<YenTally>& yen, const BacktestTally& t) {
+    for (const YenTally& y : yen)
+        if (y.method == t.method() &&
+            ((t.measure() == BacktestMeasure::Straight && y.type == TicketType::Straight) ||
+             (t.measure() == BacktestMeasure::Box && y.type == TicketType::Box)))
+            return &y;
+    return nullptr;
+}
+
+}  // namespace
+
+QByteArray backtestToTsv(const Backtest& backtest, const PrizeTable& prizes) {
+    const std::vector<YenTally> yen = backtestYen(backtest, prizes);
+    QString out = QStringLiteral(
+        "method\tmeasure\tpredictions\thits\texpected\tratio\tlow\thigh\tverdict\tp\tcost\twon\t"
+        "chance_yen\tchance_low\tchance_high\tno_prize\n");
     for (const BacktestTally& t : backtest.tallies()) {
         const ChanceRange r = t.range();
-        const QStringList fields = {
+        QStringList fields = {
             methodLabel(t.method()),
             measureLabel(t.measure()),
             QString::number(t.predictions()),
@@ -304,20 +495,35 @@ QByteArray backtestToTsv(const Backtest& backtest) {
             bound(r.low, r),
             bound(r.high, r),
             verdictText(t.verdict()),
+            t.trials() ? QString::number(t.pValue(), 'g', 6) : QStringLiteral("-"),
         };
+        if (const YenTally* y = yenFor(yen, t))
+            fields << QString::number(y->cost()) << QString::number(y->won)
+                   << QString::number(y->chance.expected, 'f', 2) << QString::number(y->chance.low)
+                   << QString::number(y->chance.high) << QString::number(y->noPrize);
+        else
+            fields << QString() << QString() << QString() << QString() << QString() << QString();
         out += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
+    const OverallVerdict v = overallVerdict(backtest.tallies());
+    out += QStringLiteral("overall\tHolm\t%1\t%2\t\t\t\t\t%3\n")
+               .arg(v.rows)
+               .arg(v.departing.size())
+               .arg(!v.decided            ? verdictText(Verdict::Undecided)
+                    : v.departing.empty() ? verdictText(Verdict::Within)
+                                          : QStringLiteral("偶然と違う行あり"));
     return out.toUtf8();
 }
 
-QByteArray backtestToJson(const Backtest& backtest) {
+QByteArray backtestToJson(const Backtest& backtest, const PrizeTable& prizes) {
+    const std::vector<YenTally> yen = backtestYen(backtest, prizes);
     QJsonArray reflect;
     for (int i = 0; i < kReflectOptionCount; ++i)
         if (backtest.options()[std::size_t(i)]) reflect.append(i);
     QJsonArray lines;
     for (const BacktestTally& t : backtest.tallies()) {
         const ChanceRange r = t.range();
-        lines.append(QJsonObject{
+        QJsonObject line{
             {QStringLiteral("method"), methodLabel(t.method())},
             {QStringLiteral("measure"), measureLabel(t.measure())},
             {QStringLiteral("predictions"), double(t.predictions())},
@@ -330,12 +536,33 @@ QByteArray backtestToJson(const Backtest& backtest) {
             {QStringLiteral("low"), r.low},
             {QStringLiteral("high"), r.high},
             {QStringLiteral("exactRange"), r.exact},
+            {QStringLiteral("p"), t.trials() ? QJsonValue(t.pValue()) : QJsonValue()},
+            {QStringLiteral("leftOut"), double(t.leftOut())},
             {QStringLiteral("verdict"), verdictText(t.verdict())},
-        });
+        };
+        if (const YenTally* y = yenFor(yen, t))
+            line.insert(QStringLiteral("yen"),
+                        QJsonObject{{QStringLiteral("bets"), double(y->bets)},
+                                    {QStringLiteral("cost"), double(y->cost())},
+                                    {QStringLiteral("won"), double(y->won)},
+                                    {QStringLiteral("chanceExpected"), y->chance.expected},
+                                    {QStringLiteral("chanceLow"), double(y->chance.low)},
+                                    {QStringLiteral("chanceHigh"), double(y->chance.high)},
+                                    {QStringLiteral("noPrize"), double(y->noPrize)}});
+        lines.append(line);
     }
-    const QJsonObject root{{QStringLiteral("reflect"), reflect},
-                           {QStringLiteral("predictedDraws"), double(backtest.predictedDraws())},
-                           {QStringLiteral("lines"), lines}};
+    const OverallVerdict v = overallVerdict(backtest.tallies());
+    QJsonArray departing;
+    for (std::size_t i : v.departing) departing.append(double(i));
+    const QJsonObject root{
+        {QStringLiteral("reflect"), reflect},
+        {QStringLiteral("predictedDraws"), double(backtest.predictedDraws())},
+        {QStringLiteral("lines"), lines},
+        {QStringLiteral("overall"),
+         QJsonObject{{QStringLiteral("rows"), v.rows},
+                     {QStringLiteral("decided"), v.decided},
+                     {QStringLiteral("departing"), departing},
+                     {QStringLiteral("text"), overallText(v, backtest.tallies())}}}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -4,12 +4,15 @@
 #include <QString>
 #include <array>
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "core/prediction/methods.h"
 #include "core/sheet/sheet.h"
+#include "core/stats/exactchance.h"
 #include "core/store/drawhistory.h"
+#include "core/tickets/ticket.h"
 
 namespace pirumoa {
 
@@ -21,11 +24,11 @@ enum class BacktestMeasure {
     Covered,      // digit sets: every digit of the draw is in the set
     DigitsFound,  // digit sets: the draw's positions whose digit is in the set
 };
-enum class Verdict { Within, More, Fewer };
+enum class Verdict { Within, More, Fewer, Undecided };
 
 QString methodLabel(BacktestMethod method);
 QString measureLabel(BacktestMeasure measure);
-// "偶然の範囲内", "偶然より多い", "偶然より少ない".
+// "偶然の範囲内", "偶然より多い", "偶然より少ない", "判定できません" (nothing predicted).
 QString verdictText(Verdict verdict);
 
 // Chances are whole ten-thousandths: every number equally likely, the four positions
@@ -33,8 +36,7 @@ QString verdictText(Verdict verdict);
 inline constexpr int kChanceUnit = 10000;
 
 // The central 95% range of the hits that chance gives: at most 2.5% below low and at most
-// 2.5% above high. Exact binomial quantiles while every trial had the same chance, else the
-// normal approximation of the sum of the trials.
+// 2.5% above high, from the exact distribution of the hits.
 struct ChanceRange {
     double low = 0;
     double high = 0;
@@ -43,8 +45,9 @@ struct ChanceRange {
 ChanceRange binomialRange(long long trials, int chance);
 
 // One method by one measure: its hits beside what chance gives. Each prediction is one or
-// more yes/no trials (a position, a straight, a covered draw); expected hits and variance
-// are kept as exact whole numbers of the chance units.
+// more yes/no trials (a position, a straight, a covered draw); expected hits are kept as exact
+// whole numbers of the chance units, and the trials by their chance, which gives the exact
+// distribution of the hits (a row has at most ten distinct chances).
 class BacktestTally {
 public:
     BacktestTally(BacktestMethod method, BacktestMeasure measure)
@@ -57,11 +60,13 @@ public:
         ++m_trials;
         if (hit) ++m_hits;
         m_expected += chance;
-        m_variance += static_cast<long long>(chance) * (kChanceUnit - chance);
-        if (m_sameChance == -1)
-            m_sameChance = chance;
-        else if (m_sameChance != chance)
-            m_sameChance = -2;
+        m_distribution.reset();
+        for (auto& group : m_trialsByChance)
+            if (group.first == chance) {
+                ++group.second;
+                return;
+            }
+        m_trialsByChance.emplace_back(chance, 1);
     }
 
     BacktestMethod method() const { return m_method; }
@@ -79,6 +84,17 @@ public:
     double ratio() const { return m_expected ? double(m_hits) / expected() : -1; }
     ChanceRange range() const;
     Verdict verdict() const;
+    // The exact one-sided p-value in the direction the hits lie from the expected: P(X ≥ hits)
+    // at or above it, P(X ≤ hits) below; 1 without trials.
+    double pValue() const;
+    // Twice that, at most 1: what the correction over all rows works on.
+    double twoSidedP() const;
+    // Chance expects fewer than five hits: a ratio of so few says little, the p-value more.
+    bool fewExpected() const { return m_expected < 5LL * kChanceUnit; }
+
+    // Predictions that could not be counted as this bet (a box of four equal digits).
+    void addLeftOut() { ++m_leftOut; }
+    long long leftOut() const { return m_leftOut; }
 
 private:
     BacktestMethod m_method;
@@ -87,8 +103,42 @@ private:
     long long m_trials = 0;
     long long m_hits = 0;
     long long m_expected = 0;  // in chance units
-    long long m_variance = 0;  // in chance units squared
-    int m_sameChance = -1;     // the chance every trial had so far; -2 once they differ
+    long long m_leftOut = 0;
+    std::vector<std::pair<int, long long>> m_trialsByChance;  // at most ten chances
+    // Worked out when first asked and again after more trials.
+    mutable std::shared_ptr<const HitDistribution> m_distribution;
+    const HitDistribution& distribution() const;
+};
+
+// Whether anything in the table departs from chance, with Holm's correction for the number of
+// rows tested together: the rows that still depart (indices into the tallies), or undecided
+// when no row had a prediction.
+struct OverallVerdict {
+    bool decided = false;
+    int rows = 0;  // rows tested
+    std::vector<std::size_t> departing;
+};
+OverallVerdict overallVerdict(const std::vector<BacktestTally>& tallies);
+// The line the window and the tools show.
+QString overallText(const OverallVerdict& verdict, const std::vector<BacktestTally>& tallies);
+
+// The four cycle rows bet as tickets, one unit each draw: a straight and a box of the predicted
+// number, paid at each draw's stored prize, beside what chance pays on the same bets.
+struct YenTally {
+    BacktestMethod method = BacktestMethod::Cycle7;
+    TicketType type = TicketType::Straight;
+    long long bets = 0;  // draws with a stored prize that the row bet on
+    long long wins = 0;
+    long long won = 0;      // yen
+    long long noPrize = 0;  // bets left out: the draw's prize is not stored
+    long long leftOut = 0;  // box predictions of four equal digits, which cannot be bought
+    YenRange chance;        // expected and 95% range of what chance pays on the same bets
+    long long cost() const { return bets * kUnitPrice; }
+    // won ÷ cost in percent; negative without bets.
+    double returnPercent() const { return bets ? 100.0 * double(won) / double(cost()) : -1; }
+    double chanceReturnPercent() const {
+        return bets ? 100.0 * chance.expected / double(cost()) : -1;
+    }
 };
 
 // The cumulative digits-found counts of the three digit-set methods after one predicted draw,
@@ -124,6 +174,12 @@ public:
     long long predictedDraws() const { return static_cast<long long>(m_curve.size()); }
     int lastPredictedDrawNo() const { return m_curve.empty() ? 0 : m_curve.back().drawNo; }
     const PredictionResult& lastPrediction() const { return m_last; }
+    // Each predicted draw with its four cycle rows, for what they would have paid.
+    struct CycleBet {
+        int drawNo = 0;
+        std::array<std::array<int, 4>, 4> rows{};
+    };
+    const std::vector<CycleBet>& cycleBets() const { return m_cycleBets; }
 
 private:
     // Sets one prediction beside the draw it was made for.
@@ -136,16 +192,25 @@ private:
     std::size_t m_next = 0;
     std::vector<BacktestTally> m_tallies;
     std::vector<BacktestPoint> m_curve;
+    std::vector<CycleBet> m_cycleBets;
     PredictionResult m_last;
 };
 
-// The table as the window shows it: one row per tally under a heading row.
+// The eight bet rows of a finished replay at the stored prizes.
+std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& prizes);
+
+// The table as the window shows it: one row per tally under a heading row, and the overall
+// verdict in a last row.
 void fillBacktestSheet(const Backtest& backtest, Sheet& sheet);
+// The bets in yen as the window shows them.
+void fillBacktestYenSheet(const std::vector<YenTally>& yen, Sheet& sheet);
 
 // The table for the command-line tool: a heading line, then per tally method, measure,
 // predictions, hits, expected (six decimals), ratio, low and high of the 95% range, verdict,
-// separated by TAB. JSON carries the same and the options.
-QByteArray backtestToTsv(const Backtest& backtest);
-QByteArray backtestToJson(const Backtest& backtest);
+// p-value, and for the bet rows cost, won, chance's expected yen and its range and the bets
+// without a stored prize, separated by TAB; a last line the overall verdict. JSON carries the
+// same and the options.
+QByteArray backtestToTsv(const Backtest& backtest, const PrizeTable& prizes = {});
+QByteArray backtestToJson(const Backtest& backtest, const PrizeTable& prizes = {});
 
 }  // namespace pirumoa

@@ -66,14 +66,34 @@ QString installedDataFolder(const QString& programFolder) {
 DatabasePlaces databasePlaces() {
     DatabasePlaces places;
     places.programFolder = QCoreApplication::applicationDirPath();
-    places.userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // Without a home Qt would answer "/.local/share/…" and the copy would land in the root.
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString home = qEnvironmentVariable("HOME");
+    const bool homeUsable = QDir::isAbsolutePath(home) && QFileInfo(home).isDir();
+    if (QDir::isAbsolutePath(xdg)) {
+        places.userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    } else if (homeUsable) {
+        // A relative XDG_DATA_HOME is to be ignored; Qt would take it relative to the current
+        // folder.
+        places.userFolder = QDir::cleanPath(home + QStringLiteral("/.local/share/") +
+                                            QCoreApplication::applicationName());
+    }
     places.sample = databaseIn(installedDataFolder(places.programFolder));
     return places;
 }
 
 QString chooseDatabaseFolder(const DatabasePlaces& places) {
     if (QFileInfo::exists(databaseIn(places.programFolder))) return places.programFolder;
-    if (places.userFolder.isEmpty()) return places.programFolder;
+    if (places.userFolder.isEmpty()) {
+        // The sample would have to be copied somewhere: never into a guessed folder.
+        if (QFileInfo(places.sample).isFile())
+            throw StoreError(QStringLiteral(
+                "ホームフォルダーが分からないため、データベースの置き場所（データフォルダー）を"
+                "決められません。環境変数 HOME にホームフォルダーを設定するか、XDG_DATA_HOME に"
+                "データフォルダーの親フォルダーを設定してください（pirumoa-cli では --db で"
+                "データベースファイルを指定することもできます）。何も作成していません。"));
+        return places.programFolder;
+    }
     const QString user = databaseIn(places.userFolder);
     if (QFileInfo::exists(user)) return places.userFolder;
     if (!QFileInfo(places.sample).isFile()) return places.programFolder;

@@ -161,7 +161,7 @@ int number(QStringView t, qsizetype& pos, int most) {
 
 // 2026-08-21, 2026/8/21, 2026.08.21, 2026年8月21日, each optionally with a weekday "(金)" and
 // the time a spreadsheet may add ("0:00").
-QString date(const QString& raw) {
+QString date(const QString& raw, int no) {
     const QString field = folded(raw);
     if (field.isEmpty()) return QString();
     const auto bad = [&] {
@@ -192,7 +192,16 @@ QString date(const QString& raw) {
             QStringLiteral("^(\\([^()]{1,4}\\))?\\s*(\\d{1,2}:\\d{2}(:\\d{2})?)?$"));
         if (!tail.match(rest.toString()).hasMatch()) throw bad();
     }
-    if (!QDate(year, month, day).isValid()) throw bad();
+    const QDate when(year, month, day);
+    if (!when.isValid()) throw bad();
+    // Numbers 4 was first drawn on 1994-10-07; a date outside that span is a typing or a
+    // column slip, and it would sort the draw among the wrong ones.
+    static const QDate kFirstDraw(1994, 10, 7);
+    if (when < kFirstDraw || when > QDate::currentDate().addYears(10))
+        throw BadLine{QStringLiteral("第%1回の抽選日「%2」は 1994-10-07（第1回）から 10 年後までの"
+                                     "日付ではありません")
+                          .arg(no)
+                          .arg(shown(field))};
     // By hand: this runs for every line of a file, and a formatted print costs more than the
     // rest of the date.
     QString out(10, QLatin1Char('-'));
@@ -490,7 +499,7 @@ private:
                               .arg(m_fields.size())
                               .arg(m_headerFields)};
         d.draw.no = drawNumber(field(Column::Draw));
-        d.draw.date = date(field(Column::Date));
+        d.draw.date = date(field(Column::Date), d.draw.no);
         const bool hasNumber = m_column[int(Column::Number)] >= 0;
         const bool hasDigits = m_column[int(Column::D1)] >= 0;
         Digits fromNumber{-1, -1, -1, -1};
@@ -528,7 +537,7 @@ private:
                 QStringLiteral("項目の数が %1 個です（3、5 または 6 個必要です）").arg(n)};
         ImportedDraw d;
         d.draw.no = drawNumber(m_fields[0]);
-        if (n != 5) d.draw.date = date(m_fields[1]);
+        if (n != 5) d.draw.date = date(m_fields[1], d.draw.no);
         if (n == 3) {
             d.draw.digits = winningNumber(m_fields[2]);
         } else {

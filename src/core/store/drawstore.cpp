@@ -12,28 +12,15 @@
 #include <optional>
 #include <utility>
 
+#include "core/store/backups.h"
+#include "core/store/cipherkey.h"
 #include "core/store/fileerror.h"
 
 namespace pirumoa {
 
-// SQLCipher 4 changed its defaults and reads a 3.x file only when told, so every setting is
-// named here: the same file then opens under either version. Settings a version does not know
-// are ignored by it. The key derivation runs 4,000 rounds rather than SQLCipher 3's 64,000:
-// those cost 30 ms of every start-up, and the key is a six-digit number the program carries
-// with it, so more rounds would buy no real protection.
-const char kCipherSettings[] =
-    "PRAGMA cipher_compatibility = 3;"
-    "PRAGMA cipher_page_size = 1024;"
-    "PRAGMA kdf_iter = 4000;"
-    "PRAGMA cipher_hmac_algorithm = HMAC_SHA1;"
-    "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1;";
+const char kCipherSettings[] = PIRUMOA_CIPHER_SETTINGS;
 
 namespace {
-
-// The password is made from this number at run time so that it never sits in the program
-// as text. The shipped database is keyed with it: changing it locks every existing file out.
-constexpr int kPasswordNumber = 582913;
-static_assert(kPasswordNumber >= 100000 && kPasswordNumber <= 999999, "six decimal digits");
 
 constexpr char kDrawQuery[] = "select * from 全データ選択クエリ order by 回数";
 constexpr char kViewName[] = "全データ選択クエリ";
@@ -182,7 +169,9 @@ QString reasonFor(const SqlError& e) {
     switch (e.rc & 0xff) {
         case SQLITE_NOTADB:
             return QStringLiteral(
-                "パスワードが一致しないか、このプログラムのデータベースではありません。");
+                       "パスワードが一致しないか、このプログラムのデータベースではありません"
+                       "（ファイルが壊れている可能性もあります）。") +
+                   damagedDatabaseAdvice();
         case SQLITE_READONLY:
             if (e.rc == SQLITE_READONLY_ROLLBACK)
                 return QStringLiteral(
@@ -203,7 +192,7 @@ QString reasonFor(const SqlError& e) {
                 "ファイルの読み書きに失敗しました（ディスクがいっぱいか、"
                 "ファイルサイズの上限に達した可能性があります）。");
         case SQLITE_CORRUPT:
-            return QStringLiteral("ファイルが壊れています。");
+            return QStringLiteral("ファイルが壊れています。") + damagedDatabaseAdvice();
         case SQLITE_PERM:
         case SQLITE_AUTH:
             return QStringLiteral("ファイルへのアクセスが許可されていません。");
@@ -274,7 +263,9 @@ QString sqlText(const QString& text) {
 // Throws SqlError; the caller knows what the failure means.
 void openKeyed(Connection& conn, const DatabaseFile& connect, int flags) {
     const QByteArray path = connect.file.toUtf8();
-    int rc = sqlite3_open_v2(path.constData(), conn.out(), flags, nullptr);
+    // A connection is only ever used by the thread that opened it: the engine's own lock
+    // around every call would buy nothing.
+    int rc = sqlite3_open_v2(path.constData(), conn.out(), flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) throwSql(conn.get(), rc);
     sqlite3* db = conn.get();
     sqlite3_extended_result_codes(db, 1);
@@ -344,17 +335,19 @@ Fields findFields(sqlite3_stmt* stmt, QStringList& missing) {
     return f;
 }
 
-// A field as a whole number; nullopt for NULL or ''; throws the text of a bad value.
+// A field as a whole number; nullopt for NULL or ''; throws the text of a bad value. The
+// field is fetched once: every further question goes to the value itself.
 std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* field) {
-    switch (sqlite3_column_type(stmt, col)) {
+    sqlite3_value* value = sqlite3_column_value(stmt, col);
+    switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
             return std::nullopt;
         case SQLITE_INTEGER:
-            return sqlite3_column_int64(stmt, col);
+            return sqlite3_value_int64(value);
         case SQLITE_FLOAT: {
             // Only a whole number within reach of the checks that follow is converted: a
             // conversion of 1e300 would be undefined.
-            const double v = sqlite3_column_double(stmt, col);
+            const double v = sqlite3_value_double(value);
             constexpr double kReach = 1e15;
             if (std::isfinite(v) && std::fabs(v) <= kReach && v == std::trunc(v))
                 return static_cast<long long>(v);
@@ -364,7 +357,7 @@ std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* fi
         }
         case SQLITE_TEXT: {
             const QString text =
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, col)))
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)))
                     .trimmed();
             if (text.isEmpty()) return std::nullopt;
             bool ok = false;
@@ -375,8 +368,8 @@ std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* fi
         default:
             break;
     }
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-    const int bytes = std::min(sqlite3_column_bytes(stmt, col), 256);
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    const int bytes = std::min(sqlite3_value_bytes(value), 256);
     const QString shown = shownField(QString::fromUtf8(text, bytes));
     throw QStringLiteral("%1「%2」が数値ではありません。").arg(QString::fromUtf8(field), shown);
 }
@@ -409,9 +402,12 @@ DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) 
                                 : drawLabel(int(*no));
         throw StoreError(badRecord(file, row, what));
     }
-    if (f.date >= 0 && sqlite3_column_type(stmt, f.date) != SQLITE_NULL)
-        r.date =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, f.date)));
+    if (f.date >= 0) {
+        sqlite3_value* date = sqlite3_column_value(stmt, f.date);
+        if (sqlite3_value_type(date) != SQLITE_NULL)
+            r.date = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(date)),
+                                       sqlite3_value_bytes(date));
+    }
     return r;
 }
 
@@ -421,16 +417,37 @@ std::vector<DrawRecord> readRows(Statement& s, const Fields& f, const QString& f
     return rows;
 }
 
-std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
-    Connection conn;
+// A reading connection; a write cut off by a crash is rolled back first.
+void openForReading(Connection& conn, const DatabaseFile& connect) {
     try {
         openKeyed(conn, connect, SQLITE_OPEN_READONLY);
     } catch (const SqlError& e) {
         if (e.rc != SQLITE_READONLY_ROLLBACK) throw;
         conn.close();
-        recoverInterruptedWrite(connect);
+        try {
+            recoverInterruptedWrite(connect);
+        } catch (const SqlError&) {
+            // Rolling back removes the journal beside the file: the folder must be writable.
+            const QString folder = QFileInfo(connect.file).absolutePath();
+            if (QFileInfo(folder).isWritable()) throw;
+            throw StoreError(openFailure(
+                connect.file,
+                QStringLiteral(
+                    "前回の書き込みが途中で中断されていますが、フォルダー%1に書き込めない"
+                    "ため元に戻せません。フォルダーに書き込めるようにしてから、"
+                    "もう一度開いてください。")
+                    .arg(quoted(folder))));
+        }
         openKeyed(conn, connect, SQLITE_OPEN_READONLY);
     }
+}
+
+constexpr char kTableQuery[] =
+    "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ ORDER BY 回数";
+
+std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
+    Connection conn;
+    openForReading(conn, connect);
     sqlite3* db = conn.get();
     const QString file = connect.file;
     if (!schemaHas(db, kViewName))
@@ -481,6 +498,10 @@ std::vector<DrawPrizes> readPrizeRows(sqlite3* db, const QString& file) {
 // stored state, and reaches the caller as a StoreError that names the reason.
 template <class Body>
 void transaction(sqlite3* db, const QString& file, Body&& body) {
+    // The user's draws as they were before this run's first change.
+    DatabaseFile database = databaseFileIn(QFileInfo(file).absolutePath());
+    database.file = file;
+    backupBeforeFirstWrite(database);
     try {
         // IMMEDIATE takes the write lock up front: a busy or read-only file refuses here,
         // before anything is half done.
@@ -542,17 +563,31 @@ std::vector<DrawPrizes> loadPrizes(const DatabaseFile& connect) {
     checkFile(connect.file);
     try {
         Connection conn;
-        try {
-            openKeyed(conn, connect, SQLITE_OPEN_READONLY);
-        } catch (const SqlError& e) {
-            if (e.rc != SQLITE_READONLY_ROLLBACK) throw;
-            conn.close();
-            recoverInterruptedWrite(connect);
-            openKeyed(conn, connect, SQLITE_OPEN_READONLY);
-        }
+        openForReading(conn, connect);
         return readPrizeRows(conn.get(), connect.file);
     } catch (const SqlError& e) {
         throw StoreError(openFailure(connect.file, reasonFor(e)));
+    }
+}
+
+std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect) {
+    checkFile(connect.file);
+    const QString& file = connect.file;
+    Connection conn;
+    try {
+        openForReading(conn, connect);
+        if (!schemaHas(conn.get(), kTableName))
+            throw StoreError(openFailure(
+                file, QStringLiteral("表「%1」がありません。").arg(QString::fromUtf8(kTableName))));
+    } catch (const SqlError& e) {
+        throw StoreError(openFailure(file, reasonFor(e)));
+    }
+    try {
+        Statement s(conn.get(), kTableQuery);
+        QStringList missing;
+        return readRows(s, findFields(s.get(), missing), file);
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(file, reasonFor(e)));
     }
 }
 
@@ -603,9 +638,7 @@ std::unique_ptr<DrawStore> DrawStore::open(const DatabaseFile& connect, bool cre
 
 std::vector<DrawRecord> DrawStore::readAll() {
     try {
-        Statement s(m_db,
-                    "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
-                    "ORDER BY 回数");
+        Statement s(m_db, kTableQuery);
         QStringList missing;
         const Fields fields = findFields(s.get(), missing);
         return readRows(s, fields, m_file);
@@ -764,6 +797,184 @@ ImportResult DrawStore::importDraws(const std::vector<ImportedDraw>& draws, bool
         result.added = result.replaced = result.skipped = result.completed = 0;
     }
     return result;
+}
+
+void DrawStore::applyEdits(const std::vector<DrawEdit>& edits) {
+    for (const DrawEdit& e : edits)
+        if (e.after) checkDraw(*e.after, m_file);
+    transaction(m_db, m_file, [&] {
+        Statement find(m_db,
+                       "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
+                       "WHERE 回数 = ?1");
+        QStringList missing;
+        const Fields fields = findFields(find.get(), missing);
+        Statement insert(m_db, kInsertDraw);
+        Statement update(m_db,
+                         "UPDATE 当選データ SET 抽選日 = ?2, 第1数字 = ?3, 第2数字 = ?4, "
+                         "第3数字 = ?5, 第4数字 = ?6 WHERE 回数 = ?1");
+        Statement remove(m_db, "DELETE FROM 当選データ WHERE 回数 = ?1");
+        for (const DrawEdit& e : edits) {
+            find.bind(1, e.no);
+            std::optional<DrawRecord> now;
+            if (find.step()) now = readRecord(find.get(), fields, m_file);
+            find.reset();
+            if (e.before && !now)
+                throw StoreError(writeFailure(
+                    m_file, QStringLiteral("%1はデータベースにありません。").arg(drawLabel(e.no))));
+            if (!e.before && now)
+                throw StoreError(writeFailure(
+                    m_file, QStringLiteral("%1は既に登録されています。").arg(drawLabel(e.no))));
+            if (e.before && *now != *e.before)
+                throw StoreError(
+                    writeFailure(m_file, QStringLiteral("%1はほかのプログラムで変更されています。")
+                                             .arg(drawLabel(e.no))));
+            if (!e.after) {
+                remove.bind(1, e.no);
+                remove.run();
+                continue;
+            }
+            Statement& write = now ? update : insert;
+            write.bind(1, e.no).bind(2, e.after->date);
+            for (int k = 0; k < 4; ++k) write.bindDigit(3 + k, e.after->digits[k]);
+            write.run();
+        }
+    });
+}
+
+// ---- tickets and prizes ----------------------------------------------------------------
+
+namespace {
+
+constexpr char kTicketTable[] = "購入数字";
+constexpr char kTicketSchema[] =
+    "CREATE TABLE IF NOT EXISTS 購入数字 ("
+    " 番号 INTEGER PRIMARY KEY,"
+    " 数字 TEXT NOT NULL CHECK (length(数字) = 4),"
+    " 種類 TEXT NOT NULL CHECK (種類 IN ('straight', 'box', 'set')),"
+    " 口数 INTEGER NOT NULL CHECK (口数 BETWEEN 1 AND 10),"
+    " 開始回 INTEGER NOT NULL CHECK (開始回 BETWEEN 1 AND 32767),"
+    " 継続回数 INTEGER NOT NULL CHECK (継続回数 BETWEEN 0 AND 20),"
+    " メモ TEXT);";
+constexpr char kTicketColumns[] =
+    "SELECT 番号, 数字, 種類, 口数, 開始回, 継続回数, メモ FROM 購入数字 ORDER BY 番号";
+
+QString columnText(sqlite3_stmt* stmt, int col) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+std::vector<Ticket> readTicketRows(sqlite3* db, const QString& file) {
+    std::vector<Ticket> out;
+    if (!schemaHas(db, kTicketTable)) return out;
+    Statement s(db, kTicketColumns);
+    while (s.step()) {
+        sqlite3_stmt* st = s.get();
+        Ticket t;
+        t.id = sqlite3_column_int64(st, 0);
+        const auto digits = parseTicketNumber(columnText(st, 1));
+        const auto type = parseTicketType(columnText(st, 2));
+        t.units = sqlite3_column_int(st, 3);
+        t.firstDraw = sqlite3_column_int(st, 4);
+        t.draws = sqlite3_column_int(st, 5);
+        t.note = columnText(st, 6);
+        if (digits) t.digits = *digits;
+        if (type) t.type = *type;
+        const QString problem =
+            !digits || !type ? QStringLiteral("数字か種類が読めません。") : ticketProblem(t);
+        if (!problem.isEmpty())
+            throw StoreError(badRecord(file, QStringLiteral("購入数字 %1").arg(t.id), problem));
+        out.push_back(t);
+    }
+    return out;
+}
+
+void bindTicket(Statement& s, const Ticket& t) {
+    s.bind(1, numberText(t.digits))
+        .bind(2, typeKey(t.type))
+        .bind(3, t.units)
+        .bind(4, t.firstDraw)
+        .bind(5, t.draws)
+        .bind(6, t.note);
+}
+
+void refuseBadTicket(const Ticket& t, const QString& file) {
+    const QString problem = ticketProblem(t);
+    if (!problem.isEmpty()) throw StoreError(writeFailure(file, problem));
+}
+
+}  // namespace
+
+std::vector<Ticket> loadTickets(const DatabaseFile& connect) {
+    checkFile(connect.file);
+    Connection conn;
+    try {
+        openForReading(conn, connect);
+        return readTicketRows(conn.get(), connect.file);
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(connect.file, reasonFor(e)));
+    }
+}
+
+PrizeTable loadPrizeTable(const DatabaseFile& connect) {
+    PrizeTable table;
+    for (const DrawPrizes& d : loadPrizes(connect))
+        table.set(d.no, {d.prizes.of(PrizeKind::Straight), d.prizes.of(PrizeKind::Box),
+                         d.prizes.of(PrizeKind::SetStraight), d.prizes.of(PrizeKind::SetBox)});
+    return table;
+}
+
+std::vector<Ticket> DrawStore::readTickets() {
+    try {
+        return readTicketRows(m_db, m_file);
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(m_file, reasonFor(e)));
+    }
+}
+
+void DrawStore::addTickets(std::vector<Ticket>& tickets) {
+    for (const Ticket& t : tickets) refuseBadTicket(t, m_file);
+    std::vector<long long> ids;
+    transaction(m_db, m_file, [&] {
+        exec(m_db, kTicketSchema);
+        Statement insert(m_db,
+                         "INSERT INTO 購入数字 (数字, 種類, 口数, 開始回, 継続回数, メモ) "
+                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+        for (const Ticket& t : tickets) {
+            bindTicket(insert, t);
+            insert.run();
+            ids.push_back(sqlite3_last_insert_rowid(m_db));
+        }
+    });
+    // Only once the transaction stands do the tickets carry their rows.
+    for (std::size_t i = 0; i < tickets.size(); ++i) tickets[i].id = ids[i];
+}
+
+void DrawStore::updateTicket(const Ticket& ticket) {
+    refuseBadTicket(ticket, m_file);
+    transaction(m_db, m_file, [&] {
+        exec(m_db, kTicketSchema);
+        Statement update(m_db,
+                         "UPDATE 購入数字 SET 数字 = ?1, 種類 = ?2, 口数 = ?3, 開始回 = ?4, "
+                         "継続回数 = ?5, メモ = ?6 WHERE 番号 = ?7");
+        bindTicket(update, ticket);
+        update.bind(7, QString::number(ticket.id));
+        update.run();
+        if (sqlite3_changes(m_db) == 0)
+            throw StoreError(writeFailure(
+                m_file, QStringLiteral("購入数字 %1 は登録されていません。").arg(ticket.id)));
+    });
+}
+
+void DrawStore::removeTicket(long long id) {
+    transaction(m_db, m_file, [&] {
+        exec(m_db, kTicketSchema);
+        Statement remove(m_db, "DELETE FROM 購入数字 WHERE 番号 = ?1");
+        remove.bind(1, QString::number(id));
+        remove.run();
+        if (sqlite3_changes(m_db) == 0)
+            throw StoreError(
+                writeFailure(m_file, QStringLiteral("購入数字 %1 は登録されていません。").arg(id)));
+    });
 }
 
 }  // namespace pirumoa

@@ -3,11 +3,13 @@
 #include <QString>
 #include <future>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include "core/store/drawhistory.h"
 #include "core/store/importeddraw.h"
+#include "core/tickets/ticket.h"
 
 struct sqlite3;
 
@@ -47,6 +49,15 @@ DatabaseFile databaseFileIn(const QString& folder);
 // view or field, or a record outside 1..32767 / a digit outside 0..9.
 DrawHistory loadDrawHistory(const DatabaseFile& connect);
 
+// The tickets and the prizes as stored, read-only; a file without their tables has none.
+// Throws StoreError as loadDrawHistory does.
+std::vector<Ticket> loadTickets(const DatabaseFile& connect);
+PrizeTable loadPrizeTable(const DatabaseFile& connect);
+// Every row of the draw table with its date, in draw order, through a read-only connection
+// (export): nothing is written, and the file is not checked page by page first. Throws
+// StoreError as loadDrawHistory does.
+std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect);
+
 // Starts loadDrawHistory on a thread of its own, so that reading the database overlaps the
 // building of the windows; get() gives the history or throws its StoreError.
 std::future<DrawHistory> preloadDrawHistory(const DatabaseFile& connect);
@@ -66,6 +77,13 @@ struct ImportResult {
     int replaced = 0;            // stored with other digits, overwritten (only with replace)
     int completed = 0;           // stored alike, its missing digits, date or prizes filled in
     std::vector<int> conflicts;  // stored with other digits, not replaced
+};
+
+// One draw's change: what is stored now and what is to be stored; nullopt is "no such draw".
+struct DrawEdit {
+    int no = 0;
+    std::optional<DrawRecord> before;
+    std::optional<DrawRecord> after;
 };
 
 // A writable connection of its own (the data-entry window, import). Every write is one
@@ -89,10 +107,22 @@ public:
     // All or nothing. With replace false and any conflict, nothing is written and the
     // conflicts are listed in the result.
     ImportResult importDraws(const std::vector<DrawRecord>& draws, bool replace);
+    // All or nothing: each draw must still be stored as its before says (another program may
+    // have changed it meanwhile); then it is written, added or deleted as its after says.
+    void applyEdits(const std::vector<DrawEdit>& edits);
     // The same with prizes (classifyDraw): a draw that only fills in missing digits, a date or
     // prizes is completed without asking; another date or other prizes are a conflict like
     // other digits. An empty date and unknown amounts in the file keep the stored ones.
     ImportResult importDraws(const std::vector<ImportedDraw>& draws, bool replace);
+
+    // The user's tickets, in a table of their own that the first ticket write makes inside its
+    // own transaction; an older file without it has no tickets. Each write is checked with
+    // ticketProblem first and refused with its reason.
+    std::vector<Ticket> readTickets();
+    // Stores new tickets (all or nothing); gives them their ids.
+    void addTickets(std::vector<Ticket>& tickets);
+    void updateTicket(const Ticket& ticket);
+    void removeTicket(long long id);
 
 private:
     DrawStore(sqlite3* db, QString file);

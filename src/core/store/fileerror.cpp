@@ -65,7 +65,8 @@ QString writeFailureReason(const QString& path, QFileDevice::FileError error) {
     return QStringLiteral("ファイルを書き込めませんでした。");
 }
 
-QString writeFileAtomically(const QString& path, const QByteArray& bytes) {
+QString writeFileAtomically(const QString& path, const QByteArray& bytes,
+                            QFileDevice::Permissions permissions) {
     if (path.isEmpty() || QFileInfo(path).isDir())
         return writeFailureReason(path, QFileDevice::OpenError);
     QSaveFile file(path);
@@ -75,6 +76,10 @@ QString writeFileAtomically(const QString& path, const QByteArray& bytes) {
     // pass over before putting the short file in place of the old one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return writeFailureReason(path, file.error());
+    if (permissions && !file.setPermissions(permissions)) {
+        file.cancelWriting();
+        return writeFailureReason(path, QFileDevice::PermissionsError);
+    }
     bool written = file.write(bytes) == bytes.size();
 #ifdef Q_OS_UNIX
     // Some file systems report a lack of space only when the data reaches the disk.

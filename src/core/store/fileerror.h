@@ -20,7 +20,9 @@ QString shownName(QStringView name);
 
 // Replaces path with a file holding exactly bytes, or leaves it as it was: the bytes go to a
 // file beside it that takes its place only after every byte has been written and synced. An
-// empty string on success, otherwise the reason (writeFailureReason).
-QString writeFileAtomically(const QString& path, const QByteArray& bytes);
+// empty string on success, otherwise the reason (writeFailureReason). With permissions, the
+// file has them from its first byte on.
+QString writeFileAtomically(const QString& path, const QByteArray& bytes,
+                            QFileDevice::Permissions permissions = {});
 
 }  // namespace pirumoa

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -60,6 +62,16 @@ QString HelpCommands::keywordHere() const {
 }
 
 void HelpCommands::showKeyword(const QString& keyword) {
+    // The viewer would only complain on standard error and end: the user would see nothing.
+    if (!QFileInfo(m_viewer.collection()).isFile()) {
+        Prompt::refuse(m_main, QStringLiteral("ヘルプを表示できません。\n"
+                                              "ヘルプファイルが見つかりません。次の場所に"
+                                              "あるはずです：\n%1\n"
+                                              "プログラムをインストールし直すか、プログラムの"
+                                              "フォルダーごとコピーしてください。")
+                                   .arg(QDir::toNativeSeparators(m_viewer.collection())));
+        return;
+    }
     if (!m_viewer.show(keyword)) Prompt::refuse(m_main, kNoViewer);
 }
 

@@ -13,7 +13,10 @@
 namespace pirumoa {
 
 HelpViewer::HelpViewer(QObject* parent)
-    : QObject(parent), m_program(installedProgram()), m_process(this) {
+    : QObject(parent),
+      m_program(installedProgram()),
+      m_collection(collectionFile()),
+      m_process(this) {
     // Its complaints go where the program's own go; what it prints otherwise is of no use.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setStandardOutputFile(QProcess::nullDevice());
@@ -42,7 +45,7 @@ bool HelpViewer::show(const QString& keyword) {
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("ja_JP.UTF-8"));
         env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("ja"));
         m_process.setProcessEnvironment(env);
-        m_process.start(m_program, {QStringLiteral("-collectionFile"), collectionFile(),
+        m_process.start(m_program, {QStringLiteral("-collectionFile"), m_collection,
                                     QStringLiteral("-enableRemoteControl")});
         if (!m_process.waitForStarted(10000)) return false;
     }

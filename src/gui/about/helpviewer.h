@@ -25,6 +25,9 @@ public:
     // The viewer to start: the installed one unless set otherwise (tests use a stand-in).
     void setProgram(const QString& program) { m_program = program; }
     const QString& program() const { return m_program; }
+    // The help collection the viewer opens: collectionFile() unless set otherwise.
+    void setCollection(const QString& file) { m_collection = file; }
+    const QString& collection() const { return m_collection; }
     // The viewer's process. Its environment, when set before the first start, is the one
     // the viewer starts with (plus the Japanese locale).
     QProcess& process() { return m_process; }
@@ -41,6 +44,7 @@ public:
 
 private:
     QString m_program;
+    QString m_collection;
     QProcess m_process;
 };
 

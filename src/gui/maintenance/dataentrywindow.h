@@ -6,19 +6,23 @@
 #include "gui/shell/childwindow.h"
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QMenuBar;
 class QTableView;
+class QTimer;
 
 namespace pirumoa {
 
-class DigitDelegate;
+class CellDelegate;
+class DrawGrid;
 class DrawTableModel;
 
 // The window where past draws are entered, corrected, added and deleted. Its grid works on
-// a writable connection of its own; every change is stored as soon as it is made.
+// a writable connection of its own; every change is stored as soon as it is made, and can
+// be undone.
 class DataEntryWindow : public ChildWindow {
     Q_OBJECT
 public:
@@ -26,12 +30,14 @@ public:
     ~DataEntryWindow() override;
 
     void load() override;
-    // The window writes the history itself: it keeps its rows and what is being typed.
+    // The window is where the draws change: it keeps what it shows.
     void reload() override {}
 
-    QTableView* grid() const { return m_grid; }
+    QTableView* grid() const;
     DrawTableModel* model() const { return m_model; }
     QMenu* editMenu() const { return m_menu; }
+    // The status line under the grid: why a typed value was refused.
+    QLabel* statusLine() const { return m_status; }
 
     // "行追加": a draw without digits below the active row, numbered one more than it.
     void addLine();
@@ -39,6 +45,23 @@ public:
     void deleteLine();
     // "閉じる": the digit being typed is checked first; a wrong one keeps the window open.
     void closeChecked();
+    // "元に戻す" / "やり直し": the stored changes of this window, newest first.
+    void undo();
+    void redo();
+
+    // The clipboard: the selected block as tab-separated text and HTML; a paste fills the
+    // current cell, the current row's four digits, or adds and replaces whole draws.
+    void copy();
+    void paste();
+    void pasteText(const QString& text);
+    // Delete and BackSpace: the selected digit cells become empty.
+    void clearSelectedDigits();
+
+    // A digit typed on a digit cell: stored, and the cursor goes on to the next digit.
+    void typeDigit(int row, int column, const QString& digit);
+    // Stores what is being typed, as leaving the cell does. False when it was refused; the
+    // message has then been shown.
+    bool commitEdit();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -46,11 +69,16 @@ protected:
 private:
     void setUpGrid();
     void fitNumberColumn();
-    // Stores what is being typed, as leaving the cell does. False when it was refused; the
-    // message has then been shown.
-    bool commitEdit();
     void queueRefusal(const QString& message);
     void showRefusal();
+    void showHint(const QString& message);
+    void confirmDate(int no, const QString& isoDate, const QString& question);
+    void focusDraw(int no, int column);
+    void advanceFrom(int no, int column);
+    void pasteDraws(const QString& text);
+    // Tells the main window, once the current round of events is done, that the draws changed.
+    void drawsStored();
+    void flushNotification();
     void rowHeaderMenu(const QPoint& pos);
     bool selectionIsOnlyRow(int row) const;
     void setCurrent(int row, int column);
@@ -58,15 +86,20 @@ private:
     void subWindowActivated(QMdiSubWindow* active);
     void showOwnMenu(bool shown);
 
-    QTableView* m_grid;
-    DigitDelegate* m_delegate;
+    DrawGrid* m_grid;
+    CellDelegate* m_delegate;
     DrawTableModel* m_model = nullptr;
     QMenu* m_menu;
     QAction* m_addLine;
     QAction* m_delLine;
+    QAction* m_undo;
+    QAction* m_redo;
+    QLabel* m_status;
+    QTimer* m_notify;
     QPointer<QMdiArea> m_mdi;
     QPointer<QMenuBar> m_bar;
     QString m_pendingRefusal;
+    QString m_pendingQuestion;
     bool m_closing = false;
     bool m_menuShown = false;
     QList<QPointer<QAction>> m_hiddenMainMenus;

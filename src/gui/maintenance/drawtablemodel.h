@@ -3,21 +3,31 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/store/drawhistory.h"
+#include "core/store/drawstore.h"
+
+class QUndoStack;
 
 namespace pirumoa {
 
-class DrawStore;
-
 // The draw table as the data-entry grid shows it: one row per stored draw in draw order,
-// column 0 the draw number (read-only), columns 1 to 4 the digits. Every change goes to the
-// database at once, each in its own transaction, so the grid never holds an unsaved edit.
+// then one new, not yet stored row for the next draw. Column 0 is the draw number (editable
+// only in the new row), column 1 the draw date, columns 2 to 5 the digits. Every change goes
+// to the database at once, each in one transaction, and can be undone.
 class DrawTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kColumns = 5;
+    static constexpr int kColumns = 6;
+    static constexpr int kNoColumn = 0;
+    static constexpr int kDateColumn = 1;
+    static constexpr int kFirstDigitColumn = 2;
+    // A date saved while it is still being typed: a date out of draw order then waits for
+    // the cell to be left instead of asking in the middle of the typing.
+    static constexpr int QuietEditRole = Qt::UserRole + 1;
 
     // Reads every stored draw; throws StoreError.
     explicit DrawTableModel(std::unique_ptr<DrawStore> store, QObject* parent = nullptr);
@@ -29,19 +39,36 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // A digit cell takes "" or one digit and stores it at once. Anything else, and any write
-    // the database refuses, leaves the cell as it was, emits refused() and returns false.
+    // A digit cell takes "" or one digit, a date cell a date or "", the new row's number a
+    // free draw number. A value that is refused leaves the cell as it was, says why through
+    // hint() and returns false; a write the database refuses goes to refused().
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
+    static bool isDigitColumn(int column) {
+        return column >= kFirstDigitColumn && column < kColumns;
+    }
+    int storedCount() const { return int(m_rows.size()); }
+    bool isNewRow(int row) const { return m_newRow && row == storedCount(); }
     // The text a cell shows.
     QString text(int row, int column) const;
-    const DrawRecord& record(int row) const { return m_rows[std::size_t(row)]; }
+    // The stored draw of row, or the new row's draw.
+    const DrawRecord& record(int row) const;
+    // The row of a stored draw; -1 when it is not stored.
+    int rowOfDraw(int no) const;
+    QUndoStack* undoStack() const { return m_undo; }
 
-    // Adds a draw without digits below row (at the top when row is -1), numbered one more
-    // than the draw of that row, and stores it. Returns the new row, or -1 with the reason in
-    // *why when the number is taken or the database refuses.
+    // Stores a date the user confirmed although it is out of draw order.
+    bool setConfirmedDate(int no, const QString& isoDate);
+    // Several draws as one change (a paste, a cleared block, four digits at once): stored
+    // in one transaction and undone as one. False when the database refused (said through
+    // refused()); nothing was changed then.
+    bool change(const std::vector<DrawEdit>& edits, const QString& what);
+
+    // Adds a draw without digits below row, numbered one more than the draw of that row;
+    // after the last draw (row -1, the last or the new row) it is the new row's draw. Returns the
+    // new row, or -1 with the reason in *why.
     int addDrawAfter(int row, QString* why);
-    // Deletes the draw of row from the database and the grid; false with the reason in *why.
+    // Deletes the draw of row; false with the reason in *why.
     bool removeDraw(int row, QString* why);
 
     // "" → -1, one digit (half- or full-width) → 0..9; false for anything else.
@@ -49,15 +76,39 @@ public:
 
     static const QString kWrongDigitMessage;
 
+    // Used by the undo stack: writes edits without recording them.
+    bool write(const std::vector<DrawEdit>& edits, QString* why = nullptr);
+    void requestFocus(int no, int column) { emit focusRequested(no, column); }
+
 signals:
-    // A value or a write that was refused, with the message for the user.
+    // A write the database refused, with the message for the user.
     void refused(const QString& message);
-    // A change reached the database.
-    void stored();
+    // A typed value that was refused, and why: for the window's status line.
+    void hint(const QString& message);
+    // A date out of draw order waits for the user's word; question is what to ask.
+    void dateNeedsConfirmation(int no, const QString& isoDate, const QString& question);
+    // After every stored change.
+    void drawsStored();
+    // After an undo or redo: where the change was.
+    void focusRequested(int no, int column);
 
 private:
+    bool setDigit(int row, int position, int digit);
+    bool setDate(int row, const QDate& date, bool quiet);
+    bool setNewNumber(const QString& text);
+    // Out-of-order question for date at draw no, or empty when it is in order.
+    QString orderQuestion(int no, const QDate& date) const;
+    // The new row follows the last stored draw; none after draw 32,767.
+    void resetNewRow();
+    bool record(const std::vector<DrawEdit>& edits, const QString& what, int focusColumn);
+    std::optional<DrawRecord> storedDraw(int no) const;
+
     std::unique_ptr<DrawStore> m_store;
     std::vector<DrawRecord> m_rows;
+    bool m_newRow = true;
+    DrawRecord m_new;
+    DrawRecord m_newDefault;  // the new row as proposed, before the user changed it
+    QUndoStack* m_undo;
 };
 
 }  // namespace pirumoa

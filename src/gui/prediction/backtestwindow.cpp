@@ -9,12 +9,14 @@
 #include <QLineSeries>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
 
 #include "core/prediction/methods.h"
+#include "core/store/drawstore.h"
 #include "gui/shell/gridview.h"
 #include "paint/look.h"
 
@@ -55,7 +57,10 @@ const QString kOdds = QStringLiteral(
 const QString kNote = QStringLiteral(
     "予想数は予想のあった回の数、的中率は1回の判定ごとの割合です（「位置ごとの数字」と"
     "「含まれた数字」は1桁ごと）。偶然の95%範囲は、でたらめに選んだ予想の的中数が95%の確率で"
-    "入る範囲です。18行あるので、予想に力がなくても1行ほどは範囲の外に出るのがふつうです。");
+    "入る範囲、p値は偶然でその的中数かそれより離れた数になる確率です。期待値が5未満の行は"
+    "的中÷期待値を「－」とし、p値で見てください。18行あるので、予想に力がなくても1行ほどは"
+    "範囲の外に出るのがふつうです。表の最後の行は、18行をまとめて（Holm法で）補正した判定です。"
+    "オプションを変えて何度も検証し、いちばん良い結果を選ぶのも同じ落とし穴です。");
 
 QLabel* wrappedLabel(QWidget* parent, const char* name, const QString& text) {
     auto* l = new QLabel(text, parent);
@@ -69,14 +74,17 @@ QLabel* wrappedLabel(QWidget* parent, const char* name, const QString& text) {
 BacktestWindow::BacktestWindow(ChildHost& host, const WindowDesign& design)
     : ChildWindow(host, design),
       m_grid(new GridView(this)),
+      m_yenGrid(new GridView(this)),
+      m_yenNote(wrappedLabel(this, "Label5", QString())),
       m_chart(new QChartView(this)),
       m_options(wrappedLabel(this, "Label2", QString())),
       m_progress(new QProgressBar(this)),
       m_timer(new QTimer(this)) {
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
+    m_yenGrid->setObjectName(QStringLiteral("fpSpread2"));
     m_chart->setObjectName(QStringLiteral("Chart1"));
     m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setMinimumHeight(180);
+    m_chart->setMinimumHeight(150);
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
     m_progress->setRange(0, 1000);
     m_progress->setTextVisible(false);
@@ -94,8 +102,19 @@ BacktestWindow::BacktestWindow(ChildHost& host, const WindowDesign& design)
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    column->addWidget(m_grid);
-    column->addWidget(m_chart, 1);
+    column->addWidget(m_grid, 3);
+    // The bets in yen and the chart share the room below the table, one at a time.
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("Tab1"));
+    auto* money = new QWidget(tabs);
+    auto* moneyColumn = new QVBoxLayout(money);
+    moneyColumn->setContentsMargins(2, 2, 2, 2);
+    moneyColumn->addWidget(m_yenGrid);
+    moneyColumn->addWidget(m_yenNote);
+    moneyColumn->addStretch(1);
+    tabs->addTab(money, QStringLiteral("周期法を買っていたら（金額）"));
+    tabs->addTab(m_chart, QStringLiteral("グラフ"));
+    column->addWidget(tabs, 2);
     column->addWidget(wrappedLabel(this, "Label3", kOdds));
     column->addWidget(wrappedLabel(this, "Label4", kNote));
 
@@ -116,13 +135,25 @@ void BacktestWindow::load() {
     const ReflectOptions options = host().reflectOptions();
     m_options->setText(optionsText(options));
     m_backtest = std::make_unique<Backtest>(host().history(), options);
+    try {
+        m_prizes = loadPrizeTable(host().databaseFile());
+    } catch (const StoreError&) {
+        // The draws were read a moment ago; without the prizes the table in yen stays empty
+        // and says so.
+        m_prizes = PrizeTable();
+    }
     // Until the replay is done the table has its headings and labels but no numbers: counts of
     // a part of the history, with verdicts, would read as the answer.
     Sheet pending;
     fillBacktestSheet(*m_backtest, pending);
     pending.clearText({3, 3, pending.columnCount(), pending.rowCount()});
     m_grid->setSheet(std::move(pending));
-    m_grid->setFixedHeight(m_grid->contentSize().height());
+    Sheet yenPending;
+    fillBacktestYenSheet(backtestYen(*m_backtest, PrizeTable()), yenPending);
+    yenPending.clearText({3, 2, yenPending.columnCount(), yenPending.rowCount()});
+    m_yenGrid->setSheet(std::move(yenPending));
+    m_yenGrid->setFixedHeight(m_yenGrid->contentSize().height());
+    m_yenNote->clear();
     m_clock.start();
     // The first slice under the frame's hourglass: a short history is done before the window
     // shows; a longer one goes on from the event loop.
@@ -161,6 +192,33 @@ void BacktestWindow::showResult() {
     Sheet sheet;
     fillBacktestSheet(*m_backtest, sheet);
     m_grid->setSheet(std::move(sheet));
+    m_yen = backtestYen(*m_backtest, m_prizes);
+    Sheet yen;
+    fillBacktestYenSheet(m_yen, yen);
+    m_yenGrid->setSheet(std::move(yen));
+    QStringList leftOut;
+    long long noPrize = 0;
+    for (const YenTally& y : m_yen) {
+        if (y.leftOut > 0)
+            leftOut << QStringLiteral("%1 %2回").arg(methodLabel(y.method)).arg(y.leftOut);
+        noPrize = std::max(noPrize, y.noPrize);
+    }
+    QString note = QStringLiteral(
+        "周期法の予想を毎回1口（200円）ずつストレートとボックスで買っていたら：当せん金はその回の"
+        "記録にある当せん金、偶然の期待額は同じ買い方をでたらめにしたときの平均（当せん金×確率の合"
+        "計）"
+        "と95%範囲です。");
+    if (!leftOut.isEmpty())
+        note +=
+            QStringLiteral("4つとも同じ数字の予想はボックスでは買えないので数えていません（%1）。")
+                .arg(leftOut.join(QStringLiteral("、")));
+    if (m_prizes.empty())
+        note += QStringLiteral(
+            "このデータベースには当せん金が記録されていないため、金額は計算できません。");
+    else if (noPrize > 0)
+        note +=
+            QStringLiteral("当せん金の記録がない回は金額から除き、「金額不明」に数えています。");
+    m_yenNote->setText(note);
     showChart();
 }
 

@@ -30,6 +30,9 @@ public:
     bool finished() const { return m_backtest && m_backtest->done(); }
     const Backtest* backtest() const { return m_backtest.get(); }
     GridView* grid() const { return m_grid; }
+    // The cycle rows bet in yen, once the replay is done.
+    GridView* yenGrid() const { return m_yenGrid; }
+    const std::vector<YenTally>& yen() const { return m_yen; }
     QChartView* chartView() const { return m_chart; }
 
 signals:
@@ -44,12 +47,16 @@ private:
     void showChart();
 
     GridView* m_grid;
+    GridView* m_yenGrid;
+    QLabel* m_yenNote;
     QChartView* m_chart;
     QLabel* m_options;
     QProgressBar* m_progress;
     QTimer* m_timer;
     QElapsedTimer m_clock;
     std::unique_ptr<Backtest> m_backtest;
+    PrizeTable m_prizes;
+    std::vector<YenTally> m_yen;
 };
 
 }  // namespace pirumoa

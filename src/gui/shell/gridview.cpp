@@ -161,8 +161,10 @@ void GridView::copy() {
     const Block b = selection();
     if (b.col1 < 1) return;
     auto* mime = new QMimeData;
-    mime->setText(QString::fromUtf8(blockToTsv(m_sheet, b)));
-    mime->setHtml(QString::fromUtf8(blockToHtml(m_sheet, b)));
+    // Kept as the UTF-8 the clipboard serves: a whole long grid is tens of megabytes, and
+    // a QString of it would be made only to be turned back into bytes.
+    mime->setData(QStringLiteral("text/plain"), blockToTsv(m_sheet, b));
+    mime->setData(QStringLiteral("text/html"), blockToHtml(m_sheet, b));
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
@@ -382,8 +384,8 @@ void GridView::saveImage() {
 
 void GridView::print(bool preview) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
+    // The same page as the command-line tool's PDF, so both print the same pages.
+    printer.setPageLayout(printPageLayout());
     printer.setDocName(caption());
     const QString title = caption();
     const auto paint = [this, title](QPrinter* device) {

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QWindow>
@@ -17,7 +18,9 @@
 #include <map>
 #include <optional>
 
+#include "core/store/backups.h"
 #include "gui/about/helpcommands.h"
+#include "gui/maintenance/backupcommands.h"
 #include "gui/maintenance/csvcommands.h"
 #include "gui/shell/prompt.h"
 
@@ -28,7 +31,18 @@ namespace {
 // The main menu's submenus and its commands that open no window. The entries that open
 // windows come from the window table, in its order, into the submenu each names; an item
 // here follows the entry named in `after`, or else the item before it in the same submenu.
-enum class Command { End, CsvImport, CsvExport, TileH, TileV, Cascade, Icons, Help, About };
+enum class Command {
+    End,
+    CsvImport,
+    CsvExport,
+    RestoreBackup,
+    TileH,
+    TileV,
+    Cascade,
+    Icons,
+    Help,
+    About
+};
 struct MenuItem {
     const char16_t* parent;  // u"" for the menu bar
     const char16_t* caption;
@@ -49,6 +63,7 @@ const MenuItem kMenu[] = {
     {u"mnuHosyu", u"CSVファイルから取り込み(&C)...", u"mnuCsvImport", Command::CsvImport,
      u"mnuMasterInput"},
     {u"mnuHosyu", u"CSVファイルへ書き出し(&E)...", u"mnuCsvExport", Command::CsvExport},
+    {u"mnuHosyu", u"バックアップから復元(&R)...", u"mnuRestoreBackup", Command::RestoreBackup},
     {u"", u"ウィンドウ(&W)", u"mnuWindow", kSubmenu, u"mnuHosyu"},
     {u"mnuWindow", u"上下に並べて表示(&H)", u"mnuWindowHorizontal", Command::TileH},
     {u"mnuWindow", u"左右に並べて表示(&V)", u"mnuWindowVertical", Command::TileV},
@@ -112,6 +127,8 @@ MainFrm::MainFrm(QWidget* parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
+    // A backup that failed before a change is told once, where it does not stop the work.
+    setBackupWarningHandler([this](const QString& message) { statusBar()->showMessage(message); });
     connect(m_document, &HistoryDocument::changed, this, &MainFrm::historyChanged);
 
     // Where the user left it last time; else large enough for the designed client area and
@@ -159,7 +176,7 @@ void MainFrm::showEvent(QShowEvent* event) {
     }
 }
 
-MainFrm::~MainFrm() = default;
+MainFrm::~MainFrm() { setBackupWarningHandler({}); }
 
 void MainFrm::buildMenus() {
     const auto layout = menuLayout();
@@ -206,6 +223,9 @@ void MainFrm::buildMenus() {
                             [this, import] { import ? importCsv() : exportCsv(); });
                     break;
                 }
+                case Command::RestoreBackup:
+                    connect(action, &QAction::triggered, this, &MainFrm::restoreFromBackup);
+                    break;
                 case Command::TileH:
                     connect(action, &QAction::triggered, this, &MainFrm::tileHorizontally);
                     break;
@@ -320,6 +340,16 @@ void MainFrm::importCsv() {
         return;
     }
     CsvCommands::importFromFile(this, databaseFile(), [this] { reloadHistory(); });
+}
+
+void MainFrm::restoreFromBackup() {
+    // The data entry holds a connection to the file that is about to be replaced.
+    if (findWindow(QStringLiteral("当選データ入力"))) {
+        Prompt::refuse(this,
+                       QStringLiteral("当選データ入力のウィンドウを閉じてから復元してください。"));
+        return;
+    }
+    BackupCommands::restore(this, databaseFile(), [this] { reloadHistory(); });
 }
 
 void MainFrm::reloadHistory() {

@@ -72,6 +72,8 @@ public:
     // draws.
     void exportCsv();
     void importCsv();
+    // データ管理 → バックアップから復元...: refused while the data entry is open.
+    void restoreFromBackup();
     // Reads the draw history and its totals again after a write; every open window is built
     // again from them.
     void reloadHistory();

@@ -31,9 +31,13 @@ namespace {
 // A signal only writes a byte here; the event loop reads it and ends the program in order.
 int g_signalPipe[2] = {-1, -1};
 
-void onSignal(int) {
+// The first signal that asked the program to end; it ends with 128 + its number, as shells
+// and service managers expect of a program a signal ended.
+int g_endSignal = 0;
+
+void onSignal(int signal) {
     const int saved = errno;
-    const char byte = 1;
+    const char byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
 }
@@ -136,8 +140,8 @@ bool Program::start() {
         auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, window);
         QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
             char bytes[16];
-            while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
-            }
+            for (ssize_t n; (n = ::read(g_signalPipe[0], bytes, sizeof bytes)) > 0;)
+                if (g_endSignal == 0) g_endSignal = bytes[0];
             window->endFromOutside();
         });
     }
@@ -154,7 +158,13 @@ bool Program::start() {
     return true;
 }
 
-int Program::exec() { return QApplication::exec(); }
+int Program::exec() {
+    const int code = QApplication::exec();
+#ifdef Q_OS_UNIX
+    if (g_endSignal != 0) return 128 + g_endSignal;
+#endif
+    return code;
+}
 
 int runProgram(int argc, char** argv) {
     Program program(argc, argv);

@@ -1,9 +1,16 @@
 #include "gui/shell/prompt.h"
 
 #include <QAbstractButton>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMetaEnum>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <deque>
 #include <optional>
 #include <utility>
@@ -24,6 +31,7 @@ struct Answer {
 struct Seam {
     std::deque<Answer> answers;
     std::deque<QString> fileNames;
+    std::deque<int> choices;
     std::function<void(const QString&)> guard;
 };
 
@@ -165,6 +173,64 @@ QString Prompt::saveFileName(QWidget* parent, const QString& caption, const QStr
     return QFileDialog::getSaveFileName(parent, caption, file, filter);
 }
 
+int Prompt::choose(QWidget* parent, const QString& caption, const QString& text,
+                   const QStringList& headers, const std::vector<QStringList>& rows,
+                   const QString& acceptText) {
+    if (!seam().choices.empty()) {
+        const int row = seam().choices.front();
+        seam().choices.pop_front();
+        if (row >= int(rows.size()))
+            report(QStringLiteral("choice %1 queued for %2, which has %3 rows")
+                       .arg(row)
+                       .arg(quoted(caption))
+                       .arg(rows.size()));
+        return row < int(rows.size()) ? row : -1;
+    }
+    if (seam().guard) {
+        seam().guard(
+            QStringLiteral("choice %1 without a queued answer; cancelled").arg(quoted(caption)));
+        return -1;
+    }
+
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("dlgChoose"));
+    dialog.setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(text, &dialog);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto* table = new QTableWidget(int(rows.size()), int(headers.size()), &dialog);
+    table->setObjectName(QStringLiteral("tblChoices"));
+    table->setHorizontalHeaderLabels(headers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    for (int r = 0; r < int(rows.size()); ++r)
+        for (int c = 0; c < int(headers.size()) && c < rows[r].size(); ++c)
+            table->setItem(r, c, new QTableWidgetItem(rows[r][c]));
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    if (!rows.empty()) table->selectRow(0);
+    layout->addWidget(table);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(acceptText);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    buttons->button(QDialogButtonBox::Ok)->setEnabled(!rows.empty());
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(table, &QTableWidget::cellDoubleClicked, &dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    dialog.resize(620, 360);
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int result = dialog.exec();
+    QGuiApplication::restoreOverrideCursor();
+    if (result != QDialog::Accepted) return -1;
+    return table->currentRow();
+}
+
+void Prompt::setNextChoice(int row) { seam().choices.push_back(row); }
+
 void Prompt::setNextAnswer(QMessageBox::StandardButton answer, const Expected& expected) {
     seam().answers.push_back({answer, expected});
 }
@@ -177,6 +243,8 @@ QStringList Prompt::takeUnused() {
         out << QStringLiteral("unused: ") + describe(a);
     for (const QString& name : std::exchange(seam().fileNames, {}))
         out << QStringLiteral("unused: file name ") + quoted(name);
+    for (int row : std::exchange(seam().choices, {}))
+        out << QStringLiteral("unused: choice %1").arg(row);
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -34,6 +35,12 @@ public:
     static QString saveFileName(QWidget* parent, const QString& caption, const QString& file,
                                 const QString& filter);
 
+    // A choice of one row of a table (a backup to restore, say): the row chosen, or -1 when
+    // the dialog was cancelled. The first row is chosen at the start.
+    static int choose(QWidget* parent, const QString& caption, const QString& text,
+                      const QStringList& headers, const std::vector<QStringList>& rows,
+                      const QString& acceptText);
+
     // The test seam, after KeePassXC's MessageBox::setNextAnswer. A test queues the answers
     // before the action that brings the messages and dialogs up; a message or dialog with an
     // answer queued is not shown and takes the first one.
@@ -50,6 +57,8 @@ public:
     static void setNextAnswer(QMessageBox::StandardButton answer, const Expected& expected = {});
     // The name the next file dialog answers; an empty name is a cancelled dialog.
     static void setNextFileName(const QString& path);
+    // The row the next choice answers; -1 is a cancelled dialog.
+    static void setNextChoice(int row);
     // What was queued and not used, one line each; the queues are empty afterwards.
     static QStringList takeUnused();
 

@@ -151,12 +151,21 @@ std::vector<WindowDesign> makeTable() {
          .menuCaption = u"一発ピルモア予想(&D)"_s},
         {.objectName = u"当選データ入力"_s,
          .description = u"当選数字を開催回数毎に入力します（分析対象データとなります）"_s,
-         .widthTwips = 4800,
+         // Wider than the original window: the draw date has a column of its own.
+         .widthTwips = 5850,
          .heightTwips = 9000,
          .fixedBorder = true,
          .menu = u"mnuHosyu"_s,
          .menuAction = u"mnuMasterInput"_s,
          .menuCaption = u"当選データ入力(&I)"_s},
+        {.objectName = u"購入数字の照合"_s,
+         .description = u"購入した数字を抽せん結果と照合し、当せん金と収支を計算します"_s,
+         .widthTwips = 11400,
+         .heightTwips = 10500,
+         .menu = u"mnuHosyu"_s,
+         .menuAction = u"mnuKonyuSyogo"_s,
+         .menuCaption = u"購入数字の照合(&T)..."_s,
+         .separatorBefore = true},
         // Last of the analysis menu, though last of the table.
         {.objectName = u"予想の検証"_s,
          .description =

@@ -2,11 +2,13 @@
 // the ranges chance gives, and the replay against the window's own computation.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <random>
 
 #include "core/prediction/backtest.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
+#include "core/store/drawcsv.h"
 #include "testsupport.h"
 
 using namespace pirumoa;
@@ -53,50 +55,71 @@ TEST(Backtest, ZeroDrawsHitEveryTimeAndTheTableSaysMoreThanChance) {
     const Backtest b = replayed(h);
     EXPECT_EQ(b.predictedDraws(), 9);
     EXPECT_TRUE(b.done());
+    // Rows without a prediction cannot be judged; the bet rows bet nothing.
+    const QByteArray undecided = "\t0\t0\t0.000000\t-\t0\t0\t判定できません\t-\t";
     QByteArray cycles;
     for (const char* method : {"7回周期法", "9回周期法", "11回周期法", "12回周期法"})
         for (const char* measure : {"位置ごとの数字", "ストレート", "ボックス"})
-            cycles +=
-                QByteArray(method) + "\t" + measure + "\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n";
+            cycles += QByteArray(method) + "\t" + measure + undecided +
+                      (QByteArray(measure) == "位置ごとの数字" ? "\t\t\t\t\t\n"
+                                                               : "0\t0\t0.00\t0\t0\t0\n");
     // Covered: 9 of 9 where chance gives 0.9^4 = 0.6561 a draw, 5.9049 in all, and binomial
-    // (9, 0.6561) puts 95% within 3 … 8. Digits found: 36 of 36 positions at 0.9 each, 32.4
-    // expected, 29 … 35.
+    // (9, 0.6561) puts 95% within 3 … 8; all nine has the chance 0.6561^9 = 0.0225. Digits
+    // found: 36 of 36 positions at 0.9 each, 32.4 expected, 29 … 35, all of them 0.9^36 =
+    // 0.0225 too. Each row alone lies above chance; the two together, corrected, do not (each
+    // twice 0.0225 is above 0.05 / 2).
     const QByteArray expected =
-        "method\tmeasure\tpredictions\thits\texpected\tratio\tlow\thigh\tverdict\n" + cycles +
-        "消去法\t4数字とも含む\t9\t9\t5.904900\t1.524158\t3\t8\t偶然より多い\n"
-        "消去法\t含まれた数字\t9\t36\t32.400000\t1.111111\t29\t35\t偶然より多い\n"
-        "連発予想\t4数字とも含む\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n"
-        "連発予想\t含まれた数字\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n"
-        "１発予想\t4数字とも含む\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n"
-        "１発予想\t含まれた数字\t0\t0\t0.000000\t-\t0\t0\t偶然の範囲内\n";
+        "method\tmeasure\tpredictions\thits\texpected\tratio\tlow\thigh\tverdict\tp\tcost\twon\t"
+        "chance_yen\tchance_low\tchance_high\tno_prize\n" +
+        cycles +
+        "消去法\t4数字とも含む\t9\t9\t5.904900\t1.524158\t3\t8\t偶然より多い\t0."
+        "0225284\t\t\t\t\t\t\n"
+        "消去法\t含まれた数字\t9\t36\t32.400000\t1.111111\t29\t35\t偶然より多い\t0."
+        "0225284\t\t\t\t\t\t\n"
+        "連発予想\t4数字とも含む" +
+        undecided +
+        "\t\t\t\t\t\n"
+        "連発予想\t含まれた数字" +
+        undecided +
+        "\t\t\t\t\t\n"
+        "１発予想\t4数字とも含む" +
+        undecided +
+        "\t\t\t\t\t\n"
+        "１発予想\t含まれた数字" +
+        undecided +
+        "\t\t\t\t\t\n"
+        "overall\tHolm\t2\t0\t\t\t\t\t偶然の範囲内\n";
     EXPECT_EQ(backtestToTsv(b).toStdString(), expected.toStdString());
 
     // The window's grid of the same: a label box per method, rates, the range, the verdict.
     Sheet s;
     fillBacktestSheet(b, s);
     QByteArray grid =
-        "\t\t\t予想の成績\t\t\t\t偶然（でたらめに選んだ予想）なら\t\t\n"
-        "手法\t測り方\t予想数\t的中数\t的中率\t的中率\t期待値\t的中÷期待値\t95%範囲\t判定\n";
+        "\t\t\t予想の成績\t\t\t\t偶然（でたらめに選んだ予想）なら\t\t\t\n"
+        "手法\t測り方\t予想数\t的中数\t的中率\t的中率\t期待値\t的中÷期待値\t95%範囲\tp値\t判定\n";
     for (const char* method : {"7回周期法", "9回周期法", "11回周期法", "12回周期法"})
         for (int i = 0; i < 3; ++i)
             grid += QByteArray(i == 1 ? method : "") + "\t" +
                     QByteArray(i == 0   ? "位置ごとの数字"
                                : i == 1 ? "ストレート"
                                         : "ボックス") +
-                    "\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n";
+                    "\t0\t0\t－\t－\t0.00\t－\t－\t－\t判定できません\n";
+    // Expected hits of five and more: the ratio stands.
     grid +=
-        "消去法\t4数字とも含む\t9\t9\t100.0%\t65.6%\t5.90\t1.524\t3～8\t偶然より多い\n"
-        "\t含まれた数字\t9\t36\t100.0%\t90.0%\t32.40\t1.111\t29～35\t偶然より多い\n"
-        "連発予想\t4数字とも含む\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n"
-        "\t含まれた数字\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n"
-        "１発予想\t4数字とも含む\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n"
-        "\t含まれた数字\t0\t0\t－\t－\t0.00\t－\t0～0\t偶然の範囲内\n";
+        "消去法\t4数字とも含む\t9\t9\t100.0%\t65.6%\t5.90\t1.524\t3～8\t0.023\t偶然より多い\n"
+        "\t含まれた数字\t9\t36\t100.0%\t90.0%\t32.40\t1.111\t29～35\t0.023\t偶然より多い\n"
+        "連発予想\t4数字とも含む\t0\t0\t－\t－\t0.00\t－\t－\t－\t判定できません\n"
+        "\t含まれた数字\t0\t0\t－\t－\t0.00\t－\t－\t－\t判定できません\n"
+        "１発予想\t4数字とも含む\t0\t0\t－\t－\t0.00\t－\t－\t－\t判定できません\n"
+        "\t含まれた数字\t0\t0\t－\t－\t0.00\t－\t－\t－\t判定できません\n"
+        "表全体の判定（2行をまとめて補正）：偶然の範囲内。どの行も、偶然と違うとはいえません"
+        "\t\t\t\t\t\t\t\t\t\t\n";
     EXPECT_EQ(sheetsToTsv({&s}).toStdString(), grid.toStdString());
     EXPECT_EQ(s.frozenRows(), 2);
     EXPECT_EQ(s.background(9, 2), colour::LightYellow);
     EXPECT_EQ(s.background(1, 20), colour::LightYellow);
-    EXPECT_EQ(s.background(10, 15), colour::LightGreen);
-    EXPECT_EQ(s.background(10, 3), colour::White);
+    EXPECT_EQ(s.background(11, 15), colour::LightGreen);
+    EXPECT_EQ(s.background(11, 3), colour::White);
     EXPECT_EQ(s.foreground(8, 1), colour::Blue);
     // Boxes: a method's rows in column 1, a heading over both heading rows, a group heading
     // over its columns; lines round each, none inside.
@@ -107,10 +130,10 @@ TEST(Backtest, ZeroDrawsHitEveryTimeAndTheTableSaysMoreThanChance) {
     EXPECT_FALSE(line(1, 3, Bottom));
     EXPECT_TRUE(line(1, 5, Bottom));
     EXPECT_TRUE(line(2, 3, Bottom));
-    EXPECT_FALSE(line(10, 1, Bottom));
-    EXPECT_TRUE(line(10, 2, Bottom));
+    EXPECT_FALSE(line(11, 1, Bottom));
+    EXPECT_TRUE(line(11, 2, Bottom));
     EXPECT_FALSE(line(6, 1, Right));
-    EXPECT_TRUE(line(9, 1, Right));
+    EXPECT_TRUE(line(10, 1, Right));
     EXPECT_TRUE(line(6, 1, Bottom));
 }
 
@@ -135,24 +158,27 @@ TEST(Backtest, APeriodOfSevenNeverHitsAndBoxChanceFollowsThePattern) {
     EXPECT_DOUBLE_EQ(straight.expected(), 0.0009);
     EXPECT_EQ(straight.verdict(), Verdict::Within);
 
-    // 12 orders for 1123, 4 for 4445, 1 for the rest: (2·12 + 2·4 + 5) / 10,000; the chances
-    // differ, so the range is the normal one, 0.0037 ± 1.96 · 0.0608.
+    // 12 orders for 1123, 4 for 4445; the five predictions of four equal digits cannot be
+    // bought as a box and are left out: (2·12 + 2·4) / 10,000, and no hit at all is 99.7%.
     const BacktestTally& box = tally(b, BacktestMethod::Cycle7, BacktestMeasure::Box);
+    EXPECT_EQ(box.predictions(), 4);
+    EXPECT_EQ(box.leftOut(), 5);
     EXPECT_EQ(box.hits(), 0);
-    EXPECT_DOUBLE_EQ(box.expected(), 0.0037);
-    EXPECT_FALSE(box.range().exact);
+    EXPECT_DOUBLE_EQ(box.expected(), 0.0032);
     EXPECT_EQ(box.range().low, 0);
-    EXPECT_NEAR(box.range().high, 0.122868, 1e-6);
+    EXPECT_EQ(box.range().high, 0);
     EXPECT_EQ(box.verdict(), Verdict::Within);
 
     // The window's rows of the 7-draw cycle: the range as the hit counts inside it.
     Sheet s;
     fillBacktestSheet(b, s);
     EXPECT_EQ(s.text(9, 3), QStringLiteral("1～7"));
-    EXPECT_EQ(s.text(10, 3), QStringLiteral("偶然より少ない"));
-    EXPECT_EQ(s.background(10, 3), colour::LightPink);
+    EXPECT_EQ(s.text(10, 3), QStringLiteral("0.023"));  // 0.9^36 for none at all
+    EXPECT_EQ(s.text(11, 3), QStringLiteral("偶然より少ない"));
+    EXPECT_EQ(s.background(11, 3), colour::LightPink);
     EXPECT_EQ(s.text(9, 5), QStringLiteral("0～0"));
-    EXPECT_EQ(s.text(6, 5), QStringLiteral("0.0411%"));  // 0.0037 of nine
+    EXPECT_EQ(s.text(8, 5), QStringLiteral("－"));       // far fewer than five expected
+    EXPECT_EQ(s.text(6, 5), QStringLiteral("0.0800%"));  // 0.0032 of four
 
     // Every interval is seven: the other cycle rows never predict.
     for (BacktestMethod m :
@@ -176,13 +202,15 @@ TEST(Backtest, RangesFromTheBinomialAndTheNormal) {
     EXPECT_GT(wide.high, 117961.2);
     EXPECT_NEAR(wide.high - wide.low, 2 * 1.96 * std::sqrt(131068 * 0.09), 3);
 
-    // Two trials at one half and two certain ones: mean 3, variance 0.5.
+    // Two trials at one half and two certain ones: 2, 3 or 4 hits, at 1/4, 1/2, 1/4. None is
+    // impossible by chance.
     BacktestTally t(BacktestMethod::Elimination, BacktestMeasure::DigitsFound);
     for (int chance : {5000, 5000, kChanceUnit, kChanceUnit}) t.addTrial(chance, false);
     t.addPrediction();
-    EXPECT_FALSE(t.range().exact);
-    EXPECT_NEAR(t.range().low, 1.614096, 1e-6);
-    EXPECT_EQ(t.range().high, 4);  // never more than the trials
+    EXPECT_TRUE(t.range().exact);
+    EXPECT_EQ(t.range().low, 2);
+    EXPECT_EQ(t.range().high, 4);
+    EXPECT_EQ(t.pValue(), 0);
     EXPECT_EQ(t.verdict(), Verdict::Fewer);
     EXPECT_EQ(t.ratio(), 0);
 }
@@ -197,12 +225,13 @@ TEST(Backtest, HistoriesWithoutTwoCompleteDrawsPredictNothing) {
         for (const BacktestTally& t : b.tallies()) {
             EXPECT_EQ(t.predictions(), 0);
             EXPECT_EQ(t.hits(), 0);
-            EXPECT_EQ(t.verdict(), Verdict::Within);
+            EXPECT_EQ(t.verdict(), Verdict::Undecided);
         }
+        EXPECT_FALSE(overallVerdict(b.tallies()).decided);
         Sheet s;
         fillBacktestSheet(b, s);
         EXPECT_EQ(s.error(), QString());
-        EXPECT_EQ(s.rowCount(), 20);
+        EXPECT_EQ(s.rowCount(), 21);
     }
 }
 
@@ -259,5 +288,83 @@ TEST(BacktestCli, PrintsTheTableAndRefusesBadArguments) {
     const test::CliRun sheet = test::runCli({"sheet", "予想の検証", "--db", file});
     ASSERT_EQ(sheet.code, 0);
     EXPECT_TRUE(sheet.out.contains("\n手法\t測り方\t"));
-    EXPECT_EQ(sheet.out.count('\n'), 20);
+    EXPECT_EQ(sheet.out.count('\n'), 21);
+}
+
+// The cycle rows bet on the sample at its stored prizes, against the prizes of the hit draws
+// summed here from the replay's own predictions, draw by draw.
+TEST(BacktestYen, TheSampleAtItsPrizes) {
+    const DrawHistory h =
+        DrawHistory::fromRows(readDrawCsvFile(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
+    PrizeTable prizes;
+    {
+        QFile f(PIRUMOA_DATA_DIR "/numbers4_payouts.csv");
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        for (const QByteArray& line : f.readAll().split('\n').mid(1)) {
+            const QList<QByteArray> v = line.trimmed().split(',');
+            if (v.size() != 5) continue;
+            auto amount = [&](int i) { return v[i].isEmpty() ? -1LL : v[i].toLongLong(); };
+            prizes.set(v[0].toInt(), {amount(1), amount(2), amount(3), amount(4)});
+        }
+    }
+    Backtest b(std::make_shared<const DrawHistory>(h), ReflectOptions{});
+    std::array<long long, 8> won{}, bets{};
+    std::array<double, 8> expected{};
+    std::size_t at = 0;
+    while (!b.done()) {
+        const long long before = b.predictedDraws();
+        b.step(1);
+        if (b.predictedDraws() == before) continue;
+        while (h.rows[at].no != b.lastPredictedDrawNo()) ++at;
+        const DrawRecord& draw = h.rows[at];
+        const PrizeAmounts* p = prizes.find(draw.no);
+        for (int k = 0; k < 4; ++k) {
+            std::array<int, 4> row{}, drawn{};
+            bool full = true;
+            for (int i = 0; i < 4; ++i) {
+                row[i] = b.lastPrediction().cycle[k][i];
+                drawn[i] = draw.digits[i];
+                full = full && row[i] >= 0;
+            }
+            if (!full || !p) continue;
+            std::array<int, 4> a = row, c = drawn;
+            std::sort(a.begin(), a.end());
+            std::sort(c.begin(), c.end());
+            if (p->straight >= 0) {
+                ++bets[k * 2];
+                expected[k * 2] += double(p->straight) / 10000;
+                if (row == drawn) won[k * 2] += p->straight;
+            }
+            const bool quad = a[0] == a[3];
+            if (!quad && p->box >= 0) {
+                ++bets[k * 2 + 1];
+                int ways = 24;  // the orders of the predicted number
+                for (int i = 0; i < 4;) {
+                    int j = i;
+                    while (j < 4 && a[j] == a[i]) ++j;
+                    for (int f = 2; f <= j - i; ++f) ways /= f;
+                    i = j;
+                }
+                expected[k * 2 + 1] += double(p->box) * ways / 10000;
+                if (a == c) won[k * 2 + 1] += p->box;
+            }
+        }
+    }
+    const std::vector<YenTally> yen = backtestYen(b, prizes);
+    ASSERT_EQ(yen.size(), 8u);
+    long long anyWin = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(yen[i].bets, bets[i]);
+        EXPECT_EQ(yen[i].won, won[i]);
+        EXPECT_EQ(yen[i].cost(), 200 * bets[i]);
+        EXPECT_NEAR(yen[i].chance.expected, expected[i], 1e-6);
+        EXPECT_LE(yen[i].chance.low, llround(expected[i]));
+        EXPECT_GE(yen[i].chance.high, llround(expected[i]));
+        anyWin += yen[i].won;
+    }
+    EXPECT_GT(anyWin, 0);
+    // Every draw of the sample has its straight prize; the box rows leave the quads out.
+    EXPECT_EQ(yen[0].noPrize, 0);
+    EXPECT_GT(yen[1].leftOut, 0);
 }

@@ -65,6 +65,8 @@ TEST(DrawCsv, BadLinesAreNamedWithTheirReason) {
         {"1,1,2,3,4\n-3,1,2,3,4\n", "f.csv:2: 回数「-3」"},
         {"1,,12345\n", "f.csv:1: 当選番号「12345」は 4 桁"},
         {"1,2001-02-30,1234\n", "f.csv:1: 抽選日「2001-02-30」"},
+        {"1,,1234\n7,1994-10-06,1234\n", "f.csv:2: 第7回の抽選日「1994-10-06」は 1994-10-07"},
+        {"draw,date,d1,d2,d3,d4\n9,2126/8/21,1,2,3,4\n", "f.csv:2: 第9回の抽選日「2126/8/21」"},
         {"1,1,2,3,4\n\n1,1,2,3,5\n", "f.csv:3: 第1回が 1 行目と異なる内容で重複"},
         {"number,digits\n", "f.csv:1: 見出し行"},
         {"1,a,2,3,4\n", "f.csv:1: 第1数字「a」"},
@@ -96,11 +98,11 @@ TEST(DrawCsv, CarriageReturnsAloneEndLines) {
 
 TEST(DrawCsv, WriteThenParseGivesTheSameDraws) {
     const std::vector<DrawRecord> rows{dated("0000", 1, "1994-10-07"), dated("9_8_", 2, ""),
-                                       dated("____", 32767, "2090-12-31")};
+                                       dated("____", 32767, "2030-12-31")};
     const QByteArray csv = writeDrawCsv(rows);
     EXPECT_EQ(csv,
               "draw,date,d1,d2,d3,d4\n1,1994-10-07,0,0,0,0\n2,,9,,8,\n"
-              "32767,2090-12-31,,,,\n");
+              "32767,2030-12-31,,,,\n");
     EXPECT_EQ(parseDrawCsv(csv, "f.csv"), rows);
 }
 

@@ -283,3 +283,29 @@ TEST(DrawStore, KillingTheProgramLosesNothingStored) {
     EXPECT_EQ(rows[2999], many[2997]);
     EXPECT_FALSE(QFile::exists(db.connect.file + "-journal"));
 }
+
+// A write cut off in a folder the user may not write: the message says so, not "disk full".
+TEST(DrawStore, CutOffWriteInAFolderThatCannotBeWrittenSaysSo) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    test::TempDatabase db(test::draws({"1234"}));
+    std::vector<DrawRecord> many(3000, test::draws({"1234"})[0]);
+    for (std::size_t i = 0; i < many.size(); ++i) many[i].no = int(i) + 2;
+    DrawStore::open(db.connect)->importDraws(many, false);
+    inKilledChild([&] {
+        auto* raw = new RawDb(db.connect);
+        raw->exec("PRAGMA cache_size = 1; BEGIN; UPDATE 当選データ SET 第1数字 = 0");
+    });
+    ASSERT_TRUE(QFile::exists(db.connect.file + "-journal"));
+    // The files may be written by anybody, the folder by nobody but its owner.
+    QFile::setPermissions(db.connect.file, QFileDevice::Permissions(0x6666));
+    QFile::setPermissions(db.connect.file + "-journal", QFileDevice::Permissions(0x6666));
+    QFile::setPermissions(db.dir.path(), QFileDevice::Permissions(0x5555));
+    const QByteArray message = test::inChild([&] {
+        if (setgid(65534) != 0 || setuid(65534) != 0) return QByteArray("setuid failed");
+        return storeError([&] { loadDrawHistory(db.connect); }).toUtf8();
+    });
+    QFile::setPermissions(db.dir.path(), QFileDevice::Permissions(0x7700));
+    EXPECT_TRUE(message.contains("書き込めない")) << message.toStdString();
+    EXPECT_FALSE(message.contains("ディスク")) << message.toStdString();
+    EXPECT_EQ(loadDrawHistory(db.connect).rows.size(), 3001u);
+}

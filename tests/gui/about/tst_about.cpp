@@ -212,6 +212,24 @@ private slots:
         QTRY_VERIFY(processGone(pid));
     }
 
+    // A program folder copied without its help: the user is told where the help belongs, and
+    // no viewer is started only to complain on standard error.
+    void missingHelpCollectionSaysWhereItBelongs() {
+        FakeViewer viewer;
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        QVERIFY(test::showWithoutPrediction(main));
+        HelpViewer& help = main.findChild<HelpCommands*>()->viewer();
+        help.setProgram(viewer.program());
+        help.setCollection(db.dir.filePath("help/ナンバーズ4ピルモアL.qhc"));
+        Prompt::setNextAnswer(
+            QMessageBox::Ok, test::refusalWith({db.dir.filePath("help/ナンバーズ4ピルモアL.qhc")}));
+        choose(main, "mnuHelpFile");
+        QVERIFY(test::promptsUsedUp());
+        QCOMPARE(viewer.file("pids"), QByteArray());
+    }
+
     // A viewer that cannot be started is reported.
     void missingViewerIsReported() {
         test::TempDatabase db(test::draws({"1234"}));

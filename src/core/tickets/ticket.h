@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "core/store/drawhistory.h"
+
+namespace pirumoa {
+
+// The prizes of one draw in yen for one unit (口); -1 where the amount is not known.
+struct PrizeAmounts {
+    long long straight = -1;
+    long long box = -1;
+    long long setStraight = -1;
+    long long setBox = -1;
+};
+
+// Prizes by draw number; a draw without an entry has no known prize.
+class PrizeTable {
+public:
+    void set(int drawNo, const PrizeAmounts& prizes);
+    const PrizeAmounts* find(int drawNo) const;
+    bool empty() const { return m_count == 0; }
+
+private:
+    std::vector<std::optional<PrizeAmounts>> m_byDraw;
+    int m_count = 0;
+};
+
+enum class TicketType { Straight, Box, Set };
+
+inline constexpr int kUnitPrice = 200;  // yen per unit (口) and draw
+inline constexpr int kMaxUnits = 10;
+inline constexpr int kMaxConsecutiveDraws = 20;  // as on a real slip
+inline constexpr int kUntilToday = 0;            // draws: every draw up to the latest stored
+
+// A bought ticket: one number, one type, units per draw, for consecutive draws.
+struct Ticket {
+    long long id = 0;  // its row in the database; 0 while it is not stored
+    std::array<int, 4> digits{};
+    TicketType type = TicketType::Straight;
+    int units = 1;
+    int firstDraw = 1;
+    int draws = 1;  // 1 … 20, or kUntilToday
+    QString note;
+    friend bool operator==(const Ticket&, const Ticket&) = default;
+};
+
+// "ストレート", "ボックス", "セット"; the command line's straight, box, set.
+QString typeLabel(TicketType type);
+QString typeKey(TicketType type);
+// Either spelling; nullopt for anything else.
+std::optional<TicketType> parseTicketType(const QString& text);
+// Exactly four digits "0123" (full-width digits too); nullopt otherwise.
+std::optional<std::array<int, 4>> parseTicketNumber(const QString& text);
+QString numberText(const std::array<int, 4>& digits);
+
+// Why the ticket cannot be bought as it stands, as a sentence; empty when it can.
+QString ticketProblem(const Ticket& ticket);
+
+enum class TicketResult { Straight, Box, SetStraight, SetBox, Miss, Pending };
+// "ストレート当せん" … "はずれ", "抽せん前".
+QString resultLabel(TicketResult result);
+inline bool isWin(TicketResult r) { return r != TicketResult::Miss && r != TicketResult::Pending; }
+
+// How the number did against one drawn number, by the ticket's type.
+TicketResult judgeTicket(TicketType type, const std::array<int, 4>& ticket,
+                         const std::array<int, 4>& drawn);
+
+// One draw that a ticket covers.
+struct TicketLine {
+    int drawNo = 0;
+    QString date;
+    std::array<int, 4> drawn{-1, -1, -1, -1};  // -1 while the draw is not decided
+    TicketResult result = TicketResult::Pending;
+    long long prize = 0;  // yen for all units; -1 for a win whose amount is not known
+};
+
+struct TicketTotals {
+    int decidedDraws = 0;
+    int pendingDraws = 0;
+    int wins = 0;         // wins with a known prize
+    int unknownWins = 0;  // wins whose prize is not stored, not in won
+    long long spent = 0;  // for the decided draws
+    long long won = 0;
+    long long pendingCost = 0;  // paid for draws still to come
+    long long balance() const { return won - spent; }
+    // won ÷ spent in percent; negative when nothing was spent.
+    double returnPercent() const { return spent > 0 ? 100.0 * double(won) / double(spent) : -1; }
+    TicketTotals& operator+=(const TicketTotals& o);
+};
+
+struct TicketCheck {
+    std::vector<TicketLine> lines;
+    TicketTotals totals;
+};
+
+// The ticket against every draw it covers: stored draws with their results and prizes, the
+// others 抽せん前. "Until today" covers the draws from the first up to the latest stored one.
+TicketCheck checkTicket(const Ticket& ticket, const DrawHistory& history, const PrizeTable& prizes);
+
+// The running balance of several tickets over the draws, one point per draw number that any
+// ticket decided, in order.
+struct BalancePoint {
+    int drawNo = 0;
+    long long balance = 0;
+};
+std::vector<BalancePoint> cumulativeBalance(const std::vector<TicketCheck>& checks);
+
+// "30,000円", "-1,200円": yen with thousands separators.
+QString yenText(long long yen);
+
+}  // namespace pirumoa
