@@ -27,7 +27,7 @@ set(users "${HOME}/.local/share/pirumoa/Numbers4Pirumoa.mdb")
 set(cli "${bin}/pirumoa-cli")
 
 run("install" "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}")
-foreach(f bin/pirumoa bin/pirumoa-cli share/pirumoa/Numbers4Pirumoa.mdb
+foreach(f bin/pirumoa bin/pirumoa-cli bin/pirumoa-cli-pdf share/pirumoa/Numbers4Pirumoa.mdb
         share/applications/pirumoa.desktop share/icons/hicolor/scalable/apps/pirumoa.svg
         share/icons/hicolor/48x48/apps/pirumoa.png)
   if(NOT EXISTS "${PREFIX}/${f}")
@@ -57,6 +57,11 @@ expect("the first start's sheet" "${out}" "${sampleSheet}")
 if(NOT EXISTS "${users}")
   message(FATAL_ERROR "no database in the user's data folder")
 endif()
+
+# A PDF is printed by the painting tool installed beside pirumoa-cli, on the same database.
+run("pirumoa-cli sheet as PDF" "${cli}" sheet 出現頻度分析 --format pdf --output "${WORK}/f.pdf")
+file(READ "${WORK}/f.pdf" pdfStart LIMIT 4 HEX)
+expect("the PDF's first bytes" "${pdfStart}" "25504446")
 
 # The user's draws go to the user's database, and a second install keeps them; the sample is
 # never written.

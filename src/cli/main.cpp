@@ -3,15 +3,14 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "cli/backupcommands.h"
 #include "cli/commandline.h"
 #include "cli/importcommand.h"
+#include "cli/pdfoutput.h"
 #include "cli/ticketscommand.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/backtest.h"
@@ -22,8 +21,6 @@
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
-#include "paint/look.h"
-#include "paint/sheetexport.h"
 
 using namespace pirumoa;
 using namespace pirumoa::cli;
@@ -111,7 +108,7 @@ int writeSheets(const QCommandLineParser& args, const WindowInfo& w,
     const QString format = args.value("format");
     if (format == QLatin1String("pdf")) {
         const QString output = args.value("output");
-        const QString error = writeSheetsPdf(sheets, w.caption, output);
+        const QString error = writePdf(sheets, w.caption, output);
         if (!error.isEmpty())
             return failure(QStringLiteral("PDFファイル「%1」を書き込めませんでした。%2")
                                .arg(shownName(output), error));
@@ -282,25 +279,10 @@ const Command kCommands[] = {
      runRecover},
 };
 
-// A PDF needs fonts, and so a GUI application, but never a display.
-bool wantsPdf(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--format=pdf") == 0) return true;
-        if (std::strcmp(argv[i], "--format") == 0 && i + 1 < argc &&
-            std::strcmp(argv[i + 1], "pdf") == 0)
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool pdf = wantsPdf(argc, argv);
-    if (pdf) qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> application(pdf ? new QGuiApplication(argc, argv)
-                                                      : new QCoreApplication(argc, argv));
-    if (pdf) installFonts();
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
     // The desktop program's name: without --db both use the same user's data folder.
     QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
     QCoreApplication::setApplicationVersion(QStringLiteral(PIRUMOA_VERSION));
