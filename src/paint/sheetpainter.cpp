@@ -67,24 +67,41 @@ void SheetPainter::setSheet(const Sheet& sheet, const QFont& font) {
     m_colX.assign(std::size_t(cols) + 1, 1);
     for (int c = 1; c <= cols; ++c) m_colX[c] = m_colX[c - 1] + columnPixels(sheet.columnWidth(c));
     m_rowY.assign(std::size_t(rows) + 1, 1);
-    for (int r = 1; r <= rows; ++r) m_rowY[r] = m_rowY[r - 1] + rowPixels(sheet.rowHeight(r));
+    // Nearly every row has the height of the one before: its pixels are known already.
+    double height = -1;
+    int pixels = 0;
+    for (int r = 1; r <= rows; ++r) {
+        if (const double h = sheet.rowHeight(r); h != height) height = h, pixels = rowPixels(h);
+        m_rowY[r] = m_rowY[r - 1] + pixels;
+    }
 
     // Measuring every text here cost most of opening a long window; a text is measured
     // when the rows that show it are first painted (or printed) instead.
     m_metrics = QFontMetrics(font);
     m_textHeight = m_metrics.height();
-    const std::uint32_t texts = sheet.textCount();
-    m_textWidth.assign(texts, -1);
-    m_staticTexts.clear();
-    m_staticTexts.resize(texts);
+    m_shaped.clear();
 }
 
-int SheetPainter::textWidth(std::uint32_t id) const {
-    int& w = m_textWidth[id];
-    // The font's own advance of the whole text: a text is not its characters' widths added
-    // up ("10" is narrower than two digits).
-    if (w < 0) w = m_metrics.horizontalAdvance(m_sheet->textAt(id).toString());
-    return w;
+const SheetPainter::Shaped& SheetPainter::shaped(std::uint32_t id) const {
+    const auto [at, fresh] = m_shaped.try_emplace(id);
+    Shaped& entry = at->second;
+    if (fresh) {
+        const QString text = m_sheet->textAt(id).toString();
+        entry.text.setText(text);
+        entry.text.setTextFormat(Qt::PlainText);
+        entry.text.prepare(QTransform(), m_font);
+        // The font's own advance of the whole text, fractions summed before rounding: a
+        // text is not its characters' widths added up ("10" is narrower than two digits).
+        // A one-line layout's width is exactly that advance; a text of several lines is
+        // measured as the font metrics measure it.
+        const bool oneLine = std::none_of(text.begin(), text.end(), [](QChar c) {
+            return c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
+                   c == QChar::ParagraphSeparator;
+        });
+        entry.width =
+            oneLine ? qRound(entry.text.size().width()) : m_metrics.horizontalAdvance(text);
+    }
+    return entry;
 }
 
 int SheetPainter::frozenHeight() const {
@@ -99,16 +116,6 @@ int SheetPainter::rowAt(int y) const {
 
 int SheetPainter::columnAt(int x) const {
     return int(std::upper_bound(m_colX.begin() + 1, m_colX.end(), x) - m_colX.begin());
-}
-
-const QStaticText& SheetPainter::staticText(std::uint32_t id) {
-    std::unique_ptr<QStaticText>& text = m_staticTexts[id];
-    if (!text) {
-        text = std::make_unique<QStaticText>(m_sheet->textAt(id).toString());
-        text->setTextFormat(Qt::PlainText);
-        text->prepare(QTransform(), m_font);
-    }
-    return *text;
 }
 
 std::pair<int, int> SheetPainter::textSpan(int col, int row) const {
@@ -133,13 +140,24 @@ std::pair<int, int> SheetPainter::textSpan(int col, int row) const {
 }
 
 void SheetPainter::paint(QPainter& p, const QRect& area, int sx, int sy, const QColor& outside) {
-    p.fillRect(area, outside);
-    if (!m_sheet) return;
-    const int rows = m_sheet->rowCount();
-    if (rows == 0 || m_sheet->columnCount() == 0) return;
+    const int rows = m_sheet ? m_sheet->rowCount() : 0;
+    if (rows == 0 || m_sheet->columnCount() == 0) {
+        p.fillRect(area, outside);
+        return;
+    }
     p.setFont(m_font);
     const int frozen = m_sheet->frozenRows();
     const int band = frozen > 0 ? frozenHeight() + 1 : 0;
+
+    // The cells' backgrounds cover the grid without a gap, so only what lies right of its
+    // last column or below its last row (or, scrolled far, below the band) is filled here.
+    const int right = m_colX.back() - sx;
+    const int bottom = std::max(band, m_rowY.back() - sy);
+    const QRect beside = area.intersected(QRect(QPoint(right, area.top()), area.bottomRight()));
+    if (!beside.isEmpty()) p.fillRect(beside, outside);
+    const QRect below = area.intersected(QRect(
+        QPoint(area.left(), bottom), QPoint(std::min(area.right(), right - 1), area.bottom())));
+    if (!below.isEmpty()) p.fillRect(below, outside);
 
     // Body first, clipped below the frozen band; then the band on top of it.
     const QRect bodyClip = area.intersected(QRect(area.left(), band, area.width(), INT_MAX / 2));
@@ -216,7 +234,8 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
             const auto [a, b] = textSpan(c, r);
             const int x0 = m_colX[a - 1] + dx, w = m_colX[b] - m_colX[a - 1] - 1;
             if (x0 + w < clip.left() || x0 > clip.right()) continue;
-            const int tw = textWidth(cell.text);
+            const Shaped& text = shaped(cell.text);
+            const int tw = text.width;
             const int tx = leftAligned ? x0 + kTextPadding : x0 + (w - tw) / 2;
             const int ty = y0 + (h - m_textHeight) / 2;
             if (cell.fg != pen) {
@@ -225,7 +244,7 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
             }
             const bool fits = tw + kTextPadding <= w;
             if (!fits) p.setClipRect(QRect(x0, y0, w, h).intersected(clip));
-            p.drawStaticText(tx, ty, staticText(cell.text));
+            p.drawStaticText(tx, ty, text.text);
             if (!fits) p.setClipRect(clip);
         }
     }

@@ -5,7 +5,7 @@
 #include <QRect>
 #include <QSize>
 #include <QStaticText>
-#include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -50,19 +50,25 @@ public:
     void paint(QPainter& p, const QRect& area, int sx, int sy, const QColor& outside);
 
 private:
+    // A text laid out once in the grid's font: drawn from here, and its width read from
+    // the same layout, so each text is shaped once however often it is painted.
+    struct Shaped {
+        QStaticText text;
+        int width = 0;
+    };
+
     void paintRows(QPainter& p, int firstRow, int lastRow, int dx, int dy, const QRect& clip);
-    const QStaticText& staticText(std::uint32_t id);
-    int textWidth(std::uint32_t id) const;
+    const Shaped& shaped(std::uint32_t id) const;
+    int textWidth(std::uint32_t id) const { return shaped(id).width; }
 
     const Sheet* m_sheet = nullptr;
     QFont m_font;
     std::vector<int> m_colX{1};
     std::vector<int> m_rowY{1};
     QFontMetrics m_metrics{QFont()};
-    // Per distinct text, filled on first use: -1 not measured yet. A prepared text costs
-    // far more than its number, so only the texts painted so far have one.
-    mutable std::vector<int> m_textWidth;
-    std::vector<std::unique_ptr<QStaticText>> m_staticTexts;
+    // Only the texts of the rows painted so far: a window shows one screen of a sheet
+    // whose distinct texts run to tens of thousands.
+    mutable std::unordered_map<std::uint32_t, Shaped> m_shaped;
     int m_textHeight = 0;
 };
 

@@ -86,7 +86,10 @@ std::uint8_t Sheet::paletteIndex(Rgb colour) {
 }
 
 void Sheet::growTextIndex() {
-    std::vector<std::uint32_t> table(std::max<std::size_t>(64, m_textSlots.size() * 2), 0);
+    // At most half full afterwards, whether it grows or comes back after squeeze().
+    std::size_t size = std::max<std::size_t>(64, m_textSlots.size() * 2);
+    while (size < std::size_t(textCount()) * 2) size *= 2;
+    std::vector<std::uint32_t> table(size, 0);
     const std::size_t mask = table.size() - 1;
     for (std::uint32_t id = 0; id < textCount(); ++id) {
         std::size_t i = qHash(textAt(id)) & mask;
@@ -97,6 +100,7 @@ void Sheet::growTextIndex() {
 }
 
 std::uint32_t Sheet::intern(QStringView text) {
+    if (m_textSlots.empty()) growTextIndex();
     const std::size_t mask = m_textSlots.size() - 1;
     std::size_t i = qHash(text) & mask;
     for (; m_textSlots[i]; i = (i + 1) & mask)
@@ -211,6 +215,17 @@ std::size_t Sheet::bytesUsed() const {
         m_textSlots.capacity() * sizeof(std::uint32_t) + m_textChars.capacity() * sizeof(char16_t) +
         m_textStarts.capacity() * sizeof(std::uint32_t);
     return bytes;
+}
+
+void Sheet::squeeze() {
+    m_cells.shrink_to_fit();
+    m_rowHeights.shrink_to_fit();
+    m_columnWidths.shrink_to_fit();
+    m_palette.shrink_to_fit();
+    m_lineSets.shrink_to_fit();
+    m_textChars.shrink_to_fit();
+    m_textStarts.shrink_to_fit();
+    std::vector<std::uint32_t>().swap(m_textSlots);
 }
 
 }  // namespace pirumoa

@@ -102,6 +102,10 @@ public:
                            qsizetype(m_textStarts[id + 1] - m_textStarts[id]));
     }
     std::size_t bytesUsed() const;
+    // Gives back what only building the sheet needs: the index that finds a text already
+    // stored, and the room its tables keep for growth. A window holds its sheet for as long
+    // as it is open; writing to the sheet afterwards still works (the index comes back).
+    void squeeze();
 
     // The column (or row) half-way between first and last, as a heading centred over them
     // is placed: a half rounds to the even neighbour, so 2 and 9 give 6, 2 and 7 give 4.

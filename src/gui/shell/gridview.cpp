@@ -46,6 +46,7 @@ GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
 
 void GridView::setSheet(Sheet sheet) {
     m_sheet = std::move(sheet);
+    m_sheet.squeeze();
     m_currentCol = m_anchorCol = m_sheet.activeColumn();
     m_currentRow = m_anchorRow = m_sheet.activeRow();
     m_wholeRows = m_wholeColumns = false;
