@@ -169,6 +169,14 @@ TEST(Sheet, ADistinctNumberOnEveryRowOfANarrowSheetCostsAtMostSixteenBytesACell)
     EXPECT_EQ(s.text(1, rows), "32767");
     EXPECT_EQ(s.text(5, rows), "3");
     EXPECT_EQ(s.text(1, 1), "");
+
+    // Squeezed as a window keeps it, the sheet still finds its texts and stores new ones.
+    s.squeeze();
+    s.setNumber(2, 2, 32767);
+    EXPECT_EQ(s.cell(2, 2).text, s.cell(1, rows).text);
+    s.setText(3, 2, QStringLiteral("new"));
+    EXPECT_EQ(s.text(3, 2), "new");
+    EXPECT_EQ(s.textCount(), std::uint32_t(1 + draws + 2));
 }
 
 TEST(SheetFormat, TsvAndJsonShowTextsColoursAndLines) {
