@@ -163,7 +163,8 @@ void SheetPainter::paint(QPainter& p, const QRect& area, int sx, int sy, const Q
     const QRect bodyClip = area.intersected(QRect(area.left(), band, area.width(), INT_MAX / 2));
     if (!bodyClip.isEmpty()) {
         const int first = std::max(frozen + 1, rowAt(bodyClip.top() + sy));
-        const int last = std::min(rows, rowAt(bodyClip.bottom() + sy));
+        // The row whose top pixel is the clip's last one counts too (see paintRows).
+        const int last = std::min(rows, rowAt(bodyClip.bottom() + sy + 1));
         if (first <= last) paintRows(p, first, last, -sx, -sy, bodyClip);
     }
     if (band > 0) {
@@ -180,9 +181,11 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
     p.setClipRect(clip);
 
     // Visible columns for backgrounds and lines; texts look at whole rows, since a text to
-    // the left of the view may run over into it.
+    // the left of the view may run over into it. A cell's background starts on the pixel of
+    // the line before it, so the column whose first pixel is the clip's last one is visible
+    // too: left out, that pixel kept whatever was there (between cells without a line).
     const int c0 = std::max(1, columnAt(clip.left() - dx));
-    const int c1 = std::min(cols, columnAt(clip.right() - dx));
+    const int c1 = std::min(cols, columnAt(clip.right() - dx + 1));
 
     auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
     auto top = [&](int r) { return m_rowY[r - 1] - 1 + dy; };

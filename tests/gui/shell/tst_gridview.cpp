@@ -2,6 +2,7 @@
 // from cellRect(); a seam is the two pixels where two cells meet, one of which carries the
 // line between them.
 #include <QApplication>
+#include <QPainter>
 #include <QScrollBar>
 #include <QtTest>
 #include <functional>
@@ -237,6 +238,30 @@ private slots:
         QVERIFY(show(empty, Sheet(), QSize(100, 80)));
         const QImage none = paint(empty);
         QCOMPARE(countOther(none, none.rect(), grey), 0);
+    }
+
+    // A repainted strip (a scroll, an exposed part) whose edge falls on the pixel where two
+    // cells without a line meet shows the cells there, not the window's grey or whatever the
+    // pixel held before.
+    void anyPartRepaintedShowsOnlyTheCells() {
+        Sheet s;
+        s.setSize(4, 4);
+        s.setActiveCell(0, 0);
+        s.setBackground({-1, -1, -1, -1}, colour::LightYellow);
+        GridView view;
+        view.setSheet(s);
+        view.resize(400, 300);
+        const QRect first = view.cellRect(1, 1);
+        for (int right = first.right() - 1; right <= first.right() + 2; ++right)
+            for (int bottom = first.bottom() - 1; bottom <= first.bottom() + 2; ++bottom) {
+                QImage img(view.viewport()->size(), QImage::Format_RGB32);
+                img.fill(Qt::magenta);
+                const QRect area(0, 0, right + 1, bottom + 1);
+                QPainter p(&img);
+                view.paintArea(p, area);
+                p.end();
+                QCOMPARE(countOther(img, area, colour::LightYellow), 0);
+            }
     }
 
     void gridTextsRunOverIntoEmptyNeighbours() {
