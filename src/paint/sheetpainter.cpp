@@ -140,31 +140,19 @@ std::pair<int, int> SheetPainter::textSpan(int col, int row) const {
 }
 
 void SheetPainter::paint(QPainter& p, const QRect& area, int sx, int sy, const QColor& outside) {
-    const int rows = m_sheet ? m_sheet->rowCount() : 0;
-    if (rows == 0 || m_sheet->columnCount() == 0) {
-        p.fillRect(area, outside);
-        return;
-    }
+    p.fillRect(area, outside);
+    if (!m_sheet) return;
+    const int rows = m_sheet->rowCount();
+    if (rows == 0 || m_sheet->columnCount() == 0) return;
     p.setFont(m_font);
     const int frozen = m_sheet->frozenRows();
     const int band = frozen > 0 ? frozenHeight() + 1 : 0;
-
-    // The cells' backgrounds cover the grid without a gap, so only what lies right of its
-    // last column or below its last row (or, scrolled far, below the band) is filled here.
-    const int right = m_colX.back() - sx;
-    const int bottom = std::max(band, m_rowY.back() - sy);
-    const QRect beside = area.intersected(QRect(QPoint(right, area.top()), area.bottomRight()));
-    if (!beside.isEmpty()) p.fillRect(beside, outside);
-    const QRect below = area.intersected(QRect(
-        QPoint(area.left(), bottom), QPoint(std::min(area.right(), right - 1), area.bottom())));
-    if (!below.isEmpty()) p.fillRect(below, outside);
 
     // Body first, clipped below the frozen band; then the band on top of it.
     const QRect bodyClip = area.intersected(QRect(area.left(), band, area.width(), INT_MAX / 2));
     if (!bodyClip.isEmpty()) {
         const int first = std::max(frozen + 1, rowAt(bodyClip.top() + sy));
-        // The row whose top pixel is the clip's last one counts too (see paintRows).
-        const int last = std::min(rows, rowAt(bodyClip.bottom() + sy + 1));
+        const int last = std::min(rows, rowAt(bodyClip.bottom() + sy));
         if (first <= last) paintRows(p, first, last, -sx, -sy, bodyClip);
     }
     if (band > 0) {
@@ -181,11 +169,9 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
     p.setClipRect(clip);
 
     // Visible columns for backgrounds and lines; texts look at whole rows, since a text to
-    // the left of the view may run over into it. A cell's background starts on the pixel of
-    // the line before it, so the column whose first pixel is the clip's last one is visible
-    // too: left out, that pixel kept whatever was there (between cells without a line).
+    // the left of the view may run over into it.
     const int c0 = std::max(1, columnAt(clip.left() - dx));
-    const int c1 = std::min(cols, columnAt(clip.right() - dx + 1));
+    const int c1 = std::min(cols, columnAt(clip.right() - dx));
 
     auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
     auto top = [&](int r) { return m_rowY[r - 1] - 1 + dy; };

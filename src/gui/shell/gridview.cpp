@@ -284,8 +284,11 @@ void GridView::paintEvent(QPaintEvent* event) {
 
 void GridView::paintArea(QPainter& p, const QRect& area) {
     // Beyond the last column and row the grid shows the window's grey, as a sheet does.
-    m_painter.paint(p, area, horizontalScrollBar()->value(), verticalScrollBar()->value(),
-                    palette().window().color());
+    // The painter stops short of a cell whose first pixel is the area's last one, and that
+    // pixel kept the grey: a seam in a repainted strip between cells without a line. One
+    // pixel more takes that cell in; the clip keeps what lies beyond.
+    m_painter.paint(p, area.adjusted(0, 0, 1, 1), horizontalScrollBar()->value(),
+                    verticalScrollBar()->value(), palette().window().color());
     if (m_sheet.rowCount() == 0 || m_sheet.columnCount() == 0) return;
     p.setClipRect(area);
 
@@ -382,7 +385,7 @@ void GridView::saveImage() {
     } else {
         image = QImage(viewport()->size(), QImage::Format_RGB32);
         QPainter p(&image);
-        m_painter.paint(p, image.rect(), horizontalScrollBar()->value(),
+        m_painter.paint(p, image.rect().adjusted(0, 0, 1, 1), horizontalScrollBar()->value(),
                         verticalScrollBar()->value(), palette().window().color());
     }
     QByteArray bytes;
