@@ -411,8 +411,24 @@ DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) 
     return r;
 }
 
+// About how many rows the draw table holds, found without reading them (the largest rowid
+// is the last page's last key); 0 when that cannot be told.
+int lastDrawNo(sqlite3* db) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT max(rowid) FROM 当選データ", -1, &stmt, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return 0;
+    }
+    const sqlite3_int64 last = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
+    sqlite3_finalize(stmt);
+    return int(std::clamp<sqlite3_int64>(last, 0, kMaxDrawNo));
+}
+
 std::vector<DrawRecord> readRows(Statement& s, const Fields& f, const QString& file) {
     std::vector<DrawRecord> rows;
+    // Most files hold a draw for every number up to the last.
+    rows.reserve(std::size_t(lastDrawNo(sqlite3_db_handle(s.get()))));
     while (s.step()) rows.push_back(readRecord(s.get(), f, file));
     return rows;
 }
@@ -570,7 +586,8 @@ std::vector<DrawPrizes> loadPrizes(const DatabaseFile& connect) {
     }
 }
 
-std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect) {
+std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect,
+                                      std::vector<DrawPrizes>* prizes) {
     checkFile(connect.file);
     const QString& file = connect.file;
     Connection conn;
@@ -583,6 +600,7 @@ std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect) {
         throw StoreError(openFailure(file, reasonFor(e)));
     }
     try {
+        if (prizes) *prizes = readPrizeRows(conn.get(), file);
         Statement s(conn.get(), kTableQuery);
         QStringList missing;
         return readRows(s, findFields(s.get(), missing), file);

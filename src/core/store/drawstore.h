@@ -54,9 +54,11 @@ DrawHistory loadDrawHistory(const DatabaseFile& connect);
 std::vector<Ticket> loadTickets(const DatabaseFile& connect);
 PrizeTable loadPrizeTable(const DatabaseFile& connect);
 // Every row of the draw table with its date, in draw order, through a read-only connection
-// (export): nothing is written, and the file is not checked page by page first. Throws
-// StoreError as loadDrawHistory does.
-std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect);
+// (export): nothing is written, and the file is not checked page by page first. With prizes,
+// the stored prizes too (as loadPrizes), read on the same connection: each opening derives
+// the key anew. Throws StoreError as loadDrawHistory does.
+std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect,
+                                      std::vector<DrawPrizes>* prizes = nullptr);
 
 // Starts loadDrawHistory on a thread of its own, so that reading the database overlaps the
 // building of the windows; get() gives the history or throws its StoreError.
