@@ -396,8 +396,7 @@ bool readQuickly(sqlite3_stmt* stmt, const Fields& f, DrawRecord& r) {
 
 // One row, checked: a value out of range would wrap in the 16-bit world of the analyses or
 // index outside their tables.
-[[gnu::noinline]] DrawRecord readChecked(sqlite3_stmt* stmt, const Fields& f,
-                                         const QString& file) {
+[[gnu::noinline]] DrawRecord readChecked(sqlite3_stmt* stmt, const Fields& f, const QString& file) {
     DrawRecord r;
     std::optional<long long> no;
     try {
@@ -550,6 +549,18 @@ void transaction(sqlite3* db, const QString& file, Body&& body) {
         // before anything is half done.
         exec(db, "BEGIN IMMEDIATE;");
         try {
+            // Another program (the command-line tool's restore) may have put a new file in
+            // this one's place since it was opened: the change would go to the replaced file,
+            // which nobody reads again. Asked under the write lock, so no replacement can
+            // slip in between.
+            int moved = 0;
+            if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+                moved)
+                throw StoreError(writeFailure(
+                    file, QStringLiteral("データベースファイルが開いた後でほかのプログラム"
+                                         "（バックアップからの復元など）に置き換えられました。"
+                                         "ウィンドウを閉じて開き直してから、もう一度入力して"
+                                         "ください。")));
             exec(db, kPrizeSchema);
             body();
             exec(db, "COMMIT;");
