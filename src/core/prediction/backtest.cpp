@@ -28,9 +28,10 @@ unsigned digitsKey(const std::array<int, 4>& digits) {
 // Distinct orders of four digits: 24, 12, 6, 4 or 1.
 int orders(unsigned key) {
     static constexpr int kFactorial[5] = {1, 1, 2, 6, 24};
-    int result = 24;
-    for (; key != 0; key >>= 3) result /= kFactorial[key & 7u];
-    return result;
+    // One division at the end: a replay asks this for every row of every draw.
+    int repeats = 1;
+    for (; key != 0; key >>= 3) repeats *= kFactorial[key & 7u];
+    return 24 / repeats;
 }
 
 int power4(int k) { return k * k * k * k; }
@@ -175,6 +176,7 @@ Backtest::Backtest(std::shared_ptr<const DrawHistory> history, const ReflectOpti
         for (BacktestMeasure m : {BacktestMeasure::Covered, BacktestMeasure::DigitsFound})
             m_tallies.emplace_back(BacktestMethod(int(BacktestMethod::Elimination) + s), m);
     m_curve.reserve(m_history->rows.size());
+    m_cycleBets.reserve(m_history->rows.size());
 }
 
 bool Backtest::step(std::size_t rows) {
@@ -298,11 +300,13 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
             out.push_back(y);
         }
     std::vector<std::vector<PrizeBet>> chance(out.size());
-    std::map<int, std::array<int, 4>> drawn;
+    // Indexed by draw number: a replay looks up every draw.
+    std::vector<std::array<int, 4>> drawn(std::size_t(kMaxDrawNo) + 1, std::array<int, 4>{});
     for (const DrawRecord& d : backtest.history()->rows)
-        if (d.complete()) drawn[d.no] = {d.digits[0], d.digits[1], d.digits[2], d.digits[3]};
+        if (d.complete() && d.no >= 1 && d.no <= kMaxDrawNo)
+            drawn[std::size_t(d.no)] = {d.digits[0], d.digits[1], d.digits[2], d.digits[3]};
     for (const Backtest::CycleBet& bet : backtest.cycleBets()) {
-        const std::array<int, 4>& digits = drawn[bet.drawNo];
+        const std::array<int, 4>& digits = drawn[std::size_t(bet.drawNo)];
         const PrizeAmounts* prize = prizes.find(bet.drawNo);
         for (int k = 0; k < 4; ++k) {
             const std::array<int, 4>& row = bet.rows[std::size_t(k)];

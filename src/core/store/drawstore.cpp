@@ -487,11 +487,14 @@ void openForReading(Connection& conn, const DatabaseFile& connect) {
 constexpr char kTableQuery[] =
     "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ ORDER BY 回数";
 
-std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
+std::vector<DrawPrizes> readPrizeRows(sqlite3* db, const QString& file);
+
+std::vector<DrawRecord> readHistory(const DatabaseFile& connect, std::vector<DrawPrizes>* prizes) {
     Connection conn;
     openForReading(conn, connect);
     sqlite3* db = conn.get();
     const QString file = connect.file;
+    if (prizes) *prizes = readPrizeRows(db, file);
     if (!schemaHas(db, kViewName))
         throw StoreError(openFailure(
             file, QStringLiteral("クエリ「%1」がありません。").arg(QString::fromUtf8(kViewName))));
@@ -532,6 +535,14 @@ std::vector<DrawPrizes> readPrizeRows(sqlite3* db, const QString& file) {
         if (p.prizes.any()) out.push_back(p);
     }
     return out;
+}
+
+PrizeTable prizeTableOf(const std::vector<DrawPrizes>& stored) {
+    PrizeTable table;
+    for (const DrawPrizes& d : stored)
+        table.set(d.no, {d.prizes.of(PrizeKind::Straight), d.prizes.of(PrizeKind::Box),
+                         d.prizes.of(PrizeKind::SetStraight), d.prizes.of(PrizeKind::SetBox)});
+    return table;
 }
 
 // ---- writing ---------------------------------------------------------------------------
@@ -604,10 +615,14 @@ DatabaseFile databaseFileIn(const QString& folder) {
     return c;
 }
 
-DrawHistory loadDrawHistory(const DatabaseFile& connect) {
+DrawHistory loadDrawHistory(const DatabaseFile& connect, PrizeTable* prizes) {
     checkFile(connect.file);
     try {
-        return DrawHistory::fromRows(readHistory(connect));
+        if (!prizes) return DrawHistory::fromRows(readHistory(connect, nullptr));
+        std::vector<DrawPrizes> stored;
+        DrawHistory history = DrawHistory::fromRows(readHistory(connect, &stored));
+        *prizes = prizeTableOf(stored);
+        return history;
     } catch (const SqlError& e) {
         throw StoreError(openFailure(connect.file, reasonFor(e)));
     }
@@ -971,13 +986,7 @@ std::vector<Ticket> loadTickets(const DatabaseFile& connect) {
     }
 }
 
-PrizeTable loadPrizeTable(const DatabaseFile& connect) {
-    PrizeTable table;
-    for (const DrawPrizes& d : loadPrizes(connect))
-        table.set(d.no, {d.prizes.of(PrizeKind::Straight), d.prizes.of(PrizeKind::Box),
-                         d.prizes.of(PrizeKind::SetStraight), d.prizes.of(PrizeKind::SetBox)});
-    return table;
-}
+PrizeTable loadPrizeTable(const DatabaseFile& connect) { return prizeTableOf(loadPrizes(connect)); }
 
 std::vector<Ticket> DrawStore::readTickets() {
     try {
