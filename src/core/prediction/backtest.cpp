@@ -133,7 +133,8 @@ ChanceRange binomialRange(long long trials, int chance) {
 }
 
 const HitDistribution& BacktestTally::distribution() const {
-    if (!m_distribution) {
+    if (!m_distribution || m_distributionTrials != m_trials) {
+        m_distributionTrials = m_trials;
         std::map<double, long long> byChance;
         for (const auto& [chance, n] : m_trialsByChance)
             byChance[double(chance) / kChanceUnit] += n;

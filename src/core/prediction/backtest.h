@@ -60,7 +60,6 @@ public:
         ++m_trials;
         if (hit) ++m_hits;
         m_expected += chance;
-        m_distribution.reset();
         for (auto& group : m_trialsByChance)
             if (group.first == chance) {
                 ++group.second;
@@ -105,8 +104,10 @@ private:
     long long m_expected = 0;  // in chance units
     long long m_leftOut = 0;
     std::vector<std::pair<int, long long>> m_trialsByChance;  // at most ten chances
-    // Worked out when first asked and again after more trials.
+    // Worked out when first asked and again after more trials (a trial only ever adds, so
+    // the count tells whether it is still the one of these trials).
     mutable std::shared_ptr<const HitDistribution> m_distribution;
+    mutable long long m_distributionTrials = -1;
     const HitDistribution& distribution() const;
 };
 
