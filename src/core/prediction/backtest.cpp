@@ -206,17 +206,16 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         std::array<int, 4> row;
         for (int p = 0; p < 4; ++p) row[p] = predicted.cycle[k][p];
         BacktestTally* tally = &m_tallies[std::size_t(k * kCycleMeasures)];
-        bool any = false, full = true;
+        int positions = 0, hits = 0;
         for (int p = 0; p < 4; ++p) {
-            if (row[p] < 0) {
-                full = false;
-                continue;
-            }
-            any = true;
-            tally[0].addTrial(kDigitChance, row[p] == digits[p]);
+            positions += row[p] >= 0;
+            hits += row[p] >= 0 && row[p] == digits[p];
         }
-        if (any) tally[0].addPrediction();
-        if (!full) continue;
+        if (positions > 0) {
+            tally[0].addTrials(kDigitChance, positions, hits);
+            tally[0].addPrediction();
+        }
+        if (positions < 4) continue;
         tally[1].addPrediction();
         tally[1].addTrial(1, row == digits);
         const unsigned rowKey = digitsKey(row);
@@ -243,11 +242,12 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         BacktestTally* tally = &m_tallies[std::size_t(kFirstSetTally + s * kSetMeasures)];
         const int k = set.size();
         if (k > 0) {
+            int found = 0;
+            for (int d : digits) found += set.contains(d);
             tally[0].addPrediction();
-            tally[0].addTrial(power4(k), std::all_of(digits.begin(), digits.end(),
-                                                     [&](int d) { return set.contains(d); }));
+            tally[0].addTrial(power4(k), found == 4);
             tally[1].addPrediction();
-            for (int d : digits) tally[1].addTrial(k * kDigitChance, set.contains(d));
+            tally[1].addTrials(k * kDigitChance, 4, found);
         }
         point.hits[s] = tally[1].hits();
         point.trials[s] = tally[1].trials();

@@ -56,16 +56,18 @@ public:
     void addPrediction() { ++m_predictions; }
     // One trial with the given chance (0 … kChanceUnit) that hit or not. A replay makes
     // about forty a draw, so it is inline.
-    void addTrial(int chance, bool hit) {
-        ++m_trials;
-        if (hit) ++m_hits;
-        m_expected += chance;
+    void addTrial(int chance, bool hit) { addTrials(chance, 1, hit ? 1 : 0); }
+    // Several trials of one chance, hits of them hit.
+    void addTrials(int chance, int trials, int hits) {
+        m_trials += trials;
+        m_hits += hits;
+        m_expected += static_cast<long long>(chance) * trials;
         for (auto& group : m_trialsByChance)
             if (group.first == chance) {
-                ++group.second;
+                group.second += trials;
                 return;
             }
-        m_trialsByChance.emplace_back(chance, 1);
+        m_trialsByChance.emplace_back(chance, trials);
     }
 
     BacktestMethod method() const { return m_method; }
