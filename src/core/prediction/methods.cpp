@@ -24,12 +24,6 @@ const std::array<EliminationRule, kEliminationRuleCount> kEliminationRules{{
     {9, 4, +9},
 }};
 
-int wrapDigit(int v) {
-    if (v > 9) return v - 9;
-    if (v <= 0) return v + 9;
-    return v;
-}
-
 int reflectCount(const ReflectOptions& options) {
     return int(std::count(options.begin(), options.end(), true));
 }
@@ -60,12 +54,6 @@ void PredictionTables::addDraw(const DrawRecord& r) {
                 r.digits[std::size_t(p)];
     }
     for (std::int8_t d : r.digits) m_lastSeen[std::size_t(d)] = n;
-}
-
-int PredictionTables::drawDigit(int no, int position) const {
-    if (no < 1 || std::size_t(no) >= m_drawDigits.size() || position < 1 || position > 4) return 0;
-    const std::int8_t d = m_drawDigits[std::size_t(no)][std::size_t(position - 1)];
-    return d < 0 ? 0 : d;
 }
 
 namespace {
