@@ -227,12 +227,7 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         tally[2].addPrediction();
         tally[2].addTrial(orders(rowKey), rowKey == drawKey);
     }
-    CycleBet bet;
-    bet.drawNo = draw.no;
-    for (int k = 0; k < 4; ++k)
-        for (int p = 0; p < 4; ++p)
-            bet.rows[std::size_t(k)][std::size_t(p)] = predicted.cycle[k][p];
-    m_cycleBets.push_back(bet);
+    m_cycleBets.push_back({draw.no, predicted.cycle});
 
     BacktestPoint point;
     point.drawNo = draw.no;
@@ -310,7 +305,8 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
         const std::array<int, 4>& digits = drawn[std::size_t(bet.drawNo)];
         const PrizeAmounts* prize = prizes.find(bet.drawNo);
         for (int k = 0; k < 4; ++k) {
-            const std::array<int, 4>& row = bet.rows[std::size_t(k)];
+            const std::array<int, 4> row{bet.rows[std::size_t(k)][0], bet.rows[std::size_t(k)][1],
+                                         bet.rows[std::size_t(k)][2], bet.rows[std::size_t(k)][3]};
             if (std::any_of(row.begin(), row.end(), [](int d) { return d < 0; })) continue;
             for (int t = 0; t < 2; ++t) {
                 YenTally& y = out[std::size_t(k * 2 + t)];

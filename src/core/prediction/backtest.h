@@ -180,7 +180,7 @@ public:
     // Each predicted draw with its four cycle rows, for what they would have paid.
     struct CycleBet {
         int drawNo = 0;
-        std::array<std::array<int, 4>, 4> rows{};
+        CycleDigits rows{};
     };
     const std::vector<CycleBet>& cycleBets() const { return m_cycleBets; }
 
