@@ -199,8 +199,8 @@ YenRange chanceYenRange(const std::vector<PrizeBet>& bets) {
             const double pj = k.at(j);
             if (pj == 0) continue;
             const std::size_t shift = w * std::size_t(j);
-            for (std::size_t c = 0; c <= top && c + shift <= newTop; ++c)
-                next[c + shift] += p[c] * pj;
+            if (shift <= newTop)
+                addScaled(next.data() + shift, p.data(), std::min(top, newTop - shift) + 1, pj);
         }
         top = newTop;
         std::swap(p, next);
