@@ -1,7 +1,11 @@
 #include "paint/sheetpainter.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRawFont>
+#include <QTextLayout>
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -13,6 +17,8 @@ namespace pirumoa {
 
 namespace {
 constexpr int kTextPadding = 2;  // pixels between a cell's edge and its text
+// A line width no text reaches: a cell's text is never wrapped.
+constexpr qreal kUnboundedWidth = 1e6;
 
 // A straight line of one pixel's width: along x at y = at from x = from to to (both
 // included), or when vertical along y at x = at.
@@ -64,6 +70,49 @@ private:
     std::array<std::vector<LineRun>, 256> m_byColour;
 };
 
+// The texts of one paint on paper, gathered colour by colour into one glyph run per colour and
+// font: a PDF then holds one text object per colour and page where it held one per cell, and
+// nothing is laid out again for each cell.
+class PaperTexts {
+public:
+    void add(std::uint8_t colour, const std::vector<QGlyphRun>& runs, QPointF at) {
+        for (const QGlyphRun& run : runs) {
+            Batch& batch = batchFor(colour, run.rawFont());
+            batch.glyphs.append(run.glyphIndexes());
+            for (const QPointF& position : run.positions()) batch.positions.append(position + at);
+        }
+    }
+
+    template <class ColourOf>
+    void draw(QPainter& p, ColourOf&& colourOf) const {
+        for (const Batch& batch : m_batches) {
+            QGlyphRun run;
+            run.setRawFont(batch.font);
+            run.setGlyphIndexes(batch.glyphs);
+            run.setPositions(batch.positions);
+            p.setPen(colourOf(batch.colour));
+            p.drawGlyphRun(QPointF(0, 0), run);
+        }
+    }
+
+private:
+    struct Batch {
+        std::uint8_t colour;
+        QRawFont font;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+
+    Batch& batchFor(std::uint8_t colour, const QRawFont& font) {
+        for (Batch& batch : m_batches)
+            if (batch.colour == colour && batch.font == font) return batch;
+        m_batches.push_back({colour, font, {}, {}});
+        return m_batches.back();
+    }
+
+    std::vector<Batch> m_batches;
+};
+
 }  // namespace
 
 // A unit of column width is about one digit of the grid font, plus the cell's margins, and
@@ -89,6 +138,7 @@ void SheetPainter::setSheet(const Sheet& sheet, const QFont& font) {
     m_textWidth.assign(texts, -1);
     m_staticTexts.clear();
     m_staticTexts.resize(texts);
+    m_glyphRuns.clear();
 }
 
 int SheetPainter::textWidth(std::uint32_t id) const {
@@ -121,6 +171,30 @@ const QStaticText& SheetPainter::staticText(std::uint32_t id) {
         text->prepare(QTransform(), m_font);
     }
     return *text;
+}
+
+// Laid out as a QStaticText lays itself out when it is drawn on paper, so the glyphs land
+// where they always did; kept until the sheet or the font changes.
+const std::vector<QGlyphRun>& SheetPainter::glyphRuns(std::uint32_t id, const QFont& font) {
+    if (font != m_glyphFont || m_glyphRuns.size() != m_sheet->textCount()) {
+        m_glyphRuns.clear();
+        m_glyphRuns.resize(m_sheet->textCount());
+        m_glyphFont = font;
+    }
+    std::unique_ptr<std::vector<QGlyphRun>>& runs = m_glyphRuns[id];
+    if (!runs) {
+        QTextLayout layout(m_sheet->textAt(id).toString(), font);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLeadingIncluded(true);
+        line.setLineWidth(kUnboundedWidth);
+        line.setPosition(QPointF(0, 0));
+        layout.endLayout();
+        runs = std::make_unique<std::vector<QGlyphRun>>();
+        for (const QGlyphRun& run : layout.glyphRuns()) runs->push_back(run);
+    }
+    return *runs;
 }
 
 std::pair<int, int> SheetPainter::textSpan(int col, int row) const {
@@ -219,6 +293,8 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
 
     // Pass 2: texts, with overflow into empty neighbours.
     std::uint8_t pen = 255;
+    PaperTexts paper;
+    const bool onPaper = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     for (int r = firstRow; r <= lastRow; ++r) {
         const int y0 = m_rowY[r - 1] + dy, h = m_rowY[r] - m_rowY[r - 1] - 1;
         for (int c = 1; c <= cols; ++c) {
@@ -231,16 +307,21 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
             const int tw = textWidth(cell.text);
             const int tx = leftAligned ? x0 + kTextPadding : x0 + (w - tw) / 2;
             const int ty = y0 + (h - m_textHeight) / 2;
+            const bool fits = tw + kTextPadding <= w;
+            if (onPaper && fits) {
+                paper.add(cell.fg, glyphRuns(cell.text, p.font()), QPointF(tx, ty));
+                continue;
+            }
             if (cell.fg != pen) {
                 pen = cell.fg;
                 p.setPen(toColor(sheet.colourOf(pen)));
             }
-            const bool fits = tw + kTextPadding <= w;
             if (!fits) p.setClipRect(QRect(x0, y0, w, h).intersected(clip));
             p.drawStaticText(tx, ty, staticText(cell.text));
             if (!fits) p.setClipRect(clip);
         }
     }
+    paper.draw(p, [&](std::uint8_t colour) { return toColor(sheet.colourOf(colour)); });
 
     // Pass 3: lines. A line lies on the pixel between two cells, so the right line of one
     // cell and the left line of the next are the same line: every edge is walked once, with
