@@ -70,47 +70,46 @@ private:
     std::array<std::vector<LineRun>, 256> m_byColour;
 };
 
-// The texts of one paint on paper, gathered colour by colour into one glyph run per colour and
-// font: a PDF then holds one text object per colour and page where it held one per cell, and
-// nothing is laid out again for each cell.
+// The texts of one paint on paper, drawn as few glyph runs: each text joins the run before it
+// while colour and font stay the same. A PDF then holds one text object per run where it held
+// one per cell, nothing is laid out again for each cell, and the texts keep their order, in
+// which a viewer selects and copies them.
 class PaperTexts {
 public:
+    PaperTexts(QPainter& p, const Sheet& sheet) : m_painter(p), m_sheet(sheet) {}
+
     void add(std::uint8_t colour, const std::vector<QGlyphRun>& runs, QPointF at) {
         for (const QGlyphRun& run : runs) {
-            Batch& batch = batchFor(colour, run.rawFont());
-            batch.glyphs.append(run.glyphIndexes());
-            for (const QPointF& position : run.positions()) batch.positions.append(position + at);
+            if (colour != m_colour || run.rawFont() != m_font) {
+                flush();
+                m_colour = colour;
+                m_font = run.rawFont();
+            }
+            m_glyphs.append(run.glyphIndexes());
+            for (const QPointF& position : run.positions()) m_positions.append(position + at);
         }
     }
 
-    template <class ColourOf>
-    void draw(QPainter& p, ColourOf&& colourOf) const {
-        for (const Batch& batch : m_batches) {
-            QGlyphRun run;
-            run.setRawFont(batch.font);
-            run.setGlyphIndexes(batch.glyphs);
-            run.setPositions(batch.positions);
-            p.setPen(colourOf(batch.colour));
-            p.drawGlyphRun(QPointF(0, 0), run);
-        }
+    // Draws what has been gathered; the painter's pen is then the run's colour.
+    void flush() {
+        if (m_glyphs.isEmpty()) return;
+        QGlyphRun run;
+        run.setRawFont(m_font);
+        run.setGlyphIndexes(m_glyphs);
+        run.setPositions(m_positions);
+        m_painter.setPen(toColor(m_sheet.colourOf(m_colour)));
+        m_painter.drawGlyphRun(QPointF(0, 0), run);
+        m_glyphs.clear();
+        m_positions.clear();
     }
 
 private:
-    struct Batch {
-        std::uint8_t colour;
-        QRawFont font;
-        QList<quint32> glyphs;
-        QList<QPointF> positions;
-    };
-
-    Batch& batchFor(std::uint8_t colour, const QRawFont& font) {
-        for (Batch& batch : m_batches)
-            if (batch.colour == colour && batch.font == font) return batch;
-        m_batches.push_back({colour, font, {}, {}});
-        return m_batches.back();
-    }
-
-    std::vector<Batch> m_batches;
+    QPainter& m_painter;
+    const Sheet& m_sheet;
+    std::uint8_t m_colour = 0;
+    QRawFont m_font;
+    QList<quint32> m_glyphs;
+    QList<QPointF> m_positions;
 };
 
 }  // namespace
@@ -293,7 +292,7 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
 
     // Pass 2: texts, with overflow into empty neighbours.
     std::uint8_t pen = 255;
-    PaperTexts paper;
+    PaperTexts paper(p, sheet);
     const bool onPaper = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     for (int r = firstRow; r <= lastRow; ++r) {
         const int y0 = m_rowY[r - 1] + dy, h = m_rowY[r] - m_rowY[r - 1] - 1;
@@ -308,9 +307,15 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
             const int tx = leftAligned ? x0 + kTextPadding : x0 + (w - tw) / 2;
             const int ty = y0 + (h - m_textHeight) / 2;
             const bool fits = tw + kTextPadding <= w;
-            if (onPaper && fits) {
-                paper.add(cell.fg, glyphRuns(cell.text, p.font()), QPointF(tx, ty));
-                continue;
+            if (onPaper) {
+                if (fits) {
+                    paper.add(cell.fg, glyphRuns(cell.text, p.font()), QPointF(tx, ty));
+                    continue;
+                }
+                // A text cut at its cell's edge is drawn on its own, in its place in the
+                // order; the pen is then whatever the last run left.
+                paper.flush();
+                pen = 255;
             }
             if (cell.fg != pen) {
                 pen = cell.fg;
@@ -321,7 +326,7 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
             if (!fits) p.setClipRect(clip);
         }
     }
-    paper.draw(p, [&](std::uint8_t colour) { return toColor(sheet.colourOf(colour)); });
+    paper.flush();
 
     // Pass 3: lines. A line lies on the pixel between two cells, so the right line of one
     // cell and the left line of the next are the same line: every edge is walked once, with
