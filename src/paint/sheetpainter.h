@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QRect>
 #include <QSize>
 #include <QStaticText>
@@ -53,6 +54,7 @@ private:
     void paintRows(QPainter& p, int firstRow, int lastRow, int dx, int dy, const QRect& clip);
     const QStaticText& staticText(std::uint32_t id);
     int textWidth(std::uint32_t id) const;
+    const std::vector<QGlyphRun>& glyphRuns(std::uint32_t id, const QFont& font);
 
     const Sheet* m_sheet = nullptr;
     QFont m_font;
@@ -64,6 +66,10 @@ private:
     mutable std::vector<int> m_textWidth;
     std::vector<std::unique_ptr<QStaticText>> m_staticTexts;
     int m_textHeight = 0;
+    // On paper a QStaticText is laid out anew at every draw: there each distinct text keeps
+    // its glyph runs instead, made on first use for the painter's font.
+    std::vector<std::unique_ptr<std::vector<QGlyphRun>>> m_glyphRuns;
+    QFont m_glyphFont;
 };
 
 }  // namespace pirumoa
