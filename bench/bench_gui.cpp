@@ -13,6 +13,7 @@
 
 #include "benchsupport.h"
 #include "core/analysis/analyses.h"
+#include "core/analysis/windowtable.h"
 #include "core/prediction/methods.h"
 #include "core/store/drawstore.h"
 #include "gui/shell/childwindow.h"
@@ -196,6 +197,18 @@ void pdfOfFrequency(benchmark::State& state) {
     QFile::remove(path);
 }
 BENCHMARK(pdfOfFrequency)->Unit(benchmark::kMillisecond);
+
+// The longest print of the sample history: 分割10データ分析 on 98 pages. Its budget is set
+// against its TSV as whole processes (pirumoa-cli sheet … with and without --format pdf).
+void pdfOfGroupDivision10(benchmark::State& state) {
+    Sheet sheet;
+    findWindow(QStringLiteral("分割10データ分析"))->fill(bench::sampleHistory(), sheet);
+    const QString path = QDir::temp().filePath(QStringLiteral("pirumoa-bench-10.pdf"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(writeSheetsPdf({&sheet}, "分割10データ分析", path));
+    QFile::remove(path);
+}
+BENCHMARK(pdfOfGroupDivision10)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

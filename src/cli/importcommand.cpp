@@ -63,7 +63,9 @@ int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool r
 int runExportCommand(const DatabaseFile& connect, const QString& outputPath) {
     // The table, not the view: the view has no draw dates, and export must keep them. Both
     // reads are read-only: an export never writes the database.
-    const QByteArray csv = writeDrawCsv(readDrawTable(connect), loadPrizes(connect));
+    std::vector<DrawPrizes> prizes;
+    std::vector<DrawRecord> draws = readDrawTable(connect, &prizes);
+    const QByteArray csv = writeDrawCsv(draws, prizes);
     if (outputPath.isEmpty()) return writeOut(csv);
     // Written aside and put in place only when whole: an older backup survives any failure.
     const QString reason = writeFileAtomically(outputPath, csv);

@@ -161,16 +161,16 @@ int runBacktestOn(const QCommandLineParser& args, const WindowInfo* window) {
         return badArguments(
             QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
     const bool json = args.value("format") == QLatin1String("json");
-    const DatabaseFile db = connectFor(args);
-    Backtest backtest(std::make_shared<const DrawHistory>(loadDrawHistory(db)), options);
+    // The bets in yen at the prizes the database holds, read with the draws.
+    PrizeTable prizes;
+    Backtest backtest(
+        std::make_shared<const DrawHistory>(loadDrawHistory(connectFor(args), &prizes)), options);
     backtest.run();
     if (window) {  // the window's grid
         Sheet sheet;
         fillBacktestSheet(backtest, sheet);
         return writeSheets(args, *window, {&sheet});
     }
-    // The bets in yen at the prizes the database holds.
-    const PrizeTable prizes = loadPrizeTable(db);
     return writeOut(json ? backtestToJson(backtest, prizes) : backtestToTsv(backtest, prizes));
 }
 

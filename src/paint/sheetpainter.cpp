@@ -1,11 +1,15 @@
 #include "paint/sheetpainter.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRawFont>
+#include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
-#include <tuple>
 
 #include "paint/look.h"
 
@@ -13,44 +17,100 @@ namespace pirumoa {
 
 namespace {
 constexpr int kTextPadding = 2;  // pixels between a cell's edge and its text
+// A line width no text reaches: a cell's text is never wrapped.
+constexpr qreal kUnboundedWidth = 1e6;
 
 // A straight line of one pixel's width: along x at y = at from x = from to to (both
-// included), or when vertical along y at x = at; colour is a line colour of the sheet.
+// included), or when vertical along y at x = at.
 struct LineRun {
-    std::uint8_t colour;
     bool vertical;
     int at, from, to;
 };
 
-// Draws the lines colour by colour in ascending order, runs that touch or overlap merged
-// into one line each.
-template <class ColourOf>
-void drawLineRuns(QPainter& p, std::vector<LineRun>& lines, ColourOf&& colourOf) {
-    std::sort(lines.begin(), lines.end(), [](const LineRun& a, const LineRun& b) {
-        return std::tie(a.colour, a.vertical, a.at, a.from) <
-               std::tie(b.colour, b.vertical, b.at, b.from);
-    });
-    std::vector<QLine> batch;
-    for (std::size_t i = 0; i < lines.size();) {
-        const std::uint8_t colour = lines[i].colour;
-        batch.clear();
-        for (; i < lines.size() && lines[i].colour == colour;) {
-            LineRun run = lines[i++];
-            // A pen of width 0 covers both end points: a run that starts on or right after
-            // the last one's end continues it.
-            while (i < lines.size() && lines[i].colour == colour &&
-                   lines[i].vertical == run.vertical && lines[i].at == run.at &&
-                   lines[i].from <= run.to + 1) {
-                run.to = std::max(run.to, lines[i].to);
-                ++i;
+// The lines of one paint, gathered colour by colour. Each edge of the grid is walked along its
+// length, so the runs of one colour on one edge arrive in order and a run that touches or
+// overlaps the last one is merged into it as it comes: no sort (which cost a print more than
+// its texts did).
+class LineRuns {
+public:
+    void add(std::uint8_t colour, bool vertical, int at, int from, int to) {
+        if (colour == 0) return;
+        std::vector<LineRun>& runs = m_byColour[colour];
+        // A pen of width 0 covers both end points: a run that starts on or right after the
+        // last one's end continues it.
+        if (!runs.empty()) {
+            LineRun& last = runs.back();
+            if (last.vertical == vertical && last.at == at && from >= last.from &&
+                from <= last.to + 1) {
+                last.to = std::max(last.to, to);
+                return;
             }
-            batch.push_back(run.vertical ? QLine(run.at, run.from, run.at, run.to)
-                                         : QLine(run.from, run.at, run.to, run.at));
         }
-        p.setPen(QPen(colourOf(colour), 0));
-        p.drawLines(batch.data(), int(batch.size()));
+        runs.push_back({vertical, at, from, to});
     }
-}
+
+    // Draws each colour once, in ascending order: where two colours cross, the later shows.
+    template <class ColourOf>
+    void draw(QPainter& p, ColourOf&& colourOf) const {
+        std::vector<QLine> batch;
+        for (std::size_t colour = 1; colour < m_byColour.size(); ++colour) {
+            const std::vector<LineRun>& runs = m_byColour[colour];
+            if (runs.empty()) continue;
+            batch.clear();
+            batch.reserve(runs.size());
+            for (const LineRun& run : runs)
+                batch.push_back(run.vertical ? QLine(run.at, run.from, run.at, run.to)
+                                             : QLine(run.from, run.at, run.to, run.at));
+            p.setPen(QPen(colourOf(std::uint8_t(colour)), 0));
+            p.drawLines(batch.data(), int(batch.size()));
+        }
+    }
+
+private:
+    std::array<std::vector<LineRun>, 256> m_byColour;
+};
+
+// The texts of one paint on paper, drawn as few glyph runs: each text joins the run before it
+// while colour and font stay the same. A PDF then holds one text object per run where it held
+// one per cell, nothing is laid out again for each cell, and the texts keep their order, in
+// which a viewer selects and copies them.
+class PaperTexts {
+public:
+    PaperTexts(QPainter& p, const Sheet& sheet) : m_painter(p), m_sheet(sheet) {}
+
+    void add(std::uint8_t colour, const std::vector<QGlyphRun>& runs, QPointF at) {
+        for (const QGlyphRun& run : runs) {
+            if (colour != m_colour || run.rawFont() != m_font) {
+                flush();
+                m_colour = colour;
+                m_font = run.rawFont();
+            }
+            m_glyphs.append(run.glyphIndexes());
+            for (const QPointF& position : run.positions()) m_positions.append(position + at);
+        }
+    }
+
+    // Draws what has been gathered; the painter's pen is then the run's colour.
+    void flush() {
+        if (m_glyphs.isEmpty()) return;
+        QGlyphRun run;
+        run.setRawFont(m_font);
+        run.setGlyphIndexes(m_glyphs);
+        run.setPositions(m_positions);
+        m_painter.setPen(toColor(m_sheet.colourOf(m_colour)));
+        m_painter.drawGlyphRun(QPointF(0, 0), run);
+        m_glyphs.clear();
+        m_positions.clear();
+    }
+
+private:
+    QPainter& m_painter;
+    const Sheet& m_sheet;
+    std::uint8_t m_colour = 0;
+    QRawFont m_font;
+    QList<quint32> m_glyphs;
+    QList<QPointF> m_positions;
+};
 
 }  // namespace
 
@@ -80,28 +140,17 @@ void SheetPainter::setSheet(const Sheet& sheet, const QFont& font) {
     m_metrics = QFontMetrics(font);
     m_textHeight = m_metrics.height();
     m_shaped.clear();
+    m_glyphRuns.clear();
 }
 
-const SheetPainter::Shaped& SheetPainter::shaped(std::uint32_t id) const {
-    const auto [at, fresh] = m_shaped.try_emplace(id);
-    Shaped& entry = at->second;
-    if (fresh) {
-        const QString text = m_sheet->textAt(id).toString();
-        entry.text.setText(text);
-        entry.text.setTextFormat(Qt::PlainText);
-        entry.text.prepare(QTransform(), m_font);
-        // The font's own advance of the whole text, fractions summed before rounding: a
-        // text is not its characters' widths added up ("10" is narrower than two digits).
-        // A one-line layout's width is exactly that advance; a text of several lines is
-        // measured as the font metrics measure it.
-        const bool oneLine = std::none_of(text.begin(), text.end(), [](QChar c) {
-            return c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
-                   c == QChar::ParagraphSeparator;
-        });
-        entry.width =
-            oneLine ? qRound(entry.text.size().width()) : m_metrics.horizontalAdvance(text);
-    }
-    return entry;
+int SheetPainter::textWidth(std::uint32_t id) const {
+    // On screen a text measured is drawn soon after: laid out now, it is shaped only once.
+    if (!m_onPaper) staticText(id);
+    int& w = m_shaped[id].width;
+    // The font's own advance of the whole text: a text is not its characters' widths added
+    // up ("10" is narrower than two digits).
+    if (w < 0) w = m_metrics.horizontalAdvance(m_sheet->textAt(id).toString());
+    return w;
 }
 
 int SheetPainter::frozenHeight() const {
@@ -116,6 +165,50 @@ int SheetPainter::rowAt(int y) const {
 
 int SheetPainter::columnAt(int x) const {
     return int(std::upper_bound(m_colX.begin() + 1, m_colX.end(), x) - m_colX.begin());
+}
+
+const QStaticText& SheetPainter::staticText(std::uint32_t id) const {
+    Shaped& shaped = m_shaped[id];
+    if (!shaped.text) {
+        const QString text = m_sheet->textAt(id).toString();
+        shaped.text = std::make_unique<QStaticText>(text);
+        shaped.text->setTextFormat(Qt::PlainText);
+        shaped.text->prepare(QTransform(), m_font);
+        // A one-line layout is exactly as wide as the font's advance of the whole text,
+        // fractions summed before rounding; a text of several lines is measured apart.
+        const bool oneLine = std::none_of(text.begin(), text.end(), [](QChar c) {
+            return c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
+                   c == QChar::ParagraphSeparator;
+        });
+        if (shaped.width < 0)
+            shaped.width =
+                oneLine ? qRound(shaped.text->size().width()) : m_metrics.horizontalAdvance(text);
+    }
+    return *shaped.text;
+}
+
+// Laid out as a QStaticText lays itself out when it is drawn on paper, so the glyphs land
+// where they always did; kept until the sheet or the font changes.
+const std::vector<QGlyphRun>& SheetPainter::glyphRuns(std::uint32_t id, const QFont& font) {
+    if (font != m_glyphFont || m_glyphRuns.size() != m_sheet->textCount()) {
+        m_glyphRuns.clear();
+        m_glyphRuns.resize(m_sheet->textCount());
+        m_glyphFont = font;
+    }
+    std::unique_ptr<std::vector<QGlyphRun>>& runs = m_glyphRuns[id];
+    if (!runs) {
+        QTextLayout layout(m_sheet->textAt(id).toString(), font);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLeadingIncluded(true);
+        line.setLineWidth(kUnboundedWidth);
+        line.setPosition(QPointF(0, 0));
+        layout.endLayout();
+        runs = std::make_unique<std::vector<QGlyphRun>>();
+        for (const QGlyphRun& run : layout.glyphRuns()) runs->push_back(run);
+    }
+    return *runs;
 }
 
 std::pair<int, int> SheetPainter::textSpan(int col, int row) const {
@@ -140,6 +233,7 @@ std::pair<int, int> SheetPainter::textSpan(int col, int row) const {
 }
 
 void SheetPainter::paint(QPainter& p, const QRect& area, int sx, int sy, const QColor& outside) {
+    m_onPaper = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     p.fillRect(area, outside);
     if (!m_sheet) return;
     const int rows = m_sheet->rowCount();
@@ -214,6 +308,8 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
 
     // Pass 2: texts, with overflow into empty neighbours.
     std::uint8_t pen = 255;
+    PaperTexts paper(p, sheet);
+    const bool onPaper = m_onPaper;
     for (int r = firstRow; r <= lastRow; ++r) {
         const int y0 = m_rowY[r - 1] + dy, h = m_rowY[r] - m_rowY[r - 1] - 1;
         for (int c = 1; c <= cols; ++c) {
@@ -223,49 +319,70 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
             const auto [a, b] = textSpan(c, r);
             const int x0 = m_colX[a - 1] + dx, w = m_colX[b] - m_colX[a - 1] - 1;
             if (x0 + w < clip.left() || x0 > clip.right()) continue;
-            const Shaped& text = shaped(cell.text);
-            const int tw = text.width;
+            const int tw = textWidth(cell.text);
             const int tx = leftAligned ? x0 + kTextPadding : x0 + (w - tw) / 2;
             const int ty = y0 + (h - m_textHeight) / 2;
+            const bool fits = tw + kTextPadding <= w;
+            if (onPaper) {
+                if (fits) {
+                    paper.add(cell.fg, glyphRuns(cell.text, p.font()), QPointF(tx, ty));
+                    continue;
+                }
+                // A text cut at its cell's edge is drawn on its own, in its place in the
+                // order; the pen is then whatever the last run left.
+                paper.flush();
+                pen = 255;
+            }
             if (cell.fg != pen) {
                 pen = cell.fg;
                 p.setPen(toColor(sheet.colourOf(pen)));
             }
-            const bool fits = tw + kTextPadding <= w;
             if (!fits) p.setClipRect(QRect(x0, y0, w, h).intersected(clip));
-            p.drawStaticText(tx, ty, text.text);
+            p.drawStaticText(tx, ty, staticText(cell.text));
             if (!fits) p.setClipRect(clip);
         }
     }
+    paper.flush();
 
     // Pass 3: lines. A line lies on the pixel between two cells, so the right line of one
-    // cell and the left line of the next are the same line: every side is gathered as a
-    // segment, equal segments that touch are merged into one, and each colour is drawn once,
-    // in palette order. Where two colours cross, the later one shows, as it always did.
-    std::vector<LineRun> lines;
-    const int lastLineRow = std::min(lastRow + 1, sheet.rowCount());
-    for (int r = std::max(1, firstRow - 1); r <= lastLineRow; ++r) {
-        const bool above = r < firstRow;  // the previous row's bottom line only
-        const bool below = r > lastRow;   // the next row's top line only
-        const int y0 = top(r), y1 = m_rowY[r] - 1 + dy;
+    // cell and the left line of the next are the same line: every edge is walked once, with
+    // the sides of the cells on both of its sides, and equal segments that touch become one
+    // line. Horizontal edges first, top to bottom, then vertical ones, left to right.
+    LineRuns lines;
+    const int rows = sheet.rowCount();
+    for (int k = std::max(0, firstRow - 1); k <= lastRow; ++k) {
+        // The edge below row k: the bottom lines of row k (the row above the painted ones
+        // included) and the top lines of row k + 1 (the row below them included).
+        const int y = m_rowY[k] - 1 + dy;
         for (int c = c0; c <= c1; ++c) {
-            const Sheet::Cell& cell = sheet.cell(c, r);
-            if (!cell.lines) continue;
-            const Sheet::LineSet& ln = sheet.linesOf(cell);
             const int x0 = left(c), x1 = m_colX[c] - 1 + dx;
-            if (above) {
-                if (ln[3]) lines.push_back({ln[3], false, y1, x0, x1});
-                continue;
+            if (k >= 1) {
+                const Sheet::Cell& cell = sheet.cell(c, k);
+                if (cell.lines) lines.add(sheet.linesOf(cell)[3], false, y, x0, x1);
             }
-            if (ln[2]) lines.push_back({ln[2], false, y0, x0, x1});
-            if (below) continue;
-            if (ln[0]) lines.push_back({ln[0], true, x0, y0, y1});
-            if (ln[1]) lines.push_back({ln[1], true, x1, y0, y1});
-            if (ln[3]) lines.push_back({ln[3], false, y1, x0, x1});
+            if (k + 1 <= rows) {
+                const Sheet::Cell& cell = sheet.cell(c, k + 1);
+                if (cell.lines) lines.add(sheet.linesOf(cell)[2], false, y, x0, x1);
+            }
         }
     }
-    drawLineRuns(p, lines,
-                 [&](std::uint8_t colour) { return toColor(sheet.colourOf(colour - 1)); });
+    for (int k = c0 - 1; k <= c1; ++k) {
+        // The edge right of column k: the right lines of column k and the left lines of
+        // column k + 1, of the painted rows only.
+        const int x = m_colX[k] - 1 + dx;
+        for (int r = firstRow; r <= lastRow; ++r) {
+            const int y0 = top(r), y1 = m_rowY[r] - 1 + dy;
+            if (k >= c0) {
+                const Sheet::Cell& cell = sheet.cell(k, r);
+                if (cell.lines) lines.add(sheet.linesOf(cell)[1], true, x, y0, y1);
+            }
+            if (k + 1 <= c1) {
+                const Sheet::Cell& cell = sheet.cell(k + 1, r);
+                if (cell.lines) lines.add(sheet.linesOf(cell)[0], true, x, y0, y1);
+            }
+        }
+    }
+    lines.draw(p, [&](std::uint8_t colour) { return toColor(sheet.colourOf(colour - 1)); });
 }
 
 }  // namespace pirumoa

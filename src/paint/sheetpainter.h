@@ -2,9 +2,11 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QRect>
 #include <QSize>
 #include <QStaticText>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -50,16 +52,17 @@ public:
     void paint(QPainter& p, const QRect& area, int sx, int sy, const QColor& outside);
 
 private:
-    // A text laid out once in the grid's font: drawn from here, and its width read from
-    // the same layout, so each text is shaped once however often it is painted.
+    // What is known of a text: its width, and once it is drawn on screen its layout. The
+    // width is read from that layout where it comes first, so a text is shaped once.
     struct Shaped {
-        QStaticText text;
-        int width = 0;
+        int width = -1;  // not measured yet
+        std::unique_ptr<QStaticText> text;
     };
 
     void paintRows(QPainter& p, int firstRow, int lastRow, int dx, int dy, const QRect& clip);
-    const Shaped& shaped(std::uint32_t id) const;
-    int textWidth(std::uint32_t id) const { return shaped(id).width; }
+    const QStaticText& staticText(std::uint32_t id) const;
+    int textWidth(std::uint32_t id) const;
+    const std::vector<QGlyphRun>& glyphRuns(std::uint32_t id, const QFont& font);
 
     const Sheet* m_sheet = nullptr;
     QFont m_font;
@@ -70,6 +73,13 @@ private:
     // whose distinct texts run to tens of thousands.
     mutable std::unordered_map<std::uint32_t, Shaped> m_shaped;
     int m_textHeight = 0;
+    // Paper draws its texts from glyph runs (below): there a text is only measured, where on
+    // screen every text measured is drawn soon after and is laid out at once.
+    bool m_onPaper = false;
+    // On paper a QStaticText is laid out anew at every draw: there each distinct text keeps
+    // its glyph runs instead, made on first use for the painter's font.
+    std::vector<std::unique_ptr<std::vector<QGlyphRun>>> m_glyphRuns;
+    QFont m_glyphFont;
 };
 
 }  // namespace pirumoa

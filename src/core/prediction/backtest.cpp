@@ -28,9 +28,10 @@ unsigned digitsKey(const std::array<int, 4>& digits) {
 // Distinct orders of four digits: 24, 12, 6, 4 or 1.
 int orders(unsigned key) {
     static constexpr int kFactorial[5] = {1, 1, 2, 6, 24};
-    int result = 24;
-    for (; key != 0; key >>= 3) result /= kFactorial[key & 7u];
-    return result;
+    // One division at the end: a replay asks this for every row of every draw.
+    int repeats = 1;
+    for (; key != 0; key >>= 3) repeats *= kFactorial[key & 7u];
+    return 24 / repeats;
 }
 
 int power4(int k) { return k * k * k * k; }
@@ -132,7 +133,8 @@ ChanceRange binomialRange(long long trials, int chance) {
 }
 
 const HitDistribution& BacktestTally::distribution() const {
-    if (!m_distribution) {
+    if (!m_distribution || m_distributionTrials != m_trials) {
+        m_distributionTrials = m_trials;
         std::map<double, long long> byChance;
         for (const auto& [chance, n] : m_trialsByChance)
             byChance[double(chance) / kChanceUnit] += n;
@@ -175,6 +177,7 @@ Backtest::Backtest(std::shared_ptr<const DrawHistory> history, const ReflectOpti
         for (BacktestMeasure m : {BacktestMeasure::Covered, BacktestMeasure::DigitsFound})
             m_tallies.emplace_back(BacktestMethod(int(BacktestMethod::Elimination) + s), m);
     m_curve.reserve(m_history->rows.size());
+    m_cycleBets.reserve(m_history->rows.size());
 }
 
 bool Backtest::step(std::size_t rows) {
@@ -203,17 +206,16 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         std::array<int, 4> row;
         for (int p = 0; p < 4; ++p) row[p] = predicted.cycle[k][p];
         BacktestTally* tally = &m_tallies[std::size_t(k * kCycleMeasures)];
-        bool any = false, full = true;
+        int positions = 0, hits = 0;
         for (int p = 0; p < 4; ++p) {
-            if (row[p] < 0) {
-                full = false;
-                continue;
-            }
-            any = true;
-            tally[0].addTrial(kDigitChance, row[p] == digits[p]);
+            positions += row[p] >= 0;
+            hits += row[p] >= 0 && row[p] == digits[p];
         }
-        if (any) tally[0].addPrediction();
-        if (!full) continue;
+        if (positions > 0) {
+            tally[0].addTrials(kDigitChance, positions, hits);
+            tally[0].addPrediction();
+        }
+        if (positions < 4) continue;
         tally[1].addPrediction();
         tally[1].addTrial(1, row == digits);
         const unsigned rowKey = digitsKey(row);
@@ -225,12 +227,7 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         tally[2].addPrediction();
         tally[2].addTrial(orders(rowKey), rowKey == drawKey);
     }
-    CycleBet bet;
-    bet.drawNo = draw.no;
-    for (int k = 0; k < 4; ++k)
-        for (int p = 0; p < 4; ++p)
-            bet.rows[std::size_t(k)][std::size_t(p)] = predicted.cycle[k][p];
-    m_cycleBets.push_back(bet);
+    m_cycleBets.push_back({draw.no, predicted.cycle});
 
     BacktestPoint point;
     point.drawNo = draw.no;
@@ -240,11 +237,12 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         BacktestTally* tally = &m_tallies[std::size_t(kFirstSetTally + s * kSetMeasures)];
         const int k = set.size();
         if (k > 0) {
+            int found = 0;
+            for (int d : digits) found += set.contains(d);
             tally[0].addPrediction();
-            tally[0].addTrial(power4(k), std::all_of(digits.begin(), digits.end(),
-                                                     [&](int d) { return set.contains(d); }));
+            tally[0].addTrial(power4(k), found == 4);
             tally[1].addPrediction();
-            for (int d : digits) tally[1].addTrial(k * kDigitChance, set.contains(d));
+            tally[1].addTrials(k * kDigitChance, 4, found);
         }
         point.hits[s] = tally[1].hits();
         point.trials[s] = tally[1].trials();
@@ -298,14 +296,17 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
             out.push_back(y);
         }
     std::vector<std::vector<PrizeBet>> chance(out.size());
-    std::map<int, std::array<int, 4>> drawn;
+    // Indexed by draw number: a replay looks up every draw.
+    std::vector<std::array<int, 4>> drawn(std::size_t(kMaxDrawNo) + 1, std::array<int, 4>{});
     for (const DrawRecord& d : backtest.history()->rows)
-        if (d.complete()) drawn[d.no] = {d.digits[0], d.digits[1], d.digits[2], d.digits[3]};
+        if (d.complete() && d.no >= 1 && d.no <= kMaxDrawNo)
+            drawn[std::size_t(d.no)] = {d.digits[0], d.digits[1], d.digits[2], d.digits[3]};
     for (const Backtest::CycleBet& bet : backtest.cycleBets()) {
-        const std::array<int, 4>& digits = drawn[bet.drawNo];
+        const std::array<int, 4>& digits = drawn[std::size_t(bet.drawNo)];
         const PrizeAmounts* prize = prizes.find(bet.drawNo);
         for (int k = 0; k < 4; ++k) {
-            const std::array<int, 4>& row = bet.rows[std::size_t(k)];
+            const std::array<int, 4> row{bet.rows[std::size_t(k)][0], bet.rows[std::size_t(k)][1],
+                                         bet.rows[std::size_t(k)][2], bet.rows[std::size_t(k)][3]};
             if (std::any_of(row.begin(), row.end(), [](int d) { return d < 0; })) continue;
             for (int t = 0; t < 2; ++t) {
                 YenTally& y = out[std::size_t(k * 2 + t)];

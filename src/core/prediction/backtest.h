@@ -56,17 +56,18 @@ public:
     void addPrediction() { ++m_predictions; }
     // One trial with the given chance (0 … kChanceUnit) that hit or not. A replay makes
     // about forty a draw, so it is inline.
-    void addTrial(int chance, bool hit) {
-        ++m_trials;
-        if (hit) ++m_hits;
-        m_expected += chance;
-        m_distribution.reset();
+    void addTrial(int chance, bool hit) { addTrials(chance, 1, hit ? 1 : 0); }
+    // Several trials of one chance, hits of them hit.
+    void addTrials(int chance, int trials, int hits) {
+        m_trials += trials;
+        m_hits += hits;
+        m_expected += static_cast<long long>(chance) * trials;
         for (auto& group : m_trialsByChance)
             if (group.first == chance) {
-                ++group.second;
+                group.second += trials;
                 return;
             }
-        m_trialsByChance.emplace_back(chance, 1);
+        m_trialsByChance.emplace_back(chance, trials);
     }
 
     BacktestMethod method() const { return m_method; }
@@ -105,8 +106,10 @@ private:
     long long m_expected = 0;  // in chance units
     long long m_leftOut = 0;
     std::vector<std::pair<int, long long>> m_trialsByChance;  // at most ten chances
-    // Worked out when first asked and again after more trials.
+    // Worked out when first asked and again after more trials (a trial only ever adds, so
+    // the count tells whether it is still the one of these trials).
     mutable std::shared_ptr<const HitDistribution> m_distribution;
+    mutable long long m_distributionTrials = -1;
     const HitDistribution& distribution() const;
 };
 
@@ -177,7 +180,7 @@ public:
     // Each predicted draw with its four cycle rows, for what they would have paid.
     struct CycleBet {
         int drawNo = 0;
-        std::array<std::array<int, 4>, 4> rows{};
+        CycleDigits rows{};
     };
     const std::vector<CycleBet>& cycleBets() const { return m_cycleBets; }
 

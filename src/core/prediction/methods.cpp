@@ -1,6 +1,7 @@
 #include "core/prediction/methods.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace pirumoa {
 
@@ -22,12 +23,6 @@ const std::array<EliminationRule, kEliminationRuleCount> kEliminationRules{{
     {7, 2, +1},
     {9, 4, +9},
 }};
-
-int wrapDigit(int v) {
-    if (v > 9) return v - 9;
-    if (v <= 0) return v + 9;
-    return v;
-}
 
 int reflectCount(const ReflectOptions& options) {
     return int(std::count(options.begin(), options.end(), true));
@@ -61,12 +56,6 @@ void PredictionTables::addDraw(const DrawRecord& r) {
     for (std::int8_t d : r.digits) m_lastSeen[std::size_t(d)] = n;
 }
 
-int PredictionTables::drawDigit(int no, int position) const {
-    if (no < 1 || std::size_t(no) >= m_drawDigits.size() || position < 1 || position > 4) return 0;
-    const std::int8_t d = m_drawDigits[std::size_t(no)][std::size_t(position - 1)];
-    return d < 0 ? 0 : d;
-}
-
 namespace {
 
 // The cycle digits the two close methods may take, in their order: cycle index by cycle index,
@@ -74,7 +63,8 @@ namespace {
 struct Candidates {
     std::array<std::int8_t, 16> digits{};
     int count = 0;
-    unsigned mask = 0;  // bit d for digit d
+    unsigned mask = 0;                     // bit d for digit d
+    std::array<std::uint8_t, 10> first{};  // where digit d first stands, for the digits in mask
 };
 
 Candidates candidatesOf(const CycleDigits& cycles) {
@@ -82,6 +72,7 @@ Candidates candidatesOf(const CycleDigits& cycles) {
     for (const auto& cycle : cycles)
         for (std::int8_t c : cycle) {
             if (c < 0) break;
+            if (!(out.mask >> c & 1u)) out.first[std::size_t(c)] = std::uint8_t(out.count);
             out.digits[std::size_t(out.count++)] = c;
             out.mask |= 1u << c;
         }
@@ -96,12 +87,15 @@ DigitList collect(const DigitList& elimination, const Candidates& candidates, in
     DigitList result;
     for (int e : elimination) {
         const int low = std::max(0, e - window), high = std::min(9, e + window);
-        const unsigned near = candidates.mask & ((2u << high) - (1u << low));
-        if ((near & ~unsigned(result.mask())) == 0) continue;
-        for (int i = 0; i < candidates.count; ++i) {
-            const int c = candidates.digits[std::size_t(i)];
-            if ((near >> c & 1u) == 0) continue;
-            result.add(c);
+        // The new digits near e, moved to the places where they first stand among the
+        // candidates and taken from there in order: bit loops rather than a test per
+        // candidate, whose outcome no processor can guess.
+        unsigned fresh = candidates.mask & ((2u << high) - (1u << low)) & ~unsigned(result.mask());
+        unsigned places = 0;
+        for (; fresh; fresh &= fresh - 1)
+            places |= 1u << candidates.first[std::size_t(std::countr_zero(fresh))];
+        for (; places; places &= places - 1) {
+            result.add(candidates.digits[std::size_t(std::countr_zero(places))]);
             if (result.size() >= limit) return result;
         }
     }

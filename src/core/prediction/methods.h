@@ -22,7 +22,7 @@ extern const std::array<EliminationRule, kEliminationRuleCount> kEliminationRule
 
 // Folds a sum of a digit and an addend (-9 … 18) back into a digit. The fold is by nine, not
 // by ten: 10 gives 1, 0 gives 9, and 0 comes only from -9.
-int wrapDigit(int v);
+inline int wrapDigit(int v) { return v > 9 ? v - 9 : v <= 0 ? v + 9 : v; }
 
 // The cycle lengths behind cycle indices 0 … 3.
 inline constexpr std::array<int, 4> kCycleLengths{7, 9, 11, 12};
@@ -68,7 +68,12 @@ public:
 
     int latestDrawNo() const { return m_latestDrawNo; }
     // Digit at position 1 … 4 of draw no; 0 for a draw number without a complete draw.
-    int drawDigit(int no, int position) const;
+    int drawDigit(int no, int position) const {
+        if (no < 1 || std::size_t(no) >= m_drawDigits.size() || position < 1 || position > 4)
+            return 0;
+        const std::int8_t d = m_drawDigits[std::size_t(no)][std::size_t(position - 1)];
+        return d < 0 ? 0 : d;
+    }
     const CycleDigits& cycleDigits() const { return m_cycle; }
 
 private:

@@ -20,17 +20,19 @@ void ByteSink::putNumber(long long v) {
 }
 
 void ByteSink::grow(qsizetype need) {
-    const qsizetype size = std::max(m_size + need, std::max<qsizetype>(2 * m_bytes.size(), 4096));
-    m_bytes.resize(size);
-    m_room = size - m_size;
+    const qsizetype size = m_at - m_begin;
+    const qsizetype capacity =
+        std::max(size + need + 1, std::max<qsizetype>(2 * (m_end - m_begin), 4096));
+    m_bytes.resize(capacity);
+    m_begin = m_bytes.data();
+    m_at = m_begin + size;
+    m_end = m_begin + capacity;
 }
 
 void ByteSink::flush() {
-    if (!m_failed && m_size > 0 &&
-        std::fwrite(m_bytes.constData(), 1, std::size_t(m_size), m_file) != std::size_t(m_size))
-        m_failed = true;
-    m_room += m_size;
-    m_size = 0;
+    const std::size_t size = std::size_t(m_at - m_begin);
+    if (!m_failed && size > 0 && std::fwrite(m_begin, 1, size, m_file) != size) m_failed = true;
+    m_at = m_begin;
 }
 
 bool ByteSink::finish() {

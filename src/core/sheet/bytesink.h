@@ -19,17 +19,16 @@ public:
     ByteSink& operator=(const ByteSink&) = delete;
 
     void put(char c) {
-        if (m_room < 1) grow(1);
-        m_bytes.data()[m_size++] = c;
-        --m_room;
+        if (m_at == m_end) grow(1);
+        *m_at++ = c;
         spill();
     }
     void put(std::string_view s) {
-        const qsizetype n = qsizetype(s.size());
-        if (m_room < n) grow(n);
-        std::memcpy(m_bytes.data() + m_size, s.data(), s.size());
-        m_size += n;
-        m_room -= n;
+        // Room for one byte more than asked, so that an empty sink grows before its first
+        // copy (never a copy to a null pointer).
+        if (m_end - m_at <= qsizetype(s.size())) grow(qsizetype(s.size()));
+        std::memcpy(m_at, s.data(), s.size());
+        m_at += s.size();
         spill();
     }
     void put(const char* s) { put(std::string_view(s)); }
@@ -41,24 +40,27 @@ public:
     bool finish();
     // The bytes collected (no file).
     QByteArray take() {
-        m_bytes.resize(m_size);
-        m_size = m_room = 0;
+        m_bytes.resize(m_at - m_begin);
+        m_begin = m_at = m_end = nullptr;
         return std::move(m_bytes);
     }
 
 private:
     static constexpr qsizetype kChunk = 1 << 16;
     void spill() {
-        if (m_file && m_size >= kChunk) flush();
+        if (m_file && m_at - m_begin >= kChunk) flush();
     }
     void flush();
     void grow(qsizetype need);
 
     std::FILE* m_file = nullptr;
-    // Written up to m_size; m_room more bytes are allocated behind.
+    // m_bytes from m_begin: written up to m_at, allocated up to m_end. Pointers rather than
+    // sizes: a put then changes one of them, where two counts updated together cost a
+    // stall of the store buffer on every cell of a large output.
     QByteArray m_bytes;
-    qsizetype m_size = 0;
-    qsizetype m_room = 0;
+    char* m_begin = nullptr;
+    char* m_at = nullptr;
+    char* m_end = nullptr;
     bool m_failed = false;
 };
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <charconv>
 
 namespace pirumoa {
 
@@ -16,9 +17,11 @@ std::vector<DrawRecord> recordsOf(const ParsedDraws& parsed, const QString& sour
     return out;
 }
 
-void appendYen(QByteArray& out, std::int64_t yen) {
-    out += ',';
-    if (yen >= 0) out += QByteArray::number(yen);
+// ",number", or "," alone for a negative (unknown) one; written at to, which has room.
+char* putField(char* to, std::int64_t n) {
+    *to++ = ',';
+    if (n < 0) return to;
+    return std::to_chars(to, to + 20, n).ptr;
 }
 
 }  // namespace
@@ -36,24 +39,35 @@ QByteArray writeDrawCsv(const std::vector<DrawRecord>& draws,
     const bool withPrizes = !prizes.empty();
     QByteArray out = withPrizes ? "draw,date,d1,d2,d3,d4,straight,box,set_straight,set_box\n"
                                 : "draw,date,d1,d2,d3,d4\n";
-    out.reserve(out.size() + qsizetype(draws.size()) * (withPrizes ? 56 : 24));
+    out.reserve(out.size() + qsizetype(draws.size()) * (withPrizes ? 56 : 24) + 256);
     auto prize = prizes.begin();  // both lists are in draw order
+    const Prizes none;
+    // Lines are written straight into the array, which has room for the longest line, and
+    // cut to what was written at the end: appending piece by piece costs more than reading
+    // the file did.
+    constexpr qsizetype kLongestLine = 8 + 4 * 2 + 4 * 21 + 1;
+    qsizetype used = out.size();
     for (const DrawRecord& r : draws) {
-        out += QByteArray::number(r.no);
-        out += ',';
-        out += r.date.toUtf8();
+        const QByteArray date = r.date.toUtf8();
+        if (out.size() < used + kLongestLine + date.size())
+            out.resize(std::max(out.size() * 2, used + kLongestLine + date.size()));
+        char* const start = out.data() + used;
+        char* end = std::to_chars(start, start + 8, r.no).ptr;
+        *end++ = ',';
+        end = std::copy(date.begin(), date.end(), end);
         for (std::int8_t d : r.digits) {
-            out += ',';
-            if (d >= 0) out += char('0' + d);
+            *end++ = ',';
+            if (d >= 0) *end++ = char('0' + d);
         }
         if (withPrizes) {
             while (prize != prizes.end() && prize->no < r.no) ++prize;
-            const Prizes none;
             const Prizes& p = prize != prizes.end() && prize->no == r.no ? prize->prizes : none;
-            for (std::int64_t yen : p.yen) appendYen(out, yen);
+            for (std::int64_t yen : p.yen) end = putField(end, yen);
         }
-        out += '\n';
+        *end++ = '\n';
+        used = end - out.constData();
     }
+    out.truncate(used);
     return out;
 }
 

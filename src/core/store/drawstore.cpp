@@ -374,9 +374,29 @@ std::optional<long long> wholeNumber(sqlite3_stmt* stmt, int col, const char* fi
     throw QStringLiteral("%1「%2」が数値ではありません。").arg(QString::fromUtf8(field), shown);
 }
 
+// The common row, read at the least cost: every field a whole number in range, or an empty
+// digit. False for anything else, which readChecked then reads or refuses.
+bool readQuickly(sqlite3_stmt* stmt, const Fields& f, DrawRecord& r) {
+    sqlite3_value* value = sqlite3_column_value(stmt, f.no);
+    if (sqlite3_value_type(value) != SQLITE_INTEGER) return false;
+    const sqlite3_int64 no = sqlite3_value_int64(value);
+    if (no < 1 || no > kMaxDrawNo) return false;
+    r.no = int(no);
+    for (int k = 0; k < 4; ++k) {
+        value = sqlite3_column_value(stmt, f.digits[k]);
+        const int type = sqlite3_value_type(value);
+        if (type == SQLITE_NULL) continue;
+        if (type != SQLITE_INTEGER) return false;
+        const sqlite3_int64 d = sqlite3_value_int64(value);
+        if (d < 0 || d > 9) return false;
+        r.digits[k] = std::int8_t(d);
+    }
+    return true;
+}
+
 // One row, checked: a value out of range would wrap in the 16-bit world of the analyses or
 // index outside their tables.
-DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) {
+[[gnu::noinline]] DrawRecord readChecked(sqlite3_stmt* stmt, const Fields& f, const QString& file) {
     DrawRecord r;
     std::optional<long long> no;
     try {
@@ -402,6 +422,12 @@ DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) 
                                 : drawLabel(int(*no));
         throw StoreError(badRecord(file, row, what));
     }
+    return r;
+}
+
+DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) {
+    DrawRecord r;
+    if (!readQuickly(stmt, f, r)) r = readChecked(stmt, f, file);
     if (f.date >= 0) {
         sqlite3_value* date = sqlite3_column_value(stmt, f.date);
         if (sqlite3_value_type(date) != SQLITE_NULL)
@@ -411,8 +437,24 @@ DrawRecord readRecord(sqlite3_stmt* stmt, const Fields& f, const QString& file) 
     return r;
 }
 
+// About how many rows the draw table holds, found without reading them (the largest rowid
+// is the last page's last key); 0 when that cannot be told.
+int lastDrawNo(sqlite3* db) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT max(rowid) FROM 当選データ", -1, &stmt, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return 0;
+    }
+    const sqlite3_int64 last = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
+    sqlite3_finalize(stmt);
+    return int(std::clamp<sqlite3_int64>(last, 0, kMaxDrawNo));
+}
+
 std::vector<DrawRecord> readRows(Statement& s, const Fields& f, const QString& file) {
     std::vector<DrawRecord> rows;
+    // Most files hold a draw for every number up to the last.
+    rows.reserve(std::size_t(lastDrawNo(sqlite3_db_handle(s.get()))));
     while (s.step()) rows.push_back(readRecord(s.get(), f, file));
     return rows;
 }
@@ -445,11 +487,14 @@ void openForReading(Connection& conn, const DatabaseFile& connect) {
 constexpr char kTableQuery[] =
     "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ ORDER BY 回数";
 
-std::vector<DrawRecord> readHistory(const DatabaseFile& connect) {
+std::vector<DrawPrizes> readPrizeRows(sqlite3* db, const QString& file);
+
+std::vector<DrawRecord> readHistory(const DatabaseFile& connect, std::vector<DrawPrizes>* prizes) {
     Connection conn;
     openForReading(conn, connect);
     sqlite3* db = conn.get();
     const QString file = connect.file;
+    if (prizes) *prizes = readPrizeRows(db, file);
     if (!schemaHas(db, kViewName))
         throw StoreError(openFailure(
             file, QStringLiteral("クエリ「%1」がありません。").arg(QString::fromUtf8(kViewName))));
@@ -492,6 +537,14 @@ std::vector<DrawPrizes> readPrizeRows(sqlite3* db, const QString& file) {
     return out;
 }
 
+PrizeTable prizeTableOf(const std::vector<DrawPrizes>& stored) {
+    PrizeTable table;
+    for (const DrawPrizes& d : stored)
+        table.set(d.no, {d.prizes.of(PrizeKind::Straight), d.prizes.of(PrizeKind::Box),
+                         d.prizes.of(PrizeKind::SetStraight), d.prizes.of(PrizeKind::SetBox)});
+    return table;
+}
+
 // ---- writing ---------------------------------------------------------------------------
 
 // Runs body as one transaction. Any failure rolls it back, so the file keeps its last
@@ -507,6 +560,18 @@ void transaction(sqlite3* db, const QString& file, Body&& body) {
         // before anything is half done.
         exec(db, "BEGIN IMMEDIATE;");
         try {
+            // Another program (the command-line tool's restore) may have put a new file in
+            // this one's place since it was opened: the change would go to the replaced file,
+            // which nobody reads again. Asked under the write lock, so no replacement can
+            // slip in between.
+            int moved = 0;
+            if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+                moved)
+                throw StoreError(writeFailure(
+                    file, QStringLiteral("データベースファイルが開いた後でほかのプログラム"
+                                         "（バックアップからの復元など）に置き換えられました。"
+                                         "ウィンドウを閉じて開き直してから、もう一度入力して"
+                                         "ください。")));
             exec(db, kPrizeSchema);
             body();
             exec(db, "COMMIT;");
@@ -550,10 +615,14 @@ DatabaseFile databaseFileIn(const QString& folder) {
     return c;
 }
 
-DrawHistory loadDrawHistory(const DatabaseFile& connect) {
+DrawHistory loadDrawHistory(const DatabaseFile& connect, PrizeTable* prizes) {
     checkFile(connect.file);
     try {
-        return DrawHistory::fromRows(readHistory(connect));
+        if (!prizes) return DrawHistory::fromRows(readHistory(connect, nullptr));
+        std::vector<DrawPrizes> stored;
+        DrawHistory history = DrawHistory::fromRows(readHistory(connect, &stored));
+        *prizes = prizeTableOf(stored);
+        return history;
     } catch (const SqlError& e) {
         throw StoreError(openFailure(connect.file, reasonFor(e)));
     }
@@ -570,7 +639,8 @@ std::vector<DrawPrizes> loadPrizes(const DatabaseFile& connect) {
     }
 }
 
-std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect) {
+std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect,
+                                      std::vector<DrawPrizes>* prizes) {
     checkFile(connect.file);
     const QString& file = connect.file;
     Connection conn;
@@ -583,6 +653,7 @@ std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect) {
         throw StoreError(openFailure(file, reasonFor(e)));
     }
     try {
+        if (prizes) *prizes = readPrizeRows(conn.get(), file);
         Statement s(conn.get(), kTableQuery);
         QStringList missing;
         return readRows(s, findFields(s.get(), missing), file);
@@ -915,13 +986,7 @@ std::vector<Ticket> loadTickets(const DatabaseFile& connect) {
     }
 }
 
-PrizeTable loadPrizeTable(const DatabaseFile& connect) {
-    PrizeTable table;
-    for (const DrawPrizes& d : loadPrizes(connect))
-        table.set(d.no, {d.prizes.of(PrizeKind::Straight), d.prizes.of(PrizeKind::Box),
-                         d.prizes.of(PrizeKind::SetStraight), d.prizes.of(PrizeKind::SetBox)});
-    return table;
-}
+PrizeTable loadPrizeTable(const DatabaseFile& connect) { return prizeTableOf(loadPrizes(connect)); }
 
 std::vector<Ticket> DrawStore::readTickets() {
     try {

@@ -46,17 +46,20 @@ DatabaseFile databaseFileIn(const QString& folder);
 // and changes no draw; the one write it may make is to roll back a write that a crash cut
 // off (a journal left beside the file), which puts back the last stored state. Throws
 // StoreError for a missing file, a wrong password, a file that is no database, a missing
-// view or field, or a record outside 1..32767 / a digit outside 0..9.
-DrawHistory loadDrawHistory(const DatabaseFile& connect);
+// view or field, or a record outside 1..32767 / a digit outside 0..9. With prizes, the
+// stored prizes too (as loadPrizeTable), read on the same connection.
+DrawHistory loadDrawHistory(const DatabaseFile& connect, PrizeTable* prizes = nullptr);
 
 // The tickets and the prizes as stored, read-only; a file without their tables has none.
 // Throws StoreError as loadDrawHistory does.
 std::vector<Ticket> loadTickets(const DatabaseFile& connect);
 PrizeTable loadPrizeTable(const DatabaseFile& connect);
 // Every row of the draw table with its date, in draw order, through a read-only connection
-// (export): nothing is written, and the file is not checked page by page first. Throws
-// StoreError as loadDrawHistory does.
-std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect);
+// (export): nothing is written, and the file is not checked page by page first. With prizes,
+// the stored prizes too (as loadPrizes), read on the same connection: each opening derives
+// the key anew. Throws StoreError as loadDrawHistory does.
+std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect,
+                                      std::vector<DrawPrizes>* prizes = nullptr);
 
 // Starts loadDrawHistory on a thread of its own, so that reading the database overlaps the
 // building of the windows; get() gives the history or throws its StoreError.

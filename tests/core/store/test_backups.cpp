@@ -12,6 +12,7 @@
 #include "core/store/backups.h"
 #include "core/store/databasefolder.h"
 #include "core/store/drawcsv.h"
+#include "core/store/drawstore.h"
 #include "core/store/keyedconnection.h"
 #include "core/store/salvage.h"
 #include "testsupport.h"
@@ -78,6 +79,25 @@ TEST(Backups, FirstWriteIsBackedUpAndRestoreBringsBackTheDrawsOfBefore) {
         EXPECT_TRUE(e.message().contains("壊れています")) << e.message().toStdString();
     }
     EXPECT_EQ(test::readFile(db.connect.file), stored);
+}
+
+// A window that still holds the file a restore replaced refuses its next change, rather
+// than storing it where nobody reads it again; the restored draws stay as restored.
+TEST(Backups, AWriteAfterARestoreByAnotherProgramIsRefused) {
+    test::TempDatabase db(test::draws({"1234", "5678"}));
+    std::unique_ptr<DrawStore> window = DrawStore::open(db.connect);
+    window->setDigit(2, 3, 0);  // the run's first change keeps a backup of before it
+    const QString backup = listBackups(db.connect).at(0).file;
+    restoreBackup(db.connect, backup);
+    const std::vector<DrawRecord> restored = loadDrawHistory(db.connect).rows;
+    try {
+        window->setDigit(1, 0, 9);
+        ADD_FAILURE() << "a change went to the replaced file";
+    } catch (const StoreError& e) {
+        EXPECT_TRUE(e.message().contains("置き換えられ")) << e.message().toStdString();
+    }
+    EXPECT_EQ(loadDrawHistory(db.connect).rows, restored);
+    EXPECT_EQ(DrawStore::open(db.connect)->readAll().size(), 2u);  // a new window writes again
 }
 
 // A backup that meets a full disk is told once and leaves the import itself whole.
