@@ -16,6 +16,7 @@
 #include "core/analysis/windowtable.h"
 #include "core/prediction/methods.h"
 #include "core/store/drawstore.h"
+#include "gui/prediction/backtestwindow.h"
 #include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
 #include "paint/look.h"
@@ -155,14 +156,19 @@ void allWindowsOpen(benchmark::State& state) {
         QMdiArea area;
         area.resize(1920, 1080);
         area.show();
+        // Every window that shows the history's grids: the analyses, the prediction and the
+        // replay of the prediction, the last one run to its end.
         for (const WindowDesign& w : windowDesigns()) {
-            if (w.info->kind != WindowKind::Analysis) continue;
-            auto* window = new AnalysisWindow(host, w);
+            if (!hasSheets(*w.info)) continue;
+            ChildWindow* window = createChildWindow(w, host);
             window->load();
             area.addSubWindow(window)->resize(w.size());
             window->show();
             QCoreApplication::processEvents();
-            sheets += double(window->grid()->sheet().bytesUsed()) / 1e6;
+            if (auto* replay = qobject_cast<BacktestWindow*>(window))
+                while (!replay->finished()) QCoreApplication::processEvents();
+            if (auto* analysis = qobject_cast<AnalysisWindow*>(window))
+                sheets += double(analysis->grid()->sheet().bytesUsed()) / 1e6;
         }
         held = double(residentBytes() - before) / 1e6;
     }

@@ -126,14 +126,13 @@ void SheetPainter::setSheet(const Sheet& sheet, const QFont& font) {
     const int cols = sheet.columnCount(), rows = sheet.rowCount();
     m_colX.assign(std::size_t(cols) + 1, 1);
     for (int c = 1; c <= cols; ++c) m_colX[c] = m_colX[c - 1] + columnPixels(sheet.columnWidth(c));
-    m_rowY.assign(std::size_t(rows) + 1, 1);
-    // Nearly every row has the height of the one before: its pixels are known already.
-    double height = -1;
-    int pixels = 0;
-    for (int r = 1; r <= rows; ++r) {
-        if (const double h = sheet.rowHeight(r); h != height) height = h, pixels = rowPixels(h);
-        m_rowY[r] = m_rowY[r - 1] + pixels;
-    }
+    // Only the heading rows of a long grid have heights of their own: the edges of the
+    // rows below them are worked out when asked.
+    m_rows = rows;
+    const int own = std::min(sheet.lastRowOfOwnHeight(), rows);
+    m_rowY.assign(std::size_t(own) + 1, 1);
+    for (int r = 1; r <= own; ++r) m_rowY[r] = m_rowY[r - 1] + rowPixels(sheet.rowHeight(r));
+    m_restRowPixels = rows > own ? rowPixels(sheet.rowHeight(rows)) : 0;
 
     // Measuring every text here cost most of opening a long window; a text is measured
     // when the rows that show it are first painted (or printed) instead.
@@ -155,12 +154,16 @@ int SheetPainter::textWidth(std::uint32_t id) const {
 
 int SheetPainter::frozenHeight() const {
     if (!m_sheet) return 0;
-    return m_rowY[std::min<std::size_t>(std::size_t(m_sheet->frozenRows()), m_rowY.size() - 1)] -
-           m_rowY[0];
+    return rowY(std::min(m_sheet->frozenRows(), m_rows)) - rowY(0);
 }
 
 int SheetPainter::rowAt(int y) const {
-    return int(std::upper_bound(m_rowY.begin() + 1, m_rowY.end(), y) - m_rowY.begin());
+    const int own = int(m_rowY.size()) - 1;
+    if (own >= m_rows || y < m_rowY.back())
+        return int(std::upper_bound(m_rowY.begin() + 1, m_rowY.end(), y) - m_rowY.begin());
+    // Rows of one height below: the first whose bottom edge lies below y.
+    if (m_restRowPixels <= 0) return m_rows + 1;
+    return std::min(m_rows + 1, own + 1 + (y - m_rowY.back()) / m_restRowPixels);
 }
 
 int SheetPainter::columnAt(int x) const {
@@ -268,7 +271,7 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
     const int c1 = std::min(cols, columnAt(clip.right() - dx));
 
     auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
-    auto top = [&](int r) { return m_rowY[r - 1] - 1 + dy; };
+    auto top = [&](int r) { return rowY(r - 1) - 1 + dy; };
 
     // Pass 1: backgrounds, one rectangle per run of equal colour, continued down the rows
     // while the run below has the same extent and colour: a striped grid is a few
@@ -280,7 +283,7 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
     };
     std::vector<Fill> open, next, done;
     for (int r = firstRow; r <= lastRow; ++r) {
-        const int y0 = top(r), y1 = (r == sheet.rowCount() ? m_rowY[r] : m_rowY[r] - 1) + dy;
+        const int y0 = top(r), y1 = (r == sheet.rowCount() ? rowY(r) : rowY(r) - 1) + dy;
         next.clear();
         std::size_t k = 0;
         int c = c0;
@@ -311,7 +314,7 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
     PaperTexts paper(p, sheet);
     const bool onPaper = m_onPaper;
     for (int r = firstRow; r <= lastRow; ++r) {
-        const int y0 = m_rowY[r - 1] + dy, h = m_rowY[r] - m_rowY[r - 1] - 1;
+        const int y0 = rowY(r - 1) + dy, h = rowY(r) - rowY(r - 1) - 1;
         for (int c = 1; c <= cols; ++c) {
             const Sheet::Cell& cell = sheet.cell(c, r);
             if (cell.text == 0) continue;
@@ -353,7 +356,7 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
     for (int k = std::max(0, firstRow - 1); k <= lastRow; ++k) {
         // The edge below row k: the bottom lines of row k (the row above the painted ones
         // included) and the top lines of row k + 1 (the row below them included).
-        const int y = m_rowY[k] - 1 + dy;
+        const int y = rowY(k) - 1 + dy;
         for (int c = c0; c <= c1; ++c) {
             const int x0 = left(c), x1 = m_colX[c] - 1 + dx;
             if (k >= 1) {
@@ -371,7 +374,7 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
         // column k + 1, of the painted rows only.
         const int x = m_colX[k] - 1 + dx;
         for (int r = firstRow; r <= lastRow; ++r) {
-            const int y0 = top(r), y1 = m_rowY[r] - 1 + dy;
+            const int y0 = top(r), y1 = rowY(r) - 1 + dy;
             if (k >= c0) {
                 const Sheet::Cell& cell = sheet.cell(k, r);
                 if (cell.lines) lines.add(sheet.linesOf(cell)[1], true, x, y0, y1);

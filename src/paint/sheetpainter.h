@@ -36,8 +36,12 @@ public:
     // Edges in content pixels: column c spans colX(c - 1) … colX(c) - 1, the line between
     // two columns lying on the pixel colX(c) - 1; likewise rows.
     int colX(int c) const { return m_colX[std::size_t(c)]; }
-    int rowY(int r) const { return m_rowY[std::size_t(r)]; }
-    QSize contentSize() const { return {m_colX.back(), m_rowY.back()}; }
+    int rowY(int r) const {
+        const std::size_t last = m_rowY.size() - 1;
+        return std::size_t(r) <= last ? m_rowY[std::size_t(r)]
+                                      : m_rowY[last] + (r - int(last)) * m_restRowPixels;
+    }
+    QSize contentSize() const { return {m_colX.back(), rowY(m_rows)}; }
     int frozenHeight() const;
     // The first row whose bottom edge lies below content y; rowCount() + 1 past the end.
     int rowAt(int y) const;
@@ -67,7 +71,11 @@ private:
     const Sheet* m_sheet = nullptr;
     QFont m_font;
     std::vector<int> m_colX{1};
+    // The edges of the rows of their own height (see Sheet::lastRowOfOwnHeight); the rows
+    // after them are m_restRowPixels each.
     std::vector<int> m_rowY{1};
+    int m_restRowPixels = 0;
+    int m_rows = 0;
     QFontMetrics m_metrics{QFont()};
     // Only the texts of the rows painted so far: a window shows one screen of a sheet
     // whose distinct texts run to tens of thousands.

@@ -31,17 +31,28 @@ void Sheet::setSize(int columns, int rows) {
                         cells.begin() + std::size_t(r) * columns);
         m_cells = std::move(cells);
     }
+    // Rows added get the default height; the rows kept keep theirs.
+    if (rows > m_rows && m_restRowHeight != float(kDefaultRowHeight)) {
+        m_rowHeights.resize(std::size_t(m_rows), m_restRowHeight);
+        m_restRowHeight = float(kDefaultRowHeight);
+    }
+    if (std::size_t(rows) < m_rowHeights.size()) m_rowHeights.resize(std::size_t(rows));
     m_columns = columns;
     m_rows = rows;
-    m_rowHeights.resize(rows, float(kDefaultRowHeight));
     m_columnWidths.resize(columns, float(kDefaultColumnWidth));
 }
 
 void Sheet::setRowHeight(int r, double height) {
-    if (r == -1)
-        std::fill(m_rowHeights.begin(), m_rowHeights.end(), float(height));
-    else if (r >= 1 && r <= m_rows)
-        m_rowHeights[r - 1] = float(height);
+    if (r == -1) {
+        m_rowHeights.clear();
+        m_restRowHeight = float(height);
+    } else if (r >= 1 && r <= m_rows) {
+        if (std::size_t(r) > m_rowHeights.size()) {
+            if (float(height) == m_restRowHeight) return;
+            m_rowHeights.resize(std::size_t(r), m_restRowHeight);
+        }
+        m_rowHeights[std::size_t(r - 1)] = float(height);
+    }
 }
 
 void Sheet::setColumnWidth(int c, double width) {
@@ -52,7 +63,9 @@ void Sheet::setColumnWidth(int c, double width) {
 }
 
 double Sheet::rowHeight(int row) const {
-    return row >= 1 && row <= m_rows ? m_rowHeights[row - 1] : kDefaultRowHeight;
+    if (row < 1 || row > m_rows) return kDefaultRowHeight;
+    return std::size_t(row) <= m_rowHeights.size() ? m_rowHeights[std::size_t(row - 1)]
+                                                   : m_restRowHeight;
 }
 
 double Sheet::columnWidth(int col) const {

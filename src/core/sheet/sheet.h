@@ -58,6 +58,9 @@ public:
     void setColumnWidth(int col, double width);  // col -1: every column
     double rowHeight(int row) const;
     double columnWidth(int col) const;
+    // The rows from 1 up to this one may have heights of their own; every row below it has
+    // the height of the last row. A long grid sets the heights of its heading rows only.
+    int lastRowOfOwnHeight() const { return int(m_rowHeights.size()); }
 
     // Formatting of a block.
     void setCellType(const Block& b, CellType type);
@@ -131,7 +134,10 @@ private:
     int m_activeCol = 1;
     int m_activeRow = 1;
     std::vector<Cell> m_cells;
+    // The heights of rows 1 … size(); the rows after them have m_restRowHeight. Kept short:
+    // one float per row of a long grid would cost as much as a column of its cells.
     std::vector<float> m_rowHeights;
+    float m_restRowHeight = float(kDefaultRowHeight);
     std::vector<float> m_columnWidths;
     std::vector<Rgb> m_palette;
     std::vector<LineSet> m_lineSets;

@@ -85,6 +85,15 @@ TEST(Sheet, MinusOneMeansEveryRowOrColumn) {
     EXPECT_EQ(s.rowHeight(4), 12);
     EXPECT_EQ(s.columnWidth(1), 5);
     EXPECT_EQ(s.columnWidth(3), 3);
+    // Rows added later have the default height; the rows kept keep theirs.
+    s.setSize(3, 6);
+    EXPECT_EQ(s.rowHeight(4), 12);
+    EXPECT_EQ(s.rowHeight(5), Sheet::kDefaultRowHeight);
+    s.setRowHeight(6, 30);
+    s.setSize(3, 3);
+    s.setSize(3, 6);
+    EXPECT_EQ(s.rowHeight(2), 20);
+    EXPECT_EQ(s.rowHeight(6), Sheet::kDefaultRowHeight);
 
     s.setForeground({-1, 2, -1, 2}, colour::Blue);  // all columns of row 2
     for (int c = 1; c <= 3; ++c) EXPECT_EQ(s.foreground(c, 2), colour::Blue);
