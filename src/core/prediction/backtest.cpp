@@ -244,8 +244,8 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
             tally[1].addPrediction();
             tally[1].addTrials(k * kDigitChance, 4, found);
         }
-        point.hits[s] = tally[1].hits();
-        point.trials[s] = tally[1].trials();
+        point.hits[s] = int(tally[1].hits());
+        point.trials[s] = int(tally[1].trials());
         point.expected[s] = tally[1].expectedUnits();
     }
     m_curve.push_back(point);

@@ -148,7 +148,9 @@ struct YenTally {
 // for the chart.
 struct BacktestPoint {
     int drawNo = 0;
-    std::array<long long, 3> hits{}, trials{}, expected{};  // expected in chance units
+    // Four trials a draw at most: counts fit an int, which halves the chart's memory.
+    std::array<int, 3> hits{}, trials{};
+    std::array<long long, 3> expected{};  // in chance units
 };
 
 // Replays the prediction window over a history: for every complete draw with a complete draw
