@@ -1,9 +1,22 @@
 #include "core/sheet/sheet.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace pirumoa {
+
+namespace {
+
+// FNV-1a over the UTF-16 units, folded: the sheet's texts are short (digits, marks, a few
+// words), for which this costs a fraction of Qt's general hash.
+std::size_t textHash(QStringView text) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (const QChar c : text) h = (h ^ c.unicode()) * 1099511628211ull;
+    return std::size_t(h ^ (h >> 29));
+}
+
+}  // namespace
 
 Sheet::Sheet()
     : m_palette{colour::Black, colour::White}, m_lineSets{LineSet{}}, m_textStarts{0, 0} {
@@ -105,7 +118,7 @@ void Sheet::growTextIndex() {
     std::vector<std::uint32_t> table(size, 0);
     const std::size_t mask = table.size() - 1;
     for (std::uint32_t id = 0; id < textCount(); ++id) {
-        std::size_t i = qHash(textAt(id)) & mask;
+        std::size_t i = textHash(textAt(id)) & mask;
         while (table[i]) i = (i + 1) & mask;
         table[i] = id + 1;
     }
@@ -115,7 +128,7 @@ void Sheet::growTextIndex() {
 std::uint32_t Sheet::intern(QStringView text) {
     if (m_textSlots.empty()) growTextIndex();
     const std::size_t mask = m_textSlots.size() - 1;
-    std::size_t i = qHash(text) & mask;
+    std::size_t i = textHash(text) & mask;
     for (; m_textSlots[i]; i = (i + 1) & mask)
         if (textAt(m_textSlots[i] - 1) == text) return m_textSlots[i] - 1;
     const std::uint32_t id = textCount();
@@ -198,7 +211,14 @@ void Sheet::setText(int c, int r, const QString& text) {
 }
 
 void Sheet::setNumber(int col, int row, long long value) {
-    setText(col, row, QString::number(value));
+    if (col < 1 || col > m_columns || row < 1 || row > m_rows) return;
+    // The digits as QString::number writes them, without a string of their own: a long grid
+    // sets a number in most of its cells.
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    char16_t text[24];
+    std::copy(digits, end, text);
+    at(col, row).text = intern(QStringView(text, end - digits));
 }
 
 QString Sheet::text(int col, int row) const {
