@@ -73,8 +73,12 @@ Pmf binomial(long long n, double q) {
 // order of i, as a plain loop would do them, so the sums are the same to the last bit. Four
 // terms go to a register; where the processor has 256-bit registers the clone that uses
 // them runs.
-[[gnu::target_clones("avx2", "default")]] void addScaled(double* out, const double* b,
-                                                         std::size_t n, double a) {
+#if defined(__x86_64__)
+#define PIRUMOA_WIDE_CLONES [[gnu::target_clones("avx2", "default")]]
+#else
+#define PIRUMOA_WIDE_CLONES
+#endif
+PIRUMOA_WIDE_CLONES void addScaled(double* out, const double* b, std::size_t n, double a) {
     const Quad a4 = {a, a, a, a};
     std::size_t j = 0;
     for (; j + 4 <= n; j += 4) {
