@@ -296,22 +296,23 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
             out.push_back(y);
         }
     std::vector<std::vector<PrizeBet>> chance(out.size());
-    // Indexed by draw number: a replay looks up every draw.
-    std::vector<std::array<int, 4>> drawn(std::size_t(kMaxDrawNo) + 1, std::array<int, 4>{});
-    for (const DrawRecord& d : backtest.history()->rows)
-        if (d.complete() && d.no >= 1 && d.no <= kMaxDrawNo)
-            drawn[std::size_t(d.no)] = {d.digits[0], d.digits[1], d.digits[2], d.digits[3]};
+    // The bets are in draw order, as the history is: one walk finds each bet's draw.
+    const std::vector<DrawRecord>& draws = backtest.history()->rows;
+    auto draw = draws.begin();
     for (const Backtest::CycleBet& bet : backtest.cycleBets()) {
-        const std::array<int, 4>& digits = drawn[std::size_t(bet.drawNo)];
+        while (draw != draws.end() && draw->no < bet.drawNo) ++draw;
+        std::array<int, 4> digits{};
+        if (draw != draws.end() && draw->no == bet.drawNo && draw->complete())
+            digits = {draw->digits[0], draw->digits[1], draw->digits[2], draw->digits[3]};
         const PrizeAmounts* prize = prizes.find(bet.drawNo);
         for (int k = 0; k < 4; ++k) {
             const std::array<int, 4> row{bet.rows[std::size_t(k)][0], bet.rows[std::size_t(k)][1],
                                          bet.rows[std::size_t(k)][2], bet.rows[std::size_t(k)][3]};
             if (std::any_of(row.begin(), row.end(), [](int d) { return d < 0; })) continue;
+            const int ways = orders(digitsKey(row));
             for (int t = 0; t < 2; ++t) {
                 YenTally& y = out[std::size_t(k * 2 + t)];
                 const bool box = y.type == TicketType::Box;
-                const int ways = orders(digitsKey(row));
                 if (box && ways == 1) {
                     ++y.leftOut;
                     continue;

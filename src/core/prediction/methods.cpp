@@ -72,7 +72,8 @@ Candidates candidatesOf(const CycleDigits& cycles) {
     for (const auto& cycle : cycles)
         for (std::int8_t c : cycle) {
             if (c < 0) break;
-            if (!(out.mask >> c & 1u)) out.first[std::size_t(c)] = std::uint8_t(out.count);
+            std::uint8_t& first = out.first[std::size_t(c)];
+            first = (out.mask >> c & 1u) ? first : std::uint8_t(out.count);
             out.digits[std::size_t(out.count++)] = c;
             out.mask |= 1u << c;
         }
