@@ -2,6 +2,7 @@
 
 // Helpers for the widget tests (header only: the core tests have no widgets).
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <utility>
@@ -94,6 +96,15 @@ inline Prompt::Expected questionWith(const QStringList& parts) {
 }
 inline Prompt::Expected noticeWith(const QStringList& parts) {
     return {QMessageBox::Information, kProgramTitle, {}, parts};
+}
+
+// What every test of the program's windows sets up first: the windows' fonts, the guard of
+// the prompt service, and a current folder of the test's own (the options file is written
+// there at exit). False when that folder cannot be used.
+inline bool setUpWindowTests(const QTemporaryDir& cwd) {
+    MainFrm::installFonts();
+    guardPrompts();
+    return cwd.isValid() && QDir::setCurrent(cwd.path());
 }
 
 }  // namespace pirumoa::test

@@ -76,11 +76,7 @@ class AboutHelpTest : public QObject {
     QTemporaryDir m_cwd;  // the options file is written to the current directory at exit
 
 private slots:
-    void initTestCase() {
-        MainFrm::installFonts();
-        test::guardPrompts();
-        QVERIFY(QDir::setCurrent(m_cwd.path()));
-    }
+    void initTestCase() { QVERIFY(test::setUpWindowTests(m_cwd)); }
     void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void versionWindowAsDesigned() {

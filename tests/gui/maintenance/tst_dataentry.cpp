@@ -167,13 +167,7 @@ class DataEntryTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        MainFrm::installFonts();
-        // The options file is written to the current folder at exit.
-        QVERIFY(m_cwd.isValid());
-        QDir::setCurrent(m_cwd.path());
-        test::guardPrompts();
-    }
+    void initTestCase() { QVERIFY(test::setUpWindowTests(m_cwd)); }
     void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void windowShowsTheDrawTableInItsFrame() {

@@ -165,12 +165,7 @@ class PredictionWindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        MainFrm::installFonts();
-        QVERIFY(m_cwd.isValid());
-        QVERIFY(QDir::setCurrent(m_cwd.path()));
-        test::guardPrompts();
-    }
+    void initTestCase() { QVERIFY(test::setUpWindowTests(m_cwd)); }
 
     void init() { QFile::remove(kIni); }
     void cleanup() { QVERIFY(test::promptsUsedUp()); }

@@ -56,11 +56,7 @@ class AnalysisWindowsTest : public QObject {
     QTemporaryDir m_cwd;
 
 private slots:
-    void initTestCase() {
-        MainFrm::installFonts();
-        test::guardPrompts();
-        QVERIFY(QDir::setCurrent(m_cwd.path()));
-    }
+    void initTestCase() { QVERIFY(test::setUpWindowTests(m_cwd)); }
     void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void everyWindowOpensFromItsMenuAsDesigned() {

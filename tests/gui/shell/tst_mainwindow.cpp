@@ -43,11 +43,7 @@ class MainWindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        MainFrm::installFonts();
-        QVERIFY(QDir::setCurrent(m_cwd.path()));
-        test::guardPrompts();
-    }
+    void initTestCase() { QVERIFY(test::setUpWindowTests(m_cwd)); }
     void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void menuTreeInOrderWithAccessKeys() {

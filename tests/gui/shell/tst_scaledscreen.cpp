@@ -24,11 +24,7 @@ class ScaledScreenTest : public QObject {
     QTemporaryDir m_cwd;
 
 private slots:
-    void initTestCase() {
-        MainFrm::installFonts();
-        test::guardPrompts();
-        QVERIFY(QDir::setCurrent(m_cwd.path()));
-    }
+    void initTestCase() { QVERIFY(test::setUpWindowTests(m_cwd)); }
     void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void tallAndWideWindowsOpenWithinTheScreen() {

@@ -38,11 +38,7 @@ class TicketsWindowTest : public QObject {
     QTemporaryDir m_cwd;
 
 private slots:
-    void initTestCase() {
-        MainFrm::installFonts();
-        QVERIFY(QDir::setCurrent(m_cwd.path()));
-        test::guardPrompts();
-    }
+    void initTestCase() { QVERIFY(test::setUpWindowTests(m_cwd)); }
     void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
     void ticketsFollowTheHistoryAndTheirCommands() {
