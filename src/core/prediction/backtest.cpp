@@ -25,13 +25,14 @@ unsigned digitsKey(const std::array<int, 4>& digits) {
     return key;
 }
 
-// Distinct orders of four digits: 24, 12, 6, 4 or 1.
-int orders(unsigned key) {
-    static constexpr int kFactorial[5] = {1, 1, 2, 6, 24};
-    // One division at the end: a replay asks this for every row of every draw.
-    int repeats = 1;
-    for (; key != 0; key >>= 3) repeats *= kFactorial[key & 7u];
-    return 24 / repeats;
+// Distinct orders of four digits: 24, 12, 6, 4 or 1, told by how many of the six pairs are
+// equal (none, one pair, two pairs, three of a kind, all four). Without a loop or a branch:
+// a replay asks this for every row of every draw.
+int orders(const std::array<int, 4>& d) {
+    static constexpr int kByEqualPairs[7] = {24, 12, 6, 4, 0, 0, 1};
+    const int equalPairs = (d[0] == d[1]) + (d[0] == d[2]) + (d[0] == d[3]) + (d[1] == d[2]) +
+                           (d[1] == d[3]) + (d[2] == d[3]);
+    return kByEqualPairs[equalPairs];
 }
 
 int power4(int k) { return k * k * k * k; }
@@ -218,14 +219,14 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         if (positions < 4) continue;
         tally[1].addPrediction();
         tally[1].addTrial(1, row == digits);
-        const unsigned rowKey = digitsKey(row);
+        const int ways = orders(row);
         // Four equal digits cannot be bought as a box: such a prediction is no box bet.
-        if (orders(rowKey) == 1) {
+        if (ways == 1) {
             tally[2].addLeftOut();
             continue;
         }
         tally[2].addPrediction();
-        tally[2].addTrial(orders(rowKey), rowKey == drawKey);
+        tally[2].addTrial(ways, digitsKey(row) == drawKey);
     }
     m_cycleBets.push_back({draw.no, predicted.cycle});
 
@@ -309,7 +310,7 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
             const std::array<int, 4> row{bet.rows[std::size_t(k)][0], bet.rows[std::size_t(k)][1],
                                          bet.rows[std::size_t(k)][2], bet.rows[std::size_t(k)][3]};
             if (std::any_of(row.begin(), row.end(), [](int d) { return d < 0; })) continue;
-            const int ways = orders(digitsKey(row));
+            const int ways = orders(row);
             for (int t = 0; t < 2; ++t) {
                 YenTally& y = out[std::size_t(k * 2 + t)];
                 const bool box = y.type == TicketType::Box;

@@ -114,17 +114,23 @@ PredictionResult computePrediction(const PredictionTables& tables, int optionsOn
     // of nothing.
     if (tables.latestDrawNo() < 1) return r;
 
+    // Worked out in locals and stored once: every store of a byte into the result could
+    // change the tables as far as the compiler knows, which would then be read again.
+    std::array<std::int8_t, kEliminationRuleCount> digits;
+    DigitList elimination;
     for (int i = 0; i < kEliminationRuleCount; ++i) {
         const EliminationRule& rule = kEliminationRules[std::size_t(i)];
         // A draw before the first or without a complete draw reads as 0.
-        const int v = tables.drawDigit(r.baseDrawNo - rule.back, rule.position) + rule.addend;
-        const int digit = wrapDigit(v);
-        r.eliminationDigits[std::size_t(i)] = std::int8_t(digit);
-        r.elimination.add(digit);
+        const int digit =
+            wrapDigit(tables.drawDigit(r.baseDrawNo - rule.back, rule.position) + rule.addend);
+        digits[std::size_t(i)] = std::int8_t(digit);
+        elimination.add(digit);
     }
+    r.eliminationDigits = digits;
+    r.elimination = elimination;
     const Candidates candidates = candidatesOf(r.cycle);
-    r.rapidFire = collect(r.elimination, candidates, 3, kEliminationRuleCount);
-    r.oneShot = collect(r.elimination, candidates, 2, 4);
+    r.rapidFire = collect(elimination, candidates, 3, kEliminationRuleCount);
+    r.oneShot = collect(elimination, candidates, 2, 4);
     return r;
 }
 

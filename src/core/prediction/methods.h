@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -31,11 +32,14 @@ inline constexpr std::array<int, 4> kCycleLengths{7, 9, 11, 12};
 class DigitList {
 public:
     bool contains(int digit) const { return (m_mask >> digit & 1u) != 0; }
-    // Appends digit unless it is there already.
+    // Appends digit unless it is there already. Without a branch, whose outcome no processor
+    // can guess: a digit already there rewrites the slot after the last one as it is.
     void add(int digit) {
-        if (contains(digit)) return;
+        const bool fresh = !contains(digit);
+        std::int8_t& slot = m_digits[std::size_t(std::min(m_size, 9))];
+        slot = fresh ? std::int8_t(digit) : slot;
+        m_size += fresh;
         m_mask |= std::uint16_t(1u << digit);
-        m_digits[std::size_t(m_size++)] = std::int8_t(digit);
     }
     int size() const { return m_size; }
     bool empty() const { return m_size == 0; }
