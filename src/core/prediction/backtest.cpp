@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace pirumoa {
 
@@ -25,13 +26,17 @@ unsigned digitsKey(const std::array<int, 4>& digits) {
     return key;
 }
 
-// Distinct orders of four digits: 24, 12, 6, 4 or 1, told by how many of the six pairs are
-// equal (none, one pair, two pairs, three of a kind, all four). Without a loop or a branch:
-// a replay asks this for every row of every draw.
-int orders(const std::array<int, 4>& d) {
+// How many of the six pairs of four digits are equal: 0 (all distinct), 1 (one pair), 2 (two
+// pairs), 3 (three of a kind) or 6 (all four). Without a loop or a branch: a replay asks this
+// for every row of every draw.
+int equalPairs(const std::array<int, 4>& d) {
+    return (d[0] == d[1]) + (d[0] == d[2]) + (d[0] == d[3]) + (d[1] == d[2]) + (d[1] == d[3]) +
+           (d[2] == d[3]);
+}
+
+// Distinct orders of four digits: 24, 12, 6, 4 or 1.
+int orders(int equalPairs) {
     static constexpr int kByEqualPairs[7] = {24, 12, 6, 4, 0, 0, 1};
-    const int equalPairs = (d[0] == d[1]) + (d[0] == d[2]) + (d[0] == d[3]) + (d[1] == d[2]) +
-                           (d[1] == d[3]) + (d[2] == d[3]);
     return kByEqualPairs[equalPairs];
 }
 
@@ -137,11 +142,27 @@ const HitDistribution& BacktestTally::distribution() const {
     if (!m_distribution || m_distributionTrials != m_trials) {
         m_distributionTrials = m_trials;
         std::map<double, long long> byChance;
-        for (const auto& [chance, n] : m_trialsByChance)
-            byChance[double(chance) / kChanceUnit] += n;
+        for (std::size_t g = 0; g < kGroups; ++g)
+            if (m_chances[g] >= 0)
+                byChance[double(m_chances[g]) / kChanceUnit] += m_trialsOfChance[g];
         m_distribution = std::make_shared<const HitDistribution>(byChance);
     }
     return *m_distribution;
+}
+
+int BacktestTally::groupOf(int chance) const {
+    for (std::size_t g = 0; g < kGroups; ++g)
+        if (m_chances[g] == chance) return int(g);
+    for (std::size_t g = 0; g < kGroups; ++g)
+        if (m_chances[g] < 0) return int(g);
+    // More chances than a measure can have would be a fault in the replay, not in the data.
+    throw std::logic_error("too many chances in one tally");
+}
+
+void BacktestTally::claimGroup(int group, int chance) {
+    if (group < 0 || std::size_t(group) >= kGroups || m_chances[std::size_t(group)] >= 0)
+        throw std::logic_error("a tally's group taken by another chance");
+    m_chances[std::size_t(group)] = chance;
 }
 
 ChanceRange BacktestTally::range() const {
@@ -210,23 +231,23 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         int positions = 0, hits = 0;
         for (int p = 0; p < 4; ++p) {
             positions += row[p] >= 0;
-            hits += row[p] >= 0 && row[p] == digits[p];
+            hits += row[p] == digits[p];  // an empty position (-1) never equals a digit
         }
         if (positions > 0) {
-            tally[0].addTrials(kDigitChance, positions, hits);
+            tally[0].addTrialsIn(0, kDigitChance, positions, hits);
             tally[0].addPrediction();
         }
         if (positions < 4) continue;
         tally[1].addPrediction();
-        tally[1].addTrial(1, row == digits);
-        const int ways = orders(row);
+        tally[1].addTrialsIn(0, 1, 1, row == digits);
+        const int pairs = equalPairs(row), ways = orders(pairs);
         // Four equal digits cannot be bought as a box: such a prediction is no box bet.
         if (ways == 1) {
             tally[2].addLeftOut();
             continue;
         }
         tally[2].addPrediction();
-        tally[2].addTrial(ways, digitsKey(row) == drawKey);
+        tally[2].addTrialsIn(pairs, ways, 1, digitsKey(row) == drawKey);
     }
     m_cycleBets.push_back({draw.no, predicted.cycle});
 
@@ -241,9 +262,9 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
             int found = 0;
             for (int d : digits) found += set.contains(d);
             tally[0].addPrediction();
-            tally[0].addTrial(power4(k), found == 4);
+            tally[0].addTrialsIn(k - 1, power4(k), 1, found == 4);
             tally[1].addPrediction();
-            tally[1].addTrials(k * kDigitChance, 4, found);
+            tally[1].addTrialsIn(k - 1, k * kDigitChance, 4, found);
         }
         point.hits[s] = int(tally[1].hits());
         point.trials[s] = int(tally[1].trials());
@@ -310,7 +331,7 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
             const std::array<int, 4> row{bet.rows[std::size_t(k)][0], bet.rows[std::size_t(k)][1],
                                          bet.rows[std::size_t(k)][2], bet.rows[std::size_t(k)][3]};
             if (std::any_of(row.begin(), row.end(), [](int d) { return d < 0; })) continue;
-            const int ways = orders(row);
+            const int ways = orders(equalPairs(row));
             for (int t = 0; t < 2; ++t) {
                 YenTally& y = out[std::size_t(k * 2 + t)];
                 const bool box = y.type == TicketType::Box;

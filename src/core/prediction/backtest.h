@@ -59,15 +59,16 @@ public:
     void addTrial(int chance, bool hit) { addTrials(chance, 1, hit ? 1 : 0); }
     // Several trials of one chance, hits of them hit.
     void addTrials(int chance, int trials, int hits) {
+        addTrialsIn(groupOf(chance), chance, trials, hits);
+    }
+    // The same for a caller that numbers this tally's chances itself: `group` (0 … 15) always
+    // comes with the same chance. The replay does, about ten times a draw: no search.
+    void addTrialsIn(int group, int chance, int trials, int hits) {
         m_trials += trials;
         m_hits += hits;
         m_expected += static_cast<long long>(chance) * trials;
-        for (auto& group : m_trialsByChance)
-            if (group.first == chance) {
-                group.second += trials;
-                return;
-            }
-        m_trialsByChance.emplace_back(chance, trials);
+        if (m_chances[std::size_t(group)] != chance) claimGroup(group, chance);
+        m_trialsOfChance[std::size_t(group)] += trials;
     }
 
     BacktestMethod method() const { return m_method; }
@@ -105,7 +106,17 @@ private:
     long long m_hits = 0;
     long long m_expected = 0;  // in chance units
     long long m_leftOut = 0;
-    std::vector<std::pair<int, long long>> m_trialsByChance;  // at most ten chances
+    // The trials by their chance, in up to sixteen groups (a method's measure has at most ten
+    // chances: a set of one to ten digits); a group without trials has the chance -1.
+    static constexpr std::size_t kGroups = 16;
+    std::array<int, kGroups> m_chances = [] {
+        std::array<int, kGroups> none;
+        none.fill(-1);
+        return none;
+    }();
+    std::array<long long, kGroups> m_trialsOfChance{};
+    int groupOf(int chance) const;
+    void claimGroup(int group, int chance);
     // Worked out when first asked and again after more trials (a trial only ever adds, so
     // the count tells whether it is still the one of these trials).
     mutable std::shared_ptr<const HitDistribution> m_distribution;

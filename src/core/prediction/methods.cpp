@@ -24,6 +24,27 @@ const std::array<EliminationRule, kEliminationRuleCount> kEliminationRules{{
     {9, 4, +9},
 }};
 
+DigitList DigitList::distinct(const std::int8_t* digits, int count) {
+    // Every digit is written at the end of the list, and the end moves on only past a new
+    // one: no branch whose outcome no processor can guess, and no stored slot read back.
+    std::array<std::int8_t, 16> kept{};
+    unsigned mask = 0;
+    int size = 0;
+    for (int i = 0; i < count; ++i) {
+        const int d = digits[i];
+        kept[std::size_t(std::min(size, 15))] = std::int8_t(d);
+        size += (mask >> d & 1u) == 0;
+        mask |= 1u << d;
+    }
+    // Only the slot after the last digit can hold a digit that was there already.
+    kept[std::size_t(std::min(size, 15))] = 0;
+    DigitList out;
+    out.m_mask = std::uint16_t(mask);
+    out.m_size = size;
+    std::copy_n(kept.begin(), out.m_digits.size(), out.m_digits.begin());
+    return out;
+}
+
 int reflectCount(const ReflectOptions& options) {
     return int(std::count(options.begin(), options.end(), true));
 }
@@ -72,8 +93,10 @@ Candidates candidatesOf(const CycleDigits& cycles) {
     for (const auto& cycle : cycles)
         for (std::int8_t c : cycle) {
             if (c < 0) break;
+            // Set only where the digit is new, without a branch.
             std::uint8_t& first = out.first[std::size_t(c)];
-            first = (out.mask >> c & 1u) ? first : std::uint8_t(out.count);
+            const unsigned fresh = (out.mask >> c & 1u) ^ 1u;
+            first = std::uint8_t(first ^ ((first ^ unsigned(out.count)) & (0u - fresh)));
             out.digits[std::size_t(out.count++)] = c;
             out.mask |= 1u << c;
         }
@@ -87,7 +110,9 @@ DigitList collect(const DigitList& elimination, const Candidates& candidates, in
                   int limit) {
     DigitList result;
     for (int e : elimination) {
-        const int low = std::max(0, e - window), high = std::min(9, e + window);
+        // Clamped to 0 … 9 without a branch.
+        const int low = (e - window) & -int(e >= window);
+        const int high = e + window - (e + window - 9) * int(e + window > 9);
         // The new digits near e, moved to the places where they first stand among the
         // candidates and taken from there in order: bit loops rather than a test per
         // candidate, whose outcome no processor can guess.
@@ -114,23 +139,20 @@ PredictionResult computePrediction(const PredictionTables& tables, int optionsOn
     // of nothing.
     if (tables.latestDrawNo() < 1) return r;
 
-    // Worked out in locals and stored once: every store of a byte into the result could
+    // Worked out in a local and stored once: every store of a byte into the result could
     // change the tables as far as the compiler knows, which would then be read again.
     std::array<std::int8_t, kEliminationRuleCount> digits;
-    DigitList elimination;
     for (int i = 0; i < kEliminationRuleCount; ++i) {
         const EliminationRule& rule = kEliminationRules[std::size_t(i)];
         // A draw before the first or without a complete draw reads as 0.
-        const int digit =
-            wrapDigit(tables.drawDigit(r.baseDrawNo - rule.back, rule.position) + rule.addend);
-        digits[std::size_t(i)] = std::int8_t(digit);
-        elimination.add(digit);
+        const int v = tables.drawDigit(r.baseDrawNo - rule.back, rule.position) + rule.addend;
+        digits[std::size_t(i)] = std::int8_t(wrapDigit(v));
     }
     r.eliminationDigits = digits;
-    r.elimination = elimination;
+    r.elimination = DigitList::distinct(digits.data(), kEliminationRuleCount);
     const Candidates candidates = candidatesOf(r.cycle);
-    r.rapidFire = collect(elimination, candidates, 3, kEliminationRuleCount);
-    r.oneShot = collect(elimination, candidates, 2, 4);
+    r.rapidFire = collect(r.elimination, candidates, 3, kEliminationRuleCount);
+    r.oneShot = collect(r.elimination, candidates, 2, 4);
     return r;
 }
 

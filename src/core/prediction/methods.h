@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -23,7 +22,8 @@ extern const std::array<EliminationRule, kEliminationRuleCount> kEliminationRule
 
 // Folds a sum of a digit and an addend (-9 … 18) back into a digit. The fold is by nine, not
 // by ten: 10 gives 1, 0 gives 9, and 0 comes only from -9.
-inline int wrapDigit(int v) { return v > 9 ? v - 9 : v <= 0 ? v + 9 : v; }
+// Without a branch: the sums fall on either side at random.
+inline int wrapDigit(int v) { return v + 9 * (int(v <= 0) - int(v > 9)); }
 
 // The cycle lengths behind cycle indices 0 … 3.
 inline constexpr std::array<int, 4> kCycleLengths{7, 9, 11, 12};
@@ -32,17 +32,16 @@ inline constexpr std::array<int, 4> kCycleLengths{7, 9, 11, 12};
 class DigitList {
 public:
     bool contains(int digit) const { return (m_mask >> digit & 1u) != 0; }
-    // Appends digit unless it is there already. Without a branch, whose outcome no processor
-    // can guess: a digit already there rewrites the slot after the last one as it is.
+    // Appends digit unless it is there already.
     void add(int digit) {
-        const bool fresh = !contains(digit);
-        std::int8_t& slot = m_digits[std::size_t(std::min(m_size, 9))];
-        slot = fresh ? std::int8_t(digit) : slot;
-        m_size += fresh;
+        if (contains(digit)) return;
         m_mask |= std::uint16_t(1u << digit);
+        m_digits[std::size_t(m_size++)] = std::int8_t(digit);
     }
     int size() const { return m_size; }
     bool empty() const { return m_size == 0; }
+    // The distinct digits among digits[0 … count) in the order they first stand.
+    static DigitList distinct(const std::int8_t* digits, int count);
     std::uint16_t mask() const { return m_mask; }  // bit d for digit d
     int operator[](int i) const { return m_digits[std::size_t(i)]; }
     const std::int8_t* begin() const { return m_digits.data(); }
