@@ -174,15 +174,22 @@ void Sheet::setBorder(const Block& b, unsigned sides, Rgb colour) {
     const auto line = std::uint8_t(paletteIndex(colour) + 1);
     const bool outline = sides & Outline;
     // A cell's new lines depend only on its old set and on which sides change, so each pair
-    // is worked out once per call.
-    std::vector<std::int16_t> memo(m_lineSets.size() * 16 + 16 * 256, -1);
+    // is worked out once per call. Each cell is visited once, so its old set is one that was
+    // there before the call. Many calls set the lines of a single cell: the table is sized to
+    // the sets there are and kept on the stack where it fits.
+    const std::size_t pairs = m_lineSets.size() * 16;
+    std::array<std::int16_t, 16 * 32> onStack;
+    std::vector<std::int16_t> onHeap;
+    if (pairs > onStack.size()) onHeap.resize(pairs);
+    std::int16_t* const memo = pairs > onStack.size() ? onHeap.data() : onStack.data();
+    std::fill_n(memo, pairs, std::int16_t(-1));
     forBlock(b, [&](Cell& c, int col, int row, int c1, int r1, int c2, int r2) {
         unsigned mask = sides & AllSides;
         if (outline)
             mask |= (col == c1 ? unsigned(Left) : 0u) | (col == c2 ? unsigned(Right) : 0u) |
                     (row == r1 ? unsigned(Top) : 0u) | (row == r2 ? unsigned(Bottom) : 0u);
         if (!mask) return;
-        std::int16_t& known = memo[std::size_t(c.lines) * 16 + mask];
+        std::int16_t& known = memo[std::size_t(c.lines) * 16 + mask];  // c.lines < pairs / 16
         if (known < 0) {
             LineSet set = m_lineSets[c.lines];
             for (int s = 0; s < 4; ++s)
