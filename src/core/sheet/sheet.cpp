@@ -219,13 +219,28 @@ void Sheet::setText(int c, int r, const QString& text) {
 
 void Sheet::setNumber(int col, int row, long long value) {
     if (col < 1 || col > m_columns || row < 1 || row > m_rows) return;
-    // The digits as QString::number writes them, without a string of their own: a long grid
-    // sets a number in most of its cells.
+    // A long grid sets a number in most of its cells, mostly draw numbers and counts: a small
+    // one's text is looked up by the number, the digits made and hashed only the first time.
+    std::uint32_t* known = nullptr;
+    if (value >= 0 && value <= kMostKnownNumber) {
+        const auto n = std::size_t(value);
+        if (n >= m_numberTexts.size())
+            m_numberTexts.resize(std::min<std::size_t>(std::max(n + 1, m_numberTexts.size() * 2),
+                                                       kMostKnownNumber + 1));
+        known = &m_numberTexts[n];
+        if (*known) {
+            at(col, row).text = *known - 1;
+            return;
+        }
+    }
+    // The digits as QString::number writes them, without a string of their own.
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     char16_t text[24];
     std::copy(digits, end, text);
-    at(col, row).text = intern(QStringView(text, end - digits));
+    const std::uint32_t id = intern(QStringView(text, end - digits));
+    if (known) *known = id + 1;
+    at(col, row).text = id;
 }
 
 QString Sheet::text(int col, int row) const {
@@ -253,7 +268,7 @@ std::size_t Sheet::bytesUsed() const {
         (m_rowHeights.capacity() + m_columnWidths.capacity()) * sizeof(float) +
         m_palette.capacity() * sizeof(Rgb) + m_lineSets.capacity() * sizeof(LineSet) +
         m_textSlots.capacity() * sizeof(std::uint32_t) + m_textChars.capacity() * sizeof(char16_t) +
-        m_textStarts.capacity() * sizeof(std::uint32_t);
+        (m_textStarts.capacity() + m_numberTexts.capacity()) * sizeof(std::uint32_t);
     return bytes;
 }
 
@@ -266,6 +281,7 @@ void Sheet::squeeze() {
     m_textChars.shrink_to_fit();
     m_textStarts.shrink_to_fit();
     std::vector<std::uint32_t>().swap(m_textSlots);
+    std::vector<std::uint32_t>().swap(m_numberTexts);
 }
 
 }  // namespace pirumoa

@@ -148,6 +148,10 @@ private:
     std::vector<std::uint32_t> m_textStarts;
     // Open addressing over the texts: id + 1 per slot, 0 free; at most three quarters full.
     std::vector<std::uint32_t> m_textSlots;
+    // The text of each small whole number set so far, found by the number itself: id + 1,
+    // 0 while not set. Built with the index and given back with it.
+    static constexpr long long kMostKnownNumber = 65535;
+    std::vector<std::uint32_t> m_numberTexts;
     QString m_error;
 };
 
