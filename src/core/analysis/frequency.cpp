@@ -40,7 +40,7 @@ void writeLabels(Sheet& s, int peak) {
     s.setText(5, 1, QStringLiteral("　　当 選 数 字"));
     s.setText(1, 2, QStringLiteral("出現数"));
     for (int d = 0; d <= 9; ++d) s.setNumber(d + 2, 2, d);
-    for (int k = 1; k <= peak; ++k) s.setText(1, k + 2, QString::number(k));
+    for (int k = 1; k <= peak; ++k) s.setNumber(1, k + 2, k);
 }
 
 void fillMarks(const DrawHistory& history, Sheet& s) {

@@ -214,7 +214,12 @@ bool Sheet::border(int col, int row, Side side, Rgb* colour) const {
 
 void Sheet::setText(int c, int r, const QString& text) {
     if (c < 1 || c > m_columns || r < 1 || r > m_rows) return;
-    at(c, r).text = intern(text);
+    // The same string as last time (the same characters, shared): no lookup.
+    if (text.constData() != m_lastText.constData() || text.size() != m_lastText.size()) {
+        m_lastTextId = intern(text);
+        m_lastText = text;
+    }
+    at(c, r).text = m_lastTextId;
 }
 
 void Sheet::setNumber(int col, int row, long long value) {

@@ -152,6 +152,10 @@ private:
     // 0 while not set. Built with the index and given back with it.
     static constexpr long long kMostKnownNumber = 65535;
     std::vector<std::uint32_t> m_numberTexts;
+    // The text last set and its number: a grid sets one mark in thousands of cells. Held, so
+    // that its characters cannot change while they are known by their address.
+    QString m_lastText;
+    std::uint32_t m_lastTextId = 0;
     QString m_error;
 };
 
