@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace pirumoa {
@@ -268,7 +269,8 @@ void Backtest::judge(const PredictionResult& predicted, const DrawRecord& draw) 
         }
         point.hits[s] = int(tally[1].hits());
         point.trials[s] = int(tally[1].trials());
-        point.expected[s] = tally[1].expectedUnits();
+        static_assert(4LL * kChanceUnit * kMaxDrawNo <= std::numeric_limits<int>::max());
+        point.expected[s] = int(tally[1].expectedUnits());
     }
     m_curve.push_back(point);
 }

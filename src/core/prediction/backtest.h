@@ -159,9 +159,10 @@ struct YenTally {
 // for the chart.
 struct BacktestPoint {
     int drawNo = 0;
-    // Four trials a draw at most: counts fit an int, which halves the chart's memory.
-    std::array<int, 3> hits{}, trials{};
-    std::array<long long, 3> expected{};  // in chance units
+    // Four trials a draw at most, each of a chance of at most kChanceUnit: over 32,767 draws
+    // even the expected hits in chance units (at most 1.4 · 10⁹) fit an int, which keeps the
+    // chart's points small.
+    std::array<int, 3> hits{}, trials{}, expected{};  // expected in chance units
 };
 
 // Replays the prediction window over a history: for every complete draw with a complete draw
