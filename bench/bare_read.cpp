@@ -1,9 +1,13 @@
 // The yardstick for the command-line tool's reading: the draw table read with nothing but
 // the SQLCipher C API, every row and field, with the program's key and cipher settings.
-// Usage: bare_read FILE. Prints the number of rows.
+// Usage: bare_read FILE. Prints the number of rows. Built a second time as bare_read_qt,
+// which also loads Qt Core (the libraries every pirumoa-cli command loads) and nothing more.
 #include <sqlcipher/sqlite3.h>
 
 #include <cstdio>
+#ifdef BARE_READ_WITH_QT
+#include <QtGlobal>
+#endif
 
 #include "core/store/cipherkey.h"
 
@@ -37,6 +41,10 @@ int main(int argc, char** argv) {
     }
     sqlite3_finalize(stmt);
     sqlite3_close_v2(db);
+#ifdef BARE_READ_WITH_QT
+    std::printf("%lld rows (%lld), Qt %s\n", rows, sum, qVersion());
+#else
     std::printf("%lld rows (%lld)\n", rows, sum);
+#endif
     return 0;
 }
