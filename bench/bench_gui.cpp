@@ -78,8 +78,7 @@ public:
     explicit BenchHost(const DrawHistory& history)
         : m_history(std::make_shared<const DrawHistory>(history)) {}
     HistorySnapshot history() const override { return m_history; }
-    const DatabaseFile& databaseFile() const override { return m_database; }
-    void historyWritten() override {}
+    HistoryDocument& document() const override { return m_document; }
     const ReflectOptions& reflectOptions() const override { return m_options; }
     void setReflectOption(int, bool) override {}
     QMenuBar* hostMenuBar() override { return nullptr; }
@@ -87,7 +86,7 @@ public:
 
 private:
     HistorySnapshot m_history;
-    DatabaseFile m_database;
+    mutable HistoryDocument m_document;
     ReflectOptions m_options{};
 };
 

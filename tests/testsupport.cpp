@@ -108,4 +108,36 @@ QString predictionDigits(const std::vector<const Sheet*>& grids) {
     return out.join(QStringLiteral(" | "));
 }
 
+namespace {
+
+DrawRecord storedOrBare(DrawStore& store, int no) {
+    for (const DrawRecord& r : store.readAll())
+        if (r.no == no) return r;
+    DrawRecord bare;
+    bare.no = no;
+    return bare;
+}
+
+void applyOne(DrawStore& store, DrawEdit edit) {
+    std::vector<DrawEdit> edits{std::move(edit)};
+    store.applyEdits(edits);
+}
+
+}  // namespace
+
+void setDigit(DrawStore& store, int no, int position, int digit) {
+    const DrawRecord before = storedOrBare(store, no);
+    DrawRecord after = before;
+    after.digits[std::size_t(position)] = std::int8_t(digit);
+    applyOne(store, DrawEdit{no, before, after});
+}
+
+void insertDraw(DrawStore& store, const DrawRecord& draw) {
+    applyOne(store, DrawEdit{draw.no, std::nullopt, draw});
+}
+
+void deleteDraw(DrawStore& store, int no) {
+    applyOne(store, DrawEdit{no, storedOrBare(store, no), std::nullopt});
+}
+
 }  // namespace pirumoa::test

@@ -35,6 +35,12 @@ CliRun runCli(const QStringList& args, const QString& workDir = QString());
 
 QByteArray readFile(const QString& path);
 
+// One digit, a new draw, a deleted draw: each written through the store as one edit of its
+// own, as the data entry writes them (a draw not stored is refused as such).
+void setDigit(DrawStore& store, int no, int position, int digit);
+void insertDraw(DrawStore& store, const DrawRecord& draw);
+void deleteDraw(DrawStore& store, int no);
+
 // Runs body in a forked child and returns what it returned; the child ends with _exit
 // whatever body does, so a failure inside it never runs on inside the test program.
 QByteArray inChild(const std::function<QByteArray()>& body);

@@ -12,7 +12,7 @@
 #include <set>
 
 #include "core/store/fileerror.h"
-#include "core/store/keyedconnection.h"
+#include "core/store/sqlcipher.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -92,6 +92,28 @@ int createPrivateFile(const QString& path) {
     return 0;
 }
 #endif
+
+// A keyed connection for the backup paths, which answer each engine result themselves: the
+// result of opening (SQLITE_OK, or the failure; a file that is no database of ours shows as
+// SQLITE_NOTADB).
+class KeyedConnection : public sql::Connection {
+public:
+    int open(const QString& file, const QString& password, int flags) {
+        try {
+            sql::Connection::open(file, password, flags);
+            return SQLITE_OK;
+        } catch (const sql::SqlError& e) {
+            m_error = e.engine;
+            return e.rc == sql::kNoCipher ? SQLITE_MISUSE : e.rc;
+        }
+    }
+    // The engine's last message, for a reason the user may read.
+    QString error() const { return get() ? QString::fromUtf8(sqlite3_errmsg(get())) : m_error; }
+    int exec(const char* sql) { return sqlite3_exec(get(), sql, nullptr, nullptr, nullptr); }
+
+private:
+    QString m_error;
+};
 
 void removeWithJournal(const QString& file) {
     QFile::remove(file);

@@ -2,6 +2,26 @@
 
 namespace pirumoa {
 
+void PrizeTable::set(int drawNo, const PrizeAmounts& prizes) {
+    if (drawNo < 1 || drawNo > kMaxDrawNo) return;
+    if (m_byDraw.size() <= std::size_t(drawNo)) m_byDraw.resize(std::size_t(drawNo) + 1);
+    if (!m_byDraw[std::size_t(drawNo)]) ++m_count;
+    m_byDraw[std::size_t(drawNo)] = prizes;
+}
+
+void PrizeTable::erase(int drawNo) {
+    if (drawNo < 1 || std::size_t(drawNo) >= m_byDraw.size() || !m_byDraw[std::size_t(drawNo)])
+        return;
+    m_byDraw[std::size_t(drawNo)].reset();
+    --m_count;
+}
+
+const PrizeAmounts* PrizeTable::find(int drawNo) const {
+    if (drawNo < 0 || std::size_t(drawNo) >= m_byDraw.size() || !m_byDraw[std::size_t(drawNo)])
+        return nullptr;
+    return &*m_byDraw[std::size_t(drawNo)];
+}
+
 DrawHistory DrawHistory::fromRows(std::vector<DrawRecord> rows) {
     DrawHistory h;
     h.rows = std::move(rows);

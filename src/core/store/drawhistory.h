@@ -3,6 +3,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace pirumoa {
@@ -21,6 +22,28 @@ struct DrawRecord {
 
 constexpr int kMaxDrawNo = 32767;
 
+// The prizes of one draw in yen for one unit (口); -1 where the amount is not known.
+struct PrizeAmounts {
+    long long straight = -1;
+    long long box = -1;
+    long long setStraight = -1;
+    long long setBox = -1;
+    friend bool operator==(const PrizeAmounts&, const PrizeAmounts&) = default;
+};
+
+// Prizes by draw number; a draw without an entry has no known prize.
+class PrizeTable {
+public:
+    void set(int drawNo, const PrizeAmounts& prizes);
+    void erase(int drawNo);
+    const PrizeAmounts* find(int drawNo) const;
+    bool empty() const { return m_count == 0; }
+
+private:
+    std::vector<std::optional<PrizeAmounts>> m_byDraw;
+    int m_count = 0;
+};
+
 // The history as read at start-up, in ascending draw-number order, with the
 // totals the analyses share. Nobody changes it after it is built.
 struct DrawHistory {
@@ -35,6 +58,9 @@ struct DrawHistory {
     // the history has no rows at all.
     std::vector<QString> digitsByCount;
     int countGroupRows = 0;
+
+    // The prizes stored with the draws, where the history was read with them.
+    PrizeTable prizes;
 
     // Builds the totals from rows exactly as the loader does.
     static DrawHistory fromRows(std::vector<DrawRecord> rows);

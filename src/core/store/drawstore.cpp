@@ -15,12 +15,15 @@
 #include "core/store/backups.h"
 #include "core/store/cipherkey.h"
 #include "core/store/fileerror.h"
+#include "core/store/sqlcipher.h"
+#include "core/store/storeparts.h"
 
 namespace pirumoa {
 
 const char kCipherSettings[] = PIRUMOA_CIPHER_SETTINGS;
 
-namespace {
+// The parts every reader and writer of the file shares (storeparts.h).
+namespace store {
 
 constexpr char kDrawQuery[] = "select * from 全データ選択クエリ order by 回数";
 constexpr char kViewName[] = "全データ選択クエリ";
@@ -57,153 +60,16 @@ constexpr char kPrizeQuery[] =
     "SELECT 回数, ストレート, ボックス, セットストレート, セットボックス FROM 当選金 "
     "ORDER BY 回数";
 
-// Another connection (the loader of a second copy, the data-entry window) may hold the
-// file for a moment; a user would rather wait briefly than see a refusal.
-constexpr int kBusyTimeoutMs = 2000;
-
-// A failure inside the engine; turned into a StoreError where the file name is known.
-struct SqlError {
-    int rc;
-    QString engine;
-};
-
-// Not an engine code: the engine in the process cannot encrypt.
-constexpr int kNoCipher = -1;
-
-[[noreturn]] void throwSql(sqlite3* db, int rc) {
-    throw SqlError{rc, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))};
-}
-
-void exec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
-    if (rc == SQLITE_OK) return;
-    const QString text = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
-    sqlite3_free(error);
-    throw SqlError{sqlite3_extended_errcode(db), text};
-}
-
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) : m_db(db) {
-        const int rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
-        if (rc != SQLITE_OK) throwSql(db, sqlite3_extended_errcode(db));
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    Statement& bind(int index, int value) {
-        check(sqlite3_bind_int(m_stmt, index, value));
-        return *this;
-    }
-    // -1 is an empty digit, stored as NULL.
-    Statement& bindDigit(int index, int digit) {
-        check(digit < 0 ? sqlite3_bind_null(m_stmt, index)
-                        : sqlite3_bind_int(m_stmt, index, digit));
-        return *this;
-    }
-    Statement& bind(int index, const QString& text) {
-        if (text.isEmpty()) {
-            check(sqlite3_bind_null(m_stmt, index));
-        } else {
-            const QByteArray utf8 = text.toUtf8();
-            check(sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()),
-                                    SQLITE_TRANSIENT));
-        }
-        return *this;
-    }
-    // True while there is a row.
-    bool step() {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW) return true;
-        if (rc == SQLITE_DONE) return false;
-        throwSql(m_db, sqlite3_extended_errcode(m_db));
-    }
-    void run() {
-        while (step()) {
-        }
-        reset();
-    }
-    void reset() {
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-    }
-    sqlite3_stmt* get() const { return m_stmt; }
-
-private:
-    void check(int rc) {
-        if (rc != SQLITE_OK) throwSql(m_db, rc);
-    }
-    sqlite3* m_db;
-    sqlite3_stmt* m_stmt = nullptr;
-};
-
-// Closes the connection unless it has been handed on.
-class Connection {
-public:
-    Connection() = default;
-    ~Connection() {
-        if (m_db) sqlite3_close_v2(m_db);
-    }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    sqlite3* get() const { return m_db; }
-    sqlite3** out() { return &m_db; }
-    sqlite3* release() { return std::exchange(m_db, nullptr); }
-    void close() {
-        if (m_db) sqlite3_close_v2(std::exchange(m_db, nullptr));
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-};
+using sql::Connection;
+using sql::exec;
+using sql::reasonFor;
+using sql::schemaHas;
+using sql::SqlError;
+using sql::Statement;
 
 // ---- messages --------------------------------------------------------------------------
 
 QString quoted(const QString& file) { return QStringLiteral("「%1」").arg(shownName(file)); }
-
-// The plain reason, as a sentence, for an engine result code.
-QString reasonFor(const SqlError& e) {
-    if (e.rc == kNoCipher) return e.engine;
-    switch (e.rc & 0xff) {
-        case SQLITE_NOTADB:
-            return QStringLiteral(
-                       "パスワードが一致しないか、このプログラムのデータベースではありません"
-                       "（ファイルが壊れている可能性もあります）。") +
-                   damagedDatabaseAdvice();
-        case SQLITE_READONLY:
-            if (e.rc == SQLITE_READONLY_ROLLBACK)
-                return QStringLiteral(
-                    "前回の書き込みが途中で中断されていますが、ファイルに書き込めないため"
-                    "元に戻せません。");
-            return QStringLiteral("ファイルが読み取り専用のため書き込めません。");
-        case SQLITE_FULL:
-            return QStringLiteral("ディスクの空き容量が足りません。");
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return QStringLiteral(
-                "ほかのプログラムがデータベースを使用中です。しばらくしてからやり直してください。");
-        case SQLITE_CANTOPEN:
-            return QStringLiteral(
-                "ファイルを開けません。ファイルやフォルダーに書き込めない可能性があります。");
-        case SQLITE_IOERR:
-            return QStringLiteral(
-                "ファイルの読み書きに失敗しました（ディスクがいっぱいか、"
-                "ファイルサイズの上限に達した可能性があります）。");
-        case SQLITE_CORRUPT:
-            return QStringLiteral("ファイルが壊れています。") + damagedDatabaseAdvice();
-        case SQLITE_PERM:
-        case SQLITE_AUTH:
-            return QStringLiteral("ファイルへのアクセスが許可されていません。");
-        case SQLITE_NOMEM:
-            return QStringLiteral("メモリーが足りません。");
-        case SQLITE_CONSTRAINT:
-            return QStringLiteral("値が許される範囲を外れています。");
-        default:
-            return QStringLiteral("データベースエラー：%1。").arg(e.engine);
-    }
-}
 
 QString openFailure(const QString& file, const QString& reason) {
     return QStringLiteral("データベースファイル%1を開けません。%2").arg(quoted(file), reason);
@@ -253,52 +119,10 @@ void checkFile(const QString& file) {
                                              "データベースではありません。")));
 }
 
-QString sqlText(const QString& text) {
-    QString quotedText = text;
-    quotedText.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + quotedText + QLatin1Char('\'');
-}
-
 // Opens and keys the file and reads its schema, which is where a wrong password shows.
 // Throws SqlError; the caller knows what the failure means.
 void openKeyed(Connection& conn, const DatabaseFile& connect, int flags) {
-    const QByteArray path = connect.file.toUtf8();
-    // A connection is only ever used by the thread that opened it: the engine's own lock
-    // around every call would buy nothing.
-    int rc = sqlite3_open_v2(path.constData(), conn.out(), flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) throwSql(conn.get(), rc);
-    sqlite3* db = conn.get();
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-
-    // With a plain SQLite bound in its place, PRAGMA key would be ignored without a word.
-    bool cipher = false;
-    {
-        Statement version(db, "PRAGMA cipher_version");
-        cipher = version.step() && sqlite3_column_text(version.get(), 0) != nullptr;
-    }
-    if (!cipher)
-        throw SqlError{kNoCipher,
-                       QStringLiteral("暗号化機能（SQLCipher）が使えないため開けません。")};
-
-    exec(db, ("PRAGMA key = " + sqlText(connect.password) + ";").toUtf8().constData());
-    exec(db, kCipherSettings);
-    exec(db, "SELECT count(*) FROM sqlite_master;");
-}
-
-bool schemaHas(sqlite3* db, const char* name) {
-    Statement s(db, "SELECT 1 FROM sqlite_master WHERE name = ?1 AND type IN ('table', 'view')");
-    s.bind(1, QString::fromUtf8(name));
-    return s.step();
-}
-
-// Whether every page of the file reads back as the engine wrote it. A damaged page either
-// fails to decrypt (an error) or breaks the file's structure (a finding).
-bool intact(sqlite3* db) {
-    Statement check(db, "PRAGMA quick_check;");
-    if (!check.step()) return false;
-    const auto* first = reinterpret_cast<const char*>(sqlite3_column_text(check.get(), 0));
-    return first && std::strcmp(first, "ok") == 0 && !check.step();
+    conn.open(connect.file, connect.password, flags);
 }
 
 // Rolls back a write that was cut off (a crash in the middle of a commit). A read-only
@@ -489,11 +313,8 @@ constexpr char kTableQuery[] =
 
 std::vector<DrawPrizes> readPrizeRows(sqlite3* db, const QString& file);
 
-std::vector<DrawRecord> readHistory(const DatabaseFile& connect, std::vector<DrawPrizes>* prizes) {
-    Connection conn;
-    openForReading(conn, connect);
-    sqlite3* db = conn.get();
-    const QString file = connect.file;
+std::vector<DrawRecord> readViewRows(sqlite3* db, const QString& file,
+                                     std::vector<DrawPrizes>* prizes) {
     if (prizes) *prizes = readPrizeRows(db, file);
     if (!schemaHas(db, kViewName))
         throw StoreError(openFailure(
@@ -539,18 +360,47 @@ std::vector<DrawPrizes> readPrizeRows(sqlite3* db, const QString& file) {
 
 PrizeTable prizeTableOf(const std::vector<DrawPrizes>& stored) {
     PrizeTable table;
-    for (const DrawPrizes& d : stored)
-        table.set(d.no, {d.prizes.of(PrizeKind::Straight), d.prizes.of(PrizeKind::Box),
-                         d.prizes.of(PrizeKind::SetStraight), d.prizes.of(PrizeKind::SetBox)});
+    for (const DrawPrizes& d : stored) table.set(d.no, amountsOf(d.prizes));
     return table;
+}
+
+// The dates of the draws, which the view leaves out, put into rows (both in draw order).
+void readDates(sqlite3* db, std::vector<DrawRecord>& rows) {
+    Statement s(db, "SELECT 回数, 抽選日 FROM 当選データ WHERE 抽選日 IS NOT NULL ORDER BY 回数");
+    auto row = rows.begin();
+    while (s.step()) {
+        const int no = sqlite3_column_int(s.get(), 0);
+        while (row != rows.end() && row->no < no) ++row;
+        if (row == rows.end()) break;
+        if (row->no == no) row->date = s.text(1);
+    }
+}
+
+// The history as the program holds it: the view's draws and, when full, their dates and
+// prizes, all inside one read so that they agree.
+DrawHistory readFullHistory(sqlite3* db, const QString& file, bool full) {
+    if (!full) return DrawHistory::fromRows(readViewRows(db, file, nullptr));
+    const bool outside = sqlite3_get_autocommit(db) != 0;
+    if (outside) exec(db, "BEGIN;");
+    try {
+        std::vector<DrawPrizes> stored;
+        std::vector<DrawRecord> rows = readViewRows(db, file, &stored);
+        readDates(db, rows);
+        if (outside) exec(db, "COMMIT;");
+        DrawHistory history = DrawHistory::fromRows(std::move(rows));
+        history.prizes = prizeTableOf(stored);
+        return history;
+    } catch (...) {
+        if (outside) sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 // ---- writing ---------------------------------------------------------------------------
 
 // Runs body as one transaction. Any failure rolls it back, so the file keeps its last
 // stored state, and reaches the caller as a StoreError that names the reason.
-template <class Body>
-void transaction(sqlite3* db, const QString& file, Body&& body) {
+void transaction(sqlite3* db, const QString& file, const std::function<void()>& body) {
     // The user's draws as they were before this run's first change.
     DatabaseFile database = databaseFileIn(QFileInfo(file).absolutePath());
     database.file = file;
@@ -596,7 +446,9 @@ void checkDraw(const DrawRecord& d, const QString& file) {
                 file, QStringLiteral("%1の数字は 0～9 で指定してください。").arg(drawLabel(d.no))));
 }
 
-}  // namespace
+}  // namespace store
+
+using namespace store;
 
 QString drawList(const std::vector<int>& nos) {
     constexpr std::size_t kShown = 10;
@@ -616,13 +468,17 @@ DatabaseFile databaseFileIn(const QString& folder) {
 }
 
 DrawHistory loadDrawHistory(const DatabaseFile& connect, PrizeTable* prizes) {
+    DrawHistory history = loadHistory(connect, prizes != nullptr);
+    if (prizes) *prizes = std::move(history.prizes);
+    return history;
+}
+
+DrawHistory loadHistory(const DatabaseFile& connect, bool full) {
     checkFile(connect.file);
     try {
-        if (!prizes) return DrawHistory::fromRows(readHistory(connect, nullptr));
-        std::vector<DrawPrizes> stored;
-        DrawHistory history = DrawHistory::fromRows(readHistory(connect, &stored));
-        *prizes = prizeTableOf(stored);
-        return history;
+        Connection conn;
+        openForReading(conn, connect);
+        return readFullHistory(conn.get(), connect.file, full);
     } catch (const SqlError& e) {
         throw StoreError(openFailure(connect.file, reasonFor(e)));
     }
@@ -663,12 +519,13 @@ std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect,
 }
 
 std::future<DrawHistory> preloadDrawHistory(const DatabaseFile& connect) {
-    return std::async(std::launch::async, [connect] { return loadDrawHistory(connect); });
+    return std::async(std::launch::async, [connect] { return loadHistory(connect, true); });
 }
 
-DrawStore::DrawStore(sqlite3* db, QString file) : m_db(db), m_file(std::move(file)) {}
+DrawStore::DrawStore(Connection conn, QString file)
+    : m_conn(std::move(conn)), m_db(m_conn.get()), m_file(std::move(file)) {}
 
-DrawStore::~DrawStore() { sqlite3_close_v2(m_db); }
+DrawStore::~DrawStore() = default;
 
 std::unique_ptr<DrawStore> DrawStore::open(const DatabaseFile& connect, bool create) {
     const QString& file = connect.file;
@@ -691,7 +548,7 @@ std::unique_ptr<DrawStore> DrawStore::open(const DatabaseFile& connect, bool cre
         } else if (!schemaHas(conn.get(), kTableName)) {
             throw StoreError(openFailure(
                 file, QStringLiteral("表「%1」がありません。").arg(QString::fromUtf8(kTableName))));
-        } else if (!intact(conn.get())) {
+        } else if (!sql::intact(conn.get())) {
             // Writing into a damaged file would spread the damage; the readers refuse it too.
             throw StoreError(openFailure(file, reasonFor(SqlError{SQLITE_CORRUPT, {}})));
         }
@@ -704,7 +561,7 @@ std::unique_ptr<DrawStore> DrawStore::open(const DatabaseFile& connect, bool cre
         }
         throw StoreError(openFailure(file, reasonFor(e)));
     }
-    return std::unique_ptr<DrawStore>(new DrawStore(conn.release(), file));
+    return std::unique_ptr<DrawStore>(new DrawStore(std::move(conn), file));
 }
 
 std::vector<DrawRecord> DrawStore::readAll() {
@@ -726,47 +583,27 @@ std::vector<DrawPrizes> DrawStore::readPrizes() {
     }
 }
 
-void DrawStore::setDigit(int no, int pos, int digit) {
-    if (pos < 0 || pos > 3 || digit < -1 || digit > 9)
-        throw StoreError(writeFailure(m_file, QStringLiteral("数字は 0～9 で入力してください。")));
-    const QByteArray sql = QStringLiteral("UPDATE 当選データ SET %1 = ?1 WHERE 回数 = ?2")
-                               .arg(QString::fromUtf8(kDigitFields[pos]))
-                               .toUtf8();
-    transaction(m_db, m_file, [&] {
-        Statement s(m_db, sql.constData());
-        s.bindDigit(1, digit).bind(2, no);
-        s.run();
-        if (sqlite3_changes(m_db) == 0)
-            throw StoreError(writeFailure(
-                m_file, QStringLiteral("%1はデータベースにありません。").arg(drawLabel(no))));
-    });
+DrawHistory DrawStore::readHistory() {
+    try {
+        return readFullHistory(m_db, m_file, true);
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(m_file, reasonFor(e)));
+    }
 }
 
-void DrawStore::insertDraw(const DrawRecord& draw) {
-    checkDraw(draw, m_file);
-    transaction(m_db, m_file, [&] {
-        Statement find(m_db, "SELECT 1 FROM 当選データ WHERE 回数 = ?1");
-        find.bind(1, draw.no);
-        if (find.step())
-            throw StoreError(QStringLiteral("%1は既に登録されているため、追加しませんでした。")
-                                 .arg(drawLabel(draw.no)));
-        Statement insert(m_db, kInsertDraw);
-        insert.bind(1, draw.no).bind(2, draw.date);
-        for (int k = 0; k < 4; ++k) insert.bindDigit(3 + k, draw.digits[k]);
-        insert.run();
-    });
+long long DrawStore::dataVersion() {
+    try {
+        Statement s(m_db, "PRAGMA data_version;");
+        return s.step() ? sqlite3_column_int64(s.get(), 0) : 0;
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(m_file, reasonFor(e)));
+    }
 }
 
-void DrawStore::deleteDraw(int no) {
-    transaction(m_db, m_file, [&] {
-        Statement s(m_db, "DELETE FROM 当選データ WHERE 回数 = ?1");
-        s.bind(1, no);
-        s.run();
-        // The prizes belong to the draw: a draw entered again later must not inherit them.
-        Statement prizes(m_db, "DELETE FROM 当選金 WHERE 回数 = ?1");
-        prizes.bind(1, no);
-        prizes.run();
-    });
+bool DrawStore::fileReplaced() {
+    int moved = 0;
+    return sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+           moved != 0;
 }
 
 ImportResult DrawStore::importDraws(const std::vector<DrawRecord>& draws, bool replace) {
@@ -801,6 +638,7 @@ ImportResult DrawStore::importDraws(const std::vector<ImportedDraw>& draws, bool
             Statement writePrizes(m_db,
                                   "INSERT OR REPLACE INTO 当選金 (回数, ストレート, ボックス, "
                                   "セットストレート, セットボックス) VALUES (?1, ?2, ?3, ?4, ?5)");
+            Statement removePrizes(m_db, "DELETE FROM 当選金 WHERE 回数 = ?1");
             for (const ImportedDraw& d : draws) {
                 std::optional<ImportedDraw> stored;
                 find.bind(1, d.draw.no);
@@ -836,18 +674,17 @@ ImportResult DrawStore::importDraws(const std::vector<ImportedDraw>& draws, bool
                 const ImportedDraw merged = mergedDraw(d, stored ? &*stored : nullptr);
                 Statement& write = stored ? update : insert;
                 write.bind(1, merged.draw.no).bind(2, merged.draw.date);
-                for (int k = 0; k < 4; ++k) write.bindDigit(3 + k, merged.draw.digits[k]);
+                for (int k = 0; k < 4; ++k) write.bindOrNull(3 + k, merged.draw.digits[k]);
                 write.run();
                 if (merged.prizes.any() && (!stored || merged.prizes != stored->prizes)) {
                     writePrizes.bind(1, merged.draw.no);
-                    for (int k = 0; k < kPrizeKinds; ++k) {
-                        const std::int64_t yen = merged.prizes.yen[std::size_t(k)];
-                        if (yen < 0)
-                            sqlite3_bind_null(writePrizes.get(), k + 2);
-                        else
-                            sqlite3_bind_int64(writePrizes.get(), k + 2, yen);
-                    }
+                    for (int k = 0; k < kPrizeKinds; ++k)
+                        writePrizes.bindOrNull(k + 2, merged.prizes.yen[std::size_t(k)]);
                     writePrizes.run();
+                } else if (!merged.prizes.any() && stored && stored->prizes.any()) {
+                    // Replaced by other digits: what the old number paid is not theirs.
+                    removePrizes.bind(1, merged.draw.no);
+                    removePrizes.run();
                 }
                 switch (change) {
                     case DrawChange::New:
@@ -870,20 +707,29 @@ ImportResult DrawStore::importDraws(const std::vector<ImportedDraw>& draws, bool
     return result;
 }
 
-void DrawStore::applyEdits(const std::vector<DrawEdit>& edits) {
+void DrawStore::applyEdits(std::vector<DrawEdit>& edits) {
     for (const DrawEdit& e : edits)
         if (e.after) checkDraw(*e.after, m_file);
+    std::vector<std::pair<Prizes, Prizes>> prizes;  // before and after, for each edit
     transaction(m_db, m_file, [&] {
+        prizes.clear();
         Statement find(m_db,
                        "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
                        "WHERE 回数 = ?1");
         QStringList missing;
         const Fields fields = findFields(find.get(), missing);
+        Statement findPrizes(m_db,
+                             "SELECT ストレート, ボックス, セットストレート, セットボックス "
+                             "FROM 当選金 WHERE 回数 = ?1");
         Statement insert(m_db, kInsertDraw);
         Statement update(m_db,
                          "UPDATE 当選データ SET 抽選日 = ?2, 第1数字 = ?3, 第2数字 = ?4, "
                          "第3数字 = ?5, 第4数字 = ?6 WHERE 回数 = ?1");
         Statement remove(m_db, "DELETE FROM 当選データ WHERE 回数 = ?1");
+        Statement removePrizes(m_db, "DELETE FROM 当選金 WHERE 回数 = ?1");
+        Statement writePrizes(m_db,
+                              "INSERT OR REPLACE INTO 当選金 (回数, ストレート, ボックス, "
+                              "セットストレート, セットボックス) VALUES (?1, ?2, ?3, ?4, ?5)");
         for (const DrawEdit& e : edits) {
             find.bind(1, e.no);
             std::optional<DrawRecord> now;
@@ -899,147 +745,49 @@ void DrawStore::applyEdits(const std::vector<DrawEdit>& edits) {
                 throw StoreError(
                     writeFailure(m_file, QStringLiteral("%1はほかのプログラムで変更されています。")
                                              .arg(drawLabel(e.no))));
+            Prizes stored;
+            findPrizes.bind(1, e.no);
+            if (findPrizes.step())
+                for (int k = 0; k < kPrizeKinds; ++k)
+                    if (!findPrizes.isNull(k))
+                        stored.yen[std::size_t(k)] = sqlite3_column_int64(findPrizes.get(), k);
+            findPrizes.reset();
+
+            // The prizes go with the digits they were paid for.
+            Prizes kept;
+            if (e.afterPrizes && e.after)
+                kept = *e.afterPrizes;
+            else if (now && e.after && now->digits == e.after->digits)
+                kept = stored;
+            prizes.emplace_back(stored, kept);
+
             if (!e.after) {
                 remove.bind(1, e.no);
                 remove.run();
+            } else {
+                Statement& write = now ? update : insert;
+                write.bind(1, e.no).bind(2, e.after->date);
+                for (int k = 0; k < 4; ++k) write.bindOrNull(3 + k, e.after->digits[k]);
+                write.run();
+            }
+            if (kept == stored) continue;
+            if (!kept.any()) {
+                removePrizes.bind(1, e.no);
+                removePrizes.run();
                 continue;
             }
-            Statement& write = now ? update : insert;
-            write.bind(1, e.no).bind(2, e.after->date);
-            for (int k = 0; k < 4; ++k) write.bindDigit(3 + k, e.after->digits[k]);
-            write.run();
+            writePrizes.bind(1, e.no);
+            for (int k = 0; k < kPrizeKinds; ++k)
+                writePrizes.bindOrNull(k + 2, kept.yen[std::size_t(k)]);
+            writePrizes.run();
         }
     });
-}
-
-// ---- tickets and prizes ----------------------------------------------------------------
-
-namespace {
-
-constexpr char kTicketTable[] = "購入数字";
-constexpr char kTicketSchema[] =
-    "CREATE TABLE IF NOT EXISTS 購入数字 ("
-    " 番号 INTEGER PRIMARY KEY,"
-    " 数字 TEXT NOT NULL CHECK (length(数字) = 4),"
-    " 種類 TEXT NOT NULL CHECK (種類 IN ('straight', 'box', 'set')),"
-    " 口数 INTEGER NOT NULL CHECK (口数 BETWEEN 1 AND 10),"
-    " 開始回 INTEGER NOT NULL CHECK (開始回 BETWEEN 1 AND 32767),"
-    " 継続回数 INTEGER NOT NULL CHECK (継続回数 BETWEEN 0 AND 20),"
-    " メモ TEXT);";
-constexpr char kTicketColumns[] =
-    "SELECT 番号, 数字, 種類, 口数, 開始回, 継続回数, メモ FROM 購入数字 ORDER BY 番号";
-
-QString columnText(sqlite3_stmt* stmt, int col) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-    return text ? QString::fromUtf8(text) : QString();
-}
-
-std::vector<Ticket> readTicketRows(sqlite3* db, const QString& file) {
-    std::vector<Ticket> out;
-    if (!schemaHas(db, kTicketTable)) return out;
-    Statement s(db, kTicketColumns);
-    while (s.step()) {
-        sqlite3_stmt* st = s.get();
-        Ticket t;
-        t.id = sqlite3_column_int64(st, 0);
-        const auto digits = parseTicketNumber(columnText(st, 1));
-        const auto type = parseTicketType(columnText(st, 2));
-        t.units = sqlite3_column_int(st, 3);
-        t.firstDraw = sqlite3_column_int(st, 4);
-        t.draws = sqlite3_column_int(st, 5);
-        t.note = columnText(st, 6);
-        if (digits) t.digits = *digits;
-        if (type) t.type = *type;
-        const QString problem =
-            !digits || !type ? QStringLiteral("数字か種類が読めません。") : ticketProblem(t);
-        if (!problem.isEmpty())
-            throw StoreError(badRecord(file, QStringLiteral("購入数字 %1").arg(t.id), problem));
-        out.push_back(t);
-    }
-    return out;
-}
-
-void bindTicket(Statement& s, const Ticket& t) {
-    s.bind(1, numberText(t.digits))
-        .bind(2, typeKey(t.type))
-        .bind(3, t.units)
-        .bind(4, t.firstDraw)
-        .bind(5, t.draws)
-        .bind(6, t.note);
-}
-
-void refuseBadTicket(const Ticket& t, const QString& file) {
-    const QString problem = ticketProblem(t);
-    if (!problem.isEmpty()) throw StoreError(writeFailure(file, problem));
-}
-
-}  // namespace
-
-std::vector<Ticket> loadTickets(const DatabaseFile& connect) {
-    checkFile(connect.file);
-    Connection conn;
-    try {
-        openForReading(conn, connect);
-        return readTicketRows(conn.get(), connect.file);
-    } catch (const SqlError& e) {
-        throw StoreError(readFailure(connect.file, reasonFor(e)));
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        edits[i].beforePrizes = prizes[i].first;
+        edits[i].afterPrizes = prizes[i].second;
     }
 }
 
 PrizeTable loadPrizeTable(const DatabaseFile& connect) { return prizeTableOf(loadPrizes(connect)); }
-
-std::vector<Ticket> DrawStore::readTickets() {
-    try {
-        return readTicketRows(m_db, m_file);
-    } catch (const SqlError& e) {
-        throw StoreError(readFailure(m_file, reasonFor(e)));
-    }
-}
-
-void DrawStore::addTickets(std::vector<Ticket>& tickets) {
-    for (const Ticket& t : tickets) refuseBadTicket(t, m_file);
-    std::vector<long long> ids;
-    transaction(m_db, m_file, [&] {
-        exec(m_db, kTicketSchema);
-        Statement insert(m_db,
-                         "INSERT INTO 購入数字 (数字, 種類, 口数, 開始回, 継続回数, メモ) "
-                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
-        for (const Ticket& t : tickets) {
-            bindTicket(insert, t);
-            insert.run();
-            ids.push_back(sqlite3_last_insert_rowid(m_db));
-        }
-    });
-    // Only once the transaction stands do the tickets carry their rows.
-    for (std::size_t i = 0; i < tickets.size(); ++i) tickets[i].id = ids[i];
-}
-
-void DrawStore::updateTicket(const Ticket& ticket) {
-    refuseBadTicket(ticket, m_file);
-    transaction(m_db, m_file, [&] {
-        exec(m_db, kTicketSchema);
-        Statement update(m_db,
-                         "UPDATE 購入数字 SET 数字 = ?1, 種類 = ?2, 口数 = ?3, 開始回 = ?4, "
-                         "継続回数 = ?5, メモ = ?6 WHERE 番号 = ?7");
-        bindTicket(update, ticket);
-        update.bind(7, QString::number(ticket.id));
-        update.run();
-        if (sqlite3_changes(m_db) == 0)
-            throw StoreError(writeFailure(
-                m_file, QStringLiteral("購入数字 %1 は登録されていません。").arg(ticket.id)));
-    });
-}
-
-void DrawStore::removeTicket(long long id) {
-    transaction(m_db, m_file, [&] {
-        exec(m_db, kTicketSchema);
-        Statement remove(m_db, "DELETE FROM 購入数字 WHERE 番号 = ?1");
-        remove.bind(1, QString::number(id));
-        remove.run();
-        if (sqlite3_changes(m_db) == 0)
-            throw StoreError(
-                writeFailure(m_file, QStringLiteral("購入数字 %1 は登録されていません。").arg(id)));
-    });
-}
 
 }  // namespace pirumoa

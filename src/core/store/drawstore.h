@@ -9,6 +9,7 @@
 
 #include "core/store/drawhistory.h"
 #include "core/store/importeddraw.h"
+#include "core/store/sqlcipher.h"
 #include "core/tickets/ticket.h"
 
 struct sqlite3;
@@ -49,6 +50,9 @@ DatabaseFile databaseFileIn(const QString& folder);
 // view or field, or a record outside 1..32767 / a digit outside 0..9. With prizes, the
 // stored prizes too (as loadPrizeTable), read on the same connection.
 DrawHistory loadDrawHistory(const DatabaseFile& connect, PrizeTable* prizes = nullptr);
+// The history as the program holds it: with full, each draw's date and the stored prizes
+// (history.prizes) as well, read inside one read transaction.
+DrawHistory loadHistory(const DatabaseFile& connect, bool full);
 
 // The tickets and the prizes as stored, read-only; a file without their tables has none.
 // Throws StoreError as loadDrawHistory does.
@@ -61,7 +65,7 @@ PrizeTable loadPrizeTable(const DatabaseFile& connect);
 std::vector<DrawRecord> readDrawTable(const DatabaseFile& connect,
                                       std::vector<DrawPrizes>* prizes = nullptr);
 
-// Starts loadDrawHistory on a thread of its own, so that reading the database overlaps the
+// Starts loadHistory (full) on a thread of its own, so that reading the database overlaps the
 // building of the windows; get() gives the history or throws its StoreError.
 std::future<DrawHistory> preloadDrawHistory(const DatabaseFile& connect);
 
@@ -83,14 +87,29 @@ struct ImportResult {
 };
 
 // One draw's change: what is stored now and what is to be stored; nullopt is "no such draw".
+// A draw's prizes belong to its digits: without afterPrizes, a change that keeps the digits
+// keeps the stored prizes, and one that changes them drops them.
 struct DrawEdit {
+    DrawEdit() = default;
+    DrawEdit(int draw, std::optional<DrawRecord> was, std::optional<DrawRecord> becomes,
+             std::optional<Prizes> prizes = std::nullopt)
+        : no(draw), before(std::move(was)), after(std::move(becomes)), afterPrizes(prizes) {}
+
     int no = 0;
     std::optional<DrawRecord> before;
     std::optional<DrawRecord> after;
+    // The prizes to store with after, exactly (none at all included).
+    std::optional<Prizes> afterPrizes;
+    // Set by the store once the edit stands: the prizes stored before it.
+    Prizes beforePrizes;
+
+    // The edit that takes this one back, prizes included.
+    DrawEdit reversed() const { return DrawEdit{no, after, before, beforePrizes}; }
 };
 
-// A writable connection of its own (the data-entry window, import). Every write is one
-// transaction; a refused write throws StoreError and leaves the database as it was.
+// The one writable connection to the database, kept for as long as its owner (the history
+// document, an import) needs it: the key is derived once. Every write is one transaction; a
+// refused write throws StoreError and leaves the database as it was.
 class DrawStore {
 public:
     // Opens an existing database for writing; with create, makes a new empty one (table,
@@ -99,24 +118,24 @@ public:
     static std::unique_ptr<DrawStore> open(const DatabaseFile& connect, bool create = false);
     ~DrawStore();
 
+    const QString& file() const { return m_file; }
     std::vector<DrawRecord> readAll();
     // As loadPrizes, on this connection.
     std::vector<DrawPrizes> readPrizes();
-    // pos 0..3, digit 0..9 or -1 for empty.
-    void setDigit(int no, int pos, int digit);
-    // Adds a draw; throws StoreError when the number is taken or outside 1..32767.
-    void insertDraw(const DrawRecord& draw);
-    void deleteDraw(int no);
+    // The draws with their dates and prizes, as one read.
+    DrawHistory readHistory();
+
     // All or nothing. With replace false and any conflict, nothing is written and the
     // conflicts are listed in the result.
     ImportResult importDraws(const std::vector<DrawRecord>& draws, bool replace);
-    // All or nothing: each draw must still be stored as its before says (another program may
-    // have changed it meanwhile); then it is written, added or deleted as its after says.
-    void applyEdits(const std::vector<DrawEdit>& edits);
     // The same with prizes (classifyDraw): a draw that only fills in missing digits, a date or
     // prizes is completed without asking; another date or other prizes are a conflict like
     // other digits. An empty date and unknown amounts in the file keep the stored ones.
     ImportResult importDraws(const std::vector<ImportedDraw>& draws, bool replace);
+    // All or nothing: each draw must still be stored as its before says (another program may
+    // have changed it meanwhile); then it is written, added or deleted as its after says, and
+    // its prizes as DrawEdit tells. Each edit learns the prizes it replaced.
+    void applyEdits(std::vector<DrawEdit>& edits);
 
     // The user's tickets, in a table of their own that the first ticket write makes inside its
     // own transaction; an older file without it has no tickets. Each write is checked with
@@ -127,8 +146,16 @@ public:
     void updateTicket(const Ticket& ticket);
     void removeTicket(long long id);
 
+    // Grows whenever another connection commits a change to the file; the same while only
+    // this one writes. Throws StoreError.
+    long long dataVersion();
+    // Whether another program has put a new file in this one's place since it was opened
+    // (a restore): this connection then still reads the old one.
+    bool fileReplaced();
+
 private:
-    DrawStore(sqlite3* db, QString file);
+    DrawStore(sql::Connection conn, QString file);
+    sql::Connection m_conn;
     sqlite3* m_db;
     QString m_file;
 };

@@ -33,10 +33,30 @@ DrawChange classifyDraw(const ImportedDraw& in, const ImportedDraw* stored) {
     return fills ? DrawChange::Completes : DrawChange::Equal;
 }
 
+PrizeAmounts amountsOf(const Prizes& prizes) {
+    return {prizes.yen[0], prizes.yen[1], prizes.yen[2], prizes.yen[3]};
+}
+
+Prizes prizesOf(const PrizeAmounts* amounts) {
+    if (!amounts) return {};
+    return {{amounts->straight, amounts->box, amounts->setStraight, amounts->setBox}};
+}
+
+std::vector<DrawPrizes> prizeRowsOf(const DrawHistory& history) {
+    std::vector<DrawPrizes> out;
+    for (const DrawRecord& r : history.rows)
+        if (const PrizeAmounts* p = history.prizes.find(r.no)) out.push_back({r.no, prizesOf(p)});
+    return out;
+}
+
 ImportedDraw mergedDraw(const ImportedDraw& in, const ImportedDraw* stored) {
     if (!stored) return in;
     ImportedDraw out = in;
     if (out.draw.date.isEmpty()) out.draw.date = stored->draw.date;
+    for (int k = 0; k < 4; ++k) {
+        const std::int8_t mine = in.draw.digits[k], theirs = stored->draw.digits[k];
+        if (mine >= 0 && theirs >= 0 && mine != theirs) return out;
+    }
     for (int k = 0; k < kPrizeKinds; ++k)
         if (out.prizes.yen[k] < 0) out.prizes.yen[k] = stored->prizes.yen[k];
     return out;

@@ -30,6 +30,13 @@ struct DrawPrizes {
     friend bool operator==(const DrawPrizes&, const DrawPrizes&) = default;
 };
 
+// The same amounts in the two shapes the program keeps them in.
+PrizeAmounts amountsOf(const Prizes& prizes);
+Prizes prizesOf(const PrizeAmounts* amounts);
+
+// The stored prizes of a history as rows, in draw order (those of its draws only).
+std::vector<DrawPrizes> prizeRowsOf(const DrawHistory& history);
+
 // A draw as a file gives it: the draw, and its prizes where the file has them.
 struct ImportedDraw {
     DrawRecord draw;
@@ -51,7 +58,8 @@ DrawChange classifyDraw(const ImportedDraw& in, const ImportedDraw* stored);
 
 // What the database holds for the draw after importing in over stored (nullptr: not stored).
 // Known values of the file win; what the file leaves empty keeps the stored value, except
-// the digits, which are taken as the file gives them.
+// the digits, which are taken as the file gives them, and the prizes of other digits, which
+// go with them: a prize is what that number paid.
 ImportedDraw mergedDraw(const ImportedDraw& in, const ImportedDraw* stored);
 
 // A file's draws against the stored ones, by draw number.

@@ -37,8 +37,7 @@ PastedDraws parsePastedDraws(const QString& text) {
         out.error = firstRefusal(parsed, kSource);
         return out;
     }
-    out.draws.reserve(parsed.draws.size());
-    for (const ImportedDraw& d : parsed.draws) out.draws.push_back(d.draw);
+    out.draws = parsed.draws;
     return out;
 }
 

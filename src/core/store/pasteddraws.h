@@ -3,15 +3,16 @@
 #include <QString>
 #include <vector>
 
-#include "core/store/drawhistory.h"
+#include "core/store/importeddraw.h"
 
 namespace pirumoa {
 
 // Draws pasted as text: the lines the CSV import reads, or rows copied from a grid or a
 // spreadsheet (cells separated by tabs, dates shown with their weekday). Either every line
-// is a draw, or error says which line is not and why.
+// is a draw (with its prizes where the text has them), or error says which line is not and
+// why.
 struct PastedDraws {
-    std::vector<DrawRecord> draws;
+    std::vector<ImportedDraw> draws;
     QString error;
 };
 PastedDraws parsePastedDraws(const QString& text);

@@ -7,7 +7,7 @@
 
 #include "core/store/backups.h"
 #include "core/store/fileerror.h"
-#include "core/store/keyedconnection.h"
+#include "core/store/sqlcipher.h"
 
 namespace pirumoa {
 
@@ -83,16 +83,23 @@ Salvage salvageDatabase(const DatabaseFile& database) {
     if (!QFileInfo::exists(database.file))
         throw StoreError(QStringLiteral("データベースファイル「%1」が見つかりません。")
                              .arg(shownName(database.file)));
-    KeyedConnection c;
+    sql::Connection c;
     // Read-only: a damaged file is never written, not even to roll back a journal.
-    const int rc = c.open(database.file, database.password, SQLITE_OPEN_READONLY);
+    int rc = SQLITE_OK;
+    QString engine;
+    try {
+        c.open(database.file, database.password, SQLITE_OPEN_READONLY);
+    } catch (const sql::SqlError& e) {
+        rc = e.rc;
+        engine = e.engine;
+    }
     if (rc != SQLITE_OK && rc != SQLITE_READONLY_ROLLBACK)
         throw StoreError(
             QStringLiteral("データベースファイル「%1」から何も読み取れません（%2）。"
                            "パスワードが一致しないか、ファイルの先頭が壊れています。"
                            "「データ管理」→「バックアップから復元...」で最新のバックアップに"
                            "戻してください。")
-                .arg(shownName(database.file), c.error()));
+                .arg(shownName(database.file), engine));
 
     Query draws(
         c.get(),
@@ -100,7 +107,7 @@ Salvage salvageDatabase(const DatabaseFile& database) {
     if (!draws)
         throw StoreError(
             QStringLiteral("データベースファイル「%1」の表「当選データ」を読み取れません（%2）。")
-                .arg(shownName(database.file), c.error()));
+                .arg(shownName(database.file), QString::fromUtf8(sqlite3_errmsg(c.get()))));
     std::optional<Query> prizes;
     {
         const Query probe(c.get(), QByteArray("SELECT * FROM ") + kPrizeTable + " LIMIT 0");

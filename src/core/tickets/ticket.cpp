@@ -5,19 +5,6 @@
 
 namespace pirumoa {
 
-void PrizeTable::set(int drawNo, const PrizeAmounts& prizes) {
-    if (drawNo < 1 || drawNo > kMaxDrawNo) return;
-    if (m_byDraw.size() <= std::size_t(drawNo)) m_byDraw.resize(std::size_t(drawNo) + 1);
-    if (!m_byDraw[std::size_t(drawNo)]) ++m_count;
-    m_byDraw[std::size_t(drawNo)] = prizes;
-}
-
-const PrizeAmounts* PrizeTable::find(int drawNo) const {
-    if (drawNo < 0 || std::size_t(drawNo) >= m_byDraw.size() || !m_byDraw[std::size_t(drawNo)])
-        return nullptr;
-    return &*m_byDraw[std::size_t(drawNo)];
-}
-
 QString typeLabel(TicketType type) {
     switch (type) {
         case TicketType::Straight:

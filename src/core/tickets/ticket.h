@@ -9,26 +9,6 @@
 
 namespace pirumoa {
 
-// The prizes of one draw in yen for one unit (口); -1 where the amount is not known.
-struct PrizeAmounts {
-    long long straight = -1;
-    long long box = -1;
-    long long setStraight = -1;
-    long long setBox = -1;
-};
-
-// Prizes by draw number; a draw without an entry has no known prize.
-class PrizeTable {
-public:
-    void set(int drawNo, const PrizeAmounts& prizes);
-    const PrizeAmounts* find(int drawNo) const;
-    bool empty() const { return m_count == 0; }
-
-private:
-    std::vector<std::optional<PrizeAmounts>> m_byDraw;
-    int m_count = 0;
-};
-
 enum class TicketType { Straight, Box, Set };
 
 inline constexpr int kUnitPrice = 200;  // yen per unit (口) and draw

@@ -4,12 +4,13 @@
 #include <QFileInfo>
 
 #include "core/store/backups.h"
+#include "core/store/historydocument.h"
 #include "gui/shell/prompt.h"
 
 namespace pirumoa {
 
-void BackupCommands::restore(QWidget* parent, const DatabaseFile& database,
-                             const std::function<void()>& restored) {
+void BackupCommands::restore(QWidget* parent, HistoryDocument& document) {
+    const DatabaseFile database = document.databaseFile();
     std::vector<BackupEntry> backups;
     {
         WaitCursor wait;
@@ -47,12 +48,11 @@ void BackupCommands::restore(QWidget* parent, const DatabaseFile& database,
     QString kept;
     try {
         WaitCursor wait;
-        kept = restoreBackup(database, e.file);
+        kept = document.restore(e.file);
     } catch (const StoreError& error) {
         Prompt::refuse(parent, error.message());
         return;
     }
-    if (restored) restored();
     Prompt::inform(parent, QStringLiteral("%1 のバックアップから復元しました。\n"
                                           "復元前のデータベースは次のファイルに残しました。\n%2")
                                .arg(rows[std::size_t(chosen)][0], QDir::toNativeSeparators(kept)));

@@ -1,21 +1,17 @@
 #pragma once
 
-#include <QString>
-#include <functional>
-
-#include "core/store/drawstore.h"
-
 class QWidget;
 
 namespace pirumoa {
+
+class HistoryDocument;
 
 // データ管理 → バックアップから復元...
 class BackupCommands {
 public:
     // Lists the backups with their time, draws and latest draw; the one chosen replaces the
-    // database after a question, and restored() then reloads the history.
-    static void restore(QWidget* parent, const DatabaseFile& database,
-                        const std::function<void()>& restored);
+    // database after a question, and every window then shows it.
+    static void restore(QWidget* parent, HistoryDocument& document);
 };
 
 }  // namespace pirumoa

@@ -14,6 +14,7 @@
 #include "core/store/drawfile.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/historydocument.h"
 #include "gui/shell/prompt.h"
 
 namespace pirumoa {
@@ -38,26 +39,24 @@ void remember(const QString& path) {
 
 }  // namespace
 
-void CsvCommands::importFromFile(QWidget* parent, const DatabaseFile& connect,
-                                 const std::function<void()>& changed) {
+void CsvCommands::importFromFile(QWidget* parent, HistoryDocument& document) {
     const QString path = Prompt::openFileName(parent, QStringLiteral("CSVファイルから取り込み"),
                                               startFolder(), kFilter);
     if (path.isEmpty()) return;
     remember(path);
-    importFile(parent, connect, path, changed);
+    importFile(parent, document, path);
 }
 
-void CsvCommands::exportToFile(QWidget* parent, const DatabaseFile& connect) {
+void CsvCommands::exportToFile(QWidget* parent, const HistoryDocument& document) {
     const QString path =
         Prompt::saveFileName(parent, QStringLiteral("CSVファイルへ書き出し"),
                              QDir(startFolder()).filePath(QStringLiteral("numbers4.csv")), kFilter);
     if (path.isEmpty()) return;
     remember(path);
-    exportFile(parent, connect, path);
+    exportFile(parent, document, path);
 }
 
-void CsvCommands::importFile(QWidget* parent, const DatabaseFile& connect, const QString& csvPath,
-                             const std::function<void()>& changed) {
+void CsvCommands::importFile(QWidget* parent, HistoryDocument& document, const QString& csvPath) {
     const QString failed =
         QStringLiteral("CSVファイルを取り込めませんでした。何も変更していません。\n\n");
     const QString source = QDir::toNativeSeparators(csvPath);
@@ -81,13 +80,11 @@ void CsvCommands::importFile(QWidget* parent, const DatabaseFile& connect, const
             Prompt::refuse(parent, failed + refusalList(*parsed, source));
             return;
         }
-        // The program's own database, never a new one in its place.
-        std::unique_ptr<DrawStore> store;
         ImportComparison comparison;
         {
             WaitCursor wait;
-            store = DrawStore::open(connect);
-            comparison = compareWithStored(parsed->draws, store->readAll(), store->readPrizes());
+            const HistorySnapshot stored = document.snapshot();
+            comparison = compareWithStored(parsed->draws, stored->rows, prizeRowsOf(*stored));
         }
         if (!Prompt::confirm(
                 parent, QStringLiteral("%1\n\n%2").arg(source, importSummary(*parsed, comparison)),
@@ -95,7 +92,7 @@ void CsvCommands::importFile(QWidget* parent, const DatabaseFile& connect, const
             return;
         {
             WaitCursor wait;
-            result = store->importDraws(parsed->draws, false);
+            result = document.importDraws(parsed->draws, false);
         }
         if (!result.conflicts.empty()) {
             const bool replace = Prompt::ask(
@@ -107,14 +104,12 @@ void CsvCommands::importFile(QWidget* parent, const DatabaseFile& connect, const
                     .arg(drawList(result.conflicts)));
             if (!replace) return;
             WaitCursor wait;
-            result = store->importDraws(parsed->draws, true);
+            result = document.importDraws(parsed->draws, true);
         }
     } catch (const StoreError& e) {
         Prompt::refuse(parent, failed + e.message());
         return;
     }
-    // The windows show the new draws before the user reads the summary.
-    if ((result.added > 0 || result.replaced > 0 || result.completed > 0) && changed) changed();
     QString summary = QStringLiteral(
                           "CSVファイルから取り込みました。\n\n"
                           "追加：%1 件\n"
@@ -129,20 +124,19 @@ void CsvCommands::importFile(QWidget* parent, const DatabaseFile& connect, const
     Prompt::inform(parent, summary);
 }
 
-void CsvCommands::exportFile(QWidget* parent, const DatabaseFile& connect, const QString& csvPath) {
+void CsvCommands::exportFile(QWidget* parent, const HistoryDocument& document,
+                             const QString& csvPath) {
     std::size_t count = 0;
     QString error;
     {
         WaitCursor wait;
         try {
-            // The table as it is now, with the draws entered since the start.
-            auto store = DrawStore::open(connect);
-            const std::vector<DrawRecord> draws = store->readAll();
-            const std::vector<DrawPrizes> prizes = store->readPrizes();
-            store.reset();
-            count = draws.size();
+            // The draws as stored now: the document follows every write.
+            const HistorySnapshot history = document.snapshot();
+            count = history->rows.size();
             // Written aside and then put in place: a failed write leaves an older file whole.
-            const QString reason = writeFileAtomically(csvPath, writeDrawCsv(draws, prizes));
+            const QString reason =
+                writeFileAtomically(csvPath, writeDrawCsv(history->rows, prizeRowsOf(*history)));
             if (!reason.isEmpty())
                 error = QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
                             .arg(shownName(QDir::toNativeSeparators(csvPath)), reason);

@@ -1,30 +1,28 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 class QWidget;
 
 namespace pirumoa {
 
-struct DatabaseFile;
+class HistoryDocument;
 
 // The main menu's CSV commands. They read and write CSV exactly as pirumoa-cli does. The
 // file dialogs start in the folder of the last CSV file (remembered across runs).
 class CsvCommands {
 public:
-    // Asks for a CSV file and adds its draws, all or nothing. Draws stored with other digits
-    // are replaced only when the user agrees. When the database changed, changed() runs
-    // before the summary is shown. Dialogs and messages go through Prompt.
-    static void importFromFile(QWidget* parent, const DatabaseFile& connect,
-                               const std::function<void()>& changed = {});
+    // Asks for a CSV file and adds its draws through the document, all or nothing. Draws
+    // stored with other digits are replaced only when the user agrees. Every window shows the
+    // new draws before the summary. Dialogs and messages go through Prompt.
+    static void importFromFile(QWidget* parent, HistoryDocument& document);
     // Asks for a file name and writes every stored draw to it.
-    static void exportToFile(QWidget* parent, const DatabaseFile& connect);
+    static void exportToFile(QWidget* parent, const HistoryDocument& document);
 
     // The work without the dialogs.
-    static void importFile(QWidget* parent, const DatabaseFile& connect, const QString& csvPath,
-                           const std::function<void()>& changed = {});
-    static void exportFile(QWidget* parent, const DatabaseFile& connect, const QString& csvPath);
+    static void importFile(QWidget* parent, HistoryDocument& document, const QString& csvPath);
+    static void exportFile(QWidget* parent, const HistoryDocument& document,
+                           const QString& csvPath);
 };
 
 }  // namespace pirumoa

@@ -19,7 +19,6 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
-#include <QUndoStack>
 #include <QVBoxLayout>
 #include <QValidator>
 #include <algorithm>
@@ -30,6 +29,7 @@
 #include "core/sheet/sheetformat.h"
 #include "core/store/drawdate.h"
 #include "core/store/drawstore.h"
+#include "core/store/historydocument.h"
 #include "core/store/pasteddraws.h"
 #include "gui/maintenance/drawtablemodel.h"
 #include "gui/shell/gridview.h"
@@ -49,8 +49,6 @@ using Model = DrawTableModel;
 
 // What is typed is stored at the latest this long after the last keystroke.
 constexpr int kSaveDelayMs = 1000;
-// The other windows hear of stored changes when the typing pauses this long.
-constexpr int kNotifyDelayMs = 700;
 
 // Draws the grid's cell lines in the colour the sheets use for them, and keeps the texts'
 // side margins to one pixel: the texts are centred, and a four-digit draw number then fits
@@ -401,20 +399,13 @@ DataEntryWindow::DataEntryWindow(ChildHost& host, const WindowDesign& design)
       m_grid(new DrawGrid(this)),
       m_delegate(new CellDelegate(this, m_grid)),
       m_menu(new QMenu(QStringLiteral("編集(&E)"), this)),
-      m_status(new QLabel(this)),
-      m_notify(new QTimer(this)) {
+      m_status(new QLabel(this)) {
     auto* label = new QLabel(design.description, this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setWordWrap(true);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
     m_status->setObjectName(QStringLiteral("Label2"));
     m_status->setWordWrap(true);
-    // Reading the history again and rebuilding the open windows takes a while on a long
-    // history: done once the typing pauses, or at once when another window becomes active or
-    // this one closes (only then can another window be opened or looked at).
-    m_notify->setSingleShot(true);
-    m_notify->setInterval(kNotifyDelayMs);
-    connect(m_notify, &QTimer::timeout, this, [this] { this->host().historyWritten(); });
 
     m_menu->setObjectName(QStringLiteral("mnuEdit"));
     m_menu->menuAction()->setObjectName(QStringLiteral("mnuEdit"));
@@ -460,22 +451,26 @@ DataEntryWindow::~DataEntryWindow() { showOwnMenu(false); }
 QTableView* DataEntryWindow::grid() const { return m_grid; }
 
 void DataEntryWindow::load() {
-    try {
-        m_model = new DrawTableModel(DrawStore::open(host().databaseFile()), this);
-    } catch (const StoreError& e) {
+    const QString problem = host().document().writeProblem();
+    if (!problem.isEmpty()) {
         // The file went away or was locked after start-up: say so, and the window goes again.
-        Prompt::refuse(this, e.message());
+        Prompt::refuse(this, problem);
         QTimer::singleShot(0, this, &ChildWindow::unload);
         return;
     }
+    m_model = new DrawTableModel(host().document(), this);
     connect(m_model, &DrawTableModel::refused, this, &DataEntryWindow::queueRefusal);
     connect(m_model, &DrawTableModel::hint, this, &DataEntryWindow::showHint);
     connect(m_model, &DrawTableModel::dateNeedsConfirmation, this, &DataEntryWindow::confirmDate);
     connect(m_model, &DrawTableModel::focusRequested, this, &DataEntryWindow::focusDraw);
     connect(m_model, &DrawTableModel::drawsStored, this, &DataEntryWindow::drawsStored);
-    QUndoStack* stack = m_model->undoStack();
-    connect(stack, &QUndoStack::canUndoChanged, m_undo, &QAction::setEnabled);
-    connect(stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
+    HistoryDocument& document = host().document();
+    const auto undoState = [this, &document] {
+        m_undo->setEnabled(document.canUndo());
+        m_redo->setEnabled(document.canRedo());
+    };
+    connect(&document, &HistoryDocument::undoStateChanged, this, undoState);
+    undoState();
     m_grid->setModel(m_model);
     setUpGrid();
 
@@ -583,10 +578,7 @@ void DataEntryWindow::confirmDate(int no, const QString& isoDate, const QString&
     });
 }
 
-void DataEntryWindow::drawsStored() {
-    m_status->clear();
-    m_notify->start();
-}
+void DataEntryWindow::drawsStored() { m_status->clear(); }
 
 void DataEntryWindow::focusDraw(int no, int column) {
     int row = m_model->rowOfDraw(no);
@@ -641,12 +633,14 @@ void DataEntryWindow::deleteLine() {
 
 void DataEntryWindow::undo() {
     if (!m_model || !commitEdit()) return;
-    m_model->undoStack()->undo();
+    QString why;
+    if (!host().document().undo(&why) && !why.isEmpty()) Prompt::refuse(this, why);
 }
 
 void DataEntryWindow::redo() {
     if (!m_model || !commitEdit()) return;
-    m_model->undoStack()->redo();
+    QString why;
+    if (!host().document().redo(&why) && !why.isEmpty()) Prompt::refuse(this, why);
 }
 
 void DataEntryWindow::copy() {
@@ -720,46 +714,52 @@ void DataEntryWindow::pasteDraws(const QString& text) {
         Prompt::refuse(this, failed + pasted.error);
         return;
     }
-    // As the CSV import: a draw stored with the same digits is skipped, one with other digits
-    // is replaced only when the user agrees, and the rest is added; all in one transaction.
+    // As the CSV import (classifyDraw): a draw stored alike is skipped, one that only fills
+    // in what is missing is completed, one with other digits, another date or other prizes is
+    // replaced after the question; all in one transaction, undone as one.
     std::vector<DrawEdit> edits;
-    std::vector<int> conflicts;
-    int skipped = 0;
-    for (const DrawRecord& d : pasted.draws) {
-        const int row = m_model->rowOfDraw(d.no);
+    std::vector<int> replaced;
+    int added = 0, skipped = 0, completed = 0;
+    for (const ImportedDraw& d : pasted.draws) {
+        const int row = m_model->rowOfDraw(d.draw.no);
         if (row < 0) {
-            edits.push_back(DrawEdit{d.no, std::nullopt, d});
+            std::optional<Prizes> prizes;
+            if (d.prizes.any()) prizes = d.prizes;
+            edits.push_back(DrawEdit{d.draw.no, std::nullopt, d.draw, prizes});
+            ++added;
             continue;
         }
-        const DrawRecord& now = m_model->record(row);
-        if (now.digits == d.digits) {
+        const ImportedDraw stored{m_model->record(row), m_model->storedPrizes(d.draw.no)};
+        const DrawChange change = classifyDraw(d, &stored);
+        if (change == DrawChange::Equal) {
             ++skipped;
             continue;
         }
-        DrawRecord after = d;
-        // A line without a date keeps the date already stored.
-        if (after.date.isEmpty()) after.date = now.date;
-        edits.push_back(DrawEdit{d.no, now, after});
-        conflicts.push_back(d.no);
+        const ImportedDraw merged = mergedDraw(d, &stored);
+        edits.push_back(DrawEdit{d.draw.no, stored.draw, merged.draw, merged.prizes});
+        if (change == DrawChange::Completes)
+            ++completed;
+        else
+            replaced.push_back(d.draw.no);
     }
-    const int added = int(edits.size() - conflicts.size());
     QString question = QStringLiteral(
                            "貼り付けたデータを登録します。\n\n"
                            "追加：%1 件\n"
-                           "スキップ（同じ数字で登録済み）：%2 件\n"
+                           "スキップ（同じ内容で登録済み）：%2 件\n"
                            "置き換え：%3 件")
                            .arg(added)
                            .arg(skipped)
-                           .arg(conflicts.size());
-    if (!conflicts.empty())
+                           .arg(replaced.size());
+    if (completed > 0)
+        question +=
+            QStringLiteral("\n空いている数字・抽せん日・当せん金の補充：%1 件").arg(completed);
+    if (!replaced.empty())
         question += QStringLiteral(
-                        "\n\n次の回は、既に異なる数字で登録されています。"
-                        "貼り付けた数字で置き換えます。\n%1")
-                        .arg(drawList(conflicts));
+                        "\n\n次の回は、既に異なる数字・抽せん日・当せん金で登録されています。"
+                        "貼り付けた内容で置き換えます。\n%1")
+                        .arg(drawList(replaced));
     if (edits.empty()) {
-        Prompt::inform(this, question.section(QLatin1Char('\n'), 0, 0)
-                                 .replace(QStringLiteral("登録します。"),
-                                          QStringLiteral("は、すべて同じ数字で登録済みです。")));
+        Prompt::inform(this, QStringLiteral("貼り付けたデータは、すべて同じ内容で登録済みです。"));
         return;
     }
     question += QStringLiteral("\n\nよろしいですか？");
@@ -800,7 +800,6 @@ void DataEntryWindow::closeEvent(QCloseEvent* event) {
     // Closed other than by "閉じる" (the title bar, the program's exit): what is being typed
     // is stored all the same, without the check.
     if (m_model) commitEdit();
-    flushNotification();
     m_closing = true;
     showOwnMenu(false);
     ChildWindow::closeEvent(event);
@@ -821,17 +820,10 @@ void DataEntryWindow::rowHeaderMenu(const QPoint& pos) {
     m_menu->popup(rows->viewport()->mapToGlobal(pos));
 }
 
-void DataEntryWindow::flushNotification() {
-    if (!m_notify->isActive()) return;
-    m_notify->stop();
-    host().historyWritten();
-}
-
 void DataEntryWindow::subWindowActivated(QMdiSubWindow* active) {
     // Another application taking the focus leaves no active child, but this one is still
     // the current one and keeps its menu.
     if (!active && m_mdi) active = m_mdi->currentSubWindow();
-    if (!active || active->widget() != this) flushNotification();
     showOwnMenu(!m_closing && active && active->widget() == this);
 }
 

@@ -20,9 +20,9 @@ class CellDelegate;
 class DrawGrid;
 class DrawTableModel;
 
-// The window where past draws are entered, corrected, added and deleted. Its grid works on
-// a writable connection of its own; every change is stored as soon as it is made, and can
-// be undone.
+// The window where past draws are entered, corrected, added and deleted. Every change goes
+// through the history document as soon as it is made, and can be undone there; the grid shows
+// what is stored, whoever stored it.
 class DataEntryWindow : public ChildWindow {
     Q_OBJECT
 public:
@@ -76,9 +76,7 @@ private:
     void focusDraw(int no, int column);
     void advanceFrom(int no, int column);
     void pasteDraws(const QString& text);
-    // Tells the main window, once the current round of events is done, that the draws changed.
     void drawsStored();
-    void flushNotification();
     void rowHeaderMenu(const QPoint& pos);
     bool selectionIsOnlyRow(int row) const;
     void setCurrent(int row, int column);
@@ -95,7 +93,6 @@ private:
     QAction* m_undo;
     QAction* m_redo;
     QLabel* m_status;
-    QTimer* m_notify;
     QPointer<QMdiArea> m_mdi;
     QPointer<QMenuBar> m_bar;
     QString m_pendingRefusal;

@@ -3,8 +3,6 @@
 #include <QBrush>
 #include <QColor>
 #include <QDate>
-#include <QUndoCommand>
-#include <QUndoStack>
 #include <algorithm>
 
 #include "core/sheet/colours.h"
@@ -21,37 +19,6 @@ const char* const kTitles[DrawTableModel::kColumns] = {"回数",    "抽せん�
 // The new row's date is only proposed: it shows lighter than a stored one.
 constexpr Rgb kProposedText = rgb(128, 128, 128);
 
-// One stored change. Each side is written as a whole state, and the store checks that the
-// other side is what is stored: an undo after another program changed the draw is refused
-// instead of overwriting that change.
-class StoredChange : public QUndoCommand {
-public:
-    StoredChange(DrawTableModel* model, std::vector<DrawEdit> edits, const QString& text,
-                 int column)
-        : QUndoCommand(text), m_model(model), m_edits(std::move(edits)), m_column(column) {}
-
-    void redo() override {
-        // Pushed after the first write succeeded.
-        if (std::exchange(m_first, false)) return;
-        if (m_model->write(m_edits)) focus();
-    }
-    void undo() override {
-        std::vector<DrawEdit> back;
-        back.reserve(m_edits.size());
-        for (auto it = m_edits.rbegin(); it != m_edits.rend(); ++it)
-            back.push_back(DrawEdit{it->no, it->after, it->before});
-        if (m_model->write(back)) focus();
-    }
-
-private:
-    void focus() { m_model->requestFocus(m_edits.front().no, m_column); }
-
-    DrawTableModel* m_model;
-    std::vector<DrawEdit> m_edits;
-    int m_column;
-    bool m_first = true;
-};
-
 QString drawLabel(int no) { return QStringLiteral("第%1回").arg(no); }
 
 }  // namespace
@@ -59,18 +26,12 @@ QString drawLabel(int no) { return QStringLiteral("第%1回").arg(no); }
 const QString DrawTableModel::kWrongDigitMessage =
     QStringLiteral("結果マスタの数字に誤りがあります。");
 
-DrawTableModel::DrawTableModel(std::unique_ptr<DrawStore> store, QObject* parent)
-    : QAbstractTableModel(parent),
-      m_store(std::move(store)),
-      m_rows(m_store->readAll()),
-      m_undo(new QUndoStack(this)) {
+DrawTableModel::DrawTableModel(HistoryDocument& document, QObject* parent)
+    : QAbstractTableModel(parent), m_document(document), m_rows(document.snapshot()->rows) {
     m_newRow = false;
     resetNewRow();
-}
-
-DrawTableModel::~DrawTableModel() {
-    // The commands point back here.
-    m_undo->clear();
+    connect(&m_document, &HistoryDocument::drawsChanged, this, &DrawTableModel::follow);
+    connect(&m_document, &HistoryDocument::editReplayed, this, &DrawTableModel::focusRequested);
 }
 
 int DrawTableModel::rowCount(const QModelIndex& parent) const {
@@ -91,10 +52,8 @@ int DrawTableModel::rowOfDraw(int no) const {
     return it != m_rows.end() && it->no == no ? int(it - m_rows.begin()) : -1;
 }
 
-std::optional<DrawRecord> DrawTableModel::storedDraw(int no) const {
-    const int row = rowOfDraw(no);
-    if (row < 0) return std::nullopt;
-    return m_rows[std::size_t(row)];
+Prizes DrawTableModel::storedPrizes(int no) const {
+    return prizesOf(m_document.snapshot()->prizes.find(no));
 }
 
 QString DrawTableModel::text(int row, int column) const {
@@ -290,54 +249,65 @@ bool DrawTableModel::change(const std::vector<DrawEdit>& edits, const QString& w
 }
 
 bool DrawTableModel::record(const std::vector<DrawEdit>& edits, const QString& what,
-                            int focusColumn) {
-    if (!write(edits)) return false;
-    m_undo->push(new StoredChange(this, edits, what, focusColumn));
-    return true;
-}
-
-bool DrawTableModel::write(const std::vector<DrawEdit>& edits, QString* why) {
-    try {
-        m_store->applyEdits(edits);
-    } catch (const StoreError& e) {
+                            int focusColumn, QString* why) {
+    QString reason;
+    if (!m_document.editDraws(edits, what, focusColumn, &reason)) {
         if (why)
-            *why = e.message();
+            *why = reason;
         else
-            emit refused(e.message());
+            emit refused(reason);
         return false;
-    }
-    // A large paste is shown anew as a whole: row by row it would move the rows below once
-    // for every draw.
-    const bool many = edits.size() > 64;
-    if (many) beginResetModel();
-    for (const DrawEdit& e : edits) {
-        const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), e.no,
-                                         [](const DrawRecord& r, int n) { return r.no < n; });
-        const int at = int(it - m_rows.begin());
-        const bool present = it != m_rows.end() && it->no == e.no;
-        if (!e.after) {
-            if (!present) continue;
-            if (!many) beginRemoveRows(QModelIndex(), at, at);
-            m_rows.erase(it);
-            if (!many) endRemoveRows();
-        } else if (present) {
-            *it = *e.after;
-            if (!many) emit dataChanged(index(at, 0), index(at, kColumns - 1));
-        } else {
-            if (!many) beginInsertRows(QModelIndex(), at, at);
-            m_rows.insert(it, *e.after);
-            if (!many) endInsertRows();
-        }
-    }
-    if (many) {
-        m_newRow = false;
-        resetNewRow();
-        endResetModel();
-    } else {
-        resetNewRow();
     }
     emit drawsStored();
     return true;
+}
+
+void DrawTableModel::follow(const HistorySnapshot& next) {
+    const std::vector<DrawRecord>& to = next->rows;
+    // A few changed draws (a typed digit, an undo) move only their rows, and an editor open
+    // elsewhere stays; many (an import, another program's paste) show anew as a whole.
+    constexpr int kRowByRow = 64;
+    int changes = 0;
+    std::size_t i = 0, j = 0;
+    while ((i < m_rows.size() || j < to.size()) && changes <= kRowByRow) {
+        if (j == to.size() || (i < m_rows.size() && m_rows[i].no < to[j].no)) {
+            ++changes, ++i;
+        } else if (i == m_rows.size() || to[j].no < m_rows[i].no) {
+            ++changes, ++j;
+        } else {
+            if (m_rows[i] != to[j]) ++changes;
+            ++i, ++j;
+        }
+    }
+    if (changes == 0) return;
+    if (changes > kRowByRow) {
+        beginResetModel();
+        m_rows = to;
+        m_newRow = false;
+        resetNewRow();
+        endResetModel();
+        return;
+    }
+    for (i = 0, j = 0; i < m_rows.size() || j < to.size();) {
+        const int at = int(i);
+        if (j == to.size() || (i < m_rows.size() && m_rows[i].no < to[j].no)) {
+            beginRemoveRows(QModelIndex(), at, at);
+            m_rows.erase(m_rows.begin() + at);
+            endRemoveRows();
+        } else if (i == m_rows.size() || to[j].no < m_rows[i].no) {
+            beginInsertRows(QModelIndex(), at, at);
+            m_rows.insert(m_rows.begin() + at, to[j]);
+            endInsertRows();
+            ++i, ++j;
+        } else {
+            if (m_rows[i] != to[j]) {
+                m_rows[i] = to[j];
+                emit dataChanged(index(at, 0), index(at, kColumns - 1));
+            }
+            ++i, ++j;
+        }
+    }
+    resetNewRow();
 }
 
 void DrawTableModel::resetNewRow() {
@@ -392,19 +362,17 @@ int DrawTableModel::addDrawAfter(int row, QString* why) {
                    .arg(kMaxDrawNo);
         return -1;
     }
-    const std::vector<DrawEdit> edits{DrawEdit{draw.no, std::nullopt, draw}};
-    if (!write(edits, why)) return -1;
-    m_undo->push(new StoredChange(this, edits, QStringLiteral("行追加"), kFirstDigitColumn));
+    if (!record({DrawEdit{draw.no, std::nullopt, draw}}, QStringLiteral("行追加"),
+                kFirstDigitColumn, why))
+        return -1;
     return rowOfDraw(draw.no);
 }
 
 bool DrawTableModel::removeDraw(int row, QString* why) {
     if (row < 0 || row >= storedCount()) return false;
-    const DrawRecord& r = m_rows[std::size_t(row)];
-    const std::vector<DrawEdit> edits{DrawEdit{r.no, r, std::nullopt}};
-    if (!write(edits, why)) return false;
-    m_undo->push(new StoredChange(this, edits, QStringLiteral("行削除"), kFirstDigitColumn));
-    return true;
+    const DrawRecord r = m_rows[std::size_t(row)];
+    return record({DrawEdit{r.no, r, std::nullopt}}, QStringLiteral("行削除"), kFirstDigitColumn,
+                  why);
 }
 
 }  // namespace pirumoa

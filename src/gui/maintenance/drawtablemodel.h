@@ -8,16 +8,15 @@
 #include <vector>
 
 #include "core/store/drawhistory.h"
-#include "core/store/drawstore.h"
-
-class QUndoStack;
+#include "core/store/historydocument.h"
 
 namespace pirumoa {
 
 // The draw table as the data-entry grid shows it: one row per stored draw in draw order,
 // then one new, not yet stored row for the next draw. Column 0 is the draw number (editable
 // only in the new row), column 1 the draw date, columns 2 to 5 the digits. Every change goes
-// to the database at once, each in one transaction, and can be undone.
+// to the database at once through the document, each in one transaction, and can be undone
+// there; the rows follow the document, whoever wrote.
 class DrawTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -29,9 +28,7 @@ public:
     // the cell to be left instead of asking in the middle of the typing.
     static constexpr int QuietEditRole = Qt::UserRole + 1;
 
-    // Reads every stored draw; throws StoreError.
-    explicit DrawTableModel(std::unique_ptr<DrawStore> store, QObject* parent = nullptr);
-    ~DrawTableModel() override;
+    explicit DrawTableModel(HistoryDocument& document, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -55,7 +52,9 @@ public:
     const DrawRecord& record(int row) const;
     // The row of a stored draw; -1 when it is not stored.
     int rowOfDraw(int no) const;
-    QUndoStack* undoStack() const { return m_undo; }
+    // The prizes stored with a draw; none when there are none.
+    Prizes storedPrizes(int no) const;
+    HistoryDocument& document() const { return m_document; }
 
     // Stores a date the user confirmed although it is out of draw order.
     bool setConfirmedDate(int no, const QString& isoDate);
@@ -75,10 +74,6 @@ public:
     static bool parseDigit(const QString& text, int* digit);
 
     static const QString kWrongDigitMessage;
-
-    // Used by the undo stack: writes edits without recording them.
-    bool write(const std::vector<DrawEdit>& edits, QString* why = nullptr);
-    void requestFocus(int no, int column) { emit focusRequested(no, column); }
 
 signals:
     // A write the database refused, with the message for the user.
@@ -100,15 +95,16 @@ private:
     QString orderQuestion(int no, const QDate& date) const;
     // The new row follows the last stored draw; none after draw 32,767.
     void resetNewRow();
-    bool record(const std::vector<DrawEdit>& edits, const QString& what, int focusColumn);
-    std::optional<DrawRecord> storedDraw(int no) const;
+    bool record(const std::vector<DrawEdit>& edits, const QString& what, int focusColumn,
+                QString* why = nullptr);
+    // Shows the draws as the document now holds them: row by row where few changed.
+    void follow(const HistorySnapshot& next);
 
-    std::unique_ptr<DrawStore> m_store;
+    HistoryDocument& m_document;
     std::vector<DrawRecord> m_rows;
     bool m_newRow = true;
     DrawRecord m_new;
     DrawRecord m_newDefault;  // the new row as proposed, before the user changed it
-    QUndoStack* m_undo;
 };
 
 }  // namespace pirumoa

@@ -135,13 +135,7 @@ void BacktestWindow::load() {
     const ReflectOptions options = host().reflectOptions();
     m_options->setText(optionsText(options));
     m_backtest = std::make_unique<Backtest>(host().history(), options);
-    try {
-        m_prizes = loadPrizeTable(host().databaseFile());
-    } catch (const StoreError&) {
-        // The draws were read a moment ago; without the prizes the table in yen stays empty
-        // and says so.
-        m_prizes = PrizeTable();
-    }
+    m_prizes = host().history()->prizes;
     // Until the replay is done the table has its headings and labels but no numbers: counts of
     // a part of the history, with verdicts, would read as the answer.
     Sheet pending;

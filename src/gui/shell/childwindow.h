@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #include "core/prediction/options.h"
-#include "gui/shell/historydocument.h"
+#include "core/store/historydocument.h"
 #include "gui/shell/windowdesign.h"
 
 class QLayout;
@@ -19,9 +19,8 @@ class ChildHost {
 public:
     // The draw history as it stands now.
     virtual HistorySnapshot history() const = 0;
-    virtual const DatabaseFile& databaseFile() const = 0;
-    // The data entry stored a change: every window gets the new history.
-    virtual void historyWritten() = 0;
+    // The owner of the database: every read beyond the history and every write go through it.
+    virtual HistoryDocument& document() const = 0;
     // The prediction's options live for the whole run, whether or not its window is open;
     // each change is saved at once.
     virtual const ReflectOptions& reflectOptions() const = 0;

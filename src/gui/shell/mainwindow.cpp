@@ -114,10 +114,10 @@ constexpr int kClientHeightTwips = 10710;
 
 const QString kDataEntryRefused = QStringLiteral("表示中のウィンドウを閉じないと実行できません。");
 
-const QString kImportRefused =
-    QStringLiteral("当選データ入力のウィンドウを閉じてから取り込んでください。");
-
 const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
+
+// The other windows follow the data entry's changes when the typing pauses this long.
+constexpr int kRebuildDelayMs = 700;
 
 // The size a window was opened for: its design size, or wider where its columns need it.
 constexpr char kOpeningSize[] = "openingSize";
@@ -125,7 +125,10 @@ constexpr char kOpeningSize[] = "openingSize";
 }  // namespace
 
 MainFrm::MainFrm(QWidget* parent)
-    : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_document(new HistoryDocument(this)) {
+    : QMainWindow(parent),
+      m_mdi(new QMdiArea(this)),
+      m_document(new HistoryDocument(this)),
+      m_rebuild(new QTimer(this)) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(Prompt::kAppTitle);
     m_mdi->setObjectName(QStringLiteral("MDIClient"));
@@ -135,7 +138,16 @@ MainFrm::MainFrm(QWidget* parent)
     buildMenus();
     // A backup that failed before a change is told once, where it does not stop the work.
     setBackupWarningHandler([this](const QString& message) { statusBar()->showMessage(message); });
-    connect(m_document, &HistoryDocument::changed, this, &MainFrm::historyChanged);
+    connect(m_document, &HistoryDocument::drawsChanged, this, &MainFrm::historyChanged);
+    // Rebuilding the open windows takes a while on a long history: while the user types in
+    // the data entry it waits for a pause, or for another window to become active (only
+    // then can another window be looked at).
+    m_rebuild->setSingleShot(true);
+    m_rebuild->setInterval(kRebuildDelayMs);
+    connect(m_rebuild, &QTimer::timeout, this, &MainFrm::rebuildWindows);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+        if (m_rebuild->isActive()) rebuildWindows();
+    });
 
     // Where the user left it last time; else large enough for the designed client area and
     // for the tallest and widest working window, as far as the screen allows.
@@ -277,8 +289,9 @@ bool MainFrm::start(const QString& databaseFolder, std::future<DrawHistory>* pre
     WaitCursor wait;
     try {
         const DatabaseFile database = databaseFileIn(databaseFolder);
-        m_document->open(database, preloaded && preloaded->valid() ? preloaded->get()
-                                                                   : loadDrawHistory(database));
+        std::optional<DrawHistory> history;
+        if (preloaded && preloaded->valid()) history = preloaded->get();
+        m_document->open(database, std::move(history));
     } catch (const StoreError& e) {
         m_startError = e.message();
         Prompt::refuse(this, m_startError);
@@ -388,39 +401,24 @@ void MainFrm::openDataEntry() {
     openWindow(QStringLiteral("当選データ入力"));
 }
 
-void MainFrm::exportCsv() { CsvCommands::exportToFile(this, databaseFile()); }
+void MainFrm::exportCsv() { CsvCommands::exportToFile(this, *m_document); }
 
-void MainFrm::importCsv() {
-    // The data entry holds the draws it read when it opened: it is closed first.
-    if (findWindow(QStringLiteral("当選データ入力"))) {
-        Prompt::refuse(this, kImportRefused);
-        return;
-    }
-    CsvCommands::importFromFile(this, databaseFile(), [this] { reloadHistory(); });
-}
+void MainFrm::importCsv() { CsvCommands::importFromFile(this, *m_document); }
 
-void MainFrm::restoreFromBackup() {
-    // The data entry holds a connection to the file that is about to be replaced.
-    if (findWindow(QStringLiteral("当選データ入力"))) {
-        Prompt::refuse(this,
-                       QStringLiteral("当選データ入力のウィンドウを閉じてから復元してください。"));
-        return;
-    }
-    BackupCommands::restore(this, databaseFile(), [this] { reloadHistory(); });
-}
-
-void MainFrm::reloadHistory() {
-    try {
-        WaitCursor wait;
-        m_document->reload();
-    } catch (const StoreError& e) {
-        // The draws were stored; what could not be read again is said, and the windows keep
-        // what they show.
-        Prompt::refuse(this, e.message());
-    }
-}
+void MainFrm::restoreFromBackup() { BackupCommands::restore(this, *m_document); }
 
 void MainFrm::historyChanged() {
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    if (active && active->widget() &&
+        active->widget()->objectName() == QStringLiteral("当選データ入力")) {
+        m_rebuild->start();
+        return;
+    }
+    rebuildWindows();
+}
+
+void MainFrm::rebuildWindows() {
+    m_rebuild->stop();
     WaitCursor wait;
     for (QMdiSubWindow* sub : m_mdi->subWindowList())
         if (auto* child = qobject_cast<ChildWindow*>(sub->widget()); child && !sub->isHidden())
@@ -428,7 +426,10 @@ void MainFrm::historyChanged() {
 }
 
 void MainFrm::onActivated() {
-    if (m_started) openWindow(QStringLiteral("一発ピルモア"));
+    if (!m_started) return;
+    // What another program wrote while the user was away shows before anything else.
+    m_document->refreshIfChangedOutside();
+    openWindow(QStringLiteral("一発ピルモア"));
 }
 
 namespace {

@@ -5,13 +5,14 @@
 
 #include "core/prediction/options.h"
 #include "core/store/drawstore.h"
+#include "core/store/historydocument.h"
 #include "gui/shell/childwindow.h"
-#include "gui/shell/historydocument.h"
 #include "paint/look.h"
 
 class QMdiArea;
 class QMdiSubWindow;
 class QAction;
+class QTimer;
 
 namespace pirumoa {
 
@@ -39,13 +40,11 @@ public:
 
     // What the working windows use.
     HistorySnapshot history() const override { return m_document->snapshot(); }
-    const DatabaseFile& databaseFile() const override { return m_document->databaseFile(); }
-    void historyWritten() override { reloadHistory(); }
+    HistoryDocument& document() const override { return *m_document; }
     const ReflectOptions& reflectOptions() const override { return m_options; }
     void setReflectOption(int index, bool on) override;
     QMenuBar* hostMenuBar() override { return menuBar(); }
     QMdiArea* mdiArea() const override { return m_mdi; }
-    HistoryDocument* document() const { return m_document; }
 
     // True while no working window is open: the data entry may open.
     bool propEnd() const;
@@ -75,9 +74,6 @@ public:
     void importCsv();
     // データ管理 → バックアップから復元...: refused while the data entry is open.
     void restoreFromBackup();
-    // Reads the draw history and its totals again after a write; every open window is built
-    // again from them.
-    void reloadHistory();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,7 +87,10 @@ private:
     QAction* addCommand(QWidget* menu, const QString& caption, const QString& name);
     void onActivated();
     QMdiSubWindow* findSubWindow(const QString& objectName) const;
+    // The draws changed: every open window is built again from them, at once, or once the
+    // typing in the data entry pauses.
     void historyChanged();
+    void rebuildWindows();
     // The prediction options: read at start-up, written after every change and at the exit.
     void readPredictionOptions();
     void writePredictionOptions();
@@ -100,6 +99,7 @@ private:
     HistoryDocument* m_document;
     ReflectOptions m_options{};
     QString m_startError;
+    QTimer* m_rebuild;
     bool m_optionsUnsaved = false;  // the last write of the options file failed
     bool m_started = false;
     bool m_activatedOnce = false;

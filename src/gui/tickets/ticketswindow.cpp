@@ -19,6 +19,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <utility>
 
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
@@ -224,7 +225,11 @@ TicketsWindow::TicketsWindow(ChildHost& host, const WindowDesign& design)
     layOut(description, body, bottom);
 }
 
-void TicketsWindow::load() { refresh(0); }
+void TicketsWindow::load() {
+    if (!std::exchange(m_following, true))
+        connect(&host().document(), &HistoryDocument::ticketsChanged, this, [this] { refresh(0); });
+    refresh(0);
+}
 
 int TicketsWindow::currentTicket() const {
     const int row = m_list->currentRow();
@@ -235,12 +240,10 @@ void TicketsWindow::setCurrentTicket(int index) { m_list->setCurrentCell(index, 
 
 void TicketsWindow::refresh(long long keepId) {
     if (keepId == 0 && currentTicket() >= 0) keepId = m_tickets[std::size_t(currentTicket())].id;
+    m_history = host().history();
     try {
         WaitCursor wait;
-        m_tickets = loadTickets(host().databaseFile());
-        m_prizes = loadPrizeTable(host().databaseFile());
-        // The table with its dates; read at the same moment as the tickets and prizes.
-        m_draws = DrawHistory::fromRows(readDrawTable(host().databaseFile()));
+        m_tickets = *host().document().tickets();
     } catch (const StoreError& e) {
         // The window shows what it had; the reason is said once.
         Prompt::refuse(this, e.message());
@@ -248,7 +251,7 @@ void TicketsWindow::refresh(long long keepId) {
     m_checks.clear();
     m_totals = TicketTotals();
     for (const Ticket& t : m_tickets) {
-        m_checks.push_back(checkTicket(t, m_draws, m_prizes));
+        m_checks.push_back(checkTicket(t, *m_history, m_history->prizes));
         m_totals += m_checks.back().totals;
     }
     showTickets();
@@ -363,10 +366,10 @@ void TicketsWindow::openDialog(const Ticket* editing) {
         addTicket(dialog.ticket());
 }
 
-bool TicketsWindow::write(const std::function<void(DrawStore&)>& change) {
+bool TicketsWindow::write(const std::function<void(HistoryDocument&)>& change) {
     try {
         WaitCursor wait;
-        change(*DrawStore::open(host().databaseFile()));
+        change(host().document());
         return true;
     } catch (const StoreError& e) {
         Prompt::refuse(this, e.message());
@@ -381,7 +384,7 @@ bool TicketsWindow::addTicket(const Ticket& ticket) {
         Prompt::refuse(this, problem);
         return false;
     }
-    if (!write([&](DrawStore& s) { s.addTickets(one); })) return false;
+    if (!write([&](HistoryDocument& d) { d.addTickets(one); })) return false;
     refresh(one[0].id);
     return true;
 }
@@ -392,7 +395,7 @@ bool TicketsWindow::editTicket(const Ticket& ticket) {
         Prompt::refuse(this, problem);
         return false;
     }
-    if (!write([&](DrawStore& s) { s.updateTicket(ticket); })) return false;
+    if (!write([&](HistoryDocument& d) { d.updateTicket(ticket); })) return false;
     refresh(ticket.id);
     return true;
 }
@@ -407,7 +410,7 @@ bool TicketsWindow::deleteTicket(long long id) {
                                .arg(it->firstDraw)
                                .arg(drawsText(*it))))
         return false;
-    if (!write([&](DrawStore& s) { s.removeTicket(id); })) return false;
+    if (!write([&](HistoryDocument& d) { d.removeTicket(id); })) return false;
     refresh(0);
     return true;
 }
@@ -430,7 +433,7 @@ bool TicketsWindow::importTickets(const QString& csvPath) {
         Prompt::inform(this, QStringLiteral("取り込む購入数字がありませんでした。"));
         return true;
     }
-    if (!write([&](DrawStore& s) { s.addTickets(read); })) return false;
+    if (!write([&](HistoryDocument& d) { d.addTickets(read); })) return false;
     refresh(read.back().id);
     Prompt::inform(this, QStringLiteral("購入数字を %1 件取り込みました。").arg(read.size()));
     return true;

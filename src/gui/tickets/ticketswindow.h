@@ -13,7 +13,6 @@ class QTableWidget;
 
 namespace pirumoa {
 
-class DrawStore;
 class GridView;
 
 // 購入数字の照合: the user's tickets checked against every stored draw at the stored prizes,
@@ -50,7 +49,8 @@ private:
     void showDraws();
     void showChart();
     void openDialog(const Ticket* editing);
-    bool write(const std::function<void(DrawStore&)>& change);
+    // A ticket write through the document; false with the message shown when it was refused.
+    bool write(const std::function<void(HistoryDocument&)>& change);
 
     QTableWidget* m_list;
     QLabel* m_total;
@@ -61,8 +61,9 @@ private:
     std::vector<Ticket> m_tickets;
     std::vector<TicketCheck> m_checks;
     TicketTotals m_totals;
-    PrizeTable m_prizes;
-    DrawHistory m_draws;
+    // The draws with their dates and prizes, as the tickets were checked against them.
+    HistorySnapshot m_history;
+    bool m_following = false;
 };
 
 }  // namespace pirumoa

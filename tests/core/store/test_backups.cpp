@@ -13,8 +13,8 @@
 #include "core/store/databasefolder.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
-#include "core/store/keyedconnection.h"
 #include "core/store/salvage.h"
+#include "core/store/sqlcipher.h"
 #include "testsupport.h"
 
 using namespace pirumoa;
@@ -86,12 +86,12 @@ TEST(Backups, FirstWriteIsBackedUpAndRestoreBringsBackTheDrawsOfBefore) {
 TEST(Backups, AWriteAfterARestoreByAnotherProgramIsRefused) {
     test::TempDatabase db(test::draws({"1234", "5678"}));
     std::unique_ptr<DrawStore> window = DrawStore::open(db.connect);
-    window->setDigit(2, 3, 0);  // the run's first change keeps a backup of before it
+    test::setDigit(*window, 2, 3, 0);  // the run's first change keeps a backup of before it
     const QString backup = listBackups(db.connect).at(0).file;
     restoreBackup(db.connect, backup);
     const std::vector<DrawRecord> restored = loadDrawHistory(db.connect).rows;
     try {
-        window->setDigit(1, 0, 9);
+        test::setDigit(*window, 1, 0, 9);
         ADD_FAILURE() << "a change went to the replaced file";
     } catch (const StoreError& e) {
         EXPECT_TRUE(e.message().contains("置き換えられ")) << e.message().toStdString();
@@ -135,14 +135,13 @@ TEST(Backups, RecoverReadsEveryDrawOutsideADamagedPage) {
     const std::vector<DrawRecord> all = DrawStore::open(damaged)->readAll();
     {
         // Prizes, in the table of their own that newer files carry.
-        KeyedConnection c;
-        ASSERT_EQ(c.open(db, damaged.password, SQLITE_OPEN_READWRITE), SQLITE_OK);
-        ASSERT_EQ(
-            c.exec(
-                "CREATE TABLE IF NOT EXISTS 当選金 (回数 INTEGER PRIMARY KEY, ストレート INTEGER, "
-                "ボックス INTEGER, セットストレート INTEGER, セットボックス INTEGER);"
-                "INSERT OR REPLACE INTO 当選金 VALUES (1, 1000000, 40000, 520000, 20000);"),
-            SQLITE_OK);
+        sql::Connection c;
+        c.open(db, damaged.password, SQLITE_OPEN_READWRITE);
+        sql::exec(
+            c.get(),
+            "CREATE TABLE IF NOT EXISTS 当選金 (回数 INTEGER PRIMARY KEY, ストレート INTEGER, "
+            "ボックス INTEGER, セットストレート INTEGER, セットボックス INTEGER);"
+            "INSERT OR REPLACE INTO 当選金 VALUES (1, 1000000, 40000, 520000, 20000);");
     }
     {
         QFile f(db);

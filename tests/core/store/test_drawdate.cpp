@@ -66,7 +66,9 @@ TEST(PastedDraws, ReadsCsvLinesAndRowsCopiedFromTheGrid) {
     for (const char* text : texts) {
         const PastedDraws p = parsePastedDraws(QString::fromUtf8(text));
         EXPECT_TRUE(p.error.isEmpty()) << qPrintable(p.error);
-        EXPECT_EQ(p.draws, expected) << text;
+        std::vector<DrawRecord> draws;
+        for (const ImportedDraw& d : p.draws) draws.push_back(d.draw);
+        EXPECT_EQ(draws, expected) << text;
     }
     const QString refused[] = {"7054,2026-08-21,1,2,3,12\n",
                                QString::fromLatin1("\x01\x02PNG\x7f\0junk", 10), "x,y\n1,2",

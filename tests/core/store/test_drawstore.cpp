@@ -196,14 +196,16 @@ TEST(DrawStore, RecordsOutOfRangeAreRefusedNamingTheDraw) {
 TEST(DrawStore, WritesAreCheckedAndStoredEachOnItsOwn) {
     test::TempDatabase db(test::draws({"1234", "5678"}));
     auto store = DrawStore::open(db.connect);
-    store->setDigit(2, 3, 0);
-    store->setDigit(1, 0, -1);
-    store->insertDraw(test::draws({"9999"}, 3)[0]);
-    store->deleteDraw(2);
-    EXPECT_REFUSED(store->insertDraw(test::draws({"0000"}, 3)[0]), "第3回は既に登録", "");
-    EXPECT_REFUSED(store->insertDraw(test::draws({"0000"}, 32768)[0]), "1～32767", db.connect.file);
-    EXPECT_REFUSED(store->setDigit(2, 0, 1), "第2回はデータベースにありません", db.connect.file);
-    EXPECT_REFUSED(store->setDigit(1, 0, 10), "0～9", db.connect.file);
+    test::setDigit(*store, 2, 3, 0);
+    test::setDigit(*store, 1, 0, -1);
+    test::insertDraw(*store, test::draws({"9999"}, 3)[0]);
+    test::deleteDraw(*store, 2);
+    EXPECT_REFUSED(test::insertDraw(*store, test::draws({"0000"}, 3)[0]), "第3回は既に登録", "");
+    EXPECT_REFUSED(test::insertDraw(*store, test::draws({"0000"}, 32768)[0]), "1～32767",
+                   db.connect.file);
+    EXPECT_REFUSED(test::setDigit(*store, 2, 0, 1), "第2回はデータベースにありません",
+                   db.connect.file);
+    EXPECT_REFUSED(test::setDigit(*store, 1, 0, 10), "0～9", db.connect.file);
 
     const auto expected =
         std::vector<DrawRecord>{test::draws({"_234"})[0], test::draws({"9999"}, 3)[0]};
@@ -223,7 +225,7 @@ TEST(DrawStore, RefusedWritesNameTheReasonAndChangeNothing) {
         RawDb other(db.connect);
         other.exec("BEGIN IMMEDIATE");
         auto store = DrawStore::open(db.connect);
-        EXPECT_REFUSED(store->setDigit(1, 0, 9), "使用中", file);
+        EXPECT_REFUSED(test::setDigit(*store, 1, 0, 9), "使用中", file);
     }
     {  // The file grows no further, as on a full disk.
         auto store = DrawStore::open(db.connect);
@@ -248,8 +250,8 @@ TEST(DrawStore, RefusedWritesNameTheReasonAndChangeNothing) {
         if (root) {
             ASSERT_EQ(seteuid(65534), 0);
         }
-        const QString m =
-            storeError([&] { DrawStore::open(db.connect)->insertDraw(test::draws({"1"}, 2)[0]); });
+        const QString m = storeError(
+            [&] { test::insertDraw(*DrawStore::open(db.connect), test::draws({"1"}, 2)[0]); });
         if (root) {
             ASSERT_EQ(seteuid(0), 0);
         }
@@ -262,8 +264,8 @@ TEST(DrawStore, KillingTheProgramLosesNothingStored) {
     test::TempDatabase db(test::draws({"1234"}));
     inKilledChild([&] {
         auto* store = DrawStore::open(db.connect).release();
-        store->setDigit(1, 0, 7);
-        store->insertDraw(test::draws({"5___"}, 2)[0]);
+        test::setDigit(*store, 1, 0, 7);
+        test::insertDraw(*store, test::draws({"5___"}, 2)[0]);
     });
     EXPECT_EQ(loadDrawHistory(db.connect).rows, test::draws({"7234", "5___"}));
 
