@@ -13,7 +13,7 @@
 #include "cli/pdfoutput.h"
 #include "cli/ticketscommand.h"
 #include "core/analysis/windowtable.h"
-#include "core/prediction/backtest.h"
+#include "core/prediction/backtestsheets.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
 #include "core/store/backups.h"
