@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "cli/commandline.h"
 #include "core/store/backups.h"
 #include "core/store/fileerror.h"
 #include "core/store/salvage.h"
@@ -12,13 +13,7 @@ namespace pirumoa {
 
 namespace {
 
-int print(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        throw StoreError(QStringLiteral("結果を標準出力に書き込めませんでした。"));
-    return 0;
-}
+int print(const QString& text) { return cli::writeOut(text.toUtf8()); }
 
 int count(const std::vector<std::pair<int, int>>& ranges) {
     int n = 0;

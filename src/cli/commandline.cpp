@@ -1,7 +1,11 @@
 #include "cli/commandline.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <cstdio>
+
+#include "core/store/databasefolder.h"
 
 namespace pirumoa::cli {
 
@@ -32,12 +36,23 @@ QString overview(std::span<const Command> commands, const QString& footer) {
     return text + footer;
 }
 
-// The parser's own error in our words: one line that names what was wrong.
+// The parser's own error in our words: one line that names what was wrong. Qt tells the kind
+// of error only by its (English) text, which names the option in quotes.
 QString parseError(const QCommandLineParser& parser) {
     const QStringList unknown = parser.unknownOptionNames();
-    if (unknown.isEmpty()) return parser.errorText();
-    const QString& name = unknown.first();
-    return QStringLiteral("unknown option %1%2").arg(name.size() == 1 ? "-" : "--", name);
+    if (!unknown.isEmpty()) {
+        const QString& name = unknown.first();
+        return QStringLiteral("%1%2 というオプションはありません。")
+            .arg(name.size() == 1 ? "-" : "--", name);
+    }
+    const QString text = parser.errorText();
+    static const QRegularExpression quotedName(QStringLiteral("'([^']*)'"));
+    const QString option = quotedName.match(text).captured(1);
+    if (text.startsWith(QLatin1String("Missing value")))
+        return QStringLiteral("%1 の後に値を指定してください。").arg(option);
+    if (text.startsWith(QLatin1String("Unexpected value")))
+        return QStringLiteral("%1 には値を付けられません。").arg(option);
+    return QStringLiteral("引数を解釈できません（%1）。").arg(text);
 }
 
 }  // namespace
@@ -46,13 +61,29 @@ int badArguments(const QString& why) {
     const QString help = g_command.isEmpty()
                              ? QStringLiteral("%1 --help").arg(kProgram)
                              : QStringLiteral("%1 %2 --help").arg(kProgram, g_command);
-    print(stderr, QStringLiteral("%1: %2 (see %3)\n").arg(kProgram, why, help));
+    print(stderr, QStringLiteral("%1: %2（詳しくは %3）\n").arg(kProgram, why, help));
     return kBadArguments;
 }
 
 int failure(const QString& why) {
     print(stderr, QStringLiteral("%1: %2\n").arg(kProgram, why));
     return kFailure;
+}
+
+int writeOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
+    return 0;
+}
+
+DatabaseFile databaseFor(const QCommandLineParser& args) {
+    const QString db = args.value(QStringLiteral("db"));
+    if (db.isEmpty()) return databaseFileIn(chooseDatabaseFolder(databasePlaces()));
+    const QFileInfo fi(db);
+    DatabaseFile c = databaseFileIn(fi.absolutePath());
+    c.file = fi.absoluteFilePath();
+    return c;
 }
 
 int runCommandLine(const QStringList& arguments, std::span<const Command> commands,
@@ -77,14 +108,15 @@ int runCommandLine(const QStringList& arguments, std::span<const Command> comman
     }
     const QStringList positional = top.positionalArguments();
     if (positional.isEmpty()) {
-        print(stderr, overview(commands, footer));
+        print(stderr, QStringLiteral("%1: コマンドを指定してください。\n\n").arg(kProgram) +
+                          overview(commands, footer));
         return kBadArguments;
     }
     const QString name = positional.first();
     const Command* command = nullptr;
     for (const Command& c : commands)
         if (name == QLatin1String(c.name)) command = &c;
-    if (!command) return badArguments(QStringLiteral("unknown command ") + name);
+    if (!command) return badArguments(QStringLiteral("%1 というコマンドはありません。").arg(name));
     g_command = name;
 
     QCommandLineParser parser;

@@ -12,18 +12,8 @@
 
 namespace pirumoa {
 
-namespace {
-
 using cli::failure;
-
-int writeOut(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
-    return 0;
-}
-
-}  // namespace
+using cli::writeOut;
 
 int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool replace,
                      bool dryRun) {

@@ -57,8 +57,8 @@ TEST(CliStore, FailuresExitWithOneClearLine) {
         QString says;
     };
     const Case cases[] = {
-        {{"import"}, 2, "import takes one CSV file"},
-        {{"export", "--db", db, "--bogus"}, 2, "unknown option"},
+        {{"import"}, 2, "import には CSV ファイルを 1 つ"},
+        {{"export", "--db", db, "--bogus"}, 2, "--bogus というオプションはありません"},
         {{"export", "--db", db}, 1, "見つかりません"},
         {{"import", csv, "--db", db}, 1, csv + ":2: 第4数字「x」"},
         {{"import", dir.filePath("none.csv"), "--db", db}, 1, "none.csv"},

@@ -256,7 +256,7 @@ TEST(TicketCli, ChecksListsAddsAndRemoves) {
         {"tickets", "add", "4321", "--type", "straight", "--note", "週末", "--db", file});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QByteArray("added 1\n"));
-    r = test::runCli({"tickets", "list", "--db", file});
+    r = test::runCli({"tickets", "list", "--db=" + file});
     EXPECT_EQ(r.out, QStringLiteral(
                          "id\tnumber\ttype\tunits\tfirst_draw\tdraws\tnote\tspent\twon\tbalance\n"
                          "1\t4321\tstraight\t1\t4\t1\t週末\t0\t0\t0\n")
