@@ -7,6 +7,7 @@
 #include "cli/commandline.h"
 #include "core/store/backups.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 #include "core/store/salvage.h"
 
 namespace pirumoa {
@@ -52,8 +53,8 @@ int runRecoverCommand(const DatabaseFile& damaged, const QString& output) {
     const QString reason = writeFileAtomically(output, salvageCsv(salvage),
                                                QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (!reason.isEmpty())
-        throw StoreError(QStringLiteral("ファイル「%1」に書き出せませんでした。%2")
-                             .arg(shownName(QDir::toNativeSeparators(output)), reason));
+        throw StoreError(
+            QStringLiteral("ファイル%1に書き出せませんでした。%2").arg(quoted(output), reason));
     QString out = QStringLiteral("%1 回分の当選データを読み取り、%2 に書き出しました。\n")
                       .arg(salvage.draws.size())
                       .arg(QDir::toNativeSeparators(output));

@@ -9,6 +9,7 @@
 #include "core/store/drawfile.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 namespace pirumoa {
 
@@ -60,8 +61,8 @@ int runExportCommand(const DatabaseFile& connect, const QString& outputPath) {
     // Written aside and put in place only when whole: an older backup survives any failure.
     const QString reason = writeFileAtomically(outputPath, csv);
     if (!reason.isEmpty())
-        return failure(QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
-                           .arg(shownName(QDir::toNativeSeparators(outputPath)), reason));
+        return failure(QStringLiteral("CSVファイル%1に書き出せませんでした。%2")
+                           .arg(quoted(outputPath), reason));
     return 0;
 }
 

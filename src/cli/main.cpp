@@ -19,6 +19,7 @@
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 using namespace pirumoa;
 using namespace pirumoa::cli;
@@ -89,8 +90,8 @@ int writeSheets(const QCommandLineParser& args, const WindowInfo& w,
         const QString output = args.value("output");
         const QString error = writePdf(sheets, w.caption, output);
         if (!error.isEmpty())
-            return failure(QStringLiteral("PDFファイル「%1」を書き込めませんでした。%2")
-                               .arg(shownName(output), error));
+            return failure(QStringLiteral("PDFファイル%1を書き込めませんでした。%2")
+                               .arg(quoted(output), error));
         return 0;
     }
     // Written as it is made: a long grid's JSON is hundreds of megabytes.

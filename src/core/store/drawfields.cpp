@@ -6,6 +6,7 @@
 
 #include "core/store/drawhistory.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 namespace pirumoa::drawfields {
 
@@ -169,9 +170,9 @@ QString date(const QString& raw, int no) {
     // column slip, and it would sort the draw among the wrong ones.
     static const QDate kFirstDraw(1994, 10, 7);
     if (when < kFirstDraw || when > QDate::currentDate().addYears(10))
-        throw BadLine{QStringLiteral("第%1回の抽選日「%2」は 1994-10-07（第1回）から 10 年後までの"
+        throw BadLine{QStringLiteral("%1の抽選日「%2」は 1994-10-07（第1回）から 10 年後までの"
                                      "日付ではありません")
-                          .arg(no)
+                          .arg(drawLabel(no))
                           .arg(shown(field))};
     // By hand: this runs for every line of a file, and a formatted print costs more than the
     // rest of the date.

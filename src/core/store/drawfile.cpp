@@ -10,6 +10,7 @@
 #include "core/store/drawfields.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -319,8 +320,8 @@ private:
                 clash = true;
         }
         if (clash)
-            throw BadLine{QStringLiteral("第%1回が %2 行目と異なる内容で重複しています")
-                              .arg(d.draw.no)
+            throw BadLine{QStringLiteral("%1が %2 行目と異なる内容で重複しています")
+                              .arg(drawLabel(d.draw.no))
                               .arg(m_lineOf[std::size_t(slot)])};
         old = std::move(merged);
     }
@@ -408,7 +409,7 @@ private:
 };
 
 QString cannotRead(const QString& name, const QString& reason) {
-    return QStringLiteral("CSV ファイル「%1」を読み込めません。%2").arg(shownName(name), reason);
+    return QStringLiteral("CSV ファイル%1を読み込めません。%2").arg(quoted(name), reason);
 }
 
 QString notRegular() {
@@ -510,12 +511,9 @@ QString importSummary(const ParsedDraws& parsed, const ImportComparison& c) {
         const auto when = [](const DrawRecord& r) {
             return r.date.isEmpty() ? QString() : QStringLiteral("（%1）").arg(r.date);
         };
-        s += QStringLiteral("当選データ：%1 回分　第%2回%3 ～ 第%4回%5\n")
-                 .arg(parsed.draws.size())
-                 .arg(first.no)
-                 .arg(when(first))
-                 .arg(last.no)
-                 .arg(when(last));
+        s += QStringLiteral("当選データ：%1 回分　%2%3 ～ %4%5\n")
+                 .arg(QString::number(parsed.draws.size()), drawLabel(first.no), when(first),
+                      drawLabel(last.no), when(last));
     }
     s += QStringLiteral("新しい回：%1 件\n").arg(c.added.size());
     s += QStringLiteral("登録済みと同じ回：%1 件\n").arg(c.equal.size());
