@@ -16,8 +16,8 @@ namespace pirumoa {
 using cli::failure;
 using cli::writeOut;
 
-int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool replace,
-                     bool dryRun) {
+int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool replace, bool dryRun,
+                     ImportReport report) {
     const QString source = QDir::toNativeSeparators(csvPath);
     const ParsedDraws parsed = *readDrawFile(csvPath);
     if (!parsed.ok()) return failure(firstRefusal(parsed, source));
@@ -43,12 +43,14 @@ int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool r
                            "何も変更していません。")
                 .arg(drawList(r.conflicts)));
     }
-    QString line = QStringLiteral("added %1, skipped %2, replaced %3")
-                       .arg(r.added)
-                       .arg(r.skipped)
-                       .arg(r.replaced);
-    if (r.completed > 0) line += QStringLiteral(", completed %1").arg(r.completed);
-    return writeOut((line + QLatin1Char('\n')).toUtf8());
+    const QString counts = report == ImportReport::Tsv
+                               ? QStringLiteral(
+                                     "added\tskipped\treplaced\tcompleted\n"
+                                     "%1\t%2\t%3\t%4\n")
+                               : QStringLiteral(
+                                     "追加 %1 件、スキップ %2 件、置き換え %3 件、"
+                                     "補充 %4 件\n");
+    return writeOut(counts.arg(r.added).arg(r.skipped).arg(r.replaced).arg(r.completed).toUtf8());
 }
 
 int runExportCommand(const DatabaseFile& connect, const QString& outputPath) {

@@ -50,13 +50,23 @@ void setUpImport(QCommandLineParser& parser) {
     addDatabase(parser);
     parser.addOption({"replace", "replace stored draws whose digits, date or prizes differ"});
     parser.addOption({"dry-run", "print what the file holds and how it compares; write nothing"});
+    parser.addOption({"format",
+                      "text: the counts in Japanese for people (default); tsv: for scripts, the "
+                      "line added, skipped, replaced, completed and the line of their counts, "
+                      "TAB-separated",
+                      "FORMAT", QStringLiteral("text")});
 }
 
 int runImport(const QCommandLineParser& args) {
     if (args.positionalArguments().size() != 1)
         return badArguments(QStringLiteral("import には CSV ファイルを 1 つ指定してください。"));
-    return runImportCommand(args.positionalArguments()[0], databaseFor(args), args.isSet("replace"),
-                            args.isSet("dry-run"));
+    const QString format = args.value("format");
+    if (format != QLatin1String("text") && format != QLatin1String("tsv"))
+        return badArguments(QStringLiteral("--format には text か tsv を指定してください。"));
+    return runImportCommand(
+        args.positionalArguments()[0], databaseFor(args), args.isSet("replace"),
+        args.isSet("dry-run"),
+        format == QLatin1String("tsv") ? ImportReport::Tsv : ImportReport::Text);
 }
 
 void setUpExport(QCommandLineParser& parser) {
@@ -245,7 +255,7 @@ int runRecover(const QCommandLineParser& args) {
 
 // The commands, in the order the usage lists them.
 const Command kCommands[] = {
-    {"import", "FILE.csv [--db FILE] [--replace] [--dry-run]",
+    {"import", "FILE.csv [--db FILE] [--replace] [--dry-run] [--format text|tsv]",
      "Adds the draws of a results file (all or nothing), saying first what it holds.", setUpImport,
      runImport},
     {"export", "[--db FILE] [--output FILE]",

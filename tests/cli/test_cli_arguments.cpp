@@ -27,6 +27,7 @@ TEST(CliArguments, BadArgumentsAreOneLineAndCodeTwo) {
         {{"export", "-x"}, 2, "-x というオプションはありません"},
         {{"export", "--db=a.mdb", "--output"}, 2, "--output の後に値を"},
         {{"import", "--replace=yes", "a.csv"}, 2, "--replace には値を付けられません"},
+        {{"import", "a.csv", "--format", "json"}, 2, "text か tsv"},
         {{"windows", "extra"}, 2, "windows には引数を指定できません"},
         {{"sheet", "出現頻度分析", "--format", "xml"}, 2, "tsv、json、csv、pdf"},
         {{"sheet", "出現頻度分析", "--output=x.pdf"}, 2, "--format pdf には --output FILE"},

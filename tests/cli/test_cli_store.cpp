@@ -23,7 +23,8 @@ TEST(CliStore, ExportOfAnImportIsTheShippedHistory) {
 
     CliRun r = cli({"import", shipped, "--db", db1});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "added 7054, skipped 0, replaced 0\n");
+    EXPECT_EQ(QString::fromUtf8(r.out),
+              QStringLiteral("追加 7054 件、スキップ 0 件、置き換え 0 件、補充 0 件\n"));
     r = cli({"export", "--db", db1});
     ASSERT_EQ(r.code, 0);
     EXPECT_EQ(r.out, readFile(shipped));
@@ -34,7 +35,8 @@ TEST(CliStore, ExportOfAnImportIsTheShippedHistory) {
     f.close();
     ASSERT_EQ(cli({"import", again, "--db", db2}).code, 0);
     EXPECT_EQ(cli({"export", "--db", db2}).out, r.out);
-    EXPECT_EQ(cli({"import", again, "--db", db2}).out, "added 0, skipped 7054, replaced 0\n");
+    EXPECT_EQ(cli({"import", again, "--db", db2, "--format", "tsv"}).out,
+              "added\tskipped\treplaced\tcompleted\n0\t7054\t0\t0\n");
 }
 
 TEST(CliStore, FailuresExitWithOneClearLine) {
