@@ -55,6 +55,23 @@ QString parseError(const QCommandLineParser& parser) {
     return QStringLiteral("引数を解釈できません（%1）。").arg(text);
 }
 
+// The options that name a file. An empty value is refused before the command runs: an empty
+// --db would quietly fall back on the default database, an empty --output on stdout.
+constexpr const char* kFileOptions[] = {"db", "output"};
+
+// Qt reads every argument as UTF-8, whatever the locale: a name typed in another encoding
+// (EUC-JP, Shift_JIS) arrives with U+FFFD in place of its characters, and a database made
+// under that name would not be the file the user named. Such an argument is refused.
+QString undecodable(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (arguments[i].contains(QChar::ReplacementCharacter))
+            return QStringLiteral(
+                       "%1 番目の引数に UTF-8 として読めない文字があります。"
+                       "UTF-8 のロケール（例: LANG=ja_JP.UTF-8）で指定してください。")
+                .arg(i);
+    return QString();
+}
+
 }  // namespace
 
 int badArguments(const QString& why) {
@@ -88,6 +105,7 @@ DatabaseFile databaseFor(const QCommandLineParser& args) {
 
 int runCommandLine(const QStringList& arguments, std::span<const Command> commands,
                    const QString& footer) {
+    if (const QString why = undecodable(arguments); !why.isEmpty()) return badArguments(why);
     // First the options of the tool itself and the command's name; everything after the name
     // belongs to the command.
     QCommandLineParser top;
@@ -135,6 +153,12 @@ int runCommandLine(const QStringList& arguments, std::span<const Command> comman
                      QStringLiteral("Usage: %1 %2 %3").arg(kProgram, name, command->synopsis));
         print(stdout, text + QLatin1Char('\n') + footer);
         return 0;
+    }
+    const QStringList given = parser.optionNames();
+    for (const char* option : kFileOptions) {
+        const QString key = QLatin1String(option);
+        if (given.contains(key) && parser.value(key).isEmpty())
+            return badArguments(QStringLiteral("--%1 に空のファイル名は指定できません。").arg(key));
     }
     return command->run(parser);
 }

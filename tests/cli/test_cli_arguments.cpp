@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <algorithm>
 
 #include "testsupport.h"
@@ -28,6 +32,9 @@ TEST(CliArguments, BadArgumentsAreOneLineAndCodeTwo) {
         {{"export", "--db=a.mdb", "--output"}, 2, "--output の後に値を"},
         {{"import", "--replace=yes", "a.csv"}, 2, "--replace には値を付けられません"},
         {{"import", "a.csv", "--format", "json"}, 2, "text か tsv"},
+        {{"export", "--db", ""}, 2, "--db に空のファイル名"},
+        {{"tickets", "list", "--db="}, 2, "--db に空のファイル名"},
+        {{"export", "--db=a.mdb", "--output="}, 2, "--output に空のファイル名"},
         {{"windows", "extra"}, 2, "windows には引数を指定できません"},
         {{"sheet", "出現頻度分析", "--format", "xml"}, 2, "tsv、json、csv、pdf"},
         {{"sheet", "出現頻度分析", "--output=x.pdf"}, 2, "--format pdf には --output FILE"},
@@ -59,4 +66,24 @@ TEST(CliArguments, BadArgumentsAreOneLineAndCodeTwo) {
             EXPECT_TRUE(r.out.isEmpty()) << what;
         }
     }
+}
+
+// Qt reads arguments as UTF-8 whatever the locale: a database named in an EUC-JP terminal is
+// refused, not made under a name of replacement characters and reported as done.
+TEST(CliArguments, NamesThatAreNotUtf8AreRefused) {
+    QTemporaryDir dir;
+    QFile csv(dir.filePath("h.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("draw,date,d1,d2,d3,d4\n");
+    csv.close();
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    // "日本.mdb" in EUC-JP.
+    p.start("/bin/sh",
+            {"-c", "exec \"$0\" import h.csv --db \"$(printf '\\306\\374\\313\\334.mdb')\"",
+             PIRUMOA_CLI});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("UTF-8"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"h.csv"});
 }
