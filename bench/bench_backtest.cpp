@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
-#include "core/prediction/backtest.h"
+#include "core/prediction/backtestsheets.h"
 #include "core/prediction/methods.h"
 
 using namespace pirumoa;

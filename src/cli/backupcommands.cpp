@@ -4,21 +4,17 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "cli/commandline.h"
 #include "core/store/backups.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 #include "core/store/salvage.h"
 
 namespace pirumoa {
 
 namespace {
 
-int print(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        throw StoreError(QStringLiteral("結果を標準出力に書き込めませんでした。"));
-    return 0;
-}
+int print(const QString& text) { return cli::writeOut(text.toUtf8()); }
 
 int count(const std::vector<std::pair<int, int>>& ranges) {
     int n = 0;
@@ -57,8 +53,8 @@ int runRecoverCommand(const DatabaseFile& damaged, const QString& output) {
     const QString reason = writeFileAtomically(output, salvageCsv(salvage),
                                                QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (!reason.isEmpty())
-        throw StoreError(QStringLiteral("ファイル「%1」に書き出せませんでした。%2")
-                             .arg(shownName(QDir::toNativeSeparators(output)), reason));
+        throw StoreError(
+            QStringLiteral("ファイル%1に書き出せませんでした。%2").arg(quoted(output), reason));
     QString out = QStringLiteral("%1 回分の当選データを読み取り、%2 に書き出しました。\n")
                       .arg(salvage.draws.size())
                       .arg(QDir::toNativeSeparators(output));

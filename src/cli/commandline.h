@@ -1,10 +1,13 @@
 #pragma once
 // The command-line tool's frame: a table of subcommands, each with its own options, parsed by
 // QCommandLineParser. main.cpp holds the table; this file holds what every command shares.
+#include <QByteArray>
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <span>
+
+#include "core/store/drawstore.h"
 
 namespace pirumoa::cli {
 
@@ -28,6 +31,14 @@ int badArguments(const QString& why);
 
 // Any other failure: one line on stderr, exit code 1.
 int failure(const QString& why);
+
+// Writes the result to standard output: 0, or when a full disk or a closed pipe loses any of
+// it, a failure (code 1) rather than a half-written result reported as done.
+int writeOut(const QByteArray& bytes);
+
+// The database of --db; without it, the database the desktop program uses
+// (chooseDatabaseFolder).
+DatabaseFile databaseFor(const QCommandLineParser& args);
 
 // Runs the command that arguments (argv, the program's name first) names: --help and --version
 // before it, the command's own options after it. Bad arguments end with one line and code 2.

@@ -9,24 +9,15 @@
 #include "core/store/drawfile.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 namespace pirumoa {
 
-namespace {
-
 using cli::failure;
+using cli::writeOut;
 
-int writeOut(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
-    return 0;
-}
-
-}  // namespace
-
-int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool replace,
-                     bool dryRun) {
+int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool replace, bool dryRun,
+                     ImportReport report) {
     const QString source = QDir::toNativeSeparators(csvPath);
     const ParsedDraws parsed = *readDrawFile(csvPath);
     if (!parsed.ok()) return failure(firstRefusal(parsed, source));
@@ -52,12 +43,14 @@ int runImportCommand(const QString& csvPath, const DatabaseFile& connect, bool r
                            "何も変更していません。")
                 .arg(drawList(r.conflicts)));
     }
-    QString line = QStringLiteral("added %1, skipped %2, replaced %3")
-                       .arg(r.added)
-                       .arg(r.skipped)
-                       .arg(r.replaced);
-    if (r.completed > 0) line += QStringLiteral(", completed %1").arg(r.completed);
-    return writeOut((line + QLatin1Char('\n')).toUtf8());
+    const QString counts = report == ImportReport::Tsv
+                               ? QStringLiteral(
+                                     "added\tskipped\treplaced\tcompleted\n"
+                                     "%1\t%2\t%3\t%4\n")
+                               : QStringLiteral(
+                                     "追加 %1 件、スキップ %2 件、置き換え %3 件、"
+                                     "補充 %4 件\n");
+    return writeOut(counts.arg(r.added).arg(r.skipped).arg(r.replaced).arg(r.completed).toUtf8());
 }
 
 int runExportCommand(const DatabaseFile& connect, const QString& outputPath) {
@@ -70,8 +63,8 @@ int runExportCommand(const DatabaseFile& connect, const QString& outputPath) {
     // Written aside and put in place only when whole: an older backup survives any failure.
     const QString reason = writeFileAtomically(outputPath, csv);
     if (!reason.isEmpty())
-        return failure(QStringLiteral("CSVファイル「%1」に書き出せませんでした。%2")
-                           .arg(shownName(QDir::toNativeSeparators(outputPath)), reason));
+        return failure(QStringLiteral("CSVファイル%1に書き出せませんでした。%2")
+                           .arg(quoted(outputPath), reason));
     return 0;
 }
 

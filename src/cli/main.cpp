@@ -1,8 +1,6 @@
 // pirumoa-cli: the draw database and the windows' grids from a shell.
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 #include <memory>
@@ -13,7 +11,7 @@
 #include "cli/pdfoutput.h"
 #include "cli/ticketscommand.h"
 #include "core/analysis/windowtable.h"
-#include "core/prediction/backtest.h"
+#include "core/prediction/backtestsheets.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
 #include "core/store/backups.h"
@@ -21,6 +19,7 @@
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 using namespace pirumoa;
 using namespace pirumoa::cli;
@@ -28,7 +27,6 @@ using namespace pirumoa::cli;
 namespace {
 
 const char kFooter[] =
-    "tickets check|list|add|remove: the player's tickets against the draws (tickets --help).\n"
     "Without --db: the Numbers4Pirumoa.mdb beside pirumoa-cli, else the user's own\n"
     "(~/.local/share/pirumoa/, made from the installed sample on first use).\n";
 
@@ -47,37 +45,28 @@ void addFormat(QCommandLineParser& parser, const QString& formats) {
                       QStringLiteral("tsv")});
 }
 
-// Writes the result to standard output; a full disk or a closed pipe is a failure, not a
-// half-written file reported as done.
-int writeOut(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
-    return 0;
-}
-
-// Without --db, the database the desktop program uses (chooseDatabaseFolder).
-DatabaseFile connectFor(const QCommandLineParser& args) {
-    const QString db = args.value("db");
-    if (db.isEmpty()) return databaseFileIn(chooseDatabaseFolder(databasePlaces()));
-    QFileInfo fi(db);
-    DatabaseFile c = databaseFileIn(fi.absolutePath());
-    c.file = fi.absoluteFilePath();
-    return c;
-}
-
 void setUpImport(QCommandLineParser& parser) {
     parser.addPositionalArgument("FILE.csv", "the draws to add (a results file: see the help)");
     addDatabase(parser);
     parser.addOption({"replace", "replace stored draws whose digits, date or prizes differ"});
     parser.addOption({"dry-run", "print what the file holds and how it compares; write nothing"});
+    parser.addOption({"format",
+                      "text: the counts in Japanese for people (default); tsv: for scripts, the "
+                      "line added, skipped, replaced, completed and the line of their counts, "
+                      "TAB-separated",
+                      "FORMAT", QStringLiteral("text")});
 }
 
 int runImport(const QCommandLineParser& args) {
     if (args.positionalArguments().size() != 1)
-        return badArguments(QStringLiteral("import takes one CSV file"));
-    return runImportCommand(args.positionalArguments()[0], connectFor(args), args.isSet("replace"),
-                            args.isSet("dry-run"));
+        return badArguments(QStringLiteral("import には CSV ファイルを 1 つ指定してください。"));
+    const QString format = args.value("format");
+    if (format != QLatin1String("text") && format != QLatin1String("tsv"))
+        return badArguments(QStringLiteral("--format には text か tsv を指定してください。"));
+    return runImportCommand(
+        args.positionalArguments()[0], databaseFor(args), args.isSet("replace"),
+        args.isSet("dry-run"),
+        format == QLatin1String("tsv") ? ImportReport::Tsv : ImportReport::Text);
 }
 
 void setUpExport(QCommandLineParser& parser) {
@@ -88,15 +77,16 @@ void setUpExport(QCommandLineParser& parser) {
 
 int runExport(const QCommandLineParser& args) {
     if (!args.positionalArguments().isEmpty())
-        return badArguments(QStringLiteral("export takes no file"));
-    return runExportCommand(connectFor(args), args.value("output"));
+        return badArguments(QStringLiteral(
+            "export にはファイルを指定できません（書き出し先は --output で指定します）。"));
+    return runExportCommand(databaseFor(args), args.value("output"));
 }
 
 void setUpWindows(QCommandLineParser&) {}
 
 int runWindows(const QCommandLineParser& args) {
     if (!args.positionalArguments().isEmpty())
-        return badArguments(QStringLiteral("windows takes no name"));
+        return badArguments(QStringLiteral("windows には引数を指定できません。"));
     for (const WindowInfo& w : windowTable())
         if (hasSheets(w)) std::printf("%s\n", w.objectName.toUtf8().constData());
     return 0;
@@ -110,8 +100,8 @@ int writeSheets(const QCommandLineParser& args, const WindowInfo& w,
         const QString output = args.value("output");
         const QString error = writePdf(sheets, w.caption, output);
         if (!error.isEmpty())
-            return failure(QStringLiteral("PDFファイル「%1」を書き込めませんでした。%2")
-                               .arg(shownName(output), error));
+            return failure(QStringLiteral("PDFファイル%1を書き込めませんでした。%2")
+                               .arg(quoted(output), error));
         return 0;
     }
     // Written as it is made: a long grid's JSON is hundreds of megabytes.
@@ -124,6 +114,11 @@ int writeSheets(const QCommandLineParser& args, const WindowInfo& w,
         writeSheetsTsv(sheets, out);
     if (!out.finish()) return failure(QStringLiteral("結果を標準出力に書き込めませんでした。"));
     return 0;
+}
+
+int badReflect() {
+    return badArguments(QStringLiteral(
+        "--reflect には予想オプションの番号 0～9 をカンマ区切りで指定してください。"));
 }
 
 // "0,3,5": the options that are on. False for anything but indices 0 … 9.
@@ -143,11 +138,9 @@ bool parseReflect(const QString& list, ReflectOptions& options) {
 // options come from --reflect only: the options file belongs to the desktop program.
 int runPredictionSheet(const QCommandLineParser& args, const WindowInfo& w) {
     ReflectOptions options;
-    if (!parseReflect(args.value("reflect"), options))
-        return badArguments(
-            QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
+    if (!parseReflect(args.value("reflect"), options)) return badReflect();
     const PredictionSheets grids =
-        predictionSheets(predict(loadDrawHistory(connectFor(args)), options));
+        predictionSheets(predict(loadDrawHistory(databaseFor(args)), options));
     std::vector<const Sheet*> sheets;
     for (const Sheet& s : grids) sheets.push_back(&s);
     return writeSheets(args, w, sheets);
@@ -157,14 +150,12 @@ int runPredictionSheet(const QCommandLineParser& args, const WindowInfo& w) {
 // prediction's sheet, the options come from --reflect only.
 int runBacktestOn(const QCommandLineParser& args, const WindowInfo* window) {
     ReflectOptions options;
-    if (!parseReflect(args.value("reflect"), options))
-        return badArguments(
-            QStringLiteral("--reflect takes option numbers 0 to 9 separated by commas"));
+    if (!parseReflect(args.value("reflect"), options)) return badReflect();
     const bool json = args.value("format") == QLatin1String("json");
     // The bets in yen at the prizes the database holds, read with the draws.
     PrizeTable prizes;
     Backtest backtest(
-        std::make_shared<const DrawHistory>(loadDrawHistory(connectFor(args), &prizes)), options);
+        std::make_shared<const DrawHistory>(loadDrawHistory(databaseFor(args), &prizes)), options);
     backtest.run();
     if (window) {  // the window's grid
         Sheet sheet;
@@ -182,10 +173,10 @@ void setUpBacktest(QCommandLineParser& parser) {
 
 int runBacktest(const QCommandLineParser& args) {
     if (!args.positionalArguments().isEmpty())
-        return badArguments(QStringLiteral("backtest takes no name"));
+        return badArguments(QStringLiteral("backtest には引数を指定できません。"));
     const QString format = args.value("format");
     if (format != QLatin1String("tsv") && format != QLatin1String("json"))
-        return badArguments(QStringLiteral("--format is tsv or json"));
+        return badArguments(QStringLiteral("--format には tsv か json を指定してください。"));
     return runBacktestOn(args, nullptr);
 }
 
@@ -199,23 +190,29 @@ void setUpSheet(QCommandLineParser& parser) {
 
 int runSheet(const QCommandLineParser& args) {
     if (args.positionalArguments().size() != 1)
-        return badArguments(QStringLiteral("sheet takes one window name"));
+        return badArguments(QStringLiteral("sheet にはウィンドウ名を 1 つ指定してください。"));
     static const QStringList formats{"tsv", "json", "csv", "pdf"};
     const QString format = args.value("format");
     if (!formats.contains(format))
-        return badArguments(QStringLiteral("--format is tsv, json, csv or pdf"));
-    if ((format == QLatin1String("pdf")) != !args.value("output").isEmpty())
         return badArguments(
-            QStringLiteral("--output FILE goes with --format pdf, and only with it"));
+            QStringLiteral("--format には tsv、json、csv、pdf のどれかを指定してください。"));
+    if ((format == QLatin1String("pdf")) != !args.value("output").isEmpty())
+        return badArguments(QStringLiteral(
+            "--format pdf には --output FILE が要り、ほかの形式には --output を指定できません。"));
     const QString name = args.positionalArguments()[0];
     const WindowInfo* w = findWindow(name);
-    if (!w || !hasSheets(*w)) return badArguments(QStringLiteral("no such window: ") + name);
+    if (!w || !hasSheets(*w))
+        return badArguments(
+            QStringLiteral(
+                "%1 というウィンドウはありません。一覧は pirumoa-cli windows で見られます。")
+                .arg(name));
     if (w->kind == WindowKind::Prediction) return runPredictionSheet(args, *w);
     if (w->kind == WindowKind::Backtest) return runBacktestOn(args, w);
     if (!args.value("reflect").isEmpty())
-        return badArguments(QStringLiteral("--reflect is for the prediction window"));
+        return badArguments(
+            QStringLiteral("--reflect は予想のウィンドウとバックテストにだけ指定できます。"));
 
-    const DrawHistory history = loadDrawHistory(connectFor(args));
+    const DrawHistory history = loadDrawHistory(databaseFor(args));
     Sheet sheet;
     w->fill(history, sheet);
     if (!sheet.error().isEmpty()) return failure(sheet.error());
@@ -228,8 +225,8 @@ void setUpBackups(QCommandLineParser& parser) { addDatabase(parser); }
 
 int runBackups(const QCommandLineParser& args) {
     if (!args.positionalArguments().isEmpty())
-        return badArguments(QStringLiteral("backups takes no name"));
-    return runBackupsCommand(connectFor(args));
+        return badArguments(QStringLiteral("backups には引数を指定できません。"));
+    return runBackupsCommand(databaseFor(args));
 }
 
 void setUpRestore(QCommandLineParser& parser) {
@@ -239,8 +236,8 @@ void setUpRestore(QCommandLineParser& parser) {
 
 int runRestore(const QCommandLineParser& args) {
     if (args.positionalArguments().size() != 1)
-        return badArguments(QStringLiteral("restore takes one backup"));
-    return runRestoreCommand(connectFor(args), args.positionalArguments()[0]);
+        return badArguments(QStringLiteral("restore にはバックアップを 1 つ指定してください。"));
+    return runRestoreCommand(databaseFor(args), args.positionalArguments()[0]);
 }
 
 void setUpRecover(QCommandLineParser& parser) {
@@ -251,13 +248,14 @@ void setUpRecover(QCommandLineParser& parser) {
 int runRecover(const QCommandLineParser& args) {
     if (!args.positionalArguments().isEmpty() || args.value("db").isEmpty() ||
         args.value("output").isEmpty())
-        return badArguments(QStringLiteral("recover takes --db FILE and --output OUT.csv"));
-    return runRecoverCommand(connectFor(args), args.value("output"));
+        return badArguments(
+            QStringLiteral("recover には --db FILE と --output OUT.csv を指定してください。"));
+    return runRecoverCommand(databaseFor(args), args.value("output"));
 }
 
 // The commands, in the order the usage lists them.
 const Command kCommands[] = {
-    {"import", "FILE.csv [--db FILE] [--replace] [--dry-run]",
+    {"import", "FILE.csv [--db FILE] [--replace] [--dry-run] [--format text|tsv]",
      "Adds the draws of a results file (all or nothing), saying first what it holds.", setUpImport,
      runImport},
     {"export", "[--db FILE] [--output FILE]",
@@ -269,6 +267,9 @@ const Command kCommands[] = {
     {"backtest", "[--db FILE] [--reflect 0,3,5] [--format tsv|json]",
      "Replays the prediction over the history: each method's hits beside chance.", setUpBacktest,
      runBacktest},
+    {"tickets", "check|list|add|remove [NUMBER|ID] [--db FILE] [options]",
+     "The player's tickets: checked against the draws, listed, added, removed.", setUpTickets,
+     runTickets},
     {"backups", "[--db FILE]", "Lists the backups of the database, newest first.", setUpBackups,
      runBackups},
     {"restore", "BACKUP [--db FILE]",
@@ -291,8 +292,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pirumoa-cli: %s\n", message.toUtf8().constData());
     });
     // tickets has subcommands and options of its own.
-    if (application->arguments().value(1) == QLatin1String("tickets"))
-        return runTicketsCommand(application->arguments().mid(2));
     try {
         return runCommandLine(application->arguments(), kCommands, QString::fromUtf8(kFooter));
     } catch (const StoreError& e) {

@@ -7,8 +7,23 @@
 
 namespace pirumoa::cli {
 
+namespace {
+
+QtMessageHandler g_qtHandler = nullptr;
+
+// Qt's own notes about the session (XDG_RUNTIME_DIR not set, a missing platform theme) are
+// not the user's business: stderr holds this tool's messages only. What Qt reports as critical
+// or fatal still goes out.
+void dropQtNotes(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg) return;
+    if (g_qtHandler) g_qtHandler(type, context, message);
+}
+
+}  // namespace
+
 // A PDF needs fonts, and so a GUI application, but never a display.
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+    g_qtHandler = qInstallMessageHandler(dropQtNotes);
     if (!wantsPdf(argc, argv)) return std::make_unique<QCoreApplication>(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     auto application = std::make_unique<QGuiApplication>(argc, argv);

@@ -2,120 +2,59 @@
 // kept in the database.
 #include "cli/ticketscommand.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
 
-#include "core/store/databasefolder.h"
+#include "cli/commandline.h"
 #include "core/store/drawstore.h"
 #include "core/tickets/ticket.h"
 
-namespace pirumoa {
+namespace pirumoa::cli {
 
 namespace {
 
-constexpr int kBadArguments = 2;
-constexpr int kFailure = 1;
-
-const char kTicketsUsage[] =
-    "usage: pirumoa-cli tickets check NUMBER --type straight|box|set [--from DRAW]\n"
-    "                             [--draws N|all] [--units K] [--db FILE] [--format tsv|json]\n"
-    "       pirumoa-cli tickets list [--db FILE] [--format tsv|json]\n"
-    "       pirumoa-cli tickets add NUMBER --type straight|box|set [--from DRAW]\n"
-    "                             [--draws N|all] [--units K] [--note TEXT] [--db FILE]\n"
-    "       pirumoa-cli tickets remove ID [--db FILE]\n"
+const char kTicketsHelp[] =
+    "The player's tickets against the stored draws and prizes:\n"
+    "  tickets check NUMBER --type straight|box|set [--from DRAW] [--draws N|all] [--units K]\n"
+    "                [--db FILE] [--format tsv|json]\n"
+    "  tickets list [--db FILE] [--format tsv|json]\n"
+    "  tickets add NUMBER --type straight|box|set [--from DRAW] [--draws N|all] [--units K]\n"
+    "              [--note TEXT] [--db FILE]\n"
+    "  tickets remove ID [--db FILE]\n"
     "check: --from 1 and --draws all unless given; add: the next draw, one draw.\n"
-    "TSV: draw, date, drawn, result, prize per draw, then a line total, spent, won, balance.\n";
-
-int usage(const QString& why) {
-    std::fprintf(stderr, "pirumoa-cli: %s\n", why.toUtf8().constData());
-    std::fputs(kTicketsUsage, stderr);
-    return kBadArguments;
-}
-
-int fail(const QString& why) {
-    std::fprintf(stderr, "pirumoa-cli: %s\n", why.toUtf8().constData());
-    return kFailure;
-}
-
-int writeOut(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return fail(QStringLiteral("結果を標準出力に書き込めませんでした。"));
-    return 0;
-}
-
-struct TicketArgs {
-    QStringList positional;
-    QString db, format = QStringLiteral("tsv"), type, from, draws, units, note;
-    bool hasNote = false;
-};
-
-bool parse(const QStringList& in, TicketArgs& a, QString& error) {
-    for (int i = 0; i < in.size(); ++i) {
-        const QString& w = in[i];
-        QString* into = w == QLatin1String("--db")       ? &a.db
-                        : w == QLatin1String("--format") ? &a.format
-                        : w == QLatin1String("--type")   ? &a.type
-                        : w == QLatin1String("--from")   ? &a.from
-                        : w == QLatin1String("--draws")  ? &a.draws
-                        : w == QLatin1String("--units")  ? &a.units
-                        : w == QLatin1String("--note")   ? &a.note
-                                                         : nullptr;
-        if (into) {
-            if (i + 1 >= in.size()) {
-                error = w + QStringLiteral(" needs a value");
-                return false;
-            }
-            *into = in[++i];
-            if (into == &a.note) a.hasNote = true;
-        } else if (w.startsWith(QLatin1String("--"))) {
-            error = QStringLiteral("unknown option ") + w;
-            return false;
-        } else {
-            a.positional << w;
-        }
-    }
-    return true;
-}
-
-DatabaseFile connectFor(const TicketArgs& a) {
-    if (a.db.isEmpty()) return databaseFileIn(chooseDatabaseFolder(databasePlaces()));
-    const QFileInfo fi(a.db);
-    DatabaseFile c = databaseFileIn(fi.absolutePath());
-    c.file = fi.absoluteFilePath();
-    return c;
-}
+    "TSV: draw, date, drawn, result, prize per draw, then a line total, spent, won, balance;\n"
+    "list: one line a ticket. add and remove print \"added ID\" and \"removed ID\".";
 
 // The ticket the arguments describe; an empty error when it is one that can be bought.
-Ticket ticketFrom(const TicketArgs& a, int defaultFrom, int defaultDraws, QString& error) {
+Ticket ticketFrom(const QCommandLineParser& a, int defaultFrom, int defaultDraws, QString& error) {
     Ticket t;
-    const auto digits = parseTicketNumber(a.positional.value(2));
+    const auto digits = parseTicketNumber(a.positionalArguments().value(1));
     if (!digits) {
-        error = QStringLiteral("NUMBER is four digits, as 0123");
+        error = QStringLiteral("番号は 0123 のような 4 桁の数字で指定してください。");
         return t;
     }
     t.digits = *digits;
-    const auto type = parseTicketType(a.type);
+    const auto type = parseTicketType(a.value("type"));
     if (!type) {
-        error = QStringLiteral("--type is straight, box or set");
+        error = QStringLiteral("--type には straight、box、set のどれかを指定してください。");
         return t;
     }
     t.type = *type;
     bool ok = true;
-    t.firstDraw = a.from.isEmpty() ? defaultFrom : a.from.toInt(&ok);
-    if (!ok) error = QStringLiteral("--from takes a draw number");
-    t.units = a.units.isEmpty() ? 1 : a.units.toInt(&ok);
-    if (!ok) error = QStringLiteral("--units takes a number of units");
-    if (a.draws.isEmpty())
+    const QString from = a.value("from"), units = a.value("units"), draws = a.value("draws");
+    t.firstDraw = from.isEmpty() ? defaultFrom : from.toInt(&ok);
+    if (!ok) error = QStringLiteral("--from には回数を指定してください。");
+    t.units = units.isEmpty() ? 1 : units.toInt(&ok);
+    if (!ok) error = QStringLiteral("--units には口数を指定してください。");
+    if (draws.isEmpty())
         t.draws = defaultDraws;
-    else if (a.draws == QLatin1String("all"))
+    else if (draws == QLatin1String("all"))
         t.draws = kUntilToday;
-    else if (t.draws = a.draws.toInt(&ok); !ok || t.draws == kUntilToday)
-        error = QStringLiteral("--draws takes a number of draws or all");
-    t.note = a.note;
+    else if (t.draws = draws.toInt(&ok); !ok || t.draws == kUntilToday)
+        error = QStringLiteral("--draws には継続回数か all を指定してください。");
+    t.note = a.value("note");
     if (error.isEmpty()) error = ticketProblem(t);
     return t;
 }
@@ -157,16 +96,26 @@ QJsonObject totalsJson(const TicketTotals& s) {
     };
 }
 
-int runCheck(const TicketArgs& a) {
-    if (a.positional.size() != 3) return usage(QStringLiteral("tickets check takes one NUMBER"));
-    if (a.hasNote) return usage(QStringLiteral("--note is for tickets add"));
+// A sum that stopped at the largest amount is said once, beside the result.
+void noteCapped(const TicketTotals& totals) {
+    if (totals.capped)
+        std::fputs("pirumoa-cli: 金額の合計が大きすぎるため、表せる最大の金額で止めています。\n",
+                   stderr);
+}
+
+int runCheck(const QCommandLineParser& a) {
+    if (a.positionalArguments().size() != 2)
+        return badArguments(QStringLiteral("tickets check には番号を 1 つ指定してください。"));
+    if (a.isSet("note"))
+        return badArguments(QStringLiteral("--note は tickets add にだけ指定できます。"));
     QString error;
     const Ticket t = ticketFrom(a, 1, kUntilToday, error);
-    if (!error.isEmpty()) return usage(error);
-    const DatabaseFile db = connectFor(a);
+    if (!error.isEmpty()) return badArguments(error);
+    const DatabaseFile db = databaseFor(a);
     const TicketCheck check =
         checkTicket(t, DrawHistory::fromRows(readDrawTable(db)), loadPrizeTable(db));
-    if (a.format == QLatin1String("json")) {
+    noteCapped(check.totals);
+    if (a.value("format") == QLatin1String("json")) {
         QJsonArray lines;
         for (const TicketLine& l : check.lines)
             lines.append(QJsonObject{
@@ -195,20 +144,25 @@ int runCheck(const TicketArgs& a) {
     return writeOut(out.toUtf8());
 }
 
-int runList(const TicketArgs& a) {
-    if (a.positional.size() != 2) return usage(QStringLiteral("tickets list takes no name"));
-    const DatabaseFile db = connectFor(a);
+int runList(const QCommandLineParser& a) {
+    if (a.positionalArguments().size() != 1)
+        return badArguments(QStringLiteral("tickets list には引数を指定できません。"));
+    const DatabaseFile db = databaseFor(a);
     const std::vector<Ticket> tickets = loadTickets(db);
     const DrawHistory history = DrawHistory::fromRows(readDrawTable(db));
     const PrizeTable prizes = loadPrizeTable(db);
-    if (a.format == QLatin1String("json")) {
+    TicketTotals all;
+    std::vector<TicketTotals> each;
+    for (const Ticket& t : tickets) {
+        each.push_back(checkTicket(t, history, prizes).totals);
+        all += each.back();
+    }
+    noteCapped(all);
+    if (a.value("format") == QLatin1String("json")) {
         QJsonArray list;
-        TicketTotals all;
-        for (const Ticket& t : tickets) {
-            const TicketTotals s = checkTicket(t, history, prizes).totals;
-            all += s;
-            QJsonObject o = ticketJson(t);
-            o.insert(QStringLiteral("totals"), totalsJson(s));
+        for (std::size_t i = 0; i < tickets.size(); ++i) {
+            QJsonObject o = ticketJson(tickets[i]);
+            o.insert(QStringLiteral("totals"), totalsJson(each[i]));
             list.append(o);
         }
         return writeOut(QJsonDocument(QJsonObject{{QStringLiteral("tickets"), list},
@@ -217,8 +171,9 @@ int runList(const TicketArgs& a) {
     }
     QString out =
         QStringLiteral("id\tnumber\ttype\tunits\tfirst_draw\tdraws\tnote\tspent\twon\tbalance\n");
-    for (const Ticket& t : tickets) {
-        const TicketTotals s = checkTicket(t, history, prizes).totals;
+    for (std::size_t i = 0; i < tickets.size(); ++i) {
+        const Ticket& t = tickets[i];
+        const TicketTotals& s = each[i];
         QString note = t.note;
         note.replace(QLatin1Char('\t'), QLatin1Char(' '))
             .replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -239,57 +194,66 @@ int runList(const TicketArgs& a) {
     return writeOut(out.toUtf8());
 }
 
-int runAdd(const TicketArgs& a) {
-    if (a.positional.size() != 3) return usage(QStringLiteral("tickets add takes one NUMBER"));
-    const DatabaseFile db = connectFor(a);
+int runAdd(const QCommandLineParser& a) {
+    if (a.positionalArguments().size() != 2)
+        return badArguments(QStringLiteral("tickets add には番号を 1 つ指定してください。"));
+    // The arguments first: a ticket that cannot be bought is refused before the database is
+    // opened.
     QString error;
+    ticketFrom(a, 1, 1, error);
+    if (!error.isEmpty()) return badArguments(error);
+    const DatabaseFile db = databaseFor(a);
     // Without --from, the draw to come next, as a slip bought today is.
-    const int next = a.from.isEmpty() ? loadDrawHistory(db).latestDrawNo + 1 : 1;
+    const int next = a.value("from").isEmpty() ? loadDrawHistory(db).latestDrawNo + 1 : 1;
     std::vector<Ticket> t{ticketFrom(a, next, 1, error)};
-    if (!error.isEmpty()) return usage(error);
+    if (!error.isEmpty()) return badArguments(error);
     DrawStore::open(db)->addTickets(t);
     return writeOut(QStringLiteral("added %1\n").arg(t[0].id).toUtf8());
 }
 
-int runRemove(const TicketArgs& a) {
+int runRemove(const QCommandLineParser& a) {
     bool ok = false;
-    const long long id = a.positional.value(2).toLongLong(&ok);
-    if (a.positional.size() != 3 || !ok)
-        return usage(QStringLiteral("tickets remove takes one ID"));
-    DrawStore::open(connectFor(a))->removeTicket(id);
+    const long long id = a.positionalArguments().value(1).toLongLong(&ok);
+    if (a.positionalArguments().size() != 2 || !ok)
+        return badArguments(QStringLiteral("tickets remove には ID を 1 つ指定してください。"));
+    DrawStore::open(databaseFor(a))->removeTicket(id);
     return writeOut(QStringLiteral("removed %1\n").arg(id).toUtf8());
 }
 
 }  // namespace
 
-int runTicketsCommand(const QStringList& args) {
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        std::fputs(kTicketsUsage, stdout);
-        return 0;
-    }
-    TicketArgs a;
-    QString error;
-    if (!parse(args, a, error)) return usage(error);
-    a.positional.prepend(QStringLiteral("tickets"));
-    if (a.format != QLatin1String("tsv") && a.format != QLatin1String("json"))
-        return usage(QStringLiteral("--format is tsv or json"));
-    const QString sub = a.positional.value(1);
-    const bool asksTicket =
-        !a.type.isEmpty() || !a.from.isEmpty() || !a.draws.isEmpty() || !a.units.isEmpty();
-    try {
-        if (sub == QLatin1String("check")) return runCheck(a);
-        if (sub == QLatin1String("add")) return runAdd(a);
-        if (asksTicket || a.hasNote)
-            return usage(
-                QStringLiteral("--type, --from, --draws, --units and --note are for check "
-                               "and add"));
-        if (sub == QLatin1String("list")) return runList(a);
-        if (sub == QLatin1String("remove")) return runRemove(a);
-    } catch (const StoreError& e) {
-        return fail(e.message());
-    }
-    return usage(sub.isEmpty() ? QStringLiteral("tickets needs check, list, add or remove")
-                               : QStringLiteral("unknown tickets command ") + sub);
+void setUpTickets(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QString::fromUtf8(kTicketsHelp));
+    parser.addPositionalArgument("SUBCOMMAND", "check, list, add or remove");
+    parser.addPositionalArgument("ARGUMENT", "the NUMBER to check or add, the ID to remove");
+    parser.addOption({"db", "the draw database (see below)", "FILE"});
+    parser.addOption({"format", "tsv or json, for check and list (default: tsv)", "FORMAT",
+                      QStringLiteral("tsv")});
+    parser.addOption({"type", "straight, box or set", "TYPE"});
+    parser.addOption({"from", "the first draw", "DRAW"});
+    parser.addOption({"draws", "consecutive draws, or all up to the latest", "N"});
+    parser.addOption({"units", "units a draw, 1 to 10 (default: 1)", "K"});
+    parser.addOption({"note", "a note kept with the ticket (add only)", "TEXT"});
 }
 
-}  // namespace pirumoa
+int runTickets(const QCommandLineParser& a) {
+    const QString format = a.value("format");
+    if (format != QLatin1String("tsv") && format != QLatin1String("json"))
+        return badArguments(QStringLiteral("--format には tsv か json を指定してください。"));
+    const QString sub = a.positionalArguments().value(0);
+    if (sub == QLatin1String("check")) return runCheck(a);
+    if (sub == QLatin1String("add")) return runAdd(a);
+    for (const char* option : {"type", "from", "draws", "units", "note"})
+        if (a.isSet(QLatin1String(option)))
+            return badArguments(
+                QStringLiteral("--type、--from、--draws、--units、--note は tickets check と "
+                               "tickets add にだけ指定できます。"));
+    if (sub == QLatin1String("list")) return runList(a);
+    if (sub == QLatin1String("remove")) return runRemove(a);
+    return badArguments(
+        sub.isEmpty()
+            ? QStringLiteral("tickets の後に check、list、add、remove のどれかを指定してください。")
+            : QStringLiteral("tickets %1 というコマンドはありません。").arg(sub));
+}
+
+}  // namespace pirumoa::cli

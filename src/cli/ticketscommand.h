@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QStringList>
+#include <QCommandLineParser>
 
-namespace pirumoa {
+namespace pirumoa::cli {
 
-// pirumoa-cli tickets check|list|add|remove; args are the words after "tickets". Returns the
-// process's exit code and prints its own messages.
-int runTicketsCommand(const QStringList& args);
+// pirumoa-cli tickets check|list|add|remove: the options of all four (each checks that it got
+// only its own), and the run that picks the subcommand from the first positional argument.
+void setUpTickets(QCommandLineParser& parser);
+int runTickets(const QCommandLineParser& args);
 
-}  // namespace pirumoa
+}  // namespace pirumoa::cli

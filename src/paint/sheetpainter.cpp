@@ -261,21 +261,28 @@ void SheetPainter::paint(QPainter& p, const QRect& area, int sx, int sy, const Q
 
 void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int dy,
                              const QRect& clip) {
-    const Sheet& sheet = *m_sheet;
-    const int cols = sheet.columnCount();
+    const int cols = m_sheet->columnCount();
     p.setClipRect(clip);
 
     // Visible columns for backgrounds and lines; texts look at whole rows, since a text to
     // the left of the view may run over into it.
     const int c0 = std::max(1, columnAt(clip.left() - dx));
     const int c1 = std::min(cols, columnAt(clip.right() - dx));
+    const Band band{firstRow, lastRow, c0, c1, dx, dy};
+    paintBackgrounds(p, band);
+    paintTexts(p, band, clip);
+    paintLines(p, band);
+}
 
+// Pass 1: backgrounds, one rectangle per run of equal colour, continued down the rows
+// while the run below has the same extent and colour: a striped grid is a few
+// rectangles, not one per row (on paper, each one is a drawing command).
+void SheetPainter::paintBackgrounds(QPainter& p, const Band& band) {
+    const Sheet& sheet = *m_sheet;
+    const int cols = sheet.columnCount();
+    const auto [firstRow, lastRow, c0, c1, dx, dy] = band;
     auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
     auto top = [&](int r) { return rowY(r - 1) - 1 + dy; };
-
-    // Pass 1: backgrounds, one rectangle per run of equal colour, continued down the rows
-    // while the run below has the same extent and colour: a striped grid is a few
-    // rectangles, not one per row (on paper, each one is a drawing command).
     struct Fill {
         int x0, x1;
         std::uint8_t bg;
@@ -308,8 +315,13 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
     std::stable_sort(done.begin(), done.end(),
                      [](const Fill& a, const Fill& b) { return a.bg < b.bg; });
     for (const Fill& f : done) p.fillRect(f.rect, toColor(sheet.colourOf(f.bg)));
+}
 
-    // Pass 2: texts, with overflow into empty neighbours.
+// Pass 2: texts, with overflow into empty neighbours.
+void SheetPainter::paintTexts(QPainter& p, const Band& band, const QRect& clip) {
+    const Sheet& sheet = *m_sheet;
+    const int cols = sheet.columnCount();
+    const auto [firstRow, lastRow, c0, c1, dx, dy] = band;
     std::uint8_t pen = 255;
     PaperTexts paper(p, sheet);
     const bool onPaper = m_onPaper;
@@ -346,11 +358,17 @@ void SheetPainter::paintRows(QPainter& p, int firstRow, int lastRow, int dx, int
         }
     }
     paper.flush();
+}
 
-    // Pass 3: lines. A line lies on the pixel between two cells, so the right line of one
-    // cell and the left line of the next are the same line: every edge is walked once, with
-    // the sides of the cells on both of its sides, and equal segments that touch become one
-    // line. Horizontal edges first, top to bottom, then vertical ones, left to right.
+// Pass 3: lines. A line lies on the pixel between two cells, so the right line of one
+// cell and the left line of the next are the same line: every edge is walked once, with
+// the sides of the cells on both of its sides, and equal segments that touch become one
+// line. Horizontal edges first, top to bottom, then vertical ones, left to right.
+void SheetPainter::paintLines(QPainter& p, const Band& band) {
+    const Sheet& sheet = *m_sheet;
+    const auto [firstRow, lastRow, c0, c1, dx, dy] = band;
+    auto left = [&](int c) { return m_colX[c - 1] - 1 + dx; };
+    auto top = [&](int r) { return rowY(r - 1) - 1 + dy; };
     LineRuns lines;
     const int rows = sheet.rowCount();
     for (int k = std::max(0, firstRow - 1); k <= lastRow; ++k) {

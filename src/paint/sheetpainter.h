@@ -63,7 +63,16 @@ private:
         std::unique_ptr<QStaticText> text;
     };
 
+    // The rows firstRow … lastRow shifted by (dx, dy), in three passes so that no background
+    // covers a line.
     void paintRows(QPainter& p, int firstRow, int lastRow, int dx, int dy, const QRect& clip);
+    // The painted rows, the columns c0 … c1 seen in the clip, and the shift.
+    struct Band {
+        int firstRow, lastRow, c0, c1, dx, dy;
+    };
+    void paintBackgrounds(QPainter& p, const Band& band);
+    void paintTexts(QPainter& p, const Band& band, const QRect& clip);
+    void paintLines(QPainter& p, const Band& band);
     const QStaticText& staticText(std::uint32_t id) const;
     int textWidth(std::uint32_t id) const;
     const std::vector<QGlyphRun>& glyphRuns(std::uint32_t id, const QFont& font);

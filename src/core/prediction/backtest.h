@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstddef>
@@ -9,7 +8,6 @@
 #include <vector>
 
 #include "core/prediction/methods.h"
-#include "core/sheet/sheet.h"
 #include "core/stats/exactchance.h"
 #include "core/store/drawhistory.h"
 #include "core/tickets/ticket.h"
@@ -216,18 +214,8 @@ private:
 // The eight bet rows of a finished replay at the stored prizes.
 std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& prizes);
 
-// The table as the window shows it: one row per tally under a heading row, and the overall
-// verdict in a last row.
-void fillBacktestSheet(const Backtest& backtest, Sheet& sheet);
-// The bets in yen as the window shows them.
-void fillBacktestYenSheet(const std::vector<YenTally>& yen, Sheet& sheet);
-
-// The table for the command-line tool: a heading line, then per tally method, measure,
-// predictions, hits, expected (six decimals), ratio, low and high of the 95% range, verdict,
-// p-value, and for the bet rows cost, won, chance's expected yen and its range and the bets
-// without a stored prize, separated by TAB; a last line the overall verdict. JSON carries the
-// same and the options.
-QByteArray backtestToTsv(const Backtest& backtest, const PrizeTable& prizes = {});
-QByteArray backtestToJson(const Backtest& backtest, const PrizeTable& prizes = {});
-
 }  // namespace pirumoa
+
+// The window's sheets and the tool's outputs of a replay, for the callers that still look for
+// them here.
+#include "core/prediction/backtestsheets.h"  // IWYU pragma: export

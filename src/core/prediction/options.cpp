@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 namespace pirumoa {
 
@@ -134,8 +135,8 @@ QString writeInitFile(const ReflectOptions& options, const QString& path) {
 
     const QString error = writeFileAtomically(path, bytes);
     if (error.isEmpty()) return QString();
-    return QStringLiteral("オプションファイル「%1」を保存できませんでした。\n%2")
-        .arg(shownName(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())), error);
+    return QStringLiteral("オプションファイル%1を保存できませんでした。\n%2")
+        .arg(quoted(QFileInfo(path).absoluteFilePath()), error);
 }
 
 }  // namespace pirumoa

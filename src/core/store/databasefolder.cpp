@@ -9,6 +9,7 @@
 
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -24,10 +25,6 @@ namespace {
 
 QString databaseIn(const QString& folder) {
     return folder + QLatin1Char('/') + QLatin1String(kDatabaseFileName);
-}
-
-QString quoted(const QString& path) {
-    return QStringLiteral("「%1」").arg(shownName(QDir::toNativeSeparators(path)));
 }
 
 // Why mkpath could not make folder: the nearest part of it that exists says.

@@ -1,16 +1,16 @@
 #include "core/store/drawfile.h"
 
-#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
 
+#include "core/store/drawfields.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -22,264 +22,7 @@ namespace pirumoa {
 
 namespace {
 
-enum class Column {
-    Draw,
-    Date,
-    Number,
-    D1,
-    D2,
-    D3,
-    D4,
-    Straight,
-    Box,
-    SetStraight,
-    SetBox,
-};
-constexpr int kColumns = 11;
-constexpr int kFirstPrize = int(Column::Straight);
-
-// The header names players' files use for each column, as they read after folding (see
-// headerKey), and what the preview calls the column.
-struct ColumnNames {
-    Column column;
-    const char* label;
-    std::array<const char*, 6> names;
-};
-
-const ColumnNames kColumnNames[] = {
-    {Column::Draw, "回号", {"回号", "回別", "回", "回数", "draw", "draw_no"}},
-    {Column::Draw, "回号", {"round", nullptr}},
-    {Column::Date, "抽せん日", {"抽せん日", "抽選日", "日付", "date", "draw_date", nullptr}},
-    {Column::Number,
-     "当せん番号",
-     {"当せん番号", "当選番号", "本数字", "winning_number", "number", nullptr}},
-    {Column::D1, "第1数字", {"第1数字", "d1", "digit1", nullptr}},
-    {Column::D2, "第2数字", {"第2数字", "d2", "digit2", nullptr}},
-    {Column::D3, "第3数字", {"第3数字", "d3", "digit3", nullptr}},
-    {Column::D4, "第4数字", {"第4数字", "d4", "digit4", nullptr}},
-    {Column::Straight, "ストレート", {"ストレート", "straight", "straight_payout", nullptr}},
-    {Column::Box, "ボックス", {"ボックス", "box", "box_payout", nullptr}},
-    {Column::SetStraight,
-     "セット(ストレート)",
-     {"セット(ストレート)", "set_straight", "set_straight_payout", nullptr}},
-    {Column::SetBox,
-     "セット(ボックス)",
-     {"セット(ボックス)", "set_box", "set_box_payout", nullptr}},
-};
-
-QString labelOf(Column c) {
-    for (const ColumnNames& n : kColumnNames)
-        if (n.column == c) return QString::fromUtf8(n.label);
-    return {};
-}
-
-// Full-width letters and digits as half-width (NFKC), which Japanese spreadsheets and sites
-// mix freely; plain ASCII, nearly every field, skips the normalisation.
-QString folded(const QString& text) {
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        // Kana and kanji (円, 第, 回, 年) are their own normal form, and common in every line.
-        const bool stable = u < 0x80 || (u >= 0x3041 && u <= 0x3096) ||
-                            (u >= 0x30A1 && u <= 0x30FA) || (u >= 0x4E00 && u <= 0x9FFF);
-        if (!stable) return text.normalized(QString::NormalizationForm_KC).trimmed();
-    }
-    return text.trimmed();
-}
-
-QString headerKey(const QString& name) {
-    QString key = folded(name).toLower();
-    key.remove(QLatin1Char(' '));
-    return key;
-}
-
-const QHash<QString, Column>& headerNames() {
-    static const QHash<QString, Column> names = [] {
-        QHash<QString, Column> h;
-        for (const ColumnNames& n : kColumnNames)
-            for (const char* name : n.names)
-                if (name) h.insert(QString::fromUtf8(name), n.column);
-        return h;
-    }();
-    return names;
-}
-
-struct BadLine {
-    QString reason;
-};
-
-QString shown(const QString& field) { return shownField(field); }
-
-bool allDigits(QStringView text) {
-    if (text.isEmpty()) return false;
-    for (QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-    return true;
-}
-
-// "123", "第123回", "123回".
-std::optional<int> drawNumberOf(const QString& field) {
-    QStringView t(field);
-    if (t.startsWith(u'第')) t = t.sliced(1);
-    if (t.endsWith(u'回')) t.chop(1);
-    t = t.trimmed();
-    if (!allDigits(t) || t.size() > 5) return std::nullopt;
-    const int no = t.toInt();
-    if (no < 1 || no > kMaxDrawNo) return std::nullopt;
-    return no;
-}
-
-// A first field like this starts a file without a header, whose lines then say what is wrong
-// with them (a draw 0, say) rather than a header that cannot be read.
-bool looksLikeDrawNumber(const QString& field) {
-    QStringView t(field);
-    if (t.startsWith(u'第')) t = t.sliced(1);
-    if (t.endsWith(u'回')) t.chop(1);
-    if (t.startsWith(u'-')) t = t.sliced(1);
-    return allDigits(t.trimmed());
-}
-
-int drawNumber(const QString& raw) {
-    const QString field = folded(raw);
-    if (field.isEmpty()) throw BadLine{QStringLiteral("回数がありません")};
-    const std::optional<int> no = drawNumberOf(field);
-    if (!no)
-        throw BadLine{QStringLiteral("回数「%1」は 1～%2 の整数ではありません")
-                          .arg(shown(field), QString::number(kMaxDrawNo))};
-    return *no;
-}
-
-// Reads up to `most` digits at pos; -1 when there are none.
-int number(QStringView t, qsizetype& pos, int most) {
-    int value = 0, n = 0;
-    while (pos < t.size() && n < most && t[pos].isDigit() && t[pos].unicode() < 0x80) {
-        value = value * 10 + (t[pos].unicode() - '0');
-        ++pos;
-        ++n;
-    }
-    return n == 0 ? -1 : value;
-}
-
-// 2026-08-21, 2026/8/21, 2026.08.21, 2026年8月21日, each optionally with a weekday "(金)" and
-// the time a spreadsheet may add ("0:00").
-QString date(const QString& raw, int no) {
-    const QString field = folded(raw);
-    if (field.isEmpty()) return QString();
-    const auto bad = [&] {
-        return BadLine{
-            QStringLiteral("抽選日「%1」は年-月-日の日付ではありません").arg(shown(field))};
-    };
-    const QStringView t(field);
-    qsizetype pos = 0;
-    const auto separator = [&](char16_t japanese) {
-        if (pos >= t.size()) return false;
-        const char16_t c = t[pos].unicode();
-        if (c == u'-' || c == u'/' || c == u'.' || c == japanese) {
-            ++pos;
-            return true;
-        }
-        return false;
-    };
-    const int year = pos + 4 <= t.size() ? number(t, pos, 4) : -1;
-    if (year < 1000 || pos != 4 || !separator(u'年')) throw bad();
-    const int month = number(t, pos, 2);
-    if (month < 0 || !separator(u'月')) throw bad();
-    const int day = number(t, pos, 2);
-    if (day < 0) throw bad();
-    if (pos < t.size() && t[pos] == u'日') ++pos;
-    const QStringView rest = t.sliced(pos).trimmed();
-    if (!rest.isEmpty()) {
-        static const QRegularExpression tail(
-            QStringLiteral("^(\\([^()]{1,4}\\))?\\s*(\\d{1,2}:\\d{2}(:\\d{2})?)?$"));
-        if (!tail.match(rest.toString()).hasMatch()) throw bad();
-    }
-    const QDate when(year, month, day);
-    if (!when.isValid()) throw bad();
-    // Numbers 4 was first drawn on 1994-10-07; a date outside that span is a typing or a
-    // column slip, and it would sort the draw among the wrong ones.
-    static const QDate kFirstDraw(1994, 10, 7);
-    if (when < kFirstDraw || when > QDate::currentDate().addYears(10))
-        throw BadLine{QStringLiteral("第%1回の抽選日「%2」は 1994-10-07（第1回）から 10 年後までの"
-                                     "日付ではありません")
-                          .arg(no)
-                          .arg(shown(field))};
-    // By hand: this runs for every line of a file, and a formatted print costs more than the
-    // rest of the date.
-    QString out(10, QLatin1Char('-'));
-    const auto put = [&out](qsizetype at, int value, int width) {
-        for (qsizetype k = at + width - 1; k >= at; --k, value /= 10)
-            out[k] = QLatin1Char(char('0' + value % 10));
-    };
-    put(0, year, 4);
-    put(5, month, 2);
-    put(8, day, 2);
-    return out;
-}
-
-std::int8_t digit(const QString& raw, int position) {
-    const QString field = folded(raw);
-    if (field.isEmpty()) return -1;
-    if (field.size() != 1 || !allDigits(field))
-        throw BadLine{QStringLiteral("第%1数字「%2」は 0～9 の数字ではありません")
-                          .arg(position)
-                          .arg(shown(field))};
-    return std::int8_t(field[0].unicode() - '0');
-}
-
-using Digits = std::array<std::int8_t, 4>;
-
-// 0097; 97 where a spreadsheet dropped the leading zeros; 0 0 9 7, 0-0-9-7, [0, 0, 9, 7].
-Digits winningNumber(const QString& raw) {
-    QString field = folded(raw);
-    Digits out{-1, -1, -1, -1};
-    if (field.isEmpty()) return out;
-    const auto bad = [&] {
-        return BadLine{
-            QStringLiteral("当選番号「%1」は 4 桁の数字ではありません").arg(shown(field))};
-    };
-    QString t = field;
-    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) t = t.mid(1, t.size() - 2);
-    static const QRegularExpression separators(QStringLiteral("[\\s,\\-・]+"));
-    const auto separated = [&t] {
-        for (QChar c : t)
-            if (c.isSpace() || c == QLatin1Char(',') || c == QLatin1Char('-') || c == u'・')
-                return true;
-        return false;
-    };
-    if (separated()) {
-        const QStringList parts = t.split(separators, Qt::SkipEmptyParts);
-        if (parts.size() != 4) throw bad();
-        for (int k = 0; k < 4; ++k) {
-            if (parts[k].size() != 1 || !allDigits(parts[k])) throw bad();
-            out[k] = std::int8_t(parts[k][0].unicode() - '0');
-        }
-        return out;
-    }
-    if (!allDigits(t) || t.size() > 4) throw bad();
-    t = t.rightJustified(4, QLatin1Char('0'));
-    for (int k = 0; k < 4; ++k) out[k] = std::int8_t(t[k].unicode() - '0');
-    return out;
-}
-
-// Yen, with or without 円, ¥ and thousands separators; a dash or 該当なし is no prize.
-std::int64_t prize(const QString& raw, Column column) {
-    const QString text = folded(raw);
-    QString t;
-    t.reserve(text.size());
-    for (QChar c : text)
-        if (c != u'円' && c != u',' && c != u'¥' && c != u'\\' && c != u' ') t += c;
-    static const QStringList none{"-", "−", "―", "ー", "—", "–", "*", "該当なし", "なし"};
-    if (t.isEmpty() || (!allDigits(t) && none.contains(t))) return -1;
-    if (!allDigits(t) || t.size() > 13)
-        throw BadLine{QStringLiteral("%1の当せん金「%2」は金額ではありません")
-                          .arg(labelOf(column), shown(folded(raw)))};
-    return t.toLongLong();
-}
-
-QString digitsText(const Digits& d) {
-    QString s;
-    for (std::int8_t x : d) s += x < 0 ? QStringLiteral("_") : QString::number(x);
-    return s;
-}
+using namespace drawfields;
 
 // Splits a line at sep; a field in double quotes may hold sep, and "" in it is one quote.
 bool splitFields(const QString& line, QChar sep, QStringList& out) {
@@ -510,7 +253,7 @@ private:
             if (hasNumber && fromNumber != d.draw.digits)
                 throw BadLine{
                     QStringLiteral("当選番号「%1」と第1～第4数字「%2」が一致しません")
-                        .arg(shown(folded(field(Column::Number))), digitsText(d.draw.digits))};
+                        .arg(shownField(folded(field(Column::Number))), digitsText(d.draw.digits))};
         }
         for (int c = kFirstPrize; c < kColumns; ++c)
             d.prizes.yen[c - kFirstPrize] = prize(field(Column(c)), Column(c));
@@ -577,8 +320,8 @@ private:
                 clash = true;
         }
         if (clash)
-            throw BadLine{QStringLiteral("第%1回が %2 行目と異なる内容で重複しています")
-                              .arg(d.draw.no)
+            throw BadLine{QStringLiteral("%1が %2 行目と異なる内容で重複しています")
+                              .arg(drawLabel(d.draw.no))
                               .arg(m_lineOf[std::size_t(slot)])};
         old = std::move(merged);
     }
@@ -666,7 +409,7 @@ private:
 };
 
 QString cannotRead(const QString& name, const QString& reason) {
-    return QStringLiteral("CSV ファイル「%1」を読み込めません。%2").arg(shownName(name), reason);
+    return QStringLiteral("CSV ファイル%1を読み込めません。%2").arg(quoted(name), reason);
 }
 
 QString notRegular() {
@@ -768,12 +511,9 @@ QString importSummary(const ParsedDraws& parsed, const ImportComparison& c) {
         const auto when = [](const DrawRecord& r) {
             return r.date.isEmpty() ? QString() : QStringLiteral("（%1）").arg(r.date);
         };
-        s += QStringLiteral("当選データ：%1 回分　第%2回%3 ～ 第%4回%5\n")
-                 .arg(parsed.draws.size())
-                 .arg(first.no)
-                 .arg(when(first))
-                 .arg(last.no)
-                 .arg(when(last));
+        s += QStringLiteral("当選データ：%1 回分　%2%3 ～ %4%5\n")
+                 .arg(QString::number(parsed.draws.size()), drawLabel(first.no), when(first),
+                      drawLabel(last.no), when(last));
     }
     s += QStringLiteral("新しい回：%1 件\n").arg(c.added.size());
     s += QStringLiteral("登録済みと同じ回：%1 件\n").arg(c.equal.size());

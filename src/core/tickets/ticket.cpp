@@ -1,6 +1,7 @@
 #include "core/tickets/ticket.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 
 namespace pirumoa {
@@ -141,14 +142,30 @@ const DrawRecord* findDraw(const DrawHistory& history, int no) {
 
 }  // namespace
 
+long long addYen(long long a, long long b, bool& capped) {
+    long long sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum)) return sum;
+    capped = true;
+    return b > 0 ? std::numeric_limits<long long>::max() : std::numeric_limits<long long>::min();
+}
+
+long long multiplyYen(long long a, long long b, bool& capped) {
+    long long product = 0;
+    if (!__builtin_mul_overflow(a, b, &product)) return product;
+    capped = true;
+    return (a < 0) != (b < 0) ? std::numeric_limits<long long>::min()
+                              : std::numeric_limits<long long>::max();
+}
+
 TicketTotals& TicketTotals::operator+=(const TicketTotals& o) {
     decidedDraws += o.decidedDraws;
     pendingDraws += o.pendingDraws;
     wins += o.wins;
     unknownWins += o.unknownWins;
-    spent += o.spent;
-    won += o.won;
-    pendingCost += o.pendingCost;
+    capped = capped || o.capped;
+    spent = addYen(spent, o.spent, capped);
+    won = addYen(won, o.won, capped);
+    pendingCost = addYen(pendingCost, o.pendingCost, capped);
     return *this;
 }
 
@@ -165,23 +182,23 @@ TicketCheck checkTicket(const Ticket& ticket, const DrawHistory& history,
         if (draw) line.date = draw->date;
         if (!draw || !draw->complete()) {
             out.totals.pendingDraws += 1;
-            out.totals.pendingCost += cost;
+            out.totals.pendingCost = addYen(out.totals.pendingCost, cost, out.totals.capped);
             out.lines.push_back(line);
             continue;
         }
         for (int p = 0; p < 4; ++p) line.drawn[std::size_t(p)] = draw->digits[std::size_t(p)];
         line.result = judgeTicket(ticket.type, ticket.digits, line.drawn);
         out.totals.decidedDraws += 1;
-        out.totals.spent += cost;
+        out.totals.spent = addYen(out.totals.spent, cost, out.totals.capped);
         if (isWin(line.result)) {
             const long long one = prizeFor(line.result, prizes.find(no));
             if (one < 0) {
                 line.prize = -1;
                 out.totals.unknownWins += 1;
             } else {
-                line.prize = one * ticket.units;
+                line.prize = multiplyYen(one, ticket.units, out.totals.capped);
                 out.totals.wins += 1;
-                out.totals.won += line.prize;
+                out.totals.won = addYen(out.totals.won, line.prize, out.totals.capped);
             }
         }
         out.lines.push_back(line);
@@ -190,6 +207,7 @@ TicketCheck checkTicket(const Ticket& ticket, const DrawHistory& history,
 }
 
 std::vector<BalancePoint> cumulativeBalance(const std::vector<TicketCheck>& checks) {
+    bool capped = false;
     std::map<int, long long> change;
     for (const TicketCheck& c : checks)
         for (const TicketLine& l : c.lines) {
@@ -197,19 +215,23 @@ std::vector<BalancePoint> cumulativeBalance(const std::vector<TicketCheck>& chec
             // The cost of a draw is the same for every line of a ticket: spent ÷ decided.
             const long long cost =
                 c.totals.decidedDraws ? c.totals.spent / c.totals.decidedDraws : 0;
-            change[l.drawNo] += (l.prize > 0 ? l.prize : 0) - cost;
+            long long& at = change[l.drawNo];
+            at = addYen(at, (l.prize > 0 ? l.prize : 0) - cost, capped);
         }
     std::vector<BalancePoint> out;
     long long balance = 0;
     for (const auto& [no, delta] : change) {
-        balance += delta;
+        balance = addYen(balance, delta, capped);
         out.push_back({no, balance});
     }
     return out;
 }
 
 QString yenText(long long yen) {
-    QString digits = QString::number(yen < 0 ? -yen : yen);
+    // The magnitude unsigned: the smallest amount has no positive counterpart.
+    const unsigned long long magnitude = yen < 0 ? 0ULL - static_cast<unsigned long long>(yen)
+                                                 : static_cast<unsigned long long>(yen);
+    QString digits = QString::number(magnitude);
     for (int i = int(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, QLatin1Char(','));
     return (yen < 0 ? QStringLiteral("-") : QString()) + digits + QStringLiteral("円");
 }

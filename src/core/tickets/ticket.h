@@ -58,6 +58,8 @@ struct TicketLine {
     long long prize = 0;  // yen for all units; -1 for a win whose amount is not known
 };
 
+// Yen sums are 64-bit and saturate: a sum beyond what 64 bits hold stops at the largest amount
+// (and capped says so) rather than wrapping round to a loss.
 struct TicketTotals {
     int decidedDraws = 0;
     int pendingDraws = 0;
@@ -65,8 +67,9 @@ struct TicketTotals {
     int unknownWins = 0;  // wins whose prize is not stored, not in won
     long long spent = 0;  // for the decided draws
     long long won = 0;
-    long long pendingCost = 0;  // paid for draws still to come
-    long long balance() const { return won - spent; }
+    long long pendingCost = 0;                         // paid for draws still to come
+    bool capped = false;                               // a sum stopped at the largest amount
+    long long balance() const { return won - spent; }  // both are never negative
     // won ÷ spent in percent; negative when nothing was spent.
     double returnPercent() const { return spent > 0 ? 100.0 * double(won) / double(spent) : -1; }
     TicketTotals& operator+=(const TicketTotals& o);
@@ -88,6 +91,11 @@ struct BalancePoint {
     long long balance = 0;
 };
 std::vector<BalancePoint> cumulativeBalance(const std::vector<TicketCheck>& checks);
+
+// a + b and a × b in yen, stopped at the largest or smallest 64-bit amount instead of wrapping;
+// capped is set when they stop.
+long long addYen(long long a, long long b, bool& capped);
+long long multiplyYen(long long a, long long b, bool& capped);
 
 // "30,000円", "-1,200円": yen with thousands separators.
 QString yenText(long long yen);

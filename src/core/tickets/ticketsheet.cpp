@@ -1,6 +1,7 @@
 #include "core/tickets/ticketsheet.h"
 
 #include "core/sheet/colours.h"
+#include "core/store/labels.h"
 
 namespace pirumoa {
 
@@ -33,7 +34,7 @@ void fillTicketSheet(const TicketCheck& check, Sheet& s) {
     for (std::size_t i = 0; i < check.lines.size(); ++i) {
         const TicketLine& l = check.lines[i];
         const int row = kHeadRows + 1 + int(i);
-        s.setText(1, row, QStringLiteral("第%1回").arg(l.drawNo));
+        s.setText(1, row, drawLabel(l.drawNo));
         s.setText(2, row, l.date);
         if (l.result != TicketResult::Pending) s.setText(3, row, numberText(l.drawn));
         s.setText(4, row, resultLabel(l.result));

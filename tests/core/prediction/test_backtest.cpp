@@ -5,7 +5,7 @@
 #include <QFile>
 #include <random>
 
-#include "core/prediction/backtest.h"
+#include "core/prediction/backtestsheets.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
 #include "core/store/drawcsv.h"

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
 
+#include <limits>
+
 #include "core/store/drawstore.h"
 #include "core/tickets/ticket.h"
 #include "core/tickets/ticketcsv.h"
@@ -106,6 +108,37 @@ TEST(TicketCheck, EachResultAndPrizeOverAHandMadeHistory) {
     ASSERT_FALSE(curve.empty());
     EXPECT_EQ(curve.back().drawNo, 5);
     EXPECT_EQ(curve.back().balance, sum.balance());
+}
+
+// The largest prizes a results file can hold, won on every draw of a full history by three
+// 10-unit tickets, add up past 64 bits: the totals stop at the largest amount, never wrap to a
+// loss; so does one line whose prize a damaged or hand-edited database made huge.
+TEST(TicketCheck, TotalsPastSixtyFourBitsStopInsteadOfWrapping) {
+    std::vector<DrawRecord> rows(kMaxDrawNo);
+    PrizeTable huge;
+    for (int no = 1; no <= kMaxDrawNo; ++no) {
+        rows[std::size_t(no - 1)] = {no, {1, 2, 3, 4}, {}};
+        huge.set(no, {9'999'999'999'999, -1, -1, -1});
+    }
+    const DrawHistory h = DrawHistory::fromRows(std::move(rows));
+    TicketTotals sum;
+    for (int i = 0; i < 3; ++i) {
+        const TicketCheck one =
+            checkTicket(ticket("1234", TicketType::Straight, 1, kUntilToday, 10), h, huge);
+        EXPECT_FALSE(one.totals.capped);
+        sum += one.totals;
+    }
+    EXPECT_TRUE(sum.capped);
+    EXPECT_EQ(sum.won, std::numeric_limits<long long>::max());
+    EXPECT_GT(sum.balance(), 0);
+
+    PrizeTable damaged;
+    damaged.set(1, {std::numeric_limits<long long>::max() / 2, -1, -1, -1});
+    const TicketCheck line =
+        checkTicket(ticket("1234", TicketType::Straight, 1, 1, 10), h, damaged);
+    EXPECT_TRUE(line.totals.capped);
+    EXPECT_EQ(line.lines[0].prize, std::numeric_limits<long long>::max());
+    EXPECT_GT(cumulativeBalance({line}).back().balance, 0);
 }
 
 TEST(TicketCheck, RefusesWhatCannotBeBought) {
@@ -223,7 +256,7 @@ TEST(TicketCli, ChecksListsAddsAndRemoves) {
         {"tickets", "add", "4321", "--type", "straight", "--note", "週末", "--db", file});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QByteArray("added 1\n"));
-    r = test::runCli({"tickets", "list", "--db", file});
+    r = test::runCli({"tickets", "list", "--db=" + file});
     EXPECT_EQ(r.out, QStringLiteral(
                          "id\tnumber\ttype\tunits\tfirst_draw\tdraws\tnote\tspent\twon\tbalance\n"
                          "1\t4321\tstraight\t1\t4\t1\t週末\t0\t0\t0\n")

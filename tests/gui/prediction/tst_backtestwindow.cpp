@@ -19,6 +19,7 @@
 #include <QtTest>
 #include <random>
 
+#include "core/prediction/backtestsheets.h"
 #include "core/sheet/sheetformat.h"
 #include "core/store/drawcsv.h"
 #include "gui/prediction/backtestwindow.h"
