@@ -1,5 +1,6 @@
 #include "core/prediction/backtest.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <limits>

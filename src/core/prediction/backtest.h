@@ -215,7 +215,3 @@ private:
 std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& prizes);
 
 }  // namespace pirumoa
-
-// The window's sheets and the tool's outputs of a replay, for the callers that still look for
-// them here.
-#include "core/prediction/backtestsheets.h"  // IWYU pragma: export

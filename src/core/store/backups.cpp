@@ -12,6 +12,7 @@
 #include <set>
 
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 #include "core/store/sqlcipher.h"
 
 #ifdef Q_OS_UNIX
@@ -34,10 +35,6 @@ const QRegularExpression& backupName() {
     static const QRegularExpression re(
         QStringLiteral("^Numbers4Pirumoa-(\\d{8}-\\d{6})(?:-(\\d+))?\\.mdb$"));
     return re;
-}
-
-QString quoted(const QString& path) {
-    return QStringLiteral("「%1」").arg(shownName(QDir::toNativeSeparators(path)));
 }
 
 // Why the engine could not write a backup or a restored file into folder.

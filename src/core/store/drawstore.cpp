@@ -15,6 +15,7 @@
 #include "core/store/backups.h"
 #include "core/store/cipherkey.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 #include "core/store/sqlcipher.h"
 #include "core/store/storeparts.h"
 
@@ -69,8 +70,6 @@ using sql::Statement;
 
 // ---- messages --------------------------------------------------------------------------
 
-QString quoted(const QString& file) { return QStringLiteral("「%1」").arg(shownName(file)); }
-
 QString openFailure(const QString& file, const QString& reason) {
     return QStringLiteral("データベースファイル%1を開けません。%2").arg(quoted(file), reason);
 }
@@ -95,8 +94,6 @@ QString badRecord(const QString& file, const QString& row, const QString& what) 
 QString missingFile(const QString& file) {
     return QStringLiteral("データベースファイル%1が見つかりません。").arg(quoted(file));
 }
-
-QString drawLabel(int no) { return QStringLiteral("第%1回").arg(no); }
 
 // ---- opening ---------------------------------------------------------------------------
 

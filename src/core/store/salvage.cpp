@@ -7,6 +7,7 @@
 
 #include "core/store/backups.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 #include "core/store/sqlcipher.h"
 
 namespace pirumoa {
@@ -74,8 +75,6 @@ void addTo(std::vector<std::pair<int, int>>& ranges, int no) {
     else
         ranges.emplace_back(no, no);
 }
-
-QString label(int no) { return QStringLiteral("第%1回").arg(no); }
 
 }  // namespace
 
@@ -175,11 +174,11 @@ QString rangeList(const std::vector<std::pair<int, int>>& ranges) {
     QStringList parts;
     for (const auto& [first, last] : ranges) {
         if (last == kMaxDrawNo && first != last)
-            parts << label(first) + QStringLiteral("以降");
+            parts << drawLabel(first) + QStringLiteral("以降");
         else if (first == last)
-            parts << label(first);
+            parts << drawLabel(first);
         else
-            parts << label(first) + QStringLiteral("～") + label(last);
+            parts << drawLabel(first) + QStringLiteral("～") + drawLabel(last);
     }
     return parts.join(QStringLiteral("、"));
 }

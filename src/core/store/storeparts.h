@@ -11,9 +11,6 @@ struct sqlite3;
 // What the readers and writers of the draw database share; not for use outside the store.
 namespace pirumoa::store {
 
-QString quoted(const QString& file);
-QString drawLabel(int no);
-
 // The messages of the store, each naming the file.
 QString openFailure(const QString& file, const QString& reason);
 QString readFailure(const QString& file, const QString& reason);

@@ -2,6 +2,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include "core/store/drawstore.h"
+#include "core/store/labels.h"
 #include "core/store/storeparts.h"
 
 namespace pirumoa {

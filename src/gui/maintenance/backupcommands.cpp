@@ -5,6 +5,7 @@
 
 #include "core/store/backups.h"
 #include "core/store/historydocument.h"
+#include "core/store/labels.h"
 #include "gui/shell/prompt.h"
 
 namespace pirumoa {
@@ -28,8 +29,7 @@ void BackupCommands::restore(QWidget* parent, HistoryDocument& document) {
         const QString when = e.time.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
         if (e.problem.isEmpty())
             rows.push_back({when, QStringLiteral("%1 回分").arg(e.draws),
-                            e.latestDraw > 0 ? QStringLiteral("第%1回").arg(e.latestDraw)
-                                             : QStringLiteral("なし")});
+                            e.latestDraw > 0 ? drawLabel(e.latestDraw) : QStringLiteral("なし")});
         else
             rows.push_back({when, e.problem, QString()});
     }

@@ -7,6 +7,7 @@
 
 #include "core/sheet/colours.h"
 #include "core/store/drawdate.h"
+#include "core/store/labels.h"
 #include "paint/look.h"
 
 namespace pirumoa {
@@ -18,8 +19,6 @@ const char* const kTitles[DrawTableModel::kColumns] = {"回数",    "抽せん�
 
 // The new row's date is only proposed: it shows lighter than a stored one.
 constexpr Rgb kProposedText = rgb(128, 128, 128);
-
-QString drawLabel(int no) { return QStringLiteral("第%1回").arg(no); }
 
 }  // namespace
 
@@ -351,9 +350,9 @@ int DrawTableModel::addDrawAfter(int row, QString* why) {
         draw.no = m_rows[std::size_t(row)].no + 1;
         if (rowOfDraw(draw.no) >= 0) {
             *why = QStringLiteral(
-                       "第%1回は既に登録されているため、行を追加できません。"
+                       "%1は既に登録されているため、行を追加できません。"
                        "行は、最後の回のうしろか、回数が抜けているところに追加できます。")
-                       .arg(draw.no);
+                       .arg(drawLabel(draw.no));
             return -1;
         }
     }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/prediction/backtest.h"
+#include "core/prediction/backtestsheets.h"
 #include "gui/shell/childwindow.h"
 
 class QChartView;

@@ -19,10 +19,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <utility>
 
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 #include "core/tickets/ticketcsv.h"
 #include "core/tickets/ticketsheet.h"
 #include "gui/shell/gridview.h"
@@ -273,7 +273,7 @@ void TicketsWindow::showTickets() {
             numberText(t.digits),
             typeLabel(t.type),
             QString::number(t.units),
-            QStringLiteral("第%1回").arg(t.firstDraw),
+            drawLabel(t.firstDraw),
             drawsText(t),
             t.note,
             yenText(s.spent),
