@@ -58,3 +58,18 @@ static void bareUpdateInOneTransaction(benchmark::State& state) {
     }
 }
 BENCHMARK(bareUpdateInOneTransaction)->Unit(benchmark::kMillisecond);
+
+static void typedDigitStoreOnly(benchmark::State& state) {
+    LargestDatabase db;
+    auto store = DrawStore::open(db.database);
+    DrawRecord before = bench::largestHistory().rows[15999];
+    int digit = 0;
+    for (auto _ : state) {
+        DrawRecord after = before;
+        after.digits[0] = std::int8_t(digit++ % 10);
+        std::vector<DrawEdit> edits{DrawEdit{16000, before, after}};
+        store->applyEdits(edits);
+        before = after;
+    }
+}
+BENCHMARK(typedDigitStoreOnly)->Unit(benchmark::kMillisecond);

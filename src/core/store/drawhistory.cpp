@@ -2,24 +2,35 @@
 
 namespace pirumoa {
 
+PrizeTable::Table& PrizeTable::own() {
+    if (!m_byDraw)
+        m_byDraw = std::make_shared<Table>();
+    else if (m_byDraw.use_count() > 1)
+        m_byDraw = std::make_shared<Table>(*m_byDraw);
+    return *m_byDraw;
+}
+
 void PrizeTable::set(int drawNo, const PrizeAmounts& prizes) {
     if (drawNo < 1 || drawNo > kMaxDrawNo) return;
-    if (m_byDraw.size() <= std::size_t(drawNo)) m_byDraw.resize(std::size_t(drawNo) + 1);
-    if (!m_byDraw[std::size_t(drawNo)]) ++m_count;
-    m_byDraw[std::size_t(drawNo)] = prizes;
+    const PrizeAmounts* now = find(drawNo);
+    if (now && *now == prizes) return;
+    Table& table = own();
+    if (table.size() <= std::size_t(drawNo)) table.resize(std::size_t(drawNo) + 1);
+    if (!table[std::size_t(drawNo)]) ++m_count;
+    table[std::size_t(drawNo)] = prizes;
 }
 
 void PrizeTable::erase(int drawNo) {
-    if (drawNo < 1 || std::size_t(drawNo) >= m_byDraw.size() || !m_byDraw[std::size_t(drawNo)])
-        return;
-    m_byDraw[std::size_t(drawNo)].reset();
+    if (!find(drawNo)) return;
+    own()[std::size_t(drawNo)].reset();
     --m_count;
 }
 
 const PrizeAmounts* PrizeTable::find(int drawNo) const {
-    if (drawNo < 0 || std::size_t(drawNo) >= m_byDraw.size() || !m_byDraw[std::size_t(drawNo)])
+    if (!m_byDraw || drawNo < 0 || std::size_t(drawNo) >= m_byDraw->size() ||
+        !(*m_byDraw)[std::size_t(drawNo)])
         return nullptr;
-    return &*m_byDraw[std::size_t(drawNo)];
+    return &*(*m_byDraw)[std::size_t(drawNo)];
 }
 
 DrawHistory DrawHistory::fromRows(std::vector<DrawRecord> rows) {

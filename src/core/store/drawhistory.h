@@ -3,6 +3,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -31,7 +32,8 @@ struct PrizeAmounts {
     friend bool operator==(const PrizeAmounts&, const PrizeAmounts&) = default;
 };
 
-// Prizes by draw number; a draw without an entry has no known prize.
+// Prizes by draw number; a draw without an entry has no known prize. Copies share their
+// table until one of them changes it: every snapshot of the history carries one.
 class PrizeTable {
 public:
     void set(int drawNo, const PrizeAmounts& prizes);
@@ -40,7 +42,10 @@ public:
     bool empty() const { return m_count == 0; }
 
 private:
-    std::vector<std::optional<PrizeAmounts>> m_byDraw;
+    using Table = std::vector<std::optional<PrizeAmounts>>;
+    // The table this copy may change, copied first when another copy shares it.
+    Table& own();
+    std::shared_ptr<Table> m_byDraw;
     int m_count = 0;
 };
 

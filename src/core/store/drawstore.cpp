@@ -432,6 +432,22 @@ void transaction(sqlite3* db, const QString& file, const std::function<void()>& 
     }
 }
 
+// A statement prepared on its first use.
+class LazyStatement {
+public:
+    LazyStatement(sqlite3* db, const char* sql) : m_db(db), m_sql(sql) {}
+    Statement& operator*() {
+        if (!m_statement) m_statement.emplace(m_db, m_sql);
+        return *m_statement;
+    }
+    Statement* operator->() { return &**this; }
+
+private:
+    sqlite3* m_db;
+    const char* m_sql;
+    std::optional<Statement> m_statement;
+};
+
 void checkDraw(const DrawRecord& d, const QString& file) {
     if (d.no < 1 || d.no > kMaxDrawNo)
         throw StoreError(writeFailure(
@@ -718,15 +734,16 @@ void DrawStore::applyEdits(std::vector<DrawEdit>& edits) {
         Statement findPrizes(m_db,
                              "SELECT ストレート, ボックス, セットストレート, セットボックス "
                              "FROM 当選金 WHERE 回数 = ?1");
-        Statement insert(m_db, kInsertDraw);
-        Statement update(m_db,
-                         "UPDATE 当選データ SET 抽選日 = ?2, 第1数字 = ?3, 第2数字 = ?4, "
-                         "第3数字 = ?5, 第4数字 = ?6 WHERE 回数 = ?1");
-        Statement remove(m_db, "DELETE FROM 当選データ WHERE 回数 = ?1");
-        Statement removePrizes(m_db, "DELETE FROM 当選金 WHERE 回数 = ?1");
-        Statement writePrizes(m_db,
-                              "INSERT OR REPLACE INTO 当選金 (回数, ストレート, ボックス, "
-                              "セットストレート, セットボックス) VALUES (?1, ?2, ?3, ?4, ?5)");
+        // Most edits need only two or three of these: each is prepared on its first use.
+        LazyStatement insert(m_db, kInsertDraw);
+        LazyStatement update(m_db,
+                             "UPDATE 当選データ SET 抽選日 = ?2, 第1数字 = ?3, 第2数字 = ?4, "
+                             "第3数字 = ?5, 第4数字 = ?6 WHERE 回数 = ?1");
+        LazyStatement remove(m_db, "DELETE FROM 当選データ WHERE 回数 = ?1");
+        LazyStatement removePrizes(m_db, "DELETE FROM 当選金 WHERE 回数 = ?1");
+        LazyStatement writePrizes(m_db,
+                                  "INSERT OR REPLACE INTO 当選金 (回数, ストレート, ボックス, "
+                                  "セットストレート, セットボックス) VALUES (?1, ?2, ?3, ?4, ?5)");
         for (const DrawEdit& e : edits) {
             find.bind(1, e.no);
             std::optional<DrawRecord> now;
@@ -759,24 +776,24 @@ void DrawStore::applyEdits(std::vector<DrawEdit>& edits) {
             prizes.emplace_back(stored, kept);
 
             if (!e.after) {
-                remove.bind(1, e.no);
-                remove.run();
+                remove->bind(1, e.no);
+                remove->run();
             } else {
-                Statement& write = now ? update : insert;
+                Statement& write = now ? *update : *insert;
                 write.bind(1, e.no).bind(2, e.after->date);
                 for (int k = 0; k < 4; ++k) write.bindOrNull(3 + k, e.after->digits[k]);
                 write.run();
             }
             if (kept == stored) continue;
             if (!kept.any()) {
-                removePrizes.bind(1, e.no);
-                removePrizes.run();
+                removePrizes->bind(1, e.no);
+                removePrizes->run();
                 continue;
             }
-            writePrizes.bind(1, e.no);
+            writePrizes->bind(1, e.no);
             for (int k = 0; k < kPrizeKinds; ++k)
-                writePrizes.bindOrNull(k + 2, kept.yen[std::size_t(k)]);
-            writePrizes.run();
+                writePrizes->bindOrNull(k + 2, kept.yen[std::size_t(k)]);
+            writePrizes->run();
         }
     });
     for (std::size_t i = 0; i < edits.size(); ++i) {
