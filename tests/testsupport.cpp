@@ -29,7 +29,7 @@ DrawHistory history(std::initializer_list<const char*> digits, int first) {
 TempDatabase::TempDatabase(const std::vector<DrawRecord>& rows)
     : connect(databaseFileIn(dir.path())) {
     auto store = DrawStore::open(connect, true);
-    if (!rows.empty()) store->importDraws(rows, false);
+    if (!rows.empty()) store->importDraws(withoutPrizes(rows), false);
 }
 
 CliRun runCli(const QStringList& args, const QString& workDir) {

@@ -619,13 +619,6 @@ bool DrawStore::fileReplaced() {
            moved != 0;
 }
 
-ImportResult DrawStore::importDraws(const std::vector<DrawRecord>& draws, bool replace) {
-    std::vector<ImportedDraw> in;
-    in.reserve(draws.size());
-    for (const DrawRecord& d : draws) in.push_back({d, {}});
-    return importDraws(in, replace);
-}
-
 ImportResult DrawStore::importDraws(const std::vector<ImportedDraw>& draws, bool replace) {
     for (const ImportedDraw& d : draws) {
         checkDraw(d.draw, m_file);

@@ -126,11 +126,10 @@ public:
     DrawHistory readHistory();
 
     // All or nothing. With replace false and any conflict, nothing is written and the
-    // conflicts are listed in the result.
-    ImportResult importDraws(const std::vector<DrawRecord>& draws, bool replace);
-    // The same with prizes (classifyDraw): a draw that only fills in missing digits, a date or
-    // prizes is completed without asking; another date or other prizes are a conflict like
-    // other digits. An empty date and unknown amounts in the file keep the stored ones.
+    // conflicts are listed in the result. A draw that only fills in missing digits, a date or
+    // prizes is completed without asking (classifyDraw); another date or other prizes are a
+    // conflict like other digits. An empty date and unknown amounts in the file keep the
+    // stored ones.
     ImportResult importDraws(const std::vector<ImportedDraw>& draws, bool replace);
     // All or nothing: each draw must still be stored as its before says (another program may
     // have changed it meanwhile); then it is written, added or deleted as its after says, and

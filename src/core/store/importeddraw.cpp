@@ -42,6 +42,13 @@ Prizes prizesOf(const PrizeAmounts* amounts) {
     return {{amounts->straight, amounts->box, amounts->setStraight, amounts->setBox}};
 }
 
+std::vector<ImportedDraw> withoutPrizes(const std::vector<DrawRecord>& draws) {
+    std::vector<ImportedDraw> out;
+    out.reserve(draws.size());
+    for (const DrawRecord& d : draws) out.push_back({d, {}});
+    return out;
+}
+
 std::vector<DrawPrizes> prizeRowsOf(const DrawHistory& history) {
     std::vector<DrawPrizes> out;
     for (const DrawRecord& r : history.rows)

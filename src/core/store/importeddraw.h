@@ -44,6 +44,9 @@ struct ImportedDraw {
     friend bool operator==(const ImportedDraw&, const ImportedDraw&) = default;
 };
 
+// Draws without prizes, as a file without prize columns gives them.
+std::vector<ImportedDraw> withoutPrizes(const std::vector<DrawRecord>& draws);
+
 // What importing a draw would do to what is stored. An empty date or an unknown prize in the
 // file leaves the stored one alone; a digit, date or prize missing in the store is filled in
 // without asking.
