@@ -3,14 +3,19 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QStyle>
 #include <algorithm>
 #include <vector>
 
 #include "core/prediction/methods.h"
+#include "core/prediction/predicteddraw.h"
+#include "core/store/drawstore.h"
 #include "gui/shell/gridview.h"
 #include "paint/look.h"
 
@@ -217,8 +222,34 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
     }
 }
 
+PredictionWindow::~PredictionWindow() { delete m_drawLabel; }
+
+void PredictionWindow::nameThePredictedDraw() {
+    // The history the windows share holds no dates; they are read from the draw table. Where
+    // it cannot be read, the draw goes without its date.
+    std::vector<DrawRecord> stored;
+    try {
+        stored = readDrawTable(host().databaseFile());
+    } catch (const StoreError&) {
+        stored = m_history->rows;
+    }
+    m_drawTitle = pirumoa::predictedDrawTitle(predictedDraw(m_history->latestDrawNo, stored));
+    if (m_drawLabel) m_drawLabel->setText(m_drawTitle);
+    for (GridView* grid : m_grids) grid->setSubject(m_drawTitle);
+}
+
 void PredictionWindow::load() {
+    QStatusBar* bar = host().hostStatusBar();
+    QMdiArea* area = host().mdiArea();
+    if (!m_drawLabel && bar && area) {
+        m_drawLabel = new QLabel;
+        m_drawLabel->setObjectName(QStringLiteral("predictedDraw"));
+        m_drawLabel->hide();
+        bar->addWidget(m_drawLabel);
+        connect(area, &QMdiArea::subWindowActivated, this, &PredictionWindow::showDrawInStatusBar);
+    }
     m_history = host().history();
+    nameThePredictedDraw();
     // Pairs 10 and 11 open on "反映しない"; later they keep what the user chose.
     for (int i = kReflectOptionCount; i < kPairCount; ++i) m_noReflect[i]->setChecked(true);
     showOptions();
@@ -227,6 +258,7 @@ void PredictionWindow::load() {
 
 void PredictionWindow::reload() {
     m_history = host().history();
+    nameThePredictedDraw();
     showPrediction();
 }
 
@@ -258,6 +290,13 @@ void PredictionWindow::showPrediction() {
     const int shift = std::max(0, extraRows) * GridView::rowPixels(Sheet::kDefaultRowHeight);
     m_label4->move(m_label4->x(), px(kLabel4Y) + shift);
     m_grids[3]->move(m_grids[3]->x(), px(kGridY[3]) - px(kFrame2Y) + shift);
+}
+
+void PredictionWindow::showDrawInStatusBar() {
+    // The current window, not only the active one: it stays current while a dialog of the
+    // program or another application has the focus.
+    const QMdiSubWindow* current = host().mdiArea()->currentSubWindow();
+    if (m_drawLabel) m_drawLabel->setVisible(current && current->widget() == this);
 }
 
 }  // namespace pirumoa
