@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <algorithm>
@@ -120,8 +121,14 @@ constexpr int kLabel4Y = 5520;  // in Frame2
 }  // namespace
 
 PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
-    : ChildWindow(host, design) {
-    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+    : ChildWindow(host, design), m_scroll(new QScrollArea(this)) {
+    // Laid out by hand at its design size; a window arranged smaller scrolls.
+    auto* content = new QWidget;
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setBackgroundRole(QPalette::Window);
+    m_scroll->setWidgetResizable(true);
+
+    auto* close = new QPushButton(QStringLiteral("閉じる"), content);
     close->setObjectName(QStringLiteral("Cmd閉じる"));
     close->setGeometry(twipsRect(8160, 60, 855, 375));
     QPalette pal = close->palette();
@@ -130,7 +137,7 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
     connect(close, &QPushButton::clicked, this, &ChildWindow::unload);
 
     // The options.
-    auto* frame3 = new Frame(QStringLiteral("データ分析オプション"), this);
+    auto* frame3 = new Frame(QStringLiteral("データ分析オプション"), content);
     frame3->setObjectName(QStringLiteral("Frame3"));
     frame3->setGeometry(twipsRect(120, 480, 3855, 7272));
     paint(frame3, kFrameBack);
@@ -186,7 +193,7 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
     }
 
     // The predictions.
-    auto* frame2 = new Frame(QStringLiteral("当選予想"), this);
+    auto* frame2 = new Frame(QStringLiteral("当選予想"), content);
     frame2->setObjectName(QStringLiteral("Frame2"));
     frame2->setGeometry(twipsRect(kFrame2X, kFrame2Y, 5055, 7272));
     paint(frame2, kFrameBack);
@@ -220,6 +227,15 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
         grid->move(px(kGridX) - px(kFrame2X), px(kGridY[k]) - px(kFrame2Y));
         m_grids[k] = grid;
     }
+    // As far as the controls reach, and the same margin right and below as above them.
+    const QRect used = content->childrenRect();
+    content->setMinimumSize(used.right() + 1 + px(60), used.bottom() + 1 + px(60));
+    m_scroll->setWidget(content);
+}
+
+void PredictionWindow::resizeEvent(QResizeEvent* event) {
+    ChildWindow::resizeEvent(event);
+    m_scroll->setGeometry(rect());
 }
 
 PredictionWindow::~PredictionWindow() { delete m_drawLabel; }

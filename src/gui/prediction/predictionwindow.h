@@ -8,6 +8,7 @@
 
 class QLabel;
 class QRadioButton;
+class QScrollArea;
 
 namespace pirumoa {
 
@@ -39,6 +40,9 @@ public:
         return reflect ? m_reflect.at(pair) : m_noReflect.at(pair);
     }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void optionClicked(int pair, bool reflect);
     // Every pair shows the option in use.
@@ -50,6 +54,7 @@ private:
     // The predicted draw in the status bar while this window is the active one.
     void showDrawInStatusBar();
 
+    QScrollArea* m_scroll;
     std::array<GridView*, kPredictionGridCount> m_grids{};
     std::array<QRadioButton*, kPairCount> m_reflect{};
     std::array<QRadioButton*, kPairCount> m_noReflect{};

@@ -31,6 +31,8 @@ namespace {
 
 // How close to the grid's left or top edge a click selects a whole row or column.
 constexpr int kEdge = 4;
+// The data rows a grid shows at the least, under its frozen rows.
+constexpr int kLeastDataRows = 3;
 
 }  // namespace
 
@@ -72,7 +74,15 @@ int GridView::missingWidth() const {
 
 QSize GridView::sizeHint() const { return contentSize().boundedTo(QSize(1600, 1200)); }
 
-QSize GridView::minimumSizeHint() const { return QSize(40, 40); }
+QSize GridView::minimumSizeHint() const {
+    int height = m_painter.rowY(0) + m_painter.frozenHeight();
+    const int frozen = m_sheet.frozenRows();
+    for (int r = frozen + 1; r <= frozen + kLeastDataRows; ++r)
+        height += r <= m_sheet.rowCount() ? m_painter.rowY(r) - m_painter.rowY(r - 1)
+                                          : rowPixels(Sheet::kDefaultRowHeight);
+    height += 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return QSize(40, height);
+}
 
 void GridView::updateScrollBars() {
     const QScopedValueRollback adjusting(m_settingRanges, true);

@@ -34,6 +34,8 @@ public:
     // scroll bar.
     int missingWidth() const;
     QSize sizeHint() const override;
+    // Room for the frozen rows and three rows under them, beside a horizontal scroll bar: a
+    // grid shows no less, so that a window made small still shows data.
     QSize minimumSizeHint() const override;
 
     // Where a cell lies in viewport pixels (given the scroll position); empty when hidden.

@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -321,10 +322,14 @@ private slots:
         QCOMPARE(shownDigits(w),
                  QString("1234/5678/..../.... | 6592/8431/70.. | 3456/7821 | 4567"));
 
-        // Everything is inside the window's client area.
+        // Everything is inside the window's client area: at its design size nothing scrolls.
         for (QWidget* c : {w->findChild<QWidget*>("Frame2"), w->findChild<QWidget*>("Frame3"),
                            w->findChild<QWidget*>("Cmd閉じる")})
             QVERIFY2(w->rect().contains(c->geometry()), qPrintable(c->objectName()));
+        auto* scroll = w->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
     }
 
     void optionClicksRecomputeAndUndoExactly() {
