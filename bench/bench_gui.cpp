@@ -82,6 +82,7 @@ public:
     const ReflectOptions& reflectOptions() const override { return m_options; }
     void setReflectOption(int, bool) override {}
     QMenuBar* hostMenuBar() override { return nullptr; }
+    QStatusBar* hostStatusBar() override { return nullptr; }
     QMdiArea* mdiArea() const override { return nullptr; }
 
 private:

@@ -116,7 +116,8 @@ private:
 
 // A unit of column width is about one digit of the grid font, plus the cell's margins, and
 // a unit of row height a little over a point: the widest analysis (92 units) then fits its
-// window, and the prediction window's grids fit the room its layout gives them.
+// window, and the prediction window's grids fit the room its layout gives them. A digit of
+// the window font is 7.5 pixels, a unit and a quarter: Sheet::widthForDigits counts on it.
 int SheetPainter::columnPixels(double width) { return int(std::lround(width * 6.0)) + 5; }
 int SheetPainter::rowPixels(double height) { return int(std::lround(height * 1.6)); }
 

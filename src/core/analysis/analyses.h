@@ -1,9 +1,18 @@
 #pragma once
 
+#include <QString>
+#include <algorithm>
+
 #include "core/sheet/sheet.h"
 #include "core/store/drawhistory.h"
 
 namespace pirumoa {
+
+// The width of a column of draw numbers: the window's own, or wider where the latest draw
+// number has more digits than that holds (imported histories go beyond draw 9,999).
+inline double drawNumberWidth(int latestDrawNo, double designed) {
+    return std::max(designed, Sheet::widthForDigits(int(QString::number(latestDrawNo).size())));
+}
 
 // The analyses: each builds its window's grid from the history, in the window's own steps
 // (set up the grid, write the headings, fill). One source file each.

@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kColumns = 9;
 
-void setUpGrid(Sheet& s, int rows) {
+void setUpGrid(Sheet& s, int rows, double drawWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(2);
     s.setOverflow(true);
@@ -16,7 +16,7 @@ void setUpGrid(Sheet& s, int rows) {
     s.setRowHeight(2, 12);
     // Wide enough for "第1数字" in today's fonts.
     s.setColumnWidth(-1, 8);
-    s.setColumnWidth(1, 6);
+    s.setColumnWidth(1, drawWidth);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
 
@@ -70,7 +70,7 @@ void fill(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillAppearanceCount(const DrawHistory& history, Sheet& sheet) {
-    setUpGrid(sheet, history.latestDrawNo + 2);
+    setUpGrid(sheet, history.latestDrawNo + 2, drawNumberWidth(history.latestDrawNo, 6));
     writeTitles(sheet);
     fill(history, sheet);
     sheet.setActiveCell(0, 0);

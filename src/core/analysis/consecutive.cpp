@@ -12,13 +12,13 @@ constexpr int kColumns = 10;
 constexpr int kConsecutiveBlock = 1;
 constexpr int kSkipBlock = 6;
 
-void setUpGrid(Sheet& s, int rows) {
+void setUpGrid(Sheet& s, int rows, double drawWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(1);
     s.setRowHeight(-1, 10);
     s.setColumnWidth(-1, 5);
-    s.setColumnWidth(kConsecutiveBlock, 6);
-    s.setColumnWidth(kSkipBlock, 6);
+    s.setColumnWidth(kConsecutiveBlock, drawWidth);
+    s.setColumnWidth(kSkipBlock, drawWidth);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
     for (int c : {kConsecutiveBlock, kSkipBlock}) {
@@ -57,7 +57,7 @@ void writeDraw(Sheet& s, int block, int row, const DrawRecord& r, int step, Rgb 
 }  // namespace
 
 void fillConsecutiveSkip(const DrawHistory& history, Sheet& sheet) {
-    setUpGrid(sheet, history.latestDrawNo + 1);
+    setUpGrid(sheet, history.latestDrawNo + 1, drawNumberWidth(history.latestDrawNo, 6));
     writeHeading(sheet, kConsecutiveBlock, QStringLiteral("連番(当選数字)"), colour::LightViolet);
     writeHeading(sheet, kSkipBlock, QStringLiteral("飛び石(当選数字)"), colour::LightPink);
     int row = 2;

@@ -7,13 +7,13 @@ namespace {
 constexpr int kColumns = 6;
 constexpr int kSumColumn = 6;
 
-void setUpGrid(Sheet& s, int rows) {
+void setUpGrid(Sheet& s, int rows, double drawWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(1);
     s.setRowHeight(-1, 10);
     s.setRowHeight(1, 20);
     s.setColumnWidth(-1, 5);
-    s.setColumnWidth(1, 7);
+    s.setColumnWidth(1, drawWidth);
     s.setColumnWidth(kSumColumn, 7);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
@@ -56,7 +56,7 @@ void fillDraws(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillDigitSum(const DrawHistory& history, Sheet& sheet) {
-    setUpGrid(sheet, history.latestDrawNo + 1);
+    setUpGrid(sheet, history.latestDrawNo + 1, drawNumberWidth(history.latestDrawNo, 7));
     writeHeader(sheet);
     fillDraws(history, sheet);
 }

@@ -7,15 +7,15 @@ namespace {
 constexpr int kColumns = 12;
 constexpr int kHeaderRow = 2;
 
-void setUpGrid(Sheet& s, int rows) {
+void setUpGrid(Sheet& s, int rows, double drawWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(2);
     s.setRowHeight(-1, 10);
     s.setRowHeight(1, 15);
     s.setRowHeight(2, 15);
     s.setColumnWidth(-1, 2);
-    s.setColumnWidth(1, 5);
-    s.setColumnWidth(kColumns, 5);
+    s.setColumnWidth(1, drawWidth);
+    s.setColumnWidth(kColumns, drawWidth);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
 
@@ -71,7 +71,7 @@ void fillDots(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillDispersion(const DrawHistory& history, Sheet& sheet) {
-    setUpGrid(sheet, history.latestDrawNo + 3);
+    setUpGrid(sheet, history.latestDrawNo + 3, drawNumberWidth(history.latestDrawNo, 5));
     writeHeaders(sheet);
     fillDots(history, sheet);
 }

@@ -19,13 +19,13 @@ const PatternSplit& evenOdd() {
     return split;
 }
 
-void setUpGrid(Sheet& s, int rows, double countWidth) {
+void setUpGrid(Sheet& s, int rows, double drawWidth, double countWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(1);
     s.setRowHeight(-1, 10);
     s.setRowHeight(1, 20);
     s.setColumnWidth(-1, 5);
-    s.setColumnWidth(1, 6);
+    s.setColumnWidth(1, drawWidth);
     s.setColumnWidth(6, countWidth);
     s.setColumnWidth(7, countWidth);
     s.setColumnWidth(8, 7);
@@ -99,7 +99,8 @@ PatternProfile profileOf(const std::array<std::int8_t, 4>& digits, const Pattern
 }
 
 void fillCombinationPattern(const DrawHistory& history, Sheet& sheet, const PatternSplit& split) {
-    setUpGrid(sheet, history.latestDrawNo + 1, split.countWidth);
+    setUpGrid(sheet, history.latestDrawNo + 1, drawNumberWidth(history.latestDrawNo, 6),
+              split.countWidth);
     writeHeader(sheet, split);
     fillDraws(history, sheet, split);
 }

@@ -22,13 +22,13 @@ std::array<int, 5> groupCounts(const std::array<std::int8_t, 4>& digits) {
     return counts;
 }
 
-void setUpGrid(Sheet& s, int rows) {
+void setUpGrid(Sheet& s, int rows, double drawWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(1);
     s.setRowHeight(-1, 10);
     s.setRowHeight(1, 20);
     s.setColumnWidth(-1, 5);
-    s.setColumnWidth(1, 6);
+    s.setColumnWidth(1, drawWidth);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
 
@@ -84,7 +84,7 @@ void fillDraws(const DrawHistory& history, Sheet& s) {
 
 void fillFiveGroupTendency(const DrawHistory& history, Sheet& sheet) {
     const int rows = history.latestDrawNo + 2;
-    setUpGrid(sheet, rows);
+    setUpGrid(sheet, rows, drawNumberWidth(history.latestDrawNo, 6));
     writeHeadingRow(sheet, 1);
     writeHeadingRow(sheet, rows);
     fillDraws(history, sheet);

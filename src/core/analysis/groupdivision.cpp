@@ -62,15 +62,15 @@ const Division& division(int groups) {
     return groups == 3 ? three : groups == 5 ? five : ten;
 }
 
-void setUpGrid(Sheet& s, const Division& div, int rows) {
+void setUpGrid(Sheet& s, const Division& div, int rows, double drawWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(kHeaderRows);
     s.setRowHeight(-1, 9);
     s.setRowHeight(1, 15);
     s.setRowHeight(2, 12);
     s.setColumnWidth(-1, 2);
-    s.setColumnWidth(1, 6);
-    s.setColumnWidth(kLastColumn, 6);
+    s.setColumnWidth(1, drawWidth);
+    s.setColumnWidth(kLastColumn, drawWidth);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
 
@@ -134,7 +134,8 @@ void fillMarks(const DrawHistory& history, Sheet& s) {
 
 void fillGroupDivision(const DrawHistory& history, Sheet& sheet, int groups) {
     const Division& div = division(groups);
-    setUpGrid(sheet, div, history.latestDrawNo + kHeaderRows);
+    setUpGrid(sheet, div, history.latestDrawNo + kHeaderRows,
+              drawNumberWidth(history.latestDrawNo, 6));
     writeHeaders(sheet, div);
     fillMarks(history, sheet);
 }

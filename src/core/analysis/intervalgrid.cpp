@@ -1,5 +1,6 @@
 #include "core/analysis/intervalgrid.h"
 
+#include "core/analysis/analyses.h"
 #include "core/sheet/colours.h"
 
 namespace pirumoa {
@@ -8,7 +9,7 @@ namespace {
 
 constexpr int kColumns = 9;
 
-void setUpGrid(Sheet& s, int rows) {
+void setUpGrid(Sheet& s, int rows, double drawWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(2);
     s.setOverflow(true);
@@ -17,7 +18,7 @@ void setUpGrid(Sheet& s, int rows) {
     s.setRowHeight(2, 12);
     // The digit and interval columns wide enough for "第1数字" and "10回前" in today's fonts.
     s.setColumnWidth(-1, 8);
-    s.setColumnWidth(1, 5);
+    s.setColumnWidth(1, drawWidth);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
 
@@ -53,7 +54,7 @@ void headingColours(Sheet& s, int firstRow, int lastRow) {
 
 void layOutIntervalGrid(Sheet& s, int latestDrawNo, const IntervalHeadings& h) {
     const int rows = latestDrawNo + 4;
-    setUpGrid(s, rows);
+    setUpGrid(s, rows, drawNumberWidth(latestDrawNo, 5));
 
     writeHeadingRow(s, 1, h);
     writeTitlesRow(s, 2, h);

@@ -55,6 +55,7 @@ void setUpGrid(Sheet& s, int latest) {
     s.setFrozenRows(2);
     s.setRowHeight(-1, 10);
     s.setColumnWidth(-1, 5);
+    s.setColumnWidth(1, drawNumberWidth(latest, 5));
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
     s.setForeground({1, 1, 1, rows}, colour::Red);

@@ -32,11 +32,12 @@ std::array<int, 10> occurrences(const std::array<std::int8_t, 4>& digits) {
     return count;
 }
 
-void setUpGrid(Sheet& s, int rows) {
+void setUpGrid(Sheet& s, int rows, double drawWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(2);
     s.setRowHeight(-1, 10);
     s.setColumnWidth(-1, 5);
+    s.setColumnWidth(1, drawWidth);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
     s.setForeground({1, 1, 1, rows}, colour::Red);
@@ -84,7 +85,7 @@ void fillMarks(const DrawHistory& history, Sheet& s) {
 
 void fillLastDigitTendency(const DrawHistory& history, Sheet& sheet) {
     const int latest = history.latestDrawNo;
-    setUpGrid(sheet, latest + 4);
+    setUpGrid(sheet, latest + 4, drawNumberWidth(latest, 5));
     writeHeader(sheet, 1, HeadingOrder::HeadingFirst);
     writeHeader(sheet, latest + 3, HeadingOrder::DigitsFirst);
     fillMarks(history, sheet);

@@ -8,12 +8,13 @@ namespace {
 
 constexpr int kColumns = 5;
 
-void setUpGrid(Sheet& s, int rows) {
+void setUpGrid(Sheet& s, int rows, double drawWidth) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(1);
     s.setRowHeight(-1, 10);
     s.setRowHeight(1, 15);
     s.setColumnWidth(-1, 6);
+    s.setColumnWidth(1, drawWidth);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
     s.setForeground({1, 1, 1, rows}, colour::Red);
@@ -55,7 +56,7 @@ void fillDraws(const DrawHistory& history, Sheet& s) {
 }  // namespace
 
 void fillPull(const DrawHistory& history, Sheet& sheet) {
-    setUpGrid(sheet, history.latestDrawNo + 1);
+    setUpGrid(sheet, history.latestDrawNo + 1, drawNumberWidth(history.latestDrawNo, 6));
     writeHeader(sheet);
     fillDraws(history, sheet);
 }

@@ -30,6 +30,8 @@ int Sheet::midway(int first, int last) {
     return int(half % 2 == 0 ? half : half + 1);
 }
 
+double Sheet::widthForDigits(int digits) { return std::ceil(1.25 * digits - 1.0 / 6); }
+
 void Sheet::setSize(int columns, int rows) {
     columns = std::max(columns, 0);
     rows = std::max(rows, 0);

@@ -114,6 +114,12 @@ public:
     // is placed: a half rounds to the even neighbour, so 2 and 9 give 6, 2 and 7 give 4.
     static int midway(int first, int last);
 
+    // The narrowest whole width that shows a whole number of so many digits inside its cell.
+    // The grid's unit is a little narrower than a digit of the window font: a digit takes a
+    // unit and a quarter, and the cell's margins take a little less than what a unit of
+    // width adds beyond its own (see SheetPainter::columnPixels).
+    static double widthForDigits(int digits);
+
     // Why the sheet is not what its window asked for (a limit passed); empty when it is.
     const QString& error() const { return m_error; }
 

@@ -169,11 +169,13 @@ QString date(const QString& raw, int no) {
     // Numbers 4 was first drawn on 1994-10-07; a date outside that span is a typing or a
     // column slip, and it would sort the draw among the wrong ones.
     static const QDate kFirstDraw(1994, 10, 7);
-    if (when < kFirstDraw || when > QDate::currentDate().addYears(10))
-        throw BadLine{QStringLiteral("%1の抽選日「%2」は 1994-10-07（第1回）から 10 年後までの"
-                                     "日付ではありません")
-                          .arg(drawLabel(no))
-                          .arg(shown(field))};
+    const QDate last = QDate::currentDate().addYears(10);
+    if (when < kFirstDraw || when > last)
+        throw BadLine{
+            QStringLiteral("%1の抽選日「%2」は第1回（%3）から今日の 10 年後（%4）までの"
+                           "日付にしてください")
+                .arg(drawLabel(no))
+                .arg(shown(field), kFirstDraw.toString(Qt::ISODate), last.toString(Qt::ISODate))};
     // By hand: this runs for every line of a file, and a formatted print costs more than the
     // rest of the date.
     QString out(10, QLatin1Char('-'));

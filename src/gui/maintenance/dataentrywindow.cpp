@@ -409,7 +409,9 @@ void DataEntryWindow::pasteDraws(const QString& text) {
         return;
     }
     question += QStringLiteral("\n\nよろしいですか？");
-    if (!Prompt::ask(this, question)) return;
+    // Return takes a paste that only adds or fills in; one that replaces asks for a yes.
+    if (!(replaced.empty() ? Prompt::askDefaultYes(this, question) : Prompt::ask(this, question)))
+        return;
     bool ok = false;
     {
         WaitCursor wait;

@@ -3,14 +3,20 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <algorithm>
 #include <vector>
 
 #include "core/prediction/methods.h"
+#include "core/prediction/predicteddraw.h"
+#include "core/store/drawstore.h"
 #include "gui/shell/gridview.h"
 #include "paint/look.h"
 
@@ -115,8 +121,14 @@ constexpr int kLabel4Y = 5520;  // in Frame2
 }  // namespace
 
 PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
-    : ChildWindow(host, design) {
-    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+    : ChildWindow(host, design), m_scroll(new QScrollArea(this)) {
+    // Laid out by hand at its design size; a window arranged smaller scrolls.
+    auto* content = new QWidget;
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setBackgroundRole(QPalette::Window);
+    m_scroll->setWidgetResizable(true);
+
+    auto* close = new QPushButton(QStringLiteral("閉じる"), content);
     close->setObjectName(QStringLiteral("Cmd閉じる"));
     close->setGeometry(twipsRect(8160, 60, 855, 375));
     QPalette pal = close->palette();
@@ -125,7 +137,7 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
     connect(close, &QPushButton::clicked, this, &ChildWindow::unload);
 
     // The options.
-    auto* frame3 = new Frame(QStringLiteral("データ分析オプション"), this);
+    auto* frame3 = new Frame(QStringLiteral("データ分析オプション"), content);
     frame3->setObjectName(QStringLiteral("Frame3"));
     frame3->setGeometry(twipsRect(120, 480, 3855, 7272));
     paint(frame3, kFrameBack);
@@ -181,7 +193,7 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
     }
 
     // The predictions.
-    auto* frame2 = new Frame(QStringLiteral("当選予想"), this);
+    auto* frame2 = new Frame(QStringLiteral("当選予想"), content);
     frame2->setObjectName(QStringLiteral("Frame2"));
     frame2->setGeometry(twipsRect(kFrame2X, kFrame2Y, 5055, 7272));
     paint(frame2, kFrameBack);
@@ -215,10 +227,39 @@ PredictionWindow::PredictionWindow(ChildHost& host, const WindowDesign& design)
         grid->move(px(kGridX) - px(kFrame2X), px(kGridY[k]) - px(kFrame2Y));
         m_grids[k] = grid;
     }
+    // As far as the controls reach, and the same margin right and below as above them.
+    const QRect used = content->childrenRect();
+    content->setMinimumSize(used.right() + 1 + px(60), used.bottom() + 1 + px(60));
+    m_scroll->setWidget(content);
+}
+
+void PredictionWindow::resizeEvent(QResizeEvent* event) {
+    ChildWindow::resizeEvent(event);
+    m_scroll->setGeometry(rect());
+}
+
+PredictionWindow::~PredictionWindow() { delete m_drawLabel; }
+
+void PredictionWindow::nameThePredictedDraw() {
+    // The history carries the draws' dates.
+    m_drawTitle =
+        pirumoa::predictedDrawTitle(predictedDraw(m_history->latestDrawNo, m_history->rows));
+    if (m_drawLabel) m_drawLabel->setText(m_drawTitle);
+    for (GridView* grid : m_grids) grid->setSubject(m_drawTitle);
 }
 
 void PredictionWindow::load() {
+    QStatusBar* bar = host().hostStatusBar();
+    QMdiArea* area = host().mdiArea();
+    if (!m_drawLabel && bar && area) {
+        m_drawLabel = new QLabel;
+        m_drawLabel->setObjectName(QStringLiteral("predictedDraw"));
+        m_drawLabel->hide();
+        bar->addWidget(m_drawLabel);
+        connect(area, &QMdiArea::subWindowActivated, this, &PredictionWindow::showDrawInStatusBar);
+    }
     m_history = host().history();
+    nameThePredictedDraw();
     // Pairs 10 and 11 open on "反映しない"; later they keep what the user chose.
     for (int i = kReflectOptionCount; i < kPairCount; ++i) m_noReflect[i]->setChecked(true);
     showOptions();
@@ -227,6 +268,7 @@ void PredictionWindow::load() {
 
 void PredictionWindow::reload() {
     m_history = host().history();
+    nameThePredictedDraw();
     showPrediction();
 }
 
@@ -258,6 +300,13 @@ void PredictionWindow::showPrediction() {
     const int shift = std::max(0, extraRows) * GridView::rowPixels(Sheet::kDefaultRowHeight);
     m_label4->move(m_label4->x(), px(kLabel4Y) + shift);
     m_grids[3]->move(m_grids[3]->x(), px(kGridY[3]) - px(kFrame2Y) + shift);
+}
+
+void PredictionWindow::showDrawInStatusBar() {
+    // The current window, not only the active one: it stays current while a dialog of the
+    // program or another application has the focus.
+    const QMdiSubWindow* current = host().mdiArea()->currentSubWindow();
+    if (m_drawLabel) m_drawLabel->setVisible(current && current->widget() == this);
 }
 
 }  // namespace pirumoa

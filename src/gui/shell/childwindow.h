@@ -9,6 +9,7 @@
 class QLayout;
 class QMdiArea;
 class QMenuBar;
+class QStatusBar;
 
 namespace pirumoa {
 
@@ -27,6 +28,9 @@ public:
     virtual void setReflectOption(int index, bool on) = 0;
     // Where a window shows a menu of its own while it is the active one.
     virtual QMenuBar* hostMenuBar() = 0;
+    // Where a window says something of its own while it is the active one; none where the
+    // host has no status bar.
+    virtual QStatusBar* hostStatusBar() = 0;
     virtual QMdiArea* mdiArea() const = 0;
 
 protected:

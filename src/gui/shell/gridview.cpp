@@ -31,6 +31,8 @@ namespace {
 
 // How close to the grid's left or top edge a click selects a whole row or column.
 constexpr int kEdge = 4;
+// The data rows a grid shows at the least, under its frozen rows.
+constexpr int kLeastDataRows = 3;
 
 }  // namespace
 
@@ -72,7 +74,15 @@ int GridView::missingWidth() const {
 
 QSize GridView::sizeHint() const { return contentSize().boundedTo(QSize(1600, 1200)); }
 
-QSize GridView::minimumSizeHint() const { return QSize(40, 40); }
+QSize GridView::minimumSizeHint() const {
+    int height = m_painter.rowY(0) + m_painter.frozenHeight();
+    const int frozen = m_sheet.frozenRows();
+    for (int r = frozen + 1; r <= frozen + kLeastDataRows; ++r)
+        height += r <= m_sheet.rowCount() ? m_painter.rowY(r) - m_painter.rowY(r - 1)
+                                          : rowPixels(Sheet::kDefaultRowHeight);
+    height += 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return QSize(40, height);
+}
 
 void GridView::updateScrollBars() {
     const QScopedValueRollback adjusting(m_settingRanges, true);
@@ -181,8 +191,17 @@ void GridView::copy() {
     auto* mime = new QMimeData;
     // Kept as the UTF-8 the clipboard serves: a whole long grid is tens of megabytes, and
     // a QString of it would be made only to be turned back into bytes.
-    mime->setData(QStringLiteral("text/plain"), blockToTsv(m_sheet, b));
-    mime->setData(QStringLiteral("text/html"), blockToHtml(m_sheet, b));
+    QByteArray tsv = blockToTsv(m_sheet, b);
+    QByteArray html = blockToHtml(m_sheet, b);
+    if (!m_subject.isEmpty()) {
+        tsv.prepend(m_subject.toUtf8() + '\n');
+        const QByteArray body = "<body>";
+        const qsizetype at = html.indexOf(body);
+        if (at >= 0)
+            html.insert(at + body.size(), "<p>" + m_subject.toHtmlEscaped().toUtf8() + "</p>\n");
+    }
+    mime->setData(QStringLiteral("text/plain"), tsv);
+    mime->setData(QStringLiteral("text/html"), html);
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
@@ -190,6 +209,11 @@ QString GridView::caption() const {
     for (const QWidget* w = this; w; w = w->parentWidget())
         if (!w->windowTitle().isEmpty()) return w->windowTitle();
     return QString();
+}
+
+QString GridView::printTitle() const {
+    if (m_subject.isEmpty()) return caption();
+    return caption() + QStringLiteral("　") + m_subject;
 }
 
 void GridView::ensureVisible(int col, int row) {
@@ -407,8 +431,8 @@ void GridView::print(bool preview) {
     QPrinter printer(QPrinter::HighResolution);
     // The same page as the command-line tool's PDF, so both print the same pages.
     printer.setPageLayout(printPageLayout());
-    printer.setDocName(caption());
-    const QString title = caption();
+    const QString title = printTitle();
+    printer.setDocName(title);
     const auto paint = [this, title](QPrinter* device) {
         printSheets({&m_sheet}, title, QDate::currentDate(), *device);
     };

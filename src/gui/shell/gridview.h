@@ -34,6 +34,8 @@ public:
     // scroll bar.
     int missingWidth() const;
     QSize sizeHint() const override;
+    // Room for the frozen rows and three rows under them, beside a horizontal scroll bar: a
+    // grid shows no less, so that a window made small still shows data.
     QSize minimumSizeHint() const override;
 
     // Where a cell lies in viewport pixels (given the scroll position); empty when hidden.
@@ -58,6 +60,13 @@ public:
     void copy();
     // The caption that names the grid on prints and in file names: the window's title.
     QString caption() const;
+    // What copies and prints of the grid say they show, besides the window's title (the
+    // prediction names the draw it is for); empty for nothing more. The copied text starts
+    // with it on a line of its own.
+    void setSubject(const QString& subject) { m_subject = subject; }
+    const QString& subject() const { return m_subject; }
+    // The title on the printed pages: the caption, and the subject after it.
+    QString printTitle() const;
 
     // The columns a cell's text covers (see SheetPainter::textSpan).
     std::pair<int, int> textSpan(int col, int row) const { return m_painter.textSpan(col, row); }
@@ -100,6 +109,7 @@ private:
     QMenu* m_menu = nullptr;
     bool m_followEnd = false;
     bool m_settingRanges = false;  // range changes move the bars, the user did not
+    QString m_subject;
 };
 
 }  // namespace pirumoa

@@ -136,6 +136,8 @@ MainFrm::MainFrm(QWidget* parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
+    // There from the start, so that the client area keeps its size when a window speaks there.
+    statusBar();
     // A backup that failed before a change is told once, where it does not stop the work.
     setBackupWarningHandler([this](const QString& message) { statusBar()->showMessage(message); });
     connect(m_document, &HistoryDocument::drawsChanged, this, &MainFrm::historyChanged);
@@ -155,8 +157,8 @@ MainFrm::MainFrm(QWidget* parent)
         QSize client(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
         for (const WindowDesign& w : windowDesigns()) client = client.expandedTo(w.size());
         const int frame = 2 * m_mdi->frameWidth();
-        QSize want(client.width() + frame,
-                   client.height() + frame + menuBar()->sizeHint().height());
+        const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+        QSize want(client.width() + frame, client.height() + frame + bars);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             // Room for the window manager's frame and title bar.
             const QSize room = screen->availableGeometry().size() - QSize(16, 48);

@@ -44,6 +44,7 @@ public:
     const ReflectOptions& reflectOptions() const override { return m_options; }
     void setReflectOption(int index, bool on) override;
     QMenuBar* hostMenuBar() override { return menuBar(); }
+    QStatusBar* hostStatusBar() override { return statusBar(); }
     QMdiArea* mdiArea() const override { return m_mdi; }
 
     // True while no working window is open: the data entry may open.

@@ -150,6 +150,11 @@ bool Prompt::ask(QWidget* parent, const QString& text) {
                 QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool Prompt::askDefaultYes(QWidget* parent, const QString& text) {
+    return show(parent, QMessageBox::Warning, kAppTitle, text, QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::Yes) == QMessageBox::Yes;
+}
+
 void Prompt::inform(QWidget* parent, const QString& text) {
     show(parent, QMessageBox::Information, kAppTitle, text, QMessageBox::Ok, QMessageBox::Ok);
 }

@@ -22,6 +22,9 @@ public:
     static void refuse(QWidget* parent, const QString& text);
     // A question: Yes and No, exclamation icon, No the default, the program's title.
     static bool ask(QWidget* parent, const QString& text);
+    // The same question with Yes the default: for a question of the program's own whose Yes
+    // only adds something (a question whose Yes replaces or deletes keeps ask()).
+    static bool askDefaultYes(QWidget* parent, const QString& text);
     // A plain notice with the program's title.
     static void inform(QWidget* parent, const QString& text);
     // A confirmation before a change: OK and Cancel captioned acceptText and rejectText

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QFile>
 
 #include "core/store/drawcsv.h"
@@ -65,8 +66,8 @@ TEST(DrawCsv, BadLinesAreNamedWithTheirReason) {
         {"1,1,2,3,4\n-3,1,2,3,4\n", "f.csv:2: 回数「-3」"},
         {"1,,12345\n", "f.csv:1: 当選番号「12345」は 4 桁"},
         {"1,2001-02-30,1234\n", "f.csv:1: 抽選日「2001-02-30」"},
-        {"1,,1234\n7,1994-10-06,1234\n", "f.csv:2: 第7回の抽選日「1994-10-06」は 1994-10-07"},
-        {"draw,date,d1,d2,d3,d4\n9,2126/8/21,1,2,3,4\n", "f.csv:2: 第9回の抽選日「2126/8/21」"},
+        {"1,,1234\n7,1994-10-06,1234\n",
+         "f.csv:2: 第7回の抽選日「1994-10-06」は第1回（1994-10-07）から今日の 10 年後（"},
         {"1,1,2,3,4\n\n1,1,2,3,5\n", "f.csv:3: 第1回が 1 行目と異なる内容で重複"},
         {"number,digits\n", "f.csv:1: 見出し行"},
         {"1,a,2,3,4\n", "f.csv:1: 第1数字「a」"},
@@ -75,6 +76,11 @@ TEST(DrawCsv, BadLinesAreNamedWithTheirReason) {
         const QString m = parseError(csv);
         EXPECT_TRUE(m.startsWith(QString::fromUtf8(expected))) << m.toStdString();
     }
+    // The latest date allowed is spelled out, as it stands today.
+    EXPECT_EQ(parseError("draw,date,d1,d2,d3,d4\n9,2126/8/21,1,2,3,4\n"),
+              QStringLiteral("f.csv:2: 第9回の抽選日「2126/8/21」は第1回（1994-10-07）から今日の "
+                             "10 年後（%1）までの日付にしてください")
+                  .arg(QDate::currentDate().addYears(10).toString(Qt::ISODate)));
 }
 
 // A message quotes at most 40 characters of a field and shows what cannot be seen.

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -14,10 +15,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -318,10 +322,14 @@ private slots:
         QCOMPARE(shownDigits(w),
                  QString("1234/5678/..../.... | 6592/8431/70.. | 3456/7821 | 4567"));
 
-        // Everything is inside the window's client area.
+        // Everything is inside the window's client area: at its design size nothing scrolls.
         for (QWidget* c : {w->findChild<QWidget*>("Frame2"), w->findChild<QWidget*>("Frame3"),
                            w->findChild<QWidget*>("Cmd閉じる")})
             QVERIFY2(w->rect().contains(c->geometry()), qPrintable(c->objectName()));
+        auto* scroll = w->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
     }
 
     void optionClicksRecomputeAndUndoExactly() {
@@ -533,6 +541,42 @@ private slots:
                  QString("..../..../..../.... | ..../..../.... | ..../.... | ...."));
         QCOMPARE(w->grid(0)->sheet().text(1, 2), QString(" 7回周期法"));
         QCOMPARE(w->grid(3)->sheet().text(1, 2), QString("１発予想"));
+    }
+
+    // The window names the draw it predicts where it leaves its own caption and layout alone:
+    // in the status bar while it is the active window, and on its grids' copies and prints.
+    void theDrawPredictedIsNamedInTheStatusBarAndOnCopies() {
+        std::vector<DrawRecord> rows = test::draws({"1234", "5678", "9012", "34__"});
+        rows[2].date = "2026-08-21";  // a Friday
+        test::TempDatabase db(rows);
+        MainFrm main;
+        PredictionWindow* w = startAndShow(main, db);
+        QVERIFY(w);
+        const QString title = "第4回（2026-08-24）の予想";
+        QCOMPARE(w->predictedDrawTitle(), title);
+        auto shown = [&] {
+            auto* label = main.statusBar()->findChild<QLabel*>("predictedDraw");
+            return label && label->isVisible() ? label->text() : QString();
+        };
+        QTRY_COMPARE(shown(), title);
+        QCOMPARE(main.mdiArea()->subWindowList().front()->windowTitle(),
+                 QString("一発ピルモア予想"));
+
+        GridView* grid = w->grid(3);
+        grid->selectAll();
+        grid->copy();
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(copied->text().startsWith(title + "\n\t"));
+        QVERIFY(copied->html().contains(title));
+        QCOMPARE(grid->printTitle(), "一発ピルモア予想　" + title);
+
+        // Another window in front: the status bar no longer speaks for the prediction.
+        QVERIFY(main.openWindow("出現頻度分析"));
+        QTRY_COMPARE(shown(), QString());
+        QCOMPARE(main.openWindow(kWindow), w);
+        QTRY_COMPARE(shown(), title);
+        closeWindow(main, w);
+        QTRY_VERIFY(!main.statusBar()->findChild<QLabel*>("predictedDraw"));
     }
 
     void aThirdRapidFireRowPushesTheOneShotDown() {

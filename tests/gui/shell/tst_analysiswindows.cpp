@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
+#include <random>
 
 #include "core/sheet/sheetformat.h"
 #include "core/store/drawcsv.h"
@@ -113,6 +114,55 @@ private slots:
             QVERIFY2(window, name);
             QApplication::processEvents();
             test::shoot(main.mdiArea()->activeSubWindow(), QStringLiteral("window-") + name);
+            window->unload();
+            QTRY_VERIFY(main.mdiArea()->subWindowList().isEmpty());
+        }
+    }
+
+    // Imported histories go beyond draw 9,999. Up to the last draw number there is, every
+    // whole number a window shows (its draw numbers above all) lies inside its own cell, with
+    // the cell's margins, and every window still opens wide enough to show all its columns.
+    void numbersFitTheirCellsUpToTheLastDrawNumber() {
+        std::vector<DrawRecord> rows;
+        std::mt19937 random(36);
+        for (int no = 1; no <= kMaxDrawNo; ++no) {
+            DrawRecord r;
+            r.no = no;
+            for (std::int8_t& d : r.digits) d = std::int8_t(random() % 10);
+            rows.push_back(r);
+        }
+        test::TempDatabase db(rows);
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        QVERIFY(test::showWithoutPrediction(main));
+        main.resize(1600, 1200);
+        for (const WindowDesign& design : windowDesigns()) {
+            if (design.info->kind != WindowKind::Analysis) continue;
+            auto* window = qobject_cast<AnalysisWindow*>(main.openWindow(design.objectName));
+            QVERIFY(window);
+            const GridView& grid = *window->grid();
+            QVERIFY2(grid.horizontalScrollBar()->maximum() == 0, qPrintable(design.objectName));
+            const Sheet& sheet = grid.sheet();
+            SheetPainter painter;
+            painter.setSheet(sheet, grid.font());
+            const QFontMetrics metrics(grid.font());
+            std::vector<int> need(sheet.textCount(), -1);  // -1: not a whole number
+            for (std::uint32_t id = 1; id < sheet.textCount(); ++id) {
+                bool number = false;
+                (void)sheet.textAt(id).toLongLong(&number);
+                if (number) need[id] = metrics.horizontalAdvance(sheet.textAt(id).toString()) + 4;
+            }
+            QStringList cut;
+            for (int r = 1; r <= sheet.rowCount() && cut.size() < 4; ++r)
+                for (int c = 1; c <= sheet.columnCount(); ++c) {
+                    const std::uint32_t id = sheet.cell(c, r).text;
+                    if (id && need[id] > painter.colX(c) - painter.colX(c - 1))
+                        cut << QStringLiteral("「%1」(%2行%3列)")
+                                   .arg(sheet.text(c, r))
+                                   .arg(r)
+                                   .arg(c);
+                }
+            QVERIFY2(cut.isEmpty(), qPrintable(design.objectName + ": " + cut.join(", ")));
             window->unload();
             QTRY_VERIFY(main.mdiArea()->subWindowList().isEmpty());
         }

@@ -95,6 +95,17 @@ private slots:
             [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
         QVERIFY(Prompt::ask(&parent, "消しますか？"));
         QVERIFY(second.found());
+
+        // A question that only adds: the same box, Yes the default.
+        WhenShown<QMessageBox> adding([&](QMessageBox* box) {
+            icon = box->icon();
+            defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(Prompt::askDefaultYes(&parent, "加えますか？"));
+        QVERIFY(adding.found());
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(defaultText, yes);
     }
 
     void refusalWithoutAnAnswerIsShown() {
@@ -164,10 +175,12 @@ private slots:
         heard.clear();
         QVERIFY(!Prompt::ask(nullptr, "消しますか？"));
         QCOMPARE(Prompt::openFileName(nullptr, "取り込み", {}, {}), QString());
-        QCOMPARE(heard.size(), 2);
+        QVERIFY(Prompt::askDefaultYes(nullptr, "加えますか？"));
+        QCOMPARE(heard.size(), 3);
         QVERIFY2(heard[0].contains("消しますか？") && heard[0].contains("answered No"),
                  qPrintable(heard[0]));
         QVERIFY2(heard[1].contains("取り込み"), qPrintable(heard[1]));
+        QVERIFY2(heard[2].contains("answered Yes"), qPrintable(heard[2]));
 
         Prompt::setNextFileName("a.csv");
         QCOMPARE(Prompt::saveFileName(nullptr, "書き出し", {}, {}), QString("a.csv"));
@@ -178,7 +191,7 @@ private slots:
         QVERIFY2(unused[0].contains("\"2 回分\""), qPrintable(unused[0]));
         QVERIFY2(unused[1].contains("\"b.csv\""), qPrintable(unused[1]));
         QVERIFY(Prompt::takeUnused().isEmpty());
-        QCOMPARE(heard.size(), 2);
+        QCOMPARE(heard.size(), 3);
     }
 
     // The hourglass goes up without handling what is pending: the work it covers is not
