@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <map>
 #include <random>
 
@@ -181,7 +184,12 @@ TEST(Backtest, APeriodOfSevenNeverHitsAndBoxChanceFollowsThePattern) {
     EXPECT_EQ(s.text(11, 3), QStringLiteral("偶然より少ない"));
     EXPECT_EQ(s.background(11, 3), colour::LightPink);
     EXPECT_EQ(s.text(9, 5), QStringLiteral("0～0"));
-    EXPECT_EQ(s.text(8, 5), QStringLiteral("－"));       // far fewer than five expected
+    EXPECT_EQ(s.text(8, 5), QStringLiteral("－"));  // far fewer than five expected
+    // The tool leaves that ratio out as the window does.
+    EXPECT_TRUE(backtestToTsv(b).contains("7回周期法\tボックス\t4\t0\t0.003200\t－\t"));
+    const QJsonArray lines = QJsonDocument::fromJson(backtestToJson(b))["lines"].toArray();
+    EXPECT_TRUE(lines[2]["ratio"].isNull());
+    EXPECT_EQ(lines[2]["measure"].toString(), QStringLiteral("ボックス"));
     EXPECT_EQ(s.text(6, 5), QStringLiteral("0.0800%"));  // 0.0032 of four
 
     // Every interval is seven: the other cycle rows never predict.
