@@ -47,7 +47,7 @@ QString ratioText(const BacktestTally& t) {
 }
 
 // The width in grid units (6 px) that shows a text whole in the grid's font, a P Gothic of
-// 12 px, to a tenth: a digit takes 7.5 px, a comma, a point or a space 3, a percent sign 10,
+// 12 px, to half a unit: a digit takes 7.5 px, a comma, a point or a space 3, a percent sign 10,
 // another Latin character at most 8, a full-width bracket 7, any other character (kana,
 // kanji, full-width signs) at most 12. The 5 px a column has beyond its units hold the
 // margins and the line.
@@ -62,7 +62,7 @@ double textUnits(QStringView text) {
               : u == u'（' || u == u'）' || u == u'・' ? 7
                                                        : 12;
     }
-    return std::ceil(px * 10 / 6) / 10;
+    return std::ceil(px / 3) / 2;  // halves, which a sheet holds exactly
 }
 
 // Each column as wide as its widest text in the rows first … last.
@@ -81,8 +81,7 @@ void fitRunOver(Sheet& s, int col, int row, int first, int last) {
     double room = (last - first) * 5.0 / 6.0;
     for (int c = first; c <= last; ++c) room += s.columnWidth(c);
     const double need = textUnits(s.text(col, row));
-    if (room < need)
-        s.setColumnWidth(last, s.columnWidth(last) + std::ceil((need - room) * 10) / 10);
+    if (room < need) s.setColumnWidth(last, s.columnWidth(last) + std::ceil((need - room) * 2) / 2);
 }
 
 }  // namespace
