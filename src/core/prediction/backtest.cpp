@@ -147,12 +147,6 @@ ChanceRange BacktestTally::range() const {
     return {double(d.low()), double(d.high()), true};
 }
 
-double BacktestTally::pValue() const {
-    if (m_trials == 0) return 1;
-    const HitDistribution& d = distribution();
-    return m_hits * kChanceUnit >= m_expected ? d.atLeast(m_hits) : d.atMost(m_hits);
-}
-
 double BacktestTally::twoSidedP() const {
     return m_trials == 0 ? 1 : distribution().twoSidedP(m_hits);
 }
@@ -285,6 +279,29 @@ QString overallText(const OverallVerdict& v, const std::vector<BacktestTally>& t
         .arg(rows.join(QStringLiteral("、")));
 }
 
+namespace {
+
+// The average box prize of the history's draws of each shape (by equal pairs 0 … 3) where
+// the prize is stored; unknown (negative) for a shape without one.
+std::array<double, 4> boxPrizeByShape(const DrawHistory& history, const PrizeTable& prizes) {
+    std::array<double, 4> sum{};
+    std::array<long long, 4> draws{};
+    for (const DrawRecord& d : history.rows) {
+        if (!d.complete()) continue;
+        const PrizeAmounts* prize = prizes.find(d.no);
+        if (!prize || prize->box < 0) continue;
+        const int pairs = equalPairs({d.digits[0], d.digits[1], d.digits[2], d.digits[3]});
+        if (pairs > 3) continue;  // four equal digits: no box is paid
+        sum[std::size_t(pairs)] += double(prize->box);
+        ++draws[std::size_t(pairs)];
+    }
+    std::array<double, 4> mean;
+    for (std::size_t i = 0; i < 4; ++i) mean[i] = draws[i] ? sum[i] / double(draws[i]) : -1;
+    return mean;
+}
+
+}  // namespace
+
 std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& prizes) {
     std::vector<YenTally> out;
     for (int k = 0; k < 4; ++k)
@@ -294,45 +311,55 @@ std::vector<YenTally> backtestYen(const Backtest& backtest, const PrizeTable& pr
             y.type = type;
             out.push_back(y);
         }
+    const std::array<double, 4> boxByShape = boxPrizeByShape(*backtest.history(), prizes);
     std::vector<std::vector<PrizeBet>> chance(out.size());
+    // What chance pays exactly: the range's grid rounds the average box prizes to whole yen.
+    std::vector<double> chanceExpected(out.size(), 0.0);
     // The bets are in draw order, as the history is: one walk finds each bet's draw.
     const std::vector<DrawRecord>& draws = backtest.history()->rows;
     auto draw = draws.begin();
     for (const Backtest::CycleBet& bet : backtest.cycleBets()) {
         while (draw != draws.end() && draw->no < bet.drawNo) ++draw;
-        std::array<int, 4> digits{};
+        std::array<int, 4> digits{-1, -1, -1, -1};
         if (draw != draws.end() && draw->no == bet.drawNo && draw->complete())
             digits = {draw->digits[0], draw->digits[1], draw->digits[2], draw->digits[3]};
+        const bool quadDrawn = digits[0] >= 0 && equalPairs(digits) == 6;
         const PrizeAmounts* prize = prizes.find(bet.drawNo);
         for (int k = 0; k < 4; ++k) {
             const std::array<int, 4> row{bet.rows[std::size_t(k)][0], bet.rows[std::size_t(k)][1],
                                          bet.rows[std::size_t(k)][2], bet.rows[std::size_t(k)][3]};
             if (std::any_of(row.begin(), row.end(), [](int d) { return d < 0; })) continue;
-            const int ways = orders(equalPairs(row));
+            const int pairs = equalPairs(row), ways = orders(pairs);
             for (int t = 0; t < 2; ++t) {
-                YenTally& y = out[std::size_t(k * 2 + t)];
+                const std::size_t i = std::size_t(k * 2 + t);
+                YenTally& y = out[i];
                 const bool box = y.type == TicketType::Box;
                 if (box && ways == 1) {
                     ++y.leftOut;
                     continue;
                 }
+                // A box on four equal digits drawn lost whatever the prizes: its amount is known.
                 const long long amount = !prize ? -1 : box ? prize->box : prize->straight;
-                if (amount < 0) {
+                const double chancePrize = box ? boxByShape[std::size_t(pairs)] : double(amount);
+                if ((amount < 0 && !(box && quadDrawn)) || chancePrize < 0) {
                     ++y.noPrize;
                     continue;
                 }
                 ++y.bets;
-                const TicketResult r = judgeTicket(y.type, row, digits);
-                if (isWin(r)) {
+                if (isWin(judgeTicket(y.type, row, digits))) {
                     ++y.wins;
                     y.won += amount;
                 }
-                chance[std::size_t(k * 2 + t)].push_back(
-                    {amount, double(box ? ways : 1) / kChanceUnit});
+                const double p = double(box ? ways : 1) / kChanceUnit;
+                chance[i].push_back({llround(chancePrize), p});
+                chanceExpected[i] += chancePrize * p;
             }
         }
     }
-    for (std::size_t i = 0; i < out.size(); ++i) out[i].chance = chanceYenRange(chance[i]);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i].chance = chanceYenRange(chance[i]);
+        out[i].chance.expected = chanceExpected[i];
+    }
     return out;
 }
 

@@ -84,10 +84,8 @@ public:
     double ratio() const { return m_expected ? double(m_hits) / expected() : -1; }
     ChanceRange range() const;
     Verdict verdict() const;
-    // The exact one-sided p-value in the direction the hits lie from the expected: P(X ≥ hits)
-    // at or above it, P(X ≤ hits) below; 1 without trials.
-    double pValue() const;
-    // Twice that, at most 1: what the correction over all rows works on.
+    // The exact two-sided p-value: twice the smaller tail at the hits, at most 1; 1 without
+    // trials. Two-sided like the range and the correction over all rows, which works on it.
     double twoSidedP() const;
     // Chance expects fewer than five hits: a ratio of so few says little, the p-value more.
     bool fewExpected() const { return m_expected < 5LL * kChanceUnit; }
@@ -136,13 +134,22 @@ QString overallText(const OverallVerdict& verdict, const std::vector<BacktestTal
 
 // The four cycle rows bet as tickets, one unit each draw: a straight and a box of the predicted
 // number, paid at each draw's stored prize, beside what chance pays on the same bets.
+//
+// Chance is a ticket of the same shape chosen at random. A straight wins 1 in 10,000 and is
+// paid the draw's straight prize. A box wins only on a draw of its own shape (its orders in
+// 10,000), so what chance would have been paid is the box prize of draws of that shape, not
+// the prize of the draw at hand, whose shape is usually another: the average box prize of
+// the history's draws of the ticket's shape. A box on a draw of four equal digits lost, as a
+// ticket does.
 struct YenTally {
     BacktestMethod method = BacktestMethod::Cycle7;
     TicketType type = TicketType::Straight;
-    long long bets = 0;  // draws with a stored prize that the row bet on
+    long long bets = 0;  // draws the row bet on whose outcome in yen is known
     long long wins = 0;
-    long long won = 0;      // yen
-    long long noPrize = 0;  // bets left out: the draw's prize is not stored
+    long long won = 0;  // yen
+    // Bets left out because their amount is unknown: the draw's prize is not stored (for a
+    // box, on a draw it could have won), or no draw of the ticket's shape has a box prize.
+    long long noPrize = 0;
     long long leftOut = 0;  // box predictions of four equal digits, which cannot be bought
     YenRange chance;        // expected and 95% range of what chance pays on the same bets
     long long cost() const { return bets * kUnitPrice; }

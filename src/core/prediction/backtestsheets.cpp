@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 
 namespace pirumoa {
@@ -37,6 +38,52 @@ QString pText(double p) {
     return QString::number(p, 'f', 3);
 }
 
+// The mark of a value that is not shown: no trials, or a ratio of fewer than five expected
+// hits, which jumps with every single hit.
+const QString kNone = QStringLiteral("－");
+
+QString ratioText(const BacktestTally& t) {
+    return t.ratio() >= 0 && !t.fewExpected() ? QString::number(t.ratio(), 'f', 3) : kNone;
+}
+
+// The width in grid units (6 px) that shows a text whole in the grid's font, a P Gothic of
+// 12 px, to half a unit: a digit takes 7.5 px, a comma, a point or a space 3, a percent sign 10,
+// another Latin character at most 8, a full-width bracket 7, any other character (kana,
+// kanji, full-width signs) at most 12. The 5 px a column has beyond its units hold the
+// margins and the line.
+double textUnits(QStringView text) {
+    double px = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        px += u >= u'0' && u <= u'9'                   ? 7.5
+              : u == u',' || u == u'.' || u == u' '    ? 3
+              : u == u'%'                              ? 10
+              : u < 0x80                               ? 8
+              : u == u'（' || u == u'）' || u == u'・' ? 7
+                                                       : 12;
+    }
+    return std::ceil(px / 3) / 2;  // halves, which a sheet holds exactly
+}
+
+// Each column as wide as its widest text in the rows first … last.
+void fitColumns(Sheet& s, int first, int last) {
+    for (int c = 1; c <= s.columnCount(); ++c) {
+        double units = 1;
+        for (int r = first; r <= last; ++r) units = std::max(units, textUnits(s.text(c, r)));
+        s.setColumnWidth(c, units);
+    }
+}
+
+// The text of (col, row) that runs over the columns first … last: the last grows where they
+// are too narrow for it.
+void fitRunOver(Sheet& s, int col, int row, int first, int last) {
+    // A column is 5 px wider than its units: all but one of them add that to the room.
+    double room = (last - first) * 5.0 / 6.0;
+    for (int c = first; c <= last; ++c) room += s.columnWidth(c);
+    const double need = textUnits(s.text(col, row));
+    if (room < need) s.setColumnWidth(last, s.columnWidth(last) + std::ceil((need - room) * 2) / 2);
+}
+
 }  // namespace
 
 void fillBacktestSheet(const Backtest& backtest, Sheet& s) {
@@ -52,8 +99,6 @@ void fillBacktestSheet(const Backtest& backtest, Sheet& s) {
     s.setRowHeight(1, 12);
     s.setRowHeight(2, 12);
     s.setRowHeight(rows, 12);
-    const double widths[kColumns] = {11, 14, 7, 8, 9, 9, 10, 12, 14, 10, 15};
-    for (int c = 1; c <= kColumns; ++c) s.setColumnWidth(c, widths[c - 1]);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
     s.setBorder({1, 1, kColumns, lastTallyRow}, AllSides, colour::LightBlue);
@@ -72,7 +117,7 @@ void fillBacktestSheet(const Backtest& backtest, Sheet& s) {
         s.setBorder(box, Outline, colour::LightBlue);
     }
     s.setText(Sheet::midway(3, 5), 1, QStringLiteral("予想の成績"));
-    s.setText(Sheet::midway(6, 10), 1, QStringLiteral("偶然（でたらめに選んだ予想）なら"));
+    s.setText(Sheet::midway(6, 10), 1, QStringLiteral("偶然（無作為に選んだ予想）なら"));
     s.setForeground({3, 1, 10, 1}, colour::Blue);
 
     for (std::size_t i = 0; i < tallies.size(); ++i) {
@@ -92,15 +137,12 @@ void fillBacktestSheet(const Backtest& backtest, Sheet& s) {
         s.setNumber(3, row, t.predictions());
         s.setNumber(4, row, t.hits());
         const bool any = t.trials() > 0;
-        const QString none = QStringLiteral("－");
-        s.setText(5, row, any ? percent(t.hitRate()) : none);
-        s.setText(6, row, any ? percent(t.chanceRate()) : none);
+        s.setText(5, row, any ? percent(t.hitRate()) : kNone);
+        s.setText(6, row, any ? percent(t.chanceRate()) : kNone);
         s.setText(7, row, QString::number(t.expected(), 'f', 2));
-        // A ratio over fewer than five expected hits jumps with every single hit.
-        s.setText(8, row,
-                  t.ratio() >= 0 && !t.fewExpected() ? QString::number(t.ratio(), 'f', 3) : none);
-        s.setText(9, row, any ? hitCounts(t.range()) : none);
-        s.setText(10, row, any ? pText(t.pValue()) : none);
+        s.setText(8, row, ratioText(t));
+        s.setText(9, row, any ? hitCounts(t.range()) : kNone);
+        s.setText(10, row, any ? pText(t.twoSidedP()) : kNone);
         const Verdict v = t.verdict();
         s.setText(11, row, verdictText(v));
         if (v == Verdict::More) s.setBackground({11, row, 11, row}, colour::LightGreen);
@@ -113,6 +155,12 @@ void fillBacktestSheet(const Backtest& backtest, Sheet& s) {
         s.setBackground({1, rows, kColumns, rows},
                         overall.departing.empty() ? colour::White : colour::LightGreen);
     s.setBorder({1, rows, kColumns, rows}, Outline, colour::LightBlue);
+    // Every column shows its texts whole, and the group headings and the verdict, which run
+    // over several, have the room.
+    fitColumns(s, kHeadRows, lastTallyRow);
+    fitRunOver(s, Sheet::midway(3, 5), 1, 3, 5);
+    fitRunOver(s, Sheet::midway(6, 10), 1, 6, 10);
+    fitRunOver(s, 1, rows, 1, kColumns);
     s.setActiveCell(0, 0);
 }
 
@@ -123,8 +171,6 @@ void fillBacktestYenSheet(const std::vector<YenTally>& yen, Sheet& s) {
     s.setSize(kColumns, rows);
     s.setFrozenRows(kHeadRows);
     s.setRowHeight(1, 12);
-    const double widths[kColumns] = {11, 10, 8, 12, 12, 9, 13, 21, 12};
-    for (int c = 1; c <= kColumns; ++c) s.setColumnWidth(c, widths[c - 1]);
     s.setCellType({-1, -1, -1, -1}, CellType::Static);
     s.setAlign({-1, -1, -1, -1}, Align::Center);
     s.setBorder({1, 1, kColumns, rows}, AllSides, colour::LightBlue);
@@ -134,7 +180,7 @@ void fillBacktestYenSheet(const std::vector<YenTally>& yen, Sheet& s) {
                                           u"購入額",       u"当せん金",      u"回収率",
                                           u"偶然の期待額", u"偶然の95%範囲", u"金額不明"};
     for (int c = 1; c <= kColumns; ++c) s.setText(c, 1, QString::fromUtf16(headings[c - 1]));
-    const QString none = QStringLiteral("－");
+    const QString& none = kNone;
     for (std::size_t i = 0; i < yen.size(); ++i) {
         const YenTally& y = yen[i];
         const int row = kHeadRows + 1 + int(i);
@@ -157,6 +203,7 @@ void fillBacktestYenSheet(const std::vector<YenTally>& yen, Sheet& s) {
         if (y.bets && y.won > y.chance.high) s.setBackground({5, row, 5, row}, colour::LightGreen);
         if (y.bets && y.won < y.chance.low) s.setBackground({5, row, 5, row}, colour::LightPink);
     }
+    fitColumns(s, 1, rows);
     s.setActiveCell(0, 0);
 }
 
@@ -186,11 +233,12 @@ QByteArray backtestToTsv(const Backtest& backtest, const PrizeTable& prizes) {
             QString::number(t.predictions()),
             QString::number(t.hits()),
             QString::number(t.expected(), 'f', 6),
-            t.ratio() >= 0 ? QString::number(t.ratio(), 'f', 6) : QStringLiteral("-"),
+            // Where the window shows no ratio or p, neither does the table.
+            t.ratio() >= 0 && !t.fewExpected() ? QString::number(t.ratio(), 'f', 6) : kNone,
             bound(r.low, r),
             bound(r.high, r),
             verdictText(t.verdict()),
-            t.trials() ? QString::number(t.pValue(), 'g', 6) : QStringLiteral("-"),
+            t.trials() ? QString::number(t.twoSidedP(), 'g', 6) : kNone,
         };
         if (const YenTally* y = yenFor(yen, t))
             fields << QString::number(y->cost()) << QString::number(y->won)
@@ -227,11 +275,12 @@ QByteArray backtestToJson(const Backtest& backtest, const PrizeTable& prizes) {
             {QStringLiteral("expected"), t.expected()},
             {QStringLiteral("hitRate"), t.hitRate()},
             {QStringLiteral("chanceRate"), t.chanceRate()},
-            {QStringLiteral("ratio"), t.ratio() >= 0 ? QJsonValue(t.ratio()) : QJsonValue()},
+            {QStringLiteral("ratio"),
+             t.ratio() >= 0 && !t.fewExpected() ? QJsonValue(t.ratio()) : QJsonValue()},
             {QStringLiteral("low"), r.low},
             {QStringLiteral("high"), r.high},
             {QStringLiteral("exactRange"), r.exact},
-            {QStringLiteral("p"), t.trials() ? QJsonValue(t.pValue()) : QJsonValue()},
+            {QStringLiteral("p"), t.trials() ? QJsonValue(t.twoSidedP()) : QJsonValue()},
             {QStringLiteral("leftOut"), double(t.leftOut())},
             {QStringLiteral("verdict"), verdictText(t.verdict())},
         };

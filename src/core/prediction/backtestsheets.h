@@ -16,8 +16,9 @@ void fillBacktestYenSheet(const std::vector<YenTally>& yen, Sheet& sheet);
 
 // The table for the command-line tool: a heading line, then per tally method, measure,
 // predictions, hits, expected (six decimals), ratio, low and high of the 95% range, verdict,
-// p-value, and for the bet rows cost, won, chance's expected yen and its range and the bets
-// without a stored prize, separated by TAB; a last line the overall verdict. JSON carries the
+// two-sided p-value, and for the bet rows cost, won, chance's expected yen and its range and
+// the bets whose amount is unknown, separated by TAB; a last line the overall verdict. A
+// ratio or p that the window shows as "－" is "－" here too (null in JSON). JSON carries the
 // same and the options.
 QByteArray backtestToTsv(const Backtest& backtest, const PrizeTable& prizes = {});
 QByteArray backtestToJson(const Backtest& backtest, const PrizeTable& prizes = {});

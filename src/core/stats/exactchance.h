@@ -27,8 +27,7 @@ public:
     long long low() const { return m_low; }
     long long high() const { return m_high; }
 
-    // The one-sided p-value of the direction the hits lie in, doubled (capped at 1): the
-    // two-sided p-value that a correction for several rows works on.
+    // The two-sided p-value: twice the smaller of P(X ≤ hits) and P(X ≥ hits), at most 1.
     double twoSidedP(long long hits) const;
 
 private:

@@ -56,11 +56,19 @@ const QString kOdds = QStringLiteral(
 
 const QString kNote = QStringLiteral(
     "予想数は予想のあった回の数、的中率は1回の判定ごとの割合です（「位置ごとの数字」と"
-    "「含まれた数字」は1桁ごと）。偶然の95%範囲は、でたらめに選んだ予想の的中数が95%の確率で"
-    "入る範囲、p値は偶然でその的中数かそれより離れた数になる確率です。期待値が5未満の行は"
-    "的中÷期待値を「－」とし、p値で見てください。18行あるので、予想に力がなくても1行ほどは"
-    "範囲の外に出るのがふつうです。表の最後の行は、18行をまとめて（Holm法で）補正した判定です。"
+    "「含まれた数字」は1桁ごと）。偶然の95%範囲は、無作為に選んだ予想の的中数が95%の確率で"
+    "入る範囲、p値は偶然で的中数が実際の数かそれより期待値から離れた数になる確率です（両側："
+    "多い側と少ない側の小さいほうの確率の2倍）。期待値が5未満の行は的中÷期待値を「－」とし、"
+    "p値で見てください。18行あるので、予想に力がなくても1行ほどは範囲の外に出るのがふつうです。"
+    "表の最後の行は、18行をまとめて（Holm法で）補正した判定です。"
     "オプションを変えて何度も検証し、いちばん良い結果を選ぶのも同じ落とし穴です。");
+
+// The grid shows the whole table: the frame opens the window at least as large as its layout
+// needs, so every column and the verdict in the last row are in view.
+void showWhole(GridView* grid) {
+    grid->setMinimumSize(grid->contentSize());
+    grid->setMaximumHeight(grid->contentSize().height());
+}
 
 QLabel* wrappedLabel(QWidget* parent, const char* name, const QString& text) {
     auto* l = new QLabel(text, parent);
@@ -102,7 +110,7 @@ BacktestWindow::BacktestWindow(ChildHost& host, const WindowDesign& design)
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    column->addWidget(m_grid, 3);
+    column->addWidget(m_grid);
     // The bets in yen and the chart share the room below the table, one at a time.
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("Tab1"));
@@ -114,7 +122,7 @@ BacktestWindow::BacktestWindow(ChildHost& host, const WindowDesign& design)
     moneyColumn->addStretch(1);
     tabs->addTab(money, QStringLiteral("周期法を買っていたら（金額）"));
     tabs->addTab(m_chart, QStringLiteral("グラフ"));
-    column->addWidget(tabs, 2);
+    column->addWidget(tabs, 1);
     column->addWidget(wrappedLabel(this, "Label3", kOdds));
     column->addWidget(wrappedLabel(this, "Label4", kNote));
 
@@ -142,11 +150,12 @@ void BacktestWindow::load() {
     fillBacktestSheet(*m_backtest, pending);
     pending.clearText({3, 3, pending.columnCount(), pending.rowCount()});
     m_grid->setSheet(std::move(pending));
+    showWhole(m_grid);
     Sheet yenPending;
     fillBacktestYenSheet(backtestYen(*m_backtest, PrizeTable()), yenPending);
     yenPending.clearText({3, 2, yenPending.columnCount(), yenPending.rowCount()});
     m_yenGrid->setSheet(std::move(yenPending));
-    m_yenGrid->setFixedHeight(m_yenGrid->contentSize().height());
+    showWhole(m_yenGrid);
     m_yenNote->clear();
     m_clock.start();
     // The first slice under the frame's hourglass: a short history is done before the window
@@ -186,10 +195,12 @@ void BacktestWindow::showResult() {
     Sheet sheet;
     fillBacktestSheet(*m_backtest, sheet);
     m_grid->setSheet(std::move(sheet));
+    showWhole(m_grid);
     m_yen = backtestYen(*m_backtest, m_prizes);
     Sheet yen;
     fillBacktestYenSheet(m_yen, yen);
     m_yenGrid->setSheet(std::move(yen));
+    showWhole(m_yenGrid);
     QStringList leftOut;
     long long noPrize = 0;
     for (const YenTally& y : m_yen) {
@@ -199,9 +210,10 @@ void BacktestWindow::showResult() {
     }
     QString note = QStringLiteral(
         "周期法の予想を毎回1口（200円）ずつストレートとボックスで買っていたら：当せん金はその回の"
-        "記録にある当せん金、偶然の期待額は同じ買い方をでたらめにしたときの平均（当せん金×確率の合"
-        "計）"
-        "と95%範囲です。");
+        "記録にある当せん金です。偶然の期待額と95%範囲は、同じ形の番号を無作為に選んで買ったとき"
+        "のもので、ストレートはその回の当せん金の1/10,000、ボックスはその形の番号が当たる確率に、"
+        "その形の番号が出た回のボックス当せん金の平均を掛けて足したものです。"
+        "4つとも同じ数字が出た回のボックスは、はずれとして数えています。");
     if (!leftOut.isEmpty())
         note +=
             QStringLiteral("4つとも同じ数字の予想はボックスでは買えないので数えていません（%1）。")
@@ -214,6 +226,27 @@ void BacktestWindow::showResult() {
             QStringLiteral("当せん金の記録がない回は金額から除き、「金額不明」に数えています。");
     m_yenNote->setText(note);
     showChart();
+    fitFrame();
+}
+
+void BacktestWindow::showEvent(QShowEvent* event) {
+    ChildWindow::showEvent(event);
+    fitFrame();
+}
+
+void BacktestWindow::fitFrame() {
+    // The frame sizes a window before it is shown, when what its layout needs is not known
+    // yet, and a replay that ends later may need wider columns than the table had while it
+    // ran: the window grows to show both tables whole, every column and the verdict.
+    QWidget* frame = parentWidget();
+    if (!frame || !frame->isVisible() || frame->isMinimized() || frame->isMaximized()) return;
+    QSize need = frame->minimumSizeHint();
+    // The notes wrap: at the width the window gets they take the height they need, which
+    // the minimum leaves out.
+    const QSize decoration = frame->size() - size();
+    const int height = heightForWidth(std::max(width(), need.width() - decoration.width()));
+    need.setHeight(std::max(need.height(), height + decoration.height()));
+    frame->resize(frame->size().expandedTo(need));
 }
 
 void BacktestWindow::showChart() {

@@ -41,11 +41,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void advance();
     void showResult();
     void showChart();
+    void fitFrame();
 
     GridView* m_grid;
     GridView* m_yenGrid;

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <map>
 #include <random>
 
 #include "core/prediction/backtestsheets.h"
@@ -55,8 +59,11 @@ TEST(Backtest, ZeroDrawsHitEveryTimeAndTheTableSaysMoreThanChance) {
     const Backtest b = replayed(h);
     EXPECT_EQ(b.predictedDraws(), 9);
     EXPECT_TRUE(b.done());
+    // The chart's chance line: four digits at 0.9 by the first draw predicted, 36 by the last.
+    EXPECT_EQ(b.curve().front().expected[0], 4 * 9000);
+    EXPECT_EQ(b.curve().back().expected[0], 36 * 9000);
     // Rows without a prediction cannot be judged; the bet rows bet nothing.
-    const QByteArray undecided = "\t0\t0\t0.000000\t-\t0\t0\t判定できません\t-\t";
+    const QByteArray undecided = "\t0\t0\t0.000000\t－\t0\t0\t判定できません\t－\t";
     QByteArray cycles;
     for (const char* method : {"7回周期法", "9回周期法", "11回周期法", "12回周期法"})
         for (const char* measure : {"位置ごとの数字", "ストレート", "ボックス"})
@@ -66,16 +73,16 @@ TEST(Backtest, ZeroDrawsHitEveryTimeAndTheTableSaysMoreThanChance) {
     // Covered: 9 of 9 where chance gives 0.9^4 = 0.6561 a draw, 5.9049 in all, and binomial
     // (9, 0.6561) puts 95% within 3 … 8; all nine has the chance 0.6561^9 = 0.0225. Digits
     // found: 36 of 36 positions at 0.9 each, 32.4 expected, 29 … 35, all of them 0.9^36 =
-    // 0.0225 too. Each row alone lies above chance; the two together, corrected, do not (each
-    // twice 0.0225 is above 0.05 / 2).
+    // 0.0225 too. The p-values are two-sided, twice that. Each row alone lies above chance; the
+    // two together, corrected, do not (0.045 is above 0.05 / 2).
     const QByteArray expected =
         "method\tmeasure\tpredictions\thits\texpected\tratio\tlow\thigh\tverdict\tp\tcost\twon\t"
         "chance_yen\tchance_low\tchance_high\tno_prize\n" +
         cycles +
         "消去法\t4数字とも含む\t9\t9\t5.904900\t1.524158\t3\t8\t偶然より多い\t0."
-        "0225284\t\t\t\t\t\t\n"
+        "0450568\t\t\t\t\t\t\n"
         "消去法\t含まれた数字\t9\t36\t32.400000\t1.111111\t29\t35\t偶然より多い\t0."
-        "0225284\t\t\t\t\t\t\n"
+        "0450568\t\t\t\t\t\t\n"
         "連発予想\t4数字とも含む" +
         undecided +
         "\t\t\t\t\t\n"
@@ -95,7 +102,7 @@ TEST(Backtest, ZeroDrawsHitEveryTimeAndTheTableSaysMoreThanChance) {
     Sheet s;
     fillBacktestSheet(b, s);
     QByteArray grid =
-        "\t\t\t予想の成績\t\t\t\t偶然（でたらめに選んだ予想）なら\t\t\t\n"
+        "\t\t\t予想の成績\t\t\t\t偶然（無作為に選んだ予想）なら\t\t\t\n"
         "手法\t測り方\t予想数\t的中数\t的中率\t的中率\t期待値\t的中÷期待値\t95%範囲\tp値\t判定\n";
     for (const char* method : {"7回周期法", "9回周期法", "11回周期法", "12回周期法"})
         for (int i = 0; i < 3; ++i)
@@ -106,8 +113,8 @@ TEST(Backtest, ZeroDrawsHitEveryTimeAndTheTableSaysMoreThanChance) {
                     "\t0\t0\t－\t－\t0.00\t－\t－\t－\t判定できません\n";
     // Expected hits of five and more: the ratio stands.
     grid +=
-        "消去法\t4数字とも含む\t9\t9\t100.0%\t65.6%\t5.90\t1.524\t3～8\t0.023\t偶然より多い\n"
-        "\t含まれた数字\t9\t36\t100.0%\t90.0%\t32.40\t1.111\t29～35\t0.023\t偶然より多い\n"
+        "消去法\t4数字とも含む\t9\t9\t100.0%\t65.6%\t5.90\t1.524\t3～8\t0.045\t偶然より多い\n"
+        "\t含まれた数字\t9\t36\t100.0%\t90.0%\t32.40\t1.111\t29～35\t0.045\t偶然より多い\n"
         "連発予想\t4数字とも含む\t0\t0\t－\t－\t0.00\t－\t－\t－\t判定できません\n"
         "\t含まれた数字\t0\t0\t－\t－\t0.00\t－\t－\t－\t判定できません\n"
         "１発予想\t4数字とも含む\t0\t0\t－\t－\t0.00\t－\t－\t－\t判定できません\n"
@@ -173,11 +180,16 @@ TEST(Backtest, APeriodOfSevenNeverHitsAndBoxChanceFollowsThePattern) {
     Sheet s;
     fillBacktestSheet(b, s);
     EXPECT_EQ(s.text(9, 3), QStringLiteral("1～7"));
-    EXPECT_EQ(s.text(10, 3), QStringLiteral("0.023"));  // 0.9^36 for none at all
+    EXPECT_EQ(s.text(10, 3), QStringLiteral("0.045"));  // twice 0.9^36 for none at all
     EXPECT_EQ(s.text(11, 3), QStringLiteral("偶然より少ない"));
     EXPECT_EQ(s.background(11, 3), colour::LightPink);
     EXPECT_EQ(s.text(9, 5), QStringLiteral("0～0"));
-    EXPECT_EQ(s.text(8, 5), QStringLiteral("－"));       // far fewer than five expected
+    EXPECT_EQ(s.text(8, 5), QStringLiteral("－"));  // far fewer than five expected
+    // The tool leaves that ratio out as the window does.
+    EXPECT_TRUE(backtestToTsv(b).contains("7回周期法\tボックス\t4\t0\t0.003200\t－\t"));
+    const QJsonArray lines = QJsonDocument::fromJson(backtestToJson(b))["lines"].toArray();
+    EXPECT_TRUE(lines[2]["ratio"].isNull());
+    EXPECT_EQ(lines[2]["measure"].toString(), QStringLiteral("ボックス"));
     EXPECT_EQ(s.text(6, 5), QStringLiteral("0.0800%"));  // 0.0032 of four
 
     // Every interval is seven: the other cycle rows never predict.
@@ -210,7 +222,7 @@ TEST(Backtest, RangesFromTheBinomialAndTheNormal) {
     EXPECT_TRUE(t.range().exact);
     EXPECT_EQ(t.range().low, 2);
     EXPECT_EQ(t.range().high, 4);
-    EXPECT_EQ(t.pValue(), 0);
+    EXPECT_EQ(t.twoSidedP(), 0);
     EXPECT_EQ(t.verdict(), Verdict::Fewer);
     EXPECT_EQ(t.ratio(), 0);
 }
@@ -291,8 +303,26 @@ TEST(BacktestCli, PrintsTheTableAndRefusesBadArguments) {
     EXPECT_EQ(sheet.out.count('\n'), 21);
 }
 
+namespace {
+
+// The orders of four digits, counted here apart from the replay's own count.
+int ordersOf(std::array<int, 4> d) {
+    std::sort(d.begin(), d.end());
+    int ways = 24;
+    for (int i = 0; i < 4;) {
+        int j = i;
+        while (j < 4 && d[j] == d[i]) ++j;
+        for (int f = 2; f <= j - i; ++f) ways /= f;
+        i = j;
+    }
+    return ways;
+}
+
+}  // namespace
+
 // The cycle rows bet on the sample at its stored prizes, against the prizes of the hit draws
-// summed here from the replay's own predictions, draw by draw.
+// summed here from the replay's own predictions, draw by draw. Chance pays a box at the
+// average box prize of the sample's draws of the ticket's shape.
 TEST(BacktestYen, TheSampleAtItsPrizes) {
     const DrawHistory h =
         DrawHistory::fromRows(readDrawCsvFile(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
@@ -306,6 +336,14 @@ TEST(BacktestYen, TheSampleAtItsPrizes) {
             auto amount = [&](int i) { return v[i].isEmpty() ? -1LL : v[i].toLongLong(); };
             prizes.set(v[0].toInt(), {amount(1), amount(2), amount(3), amount(4)});
         }
+    }
+    std::map<int, std::pair<double, int>> boxByOrders;  // orders → sum and count of box prizes
+    for (const DrawRecord& d : h.rows) {
+        const PrizeAmounts* p = prizes.find(d.no);
+        if (!p || p->box < 0) continue;
+        auto& sum = boxByOrders[ordersOf({d.digits[0], d.digits[1], d.digits[2], d.digits[3]})];
+        sum.first += double(p->box);
+        ++sum.second;
     }
     Backtest b(std::make_shared<const DrawHistory>(h), ReflectOptions{});
     std::array<long long, 8> won{}, bets{};
@@ -335,17 +373,12 @@ TEST(BacktestYen, TheSampleAtItsPrizes) {
                 expected[k * 2] += double(p->straight) / 10000;
                 if (row == drawn) won[k * 2] += p->straight;
             }
-            const bool quad = a[0] == a[3];
-            if (!quad && p->box >= 0) {
+            const int ways = ordersOf(row);
+            const bool quadDrawn = c[0] == c[3];  // no box prize, and a box lost
+            if (ways > 1 && (quadDrawn || p->box >= 0)) {
                 ++bets[k * 2 + 1];
-                int ways = 24;  // the orders of the predicted number
-                for (int i = 0; i < 4;) {
-                    int j = i;
-                    while (j < 4 && a[j] == a[i]) ++j;
-                    for (int f = 2; f <= j - i; ++f) ways /= f;
-                    i = j;
-                }
-                expected[k * 2 + 1] += double(p->box) * ways / 10000;
+                const auto& [sum, draws] = boxByOrders.at(ways);
+                expected[k * 2 + 1] += sum / draws * ways / 10000;
                 if (a == c) won[k * 2 + 1] += p->box;
             }
         }
@@ -361,10 +394,90 @@ TEST(BacktestYen, TheSampleAtItsPrizes) {
         EXPECT_NEAR(yen[i].chance.expected, expected[i], 1e-6);
         EXPECT_LE(yen[i].chance.low, llround(expected[i]));
         EXPECT_GE(yen[i].chance.high, llround(expected[i]));
+        EXPECT_EQ(yen[i].noPrize, 0);  // every draw has its prizes; a box on a quad lost
         anyWin += yen[i].won;
     }
     EXPECT_GT(anyWin, 0);
-    // Every draw of the sample has its straight prize; the box rows leave the quads out.
-    EXPECT_EQ(yen[0].noPrize, 0);
     EXPECT_GT(yen[1].leftOut, 0);
+    // The 7-draw cycle's box: 6,913 bets, the 8 quads drawn among them, and what chance pays
+    // at the prizes of the tickets' own shapes (at the drawn numbers' prizes it was 800,276).
+    EXPECT_EQ(yen[1].cost(), 1382600);
+    EXPECT_EQ(llround(yen[1].chance.expected), 663164);
+}
+
+namespace {
+
+// What chance pays the box bets of one cycle row, summed the long way: for each bet whose
+// outcome is known, each of the 10,000 numbers its box wins against, at the average box
+// prize of the history's draws whose digits repeat as that number's do.
+double boxChanceByEnumeration(const Backtest& b, const PrizeTable& prizes, int k) {
+    const auto pattern = [](const std::array<int, 4>& d) {
+        std::array<int, 10> count{};
+        for (int x : d) ++count[std::size_t(x)];
+        std::sort(count.begin(), count.end());
+        return count;
+    };
+    const auto sorted = [](std::array<int, 4> d) {
+        std::sort(d.begin(), d.end());
+        return d;
+    };
+    std::map<std::array<int, 10>, std::pair<double, int>> byPattern;
+    std::map<int, std::array<int, 4>> drawn;
+    for (const DrawRecord& r : b.history()->rows) {
+        if (!r.complete()) continue;
+        drawn[r.no] = {r.digits[0], r.digits[1], r.digits[2], r.digits[3]};
+        const PrizeAmounts* p = prizes.find(r.no);
+        if (!p || p->box < 0) continue;
+        auto& sum = byPattern[pattern(drawn[r.no])];
+        sum.first += double(p->box);
+        ++sum.second;
+    }
+    double total = 0;
+    for (const Backtest::CycleBet& bet : b.cycleBets()) {
+        std::array<int, 4> ticket{};
+        for (int i = 0; i < 4; ++i)
+            ticket[std::size_t(i)] = bet.rows[std::size_t(k)][std::size_t(i)];
+        if (ticket[0] < 0 || ticket[1] < 0 || ticket[2] < 0 || ticket[3] < 0) continue;
+        if (pattern(ticket).back() == 4) continue;  // four equal digits: no box bought
+        const std::array<int, 4> d = drawn.at(bet.drawNo);
+        const PrizeAmounts* p = prizes.find(bet.drawNo);
+        if (pattern(d).back() != 4 && (!p || p->box < 0)) continue;  // what it won is unknown
+        for (int n = 0; n < 10000; ++n) {
+            const std::array<int, 4> number{n / 1000, n / 100 % 10, n / 10 % 10, n % 10};
+            if (sorted(number) != sorted(ticket)) continue;
+            const auto& [sum, draws] = byPattern.at(pattern(number));
+            total += sum / draws / 10000;
+        }
+    }
+    return total;
+}
+
+}  // namespace
+
+// Draws 9 … 12 are predicted from the 7-draw cycle row 1123 (the digits of draw 8, each last
+// seen at draw 1): its box wins on 3211, misses 1234 (one 1 too few) and the quad 5555, and
+// on draw 12 it is left out, that draw's prizes being unknown.
+TEST(BacktestYen, ABoxRowsChanceIsTheBoxPrizeOfItsOwnShape) {
+    const DrawHistory h = test::history({"1123", "4445", "6666", "7777", "8888", "9999", "0000",
+                                         "1123", "3211", "1234", "5555", "4445"});
+    PrizeTable prizes;
+    const long long box[11] = {90000, 250000, -1, -1, -1, -1, -1, 100000, 110000, 40000, -1};
+    for (int no = 1; no <= 11; ++no) prizes.set(no, {900000 + no * 1000, box[no - 1], -1, -1});
+    const Backtest b = replayed(h);
+
+    const BacktestTally& boxTally = tally(b, BacktestMethod::Cycle7, BacktestMeasure::Box);
+    EXPECT_EQ(boxTally.predictions(), 4);
+    EXPECT_EQ(boxTally.hits(), 1);
+    const YenTally y = backtestYen(b, prizes)[1];
+    ASSERT_EQ(y.type, TicketType::Box);
+    EXPECT_EQ(y.bets, 3);
+    EXPECT_EQ(y.wins, 1);
+    EXPECT_EQ(y.won, 110000);
+    EXPECT_EQ(y.cost(), 600);
+    EXPECT_EQ(y.noPrize, 1);
+    // Three tickets of 12 orders at the average of the three such draws, 100,000 yen.
+    EXPECT_NEAR(y.chance.expected, 360, 1e-9);
+    EXPECT_NEAR(y.chance.expected, boxChanceByEnumeration(b, prizes, 0), 1e-9);
+    EXPECT_EQ(y.chance.low, 0);
+    EXPECT_EQ(y.chance.high, 0);  // a win at all has the chance 0.36%
 }

@@ -51,6 +51,15 @@ TEST(HitDistribution, MatchesEveryOutcomeEnumerated) {
     }
 }
 
+// Three fair coins: no head at all has 1/8, so it is as far out as three heads, 1/4 in all; one
+// head is nowhere out.
+TEST(HitDistribution, TwoSidedPDoublesTheSmallerTail) {
+    const HitDistribution coins({{0.5, 3}});
+    EXPECT_DOUBLE_EQ(coins.twoSidedP(0), 0.25);
+    EXPECT_DOUBLE_EQ(coins.twoSidedP(3), 0.25);
+    EXPECT_DOUBLE_EQ(coins.twoSidedP(1), 1);
+}
+
 // The sample's cycle rows are long: the tails stay exact where a person reads them.
 TEST(HitDistribution, LongRowsKeepTheirTails) {
     const HitDistribution straight({{0.0001, 7000}});

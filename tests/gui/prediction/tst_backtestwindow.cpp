@@ -15,6 +15,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QThread>
 #include <QtTest>
 #include <random>
@@ -33,6 +35,20 @@ using namespace pirumoa;
 namespace {
 
 const QString kWindow = QStringLiteral("予想の検証");
+
+// The sample's draws with their prizes, as one file the tool imports.
+bool writeSampleWithPrizes(const QString& path) {
+    const QList<QByteArray> draws =
+        test::readFile(PIRUMOA_DATA_DIR "/numbers4_history.csv").trimmed().split('\n');
+    const QList<QByteArray> prizes =
+        test::readFile(PIRUMOA_DATA_DIR "/numbers4_payouts.csv").trimmed().split('\n');
+    if (draws.size() != prizes.size()) return false;
+    QByteArray out;
+    for (qsizetype i = 0; i < draws.size(); ++i)
+        out += draws[i].trimmed() + prizes[i].trimmed().mid(prizes[i].indexOf(',')) + '\n';
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size();
+}
 
 BacktestWindow* openFromMenu(MainFrm& main) {
     main.findChild<QAction*>("mnuYosoKensyo")->trigger();
@@ -85,7 +101,10 @@ private slots:
         QVERIFY(!main.propEnd());
         QMdiSubWindow* sub = main.mdiArea()->activeSubWindow();
         QCOMPARE(sub->widget(), w);
-        QCOMPARE(sub->geometry(), QRect(0, 0, 11400 / 15, 10500 / 15));
+        // At the corner, the designed width, and as tall as the table and its notes need.
+        QCOMPARE(sub->geometry().topLeft(), QPoint(0, 0));
+        QCOMPARE(sub->width(), 11400 / 15);
+        QVERIFY(sub->height() >= 10500 / 15);
         QCOMPARE(sub->windowTitle(), kWindow);
 
         // It says which options it used, as the prediction window names them.
@@ -170,8 +189,15 @@ private slots:
         QVERIFY(main.mdiArea()->subWindowList().isEmpty());
     }
 
-    void sampleHistoryToLookAt() {
-        test::TempDatabase db(readDrawCsvFile(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
+    // The sample with its prizes, in a main window of a desktop's size: the window opens
+    // showing every column of both tables and the verdict, each text whole, and nothing of it
+    // lies over another part.
+    void sampleOpensWithEveryColumnAndTheVerdictInView() {
+        test::TempDatabase db;
+        const QString csv = db.dir.filePath("sample.csv");
+        QVERIFY(writeSampleWithPrizes(csv));
+        const test::CliRun import = test::runCli({"import", csv, "--db", db.connect.file});
+        QVERIFY2(import.code == 0, import.err.constData());
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
         QVERIFY(test::showWithoutPrediction(main));
@@ -179,11 +205,50 @@ private slots:
         BacktestWindow* w = openFromMenu(main);
         QVERIFY(w);
         QTRY_VERIFY_WITH_TIMEOUT(w->finished(), 20000);
-        QCOMPARE(w->grid()->sheet().rowCount(), 21);
-        QCOMPARE(w->yenGrid()->sheet().rowCount(), 9);
-        QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history()->latestDrawNo - 1));
         QApplication::processEvents();
-        test::shoot(main.mdiArea()->activeSubWindow(), "window-" + kWindow);
+        QCOMPARE(w->backtest()->predictedDraws(), qint64(main.history()->latestDrawNo - 1));
+        // From the top, each part below the one before.
+        const QList<QWidget*> parts = {
+            w->findChild<QLabel*>("Label2"),   w->grid(),
+            w->findChild<QTabWidget*>("Tab1"), w->findChild<QLabel*>("Label3"),
+            w->findChild<QLabel*>("Label4"),   w->findChild<QPushButton*>("Command1")};
+        auto inWindow = [&](QWidget* part) {
+            return QRect(part->mapTo(w, QPoint()), part->size());
+        };
+        for (qsizetype i = 1; i < parts.size(); ++i)
+            QVERIFY2(inWindow(parts[i]).top() > inWindow(parts[i - 1]).bottom(),
+                     qPrintable(parts[i]->objectName()));
+        QVERIFY(inWindow(parts.back()).bottom() < w->height());
+        QMdiSubWindow* sub = main.mdiArea()->activeSubWindow();
+        QVERIFY(main.mdiArea()->viewport()->rect().contains(sub->geometry()));
+        for (GridView* grid : {w->grid(), w->yenGrid()}) {
+            const Sheet& s = grid->sheet();
+            QVERIFY(grid->isVisible() || grid == w->yenGrid());
+            QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
+            QCOMPARE(grid->verticalScrollBar()->maximum(), 0);
+            QVERIFY(grid->viewport()->width() >= grid->contentSize().width() - 2);
+            // The texts of a column's own cells: the group headings and the verdict run over.
+            const QFontMetrics metrics(grid->font());
+            const int firstRow = s.frozenRows(), lastRow = s.rowCount() - (grid == w->grid());
+            for (int r = firstRow; r <= lastRow; ++r)
+                for (int c = 1; c <= s.columnCount(); ++c)
+                    QVERIFY2(metrics.horizontalAdvance(s.text(c, r)) + 4 <=
+                                 GridView::columnPixels(s.columnWidth(c)),
+                             qPrintable(s.text(c, r)));
+        }
+        const QRect verdict = w->grid()->cellRect(1, w->grid()->sheet().rowCount());
+        QVERIFY(w->grid()->viewport()->rect().contains(verdict));
+        QVERIFY(w->grid()->viewport()->width() >=
+                QFontMetrics(w->grid()->font())
+                    .horizontalAdvance(w->grid()->sheet().text(1, w->grid()->sheet().rowCount())));
+        // Prizes stored: the yen table has its amounts.
+        QVERIFY(w->yenGrid()->sheet().text(4, 3).endsWith(QStringLiteral("円")));
+        QVERIFY(w->yen()[1].bets > 0);
+        test::shoot(sub, "window-" + kWindow);
+        auto* tabs = w->findChild<QTabWidget*>("Tab1");
+        tabs->setCurrentIndex(1);
+        QApplication::processEvents();
+        test::shoot(sub, "window-" + kWindow + "-chart");
     }
 };
 
