@@ -61,13 +61,6 @@ constexpr char kPrizeQuery[] =
     "SELECT 回数, ストレート, ボックス, セットストレート, セットボックス FROM 当選金 "
     "ORDER BY 回数";
 
-using sql::Connection;
-using sql::exec;
-using sql::reasonFor;
-using sql::schemaHas;
-using sql::SqlError;
-using sql::Statement;
-
 // ---- messages --------------------------------------------------------------------------
 
 QString openFailure(const QString& file, const QString& reason) {

@@ -11,6 +11,13 @@ struct sqlite3;
 // What the readers and writers of the draw database share; not for use outside the store.
 namespace pirumoa::store {
 
+using sql::Connection;
+using sql::exec;
+using sql::reasonFor;
+using sql::schemaHas;
+using sql::SqlError;
+using sql::Statement;
+
 // The messages of the store, each naming the file.
 QString openFailure(const QString& file, const QString& reason);
 QString readFailure(const QString& file, const QString& reason);

@@ -8,13 +8,6 @@
 namespace pirumoa {
 
 using namespace store;
-using sql::Connection;
-using sql::exec;
-using sql::reasonFor;
-using sql::schemaHas;
-using sql::SqlError;
-using sql::Statement;
-
 namespace {
 
 constexpr char kTicketTable[] = "購入数字";
