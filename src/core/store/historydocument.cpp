@@ -33,6 +33,7 @@ void HistoryDocument::open(const DatabaseFile& file, std::optional<DrawHistory> 
     close();
     if (!history) history = loadHistory(file, true);
     m_file = file;
+    m_readAt = QFileInfo(file.file).lastModified();
     m_snapshot = std::make_shared<const DrawHistory>(std::move(*history));
     // Only a program with an event loop looks by itself; a tool asks when it wants to know.
     if (QCoreApplication::instance()) m_poll->start();
@@ -50,12 +51,11 @@ void HistoryDocument::close() {
 DrawStore& HistoryDocument::store() {
     if (!m_store) {
         if (!isOpen()) throw StoreError(QStringLiteral("データベースが開かれていません。"));
-        // The history in hand was read by another connection: whatever was written since
-        // shows as a change once this one is open, so it is read again at once.
-        const QDateTime before = QFileInfo(m_file.file).lastModified();
+        // The history in hand was read by another connection: a file written since is read
+        // again at once, as this connection would not count that write as a change.
         m_store = DrawStore::open(m_file);
         m_dataVersion = m_store->dataVersion();
-        if (QFileInfo(m_file.file).lastModified() != before) reloadAll();
+        if (QFileInfo(m_file.file).lastModified() != m_readAt) reloadAll();
     }
     return *m_store;
 }
@@ -213,6 +213,7 @@ void HistoryDocument::reloadAll() {
     const bool hadTickets = m_tickets != nullptr;
     if (hadTickets) m_tickets = std::make_shared<const std::vector<Ticket>>(s.readTickets());
     m_dataVersion = s.dataVersion();
+    m_readAt = QFileInfo(m_file.file).lastModified();
     emit drawsChanged(m_snapshot);
     if (hadTickets) emit ticketsChanged(m_tickets);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -104,6 +105,7 @@ private:
     DatabaseFile m_file;
     std::unique_ptr<DrawStore> m_store;
     long long m_dataVersion = 0;
+    QDateTime m_readAt;  // when the file was last written as the snapshot knows it
     HistorySnapshot m_snapshot;
     TicketsSnapshot m_tickets;
     std::vector<Step> m_steps;

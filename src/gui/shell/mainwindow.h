@@ -68,12 +68,11 @@ public:
     void cascade();
     void arrangeIcons();
 
-    // The CSV commands. Export only reads and is never refused; import is refused only while
-    // the data entry is open, and after a successful one every open window shows the new
-    // draws.
+    // The CSV commands and the restore: after a write every open window, the data entry
+    // included, shows what is stored.
     void exportCsv();
     void importCsv();
-    // データ管理 → バックアップから復元...: refused while the data entry is open.
+    // データ管理 → バックアップから復元...
     void restoreFromBackup();
 
 protected:
