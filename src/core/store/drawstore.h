@@ -91,9 +91,10 @@ struct ImportResult {
 // keeps the stored prizes, and one that changes them drops them.
 struct DrawEdit {
     DrawEdit() = default;
-    DrawEdit(int draw, std::optional<DrawRecord> was, std::optional<DrawRecord> becomes,
-             std::optional<Prizes> prizes = std::nullopt)
-        : no(draw), before(std::move(was)), after(std::move(becomes)), afterPrizes(prizes) {}
+    DrawEdit(int draw, const std::optional<DrawRecord>& was,
+             const std::optional<DrawRecord>& becomes,
+             const std::optional<Prizes>& prizes = std::nullopt)
+        : no(draw), before(was), after(becomes), afterPrizes(prizes) {}
 
     int no = 0;
     std::optional<DrawRecord> before;
