@@ -77,7 +77,8 @@ void FeedFetcher::get(const QUrl& url) {
                       QStringLiteral("pirumoa/%1 (Numbers4 Pirumoa)").arg(PIRUMOA_VERSION));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    // One more than allowed, so that the count below says so in its own words.
+    request.setMaximumRedirectsAllowed(kMaxRedirects + 1);
     m_reply = m_manager->get(request);
     // What is not read yet stays in a small buffer: the cap is checked as the bytes come.
     m_reply->setReadBufferSize(256 * 1024);
