@@ -27,7 +27,7 @@ set(users "${HOME}/.local/share/pirumoa/Numbers4Pirumoa.mdb")
 set(cli "${bin}/pirumoa-cli")
 
 run("install" "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}")
-foreach(f bin/pirumoa bin/pirumoa-cli bin/pirumoa-cli-pdf share/pirumoa/Numbers4Pirumoa.mdb
+foreach(f bin/pirumoa bin/pirumoa-cli bin/pirumoa-cli-pdf bin/pirumoa-cli-net share/pirumoa/Numbers4Pirumoa.mdb
         share/applications/pirumoa.desktop share/icons/hicolor/scalable/apps/pirumoa.svg
         share/icons/hicolor/48x48/apps/pirumoa.png)
   if(NOT EXISTS "${PREFIX}/${f}")

@@ -10,6 +10,7 @@
 #include "cli/importcommand.h"
 #include "cli/pdfoutput.h"
 #include "cli/ticketscommand.h"
+#include "cli/updatecommand.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/backtestsheets.h"
 #include "core/prediction/predictionsheets.h"
@@ -220,6 +221,19 @@ int runSheet(const QCommandLineParser& args) {
     return writeSheets(args, *w, sheets);
 }
 
+void setUpUpdate(QCommandLineParser& parser) {
+    addDatabase(parser);
+    parser.addOption({"source",
+                      "a results feed: an API base ending in /, or a results file (CSV, TSV, "
+                      "JSON); may be given several times (default: the settings' sources)",
+                      "URL"});
+    parser.addOption({"dry-run", "print what would be stored; write nothing"});
+    parser.addOption({"replace", "replace stored draws that the sources give otherwise"});
+    parser.addOption({"timeout",
+                      "end a transfer that makes no progress for this long (default: 30)",
+                      "SECONDS", QStringLiteral("30")});
+}
+
 // Backups, restore and salvage (backupcommands.h does the work).
 void setUpBackups(QCommandLineParser& parser) { addDatabase(parser); }
 
@@ -275,6 +289,10 @@ const Command kCommands[] = {
     {"restore", "BACKUP [--db FILE]",
      "Puts a backup in place of the database, keeping the current one as a backup.", setUpRestore,
      runRestore},
+    {"update", "[--db FILE] [--source URL]... [--dry-run] [--replace] [--timeout SECONDS]",
+     "Fetches the latest results and prizes from the results feeds, cross-checked, and checks "
+     "the tickets. Exit 3: draws held back because the sources disagree.",
+     setUpUpdate, runUpdate},
     {"recover", "--db FILE --output OUT.csv",
      "Writes every draw that can still be read from a damaged database as CSV.", setUpRecover,
      runRecover},

@@ -9,26 +9,32 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli/commandline.h"
 #include "cli/pdfoutput.h"
+#include "cli/updatecommand.h"
 
 namespace pirumoa::cli {
 
 namespace {
 
-// The PDF tool beside this program's own file (not beside whatever link started it).
-std::filesystem::path pdfTool() {
+// A tool beside this program's own file (not beside whatever link started it).
+std::filesystem::path toolBeside(const char* name) {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return {};
-    return self.parent_path() / kPdfToolName;
+    return self.parent_path() / name;
 }
 
 }  // namespace
 
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
-    if (!wantsPdf(argc, argv)) return std::make_unique<QCoreApplication>(argc, argv);
+    const bool network = wantsNetwork(argc, argv);
+    if (!network && !wantsPdf(argc, argv)) return std::make_unique<QCoreApplication>(argc, argv);
+    const char* name = network ? kNetToolName : kPdfToolName;
+    const char* what = network ? "当せん番号を取得する" : "PDFを書き出す";
+    const char* task = network ? "当せん番号を取得できません" : "PDFを作れません";
     // The same arguments, the same name in messages and usage: the user sees one tool.
-    const std::filesystem::path tool = pdfTool();
+    const std::filesystem::path tool = toolBeside(name);
     int why = ENOENT;
     if (!tool.empty()) {
         ::execv(tool.c_str(), argv);
@@ -36,13 +42,18 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
     }
     if (why == ENOENT)
         std::fprintf(stderr,
-                     "pirumoa-cli: PDFを書き出す %s が pirumoa-cli と同じフォルダーにないため、"
-                     "PDFを作れません。インストールし直してください。\n",
-                     kPdfToolName);
+                     "pirumoa-cli: %s %s が pirumoa-cli と同じフォルダーにないため、"
+                     "%s。インストールし直してください。\n",
+                     what, name, task);
     else
-        std::fprintf(stderr, "pirumoa-cli: PDFを書き出す %s を起動できませんでした（%s）。\n",
-                     kPdfToolName, std::strerror(why));
+        std::fprintf(stderr, "pirumoa-cli: %s %s を起動できませんでした（%s）。\n", what, name,
+                     std::strerror(why));
     std::exit(1);
+}
+
+// Never reached: the update runs in pirumoa-cli-net.
+int runUpdate(const QCommandLineParser&) {
+    return failure(QStringLiteral("当せん番号の取得はこのプログラムではできません。"));
 }
 
 // Never reached: a PDF command does not run in this program.

@@ -1,7 +1,9 @@
 // pirumoa-cli-pdf: the command-line tool with the painter, for the commands that print a PDF.
 #include <QGuiApplication>
 
+#include "cli/commandline.h"
 #include "cli/pdfoutput.h"
+#include "cli/updatecommand.h"
 #include "paint/look.h"
 #include "paint/sheetexport.h"
 
@@ -34,6 +36,11 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
 QString writePdf(const std::vector<const Sheet*>& sheets, const QString& caption,
                  const QString& path) {
     return writeSheetsPdf(sheets, caption, path);
+}
+
+// Never reached: the update runs in pirumoa-cli-net.
+int runUpdate(const QCommandLineParser&) {
+    return failure(QStringLiteral("当せん番号の取得はこのプログラムではできません。"));
 }
 
 }  // namespace pirumoa::cli

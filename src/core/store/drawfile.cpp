@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "core/store/drawfields.h"
+#include "core/store/drawjson.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
 #include "core/store/labels.h"
@@ -419,6 +420,7 @@ QString notRegular() {
 }  // namespace
 
 ParsedDraws parseDrawText(QByteArrayView bytes) {
+    if (looksLikeJson(bytes)) return parseDrawJson(bytes);
     TextParser parser;
     LineFeeder feeder(parser);
     feeder.feed(bytes);
@@ -455,6 +457,19 @@ std::optional<ParsedDraws> readDrawFile(const QString& path,
         throw StoreError(cannotRead(name, readFailureReason(path)));
 #endif
     const qint64 size = file.size();
+    // JSON is read whole: the first bytes tell it from a table.
+    const QByteArray head = file.peek(64 * 1024);
+    if (looksLikeJson(head)) {
+        if (size > kMaxJsonBytes)
+            throw StoreError(
+                cannotRead(name, QStringLiteral("JSON のファイルが大きすぎます（%1 MB まで）。")
+                                     .arg(kMaxJsonBytes / (1024 * 1024))));
+        const QByteArray all = file.read(kMaxJsonBytes + 1);
+        if (file.error() != QFileDevice::NoError)
+            throw StoreError(cannotRead(name, readFailureReason(path)));
+        if (progress && !progress(all.size(), size)) return std::nullopt;
+        return parseDrawJson(all);
+    }
     TextParser parser;
     LineFeeder feeder(parser);
     QByteArray chunk(64 * 1024, Qt::Uninitialized);
@@ -471,11 +486,19 @@ std::optional<ParsedDraws> readDrawFile(const QString& path,
     return parser.finish();
 }
 
+namespace {
+
+// "FILE:LINE: reason"; "FILE: reason" for a refusal that names no line (a JSON element).
+QString refusalLine(const QString& source, const LineRefusal& r) {
+    if (r.line <= 0) return QStringLiteral("%1: %2").arg(shownName(source), r.reason);
+    return QStringLiteral("%1:%2: %3").arg(shownName(source), QString::number(r.line), r.reason);
+}
+
+}  // namespace
+
 QString firstRefusal(const ParsedDraws& parsed, const QString& source) {
     if (parsed.refusals.empty()) return {};
-    const LineRefusal& r = parsed.refusals.front();
-    QString text =
-        QStringLiteral("%1:%2: %3").arg(shownName(source), QString::number(r.line), r.reason);
+    QString text = refusalLine(source, parsed.refusals.front());
     if (parsed.refusedLines > 1)
         text += QStringLiteral("（ほかに %1 行が読めません）").arg(parsed.refusedLines - 1);
     return text;
@@ -483,9 +506,7 @@ QString firstRefusal(const ParsedDraws& parsed, const QString& source) {
 
 QString refusalList(const ParsedDraws& parsed, const QString& source) {
     QStringList lines;
-    for (const LineRefusal& r : parsed.refusals)
-        lines << QStringLiteral("%1:%2: %3")
-                     .arg(shownName(source), QString::number(r.line), r.reason);
+    for (const LineRefusal& r : parsed.refusals) lines << refusalLine(source, r);
     const qint64 more = parsed.refusedLines - qint64(parsed.refusals.size());
     if (more > 0) lines << QStringLiteral("ほかに %1 行が読めません").arg(more);
     return lines.join(QLatin1Char('\n'));
@@ -493,8 +514,11 @@ QString refusalList(const ParsedDraws& parsed, const QString& source) {
 
 QString importSummary(const ParsedDraws& parsed, const ImportComparison& c) {
     QString s;
-    s += QStringLiteral("文字コード：%1　区切り：%2\n").arg(parsed.encoding, parsed.separator);
-    if (parsed.header)
+    if (parsed.json)
+        s += QStringLiteral("形式：JSON（%1）\n").arg(parsed.encoding);
+    else
+        s += QStringLiteral("文字コード：%1　区切り：%2\n").arg(parsed.encoding, parsed.separator);
+    if (parsed.header || parsed.json)
         s += QStringLiteral("列：%1\n").arg(parsed.columns.join(QStringLiteral("、")));
     else
         s += QStringLiteral(

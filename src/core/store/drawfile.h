@@ -26,6 +26,7 @@ struct ParsedDraws {
     QString encoding;     // "UTF-8", "UTF-8（BOM付き）", "Shift_JIS"
     QString separator;    // "カンマ", "タブ", "セミコロン"
     bool header = false;  // the first line named the columns
+    bool json = false;    // a JSON array of draws (drawjson.h); refusals then name elements
     QStringList columns;  // what each read column holds: "回号（回別）", "抽せん日"
     QStringList ignored;  // header names of the columns left unread
     bool hasPrizes = false;
@@ -41,6 +42,10 @@ struct ParsedDraws {
 // Lines longer than this are refused unread: no draw needs a tenth of it, and a file of one
 // endless line must not take the memory with it.
 inline constexpr qsizetype kMaxLineBytes = 4096;
+
+// A JSON results file is read whole, so it is refused beyond this size; no history of draws
+// needs a tenth of it.
+inline constexpr qint64 kMaxJsonBytes = 16 * 1024 * 1024;
 
 // Parses text already in memory (a file's bytes, the clipboard's text as UTF-8).
 ParsedDraws parseDrawText(QByteArrayView bytes);

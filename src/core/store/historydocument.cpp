@@ -180,6 +180,13 @@ ImportResult HistoryDocument::importDraws(const std::vector<ImportedDraw>& draws
     return result;
 }
 
+bool HistoryDocument::applyUpdate(const UpdatePlan& plan, const std::vector<int>& replace,
+                                  QString* why) {
+    std::vector<DrawEdit> edits = updateEdits(plan, replace);
+    if (edits.empty()) return true;
+    return write(edits, why);
+}
+
 QString HistoryDocument::restore(const QString& backupFile) {
     // The connection goes first: the file under it is about to be replaced.
     m_store.reset();

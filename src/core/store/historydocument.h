@@ -8,6 +8,7 @@
 
 #include "core/store/drawhistory.h"
 #include "core/store/drawstore.h"
+#include "core/store/resultsupdate.h"
 #include "core/tickets/ticket.h"
 
 class QTimer;
@@ -56,6 +57,10 @@ public:
     // Draws from a file: all or nothing as DrawStore::importDraws. Not undone by undo (the
     // automatic backup keeps what was there). Throws StoreError.
     ImportResult importDraws(const std::vector<ImportedDraw>& draws, bool replace);
+    // The results update (resultsupdate.h): the plan's new draws and filled-in draws, and the
+    // differing draws whose numbers are in replace, as one transaction. Not undone by undo, as
+    // an import. False with the reason in *why when the database refused; nothing changed then.
+    bool applyUpdate(const UpdatePlan& plan, const std::vector<int>& replace, QString* why);
     // Puts a backup in the place of the database (restoreBackup) and reads it; returns the
     // backup of the replaced file. The undo stack is cleared: its edits belong to the old
     // file. Throws StoreError.
