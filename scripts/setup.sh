@@ -15,6 +15,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth
+  openssl  # the tests make a self-signed certificate for the https refusal
   librsvg2-bin dpkg-dev file desktop-file-utils
 )
 
