@@ -391,4 +391,24 @@ OutlookCheck checkOutlook(const DrawHistory& history, int lastFitDraw) {
 
 QString outlookPercent(double rate) { return u"約 %1 %"_s.arg(std::lround(rate * 100)); }
 
+QString outlookRateText(const OutlookLine& line) {
+    return u"%1（%2～%3）"_s.arg(outlookPercent(line.rate), outlookPercent(line.rateLow),
+                                 outlookPercent(line.rateHigh));
+}
+
+QString outlookFeatureText(const OutlookFeature& feature) {
+    return u"%1：平均の約 %2 倍"_s.arg(feature.label, QString::number(feature.factor, 'f', 2));
+}
+
+QString outlookSameChance() {
+    return u"当せんする確率は、どの番号も同じです（ストレートは 10,000 分の 1）。"
+           u"見込み払戻率が違うのは、当たったときの当せん金の見込みだけです。"_s;
+}
+
+QString outlookTooFew(int drawsWithPrizes) {
+    return u"当せん金の記録が %1 回分しかないため、見込み払戻率は出せません"
+           u"（%2 回分以上の記録が要ります）。"_s.arg(drawsWithPrizes)
+               .arg(OutlookModel::kMinDraws);
+}
+
 }  // namespace pirumoa

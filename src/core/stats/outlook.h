@@ -97,7 +97,16 @@ struct OutlookCheck {
 };
 OutlookCheck checkOutlook(const DrawHistory& history, int lastFitDraw);
 
+// The texts every place that shows the outlook shares.
 // "約 26 %"
 QString outlookPercent(double rate);
+// "約 26 %（約 18 %～約 37 %）": the return, and the range of a typical draw's prize.
+QString outlookRateText(const OutlookLine& line);
+// "日付の形：平均の約 0.54 倍"
+QString outlookFeatureText(const OutlookFeature& feature);
+// That the chance is the same for every number: shown with every outlook.
+QString outlookSameChance();
+// Why nothing is shown: the draws with prizes are fewer than OutlookModel::kMinDraws.
+QString outlookTooFew(int drawsWithPrizes);
 
 }  // namespace pirumoa
