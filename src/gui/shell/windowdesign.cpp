@@ -176,6 +176,14 @@ std::vector<WindowDesign> makeTable() {
          .menuAction = u"mnuYosoKensyo"_s,
          .menuCaption = u"予想の検証(&V)..."_s,
          .separatorBefore = true},
+        {.objectName = u"番号の見込み払戻率"_s,
+         .description = u"番号を入れると、当たったときの当せん金の見込みを、記録された当せん金から"
+                        u"計算します"_s,
+         .widthTwips = 9000,
+         .heightTwips = 6600,
+         .menu = u"mnuMain"_s,
+         .menuAction = u"mnuMikomiHaraimodoshi"_s,
+         .menuCaption = u"番号の見込み払戻率(&R)..."_s},
     };
 }
 
