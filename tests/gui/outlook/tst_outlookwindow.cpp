@@ -8,7 +8,12 @@
 #include <QtTest>
 
 #include "core/store/drawcsv.h"
+#include "core/store/drawstore.h"
+#include "core/tickets/ticketcsv.h"
 #include "gui/outlook/outlookwindow.h"
+#include "gui/prediction/predictionwindow.h"
+#include "gui/shell/gridview.h"
+#include "gui/tickets/ticketswindow.h"
 #include "testsupport.h"
 #include "widgetsupport.h"
 
@@ -59,6 +64,9 @@ private slots:
         const QString csv = sampleWithPrizes(db.dir);
         QVERIFY(!csv.isEmpty());
         importDrawCsv(csv, db.connect, false);
+        std::vector<Ticket> bought =
+            parseTicketCsv("0315,straight,1,7000,1,\n1234,set,1,7000,1,\n", "t.csv");
+        DrawStore::open(db.connect)->addTickets(bought);
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
         QVERIFY(test::showWithoutPrediction(main));
@@ -86,6 +94,24 @@ private slots:
         QVERIFY(cell(w, 1, 0).contains(QStringLiteral("買えません")));
         QVERIFY(cell(w, 2, 2).isEmpty());
         test::shoot(w, "outlook-1111");
+
+        // The tickets window gives each ticket's return by its type; the prediction's cycle
+        // grid its numbers', each with the reminder of the equal chance.
+        main.findChild<QAction*>("mnuKonyuSyogo")->trigger();
+        auto* tickets = qobject_cast<TicketsWindow*>(main.findWindow("購入数字の照合"));
+        QVERIFY(tickets);
+        auto* list = tickets->findChild<QTableWidget*>("List1");
+        QCOMPARE(list->horizontalHeaderItem(10)->text(), QStringLiteral("見込み払戻率"));
+        QCOMPARE(list->item(0, 10)->text(), date.left(date.indexOf(QStringLiteral("（"))));
+        QVERIFY(list->item(0, 10)->toolTip().contains(QStringLiteral("どの番号も同じ")));
+        QVERIFY(list->item(1, 10)->text().startsWith(QStringLiteral("約 ")));
+        test::shoot(tickets, "outlook-tickets");
+        main.findChild<QAction*>("mnuYoso")->trigger();
+        auto* prediction = qobject_cast<PredictionWindow*>(main.findWindow("一発ピルモア"));
+        QVERIFY(prediction);
+        const QString tip = prediction->grid(0)->toolTip();
+        QVERIFY2(tip.count(QStringLiteral("：約 ")) == 4, qPrintable(tip));
+        QVERIFY(tip.contains(QStringLiteral("どの番号も同じ")));
     }
 
     void tooFewPrizesShowsNothing() {
