@@ -1,6 +1,9 @@
 // pirumoa-cli: the draw database and the windows' grids from a shell.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 #include <cstdio>
 #include <memory>
@@ -15,6 +18,7 @@
 #include "core/prediction/backtestsheets.h"
 #include "core/prediction/predictionsheets.h"
 #include "core/sheet/sheetformat.h"
+#include "core/stats/outlook.h"
 #include "core/store/backups.h"
 #include "core/store/databasefolder.h"
 #include "core/store/drawcsv.h"
@@ -267,6 +271,69 @@ int runRecover(const QCommandLineParser& args) {
     return runRecoverCommand(databaseFor(args), args.value("output"));
 }
 
+// The expected prize of numbers if they win, from the prizes stored in the database.
+void setUpOutlook(QCommandLineParser& parser) {
+    parser.addPositionalArgument("NUMBER", "four digits, 0000 to 9999; any number of them",
+                                 "NUMBER...");
+    addDatabase(parser);
+    addFormat(parser, QStringLiteral("tsv or json"));
+}
+
+QJsonValue outlookJson(const OutlookLine& l) {
+    if (!l.available) return QJsonValue();
+    QJsonArray moved;
+    for (const OutlookFeature& f : l.moved)
+        moved.append(QJsonObject{{"feature", f.label}, {"factor", f.factor}});
+    return QJsonObject{{"yen", double(l.yen)},    {"ratio", l.ratio},          {"return", l.rate},
+                       {"return_low", l.rateLow}, {"return_high", l.rateHigh}, {"features", moved}};
+}
+
+int runOutlook(const QCommandLineParser& args) {
+    const QString format = args.value("format");
+    if (format != QLatin1String("tsv") && format != QLatin1String("json"))
+        return badArguments(QStringLiteral("--format には tsv か json を指定してください。"));
+    const QStringList numbers = args.positionalArguments();
+    if (numbers.isEmpty())
+        return badArguments(
+            QStringLiteral("outlook には 4 けたの数字を 1 つ以上指定してください。"));
+    for (const QString& n : numbers) {
+        bool digits = n.size() == 4;
+        for (QChar c : n) digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (!digits)
+            return badArguments(
+                QStringLiteral("%1 は 4 けたの数字（0000～9999）ではありません。").arg(n));
+    }
+    const OutlookModel model = OutlookModel::fit(loadHistory(databaseFor(args), true));
+    if (!model.ready()) return failure(outlookTooFew(model.drawsUsed()));
+
+    auto fixed = [](double v) { return QString::number(v, 'f', 3); };
+    if (format == QLatin1String("json")) {
+        QJsonArray list;
+        for (const QString& n : numbers) {
+            const NumberOutlook o = model.outlook(n.toInt());
+            list.append(QJsonObject{
+                {"number", n}, {"straight", outlookJson(o.straight)}, {"box", outlookJson(o.box)}});
+        }
+        const QJsonObject root{{"draws_with_prizes", model.drawsUsed()},
+                               {"note", outlookSameChance()},
+                               {"numbers", list}};
+        return writeOut(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    }
+    QString out = QStringLiteral(
+        "number\tstraight_yen\tstraight_ratio\tstraight_return\tbox_yen\tbox_ratio\tbox_return\n");
+    for (const QString& n : numbers) {
+        const NumberOutlook o = model.outlook(n.toInt());
+        QStringList cells{n, QString::number(o.straight.yen), fixed(o.straight.ratio),
+                          fixed(o.straight.rate)};
+        if (o.box.available)
+            cells << QString::number(o.box.yen) << fixed(o.box.ratio) << fixed(o.box.rate);
+        else
+            cells << QString() << QString() << QString();
+        out += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    return writeOut(out.toUtf8());
+}
+
 // The commands, in the order the usage lists them.
 const Command kCommands[] = {
     {"import", "FILE.csv [--db FILE] [--replace] [--dry-run] [--format text|tsv]",
@@ -284,6 +351,9 @@ const Command kCommands[] = {
     {"tickets", "check|list|add|remove [NUMBER|ID] [--db FILE] [options]",
      "The player's tickets: checked against the draws, listed, added, removed.", setUpTickets,
      runTickets},
+    {"outlook", "NUMBER... [--db FILE] [--format tsv|json]",
+     "The expected prize of each number if it wins, learned from the stored prizes.", setUpOutlook,
+     runOutlook},
     {"backups", "[--db FILE]", "Lists the backups of the database, newest first.", setUpBackups,
      runBackups},
     {"restore", "BACKUP [--db FILE]",

@@ -1,5 +1,6 @@
 // The one place that knows every kind of working window.
 #include "gui/maintenance/dataentrywindow.h"
+#include "gui/outlook/outlookwindow.h"
 #include "gui/prediction/backtestwindow.h"
 #include "gui/prediction/predictionwindow.h"
 #include "gui/shell/childwindow.h"
@@ -19,6 +20,8 @@ ChildWindow* createChildWindow(const WindowDesign& design, ChildHost& host) {
             return new BacktestWindow(host, design);
         case WindowKind::Tickets:
             return new TicketsWindow(host, design);
+        case WindowKind::Outlook:
+            return new OutlookWindow(host, design);
     }
     return nullptr;
 }

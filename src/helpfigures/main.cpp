@@ -13,6 +13,7 @@
 
 #include "core/prediction/backtest.h"
 #include "core/prediction/methods.h"
+#include "core/stats/outlook.h"
 #include "core/store/drawcsv.h"
 #include "core/store/fileerror.h"
 #include "core/tickets/ticket.h"
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
         std::map<int, Sum> byPattern;             // orders → sums over the draws of that pattern
         std::map<int, QStringList> quadStraight;  // digit → straight prizes of its quads drawn
         Sum all;
+        PrizeTable prizeTable;
         int first = 0, last = 0;
         const QList<QByteArray> lines = payouts.readAll().split('\n');
         for (int i = 1; i < lines.size(); ++i) {
@@ -124,6 +126,8 @@ int main(int argc, char** argv) {
             const int no = f[0].toInt();
             const auto it = drawn.find(no);
             if (it == drawn.end() || f[1].isEmpty()) continue;
+            prizeTable.set(no, {.straight = f[1].toLongLong(),
+                                .box = f[2].isEmpty() ? -1 : f[2].toLongLong()});
             if (!first) first = no;
             last = no;
             ++all.draws;
@@ -260,6 +264,31 @@ int main(int argc, char** argv) {
                                    "backtest's verdict; on this sample they do not"));
             put(QStringLiteral("BT_FIRST_DRAWS"), grouped(kFirst));
             put(QStringLiteral("BT_FIRST_OVERALL"), overallWord(early));
+        }
+
+        // The expected prize of a number: the held-out check, and what the model says of a
+        // date and of an ordinary number.
+        {
+            DrawHistory history = DrawHistory::fromRows(draws);
+            history.prizes = prizeTable;
+            constexpr int kFitUpTo = 5000;
+            const OutlookCheck check = checkOutlook(history, kFitUpTo);
+            if (check.checkDraws == 0)
+                throw StoreError(
+                    QStringLiteral("the help quotes the outlook's check after draw "
+                                   "5000; this sample has no prizes after it"));
+            put(QStringLiteral("OL_FIT_UPTO"), grouped(kFitUpTo));
+            put(QStringLiteral("OL_CHECK_DRAWS"), grouped(check.checkDraws));
+            put(QStringLiteral("OL_CORR"), QString::number(check.correlation, 'f', 2));
+            put(QStringLiteral("OL_MOST"), QString::number(check.mostPopularTenth, 'f', 2));
+            put(QStringLiteral("OL_LEAST"), QString::number(check.leastPopularTenth, 'f', 2));
+            const OutlookModel model = OutlookModel::fit(history);
+            const NumberOutlook date = model.outlook(315);
+            put(QStringLiteral("OL_0315"), outlookPercent(date.straight.rate));
+            put(QStringLiteral("OL_1111"), outlookPercent(model.outlook(1111).straight.rate));
+            put(QStringLiteral("OL_DATE"),
+                QString::number(std::exp(model.weight(OutlookBet::Straight, 4)), 'f', 2));
+            put(QStringLiteral("OL_DRAWS"), grouped(model.drawsUsed()));
         }
 
         QFile file(args[3]);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -15,6 +16,8 @@
 #include <functional>
 
 #include "core/store/drawcsv.h"
+#include "core/store/fileerror.h"
+#include "gui/outlook/outlookwindow.h"
 #include "gui/shell/childwindow.h"
 #include "gui/shell/mainwindow.h"
 
@@ -54,8 +57,8 @@ int main(int argc, char** argv) {
     // Pictures never need a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: help-pictures FOLDER CSV\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: help-pictures FOLDER CSV [PAYOUTS.csv]\n");
         return 2;
     }
     // Taken as given before the current folder changes below.
@@ -70,7 +73,24 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        importDrawCsv(csv, databaseFileIn(work.path()), false);
+        QString draws = csv;
+        if (argc == 4) {
+            // The draws with their prizes, as one results file: each payouts line goes on
+            // after the draw's own line, without its draw number.
+            QFile history(csv), payouts(QString::fromLocal8Bit(argv[3]));
+            if (!history.open(QIODevice::ReadOnly) || !payouts.open(QIODevice::ReadOnly))
+                throw StoreError(QStringLiteral("cannot read the sample"));
+            const QList<QByteArray> d = history.readAll().trimmed().split('\n');
+            const QList<QByteArray> p = payouts.readAll().trimmed().split('\n');
+            QByteArray both;
+            for (qsizetype i = 0; i < d.size() && i < p.size(); ++i)
+                both += d[i].trimmed() + p[i].trimmed().mid(p[i].indexOf(',')) + '\n';
+            draws = work.filePath(QStringLiteral("sample.csv"));
+            QFile out(draws);
+            if (!out.open(QIODevice::WriteOnly) || out.write(both) != both.size())
+                throw StoreError(QStringLiteral("cannot write the sample"));
+        }
+        importDrawCsv(draws, databaseFileIn(work.path()), false);
     } catch (const StoreError& e) {
         fail(e.message());
         return 1;
@@ -97,6 +117,8 @@ int main(int argc, char** argv) {
             fail(QStringLiteral("%1 did not open").arg(info.objectName));
             continue;
         }
+        // A number typed, as a user would.
+        if (auto* outlook = qobject_cast<OutlookWindow*>(window)) outlook->setNumber("0315");
         save(window->parentWidget(), folder, info.menuAction);
     }
     for (QMdiSubWindow* sub : main.mdiArea()->subWindowList()) sub->close();

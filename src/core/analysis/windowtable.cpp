@@ -63,6 +63,9 @@ std::vector<WindowInfo> makeTable() {
          .caption = u"購入数字の照合"_s,
          .kind = WindowKind::Tickets},
         {.objectName = u"予想の検証"_s, .caption = u"予想の検証"_s, .kind = WindowKind::Backtest},
+        {.objectName = u"番号の見込み払戻率"_s,
+         .caption = u"番号の見込み払戻率"_s,
+         .kind = WindowKind::Outlook},
     };
 }
 
@@ -80,7 +83,8 @@ const WindowInfo* findWindow(const QString& objectName) {
 }
 
 bool hasSheets(const WindowInfo& window) {
-    return window.kind != WindowKind::DataEntry && window.kind != WindowKind::Tickets;
+    return window.kind != WindowKind::DataEntry && window.kind != WindowKind::Tickets &&
+           window.kind != WindowKind::Outlook;
 }
 
 }  // namespace pirumoa

@@ -11,7 +11,7 @@ namespace pirumoa {
 // Builds an analysis window's grid from the history, in the window's own steps.
 using FillFunction = void (*)(const DrawHistory& history, Sheet& sheet);
 
-enum class WindowKind { Analysis, Prediction, DataEntry, Backtest, Tickets };
+enum class WindowKind { Analysis, Prediction, DataEntry, Backtest, Tickets, Outlook };
 
 // What the command-line tool and the tests know of a window: its name, its caption and, for
 // an analysis, how its grid is built. How the program shows it (size, border, menu entry,

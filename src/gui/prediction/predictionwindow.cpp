@@ -24,6 +24,26 @@ namespace pirumoa {
 
 namespace {
 
+// The numbers the cycle grid proposes, one a row, with what each would return per 200 yen as
+// a straight if it won.
+QString outlookTip(const OutlookModel& model, const PredictionResult& prediction) {
+    QStringList lines{QStringLiteral("周期の予想の番号と、その見込み払戻率（ストレート）")};
+    if (!model.ready()) {
+        lines << outlookTooFew(model.drawsUsed());
+        return lines.join(QLatin1Char('\n'));
+    }
+    for (const auto& row : prediction.cycle) {
+        if (std::any_of(row.begin(), row.end(), [](std::int8_t d) { return d < 0; })) continue;
+        const int number = row[0] * 1000 + row[1] * 100 + row[2] * 10 + row[3];
+        const OutlookLine& line = model.outlook(number).straight;
+        lines << QStringLiteral("%1：%2")
+                     .arg(number, 4, 10, QLatin1Char('0'))
+                     .arg(outlookRateText(line));
+    }
+    lines << outlookSameChance();
+    return lines.join(QLatin1Char('\n'));
+}
+
 // The window was laid out in twips; a pixel is 15 of them at 96 dpi.
 int px(int twips) { return twips / kTwipsPerPixel; }
 QRect twipsRect(int x, int y, int w, int h) { return QRect(px(x), px(y), px(w), px(h)); }
@@ -259,6 +279,7 @@ void PredictionWindow::load() {
         connect(area, &QMdiArea::subWindowActivated, this, &PredictionWindow::showDrawInStatusBar);
     }
     m_history = host().history();
+    m_outlook = OutlookModel::fit(*m_history);
     nameThePredictedDraw();
     // Pairs 10 and 11 open on "反映しない"; later they keep what the user chose.
     for (int i = kReflectOptionCount; i < kPairCount; ++i) m_noReflect[i]->setChecked(true);
@@ -268,6 +289,7 @@ void PredictionWindow::load() {
 
 void PredictionWindow::reload() {
     m_history = host().history();
+    m_outlook = OutlookModel::fit(*m_history);
     nameThePredictedDraw();
     showPrediction();
 }
@@ -287,13 +309,15 @@ void PredictionWindow::showOptions() {
 }
 
 void PredictionWindow::showPrediction() {
-    const PredictionSheets sheets = predictionSheets(predict(*m_history, host().reflectOptions()));
+    const PredictionResult prediction = predict(*m_history, host().reflectOptions());
+    const PredictionSheets sheets = predictionSheets(prediction);
     for (int k = 0; k < kPredictionGridCount; ++k) {
         Sheet shown = sheets[k];
         widenColumns(shown, px(kGridWidth), m_grids[k]->frameWidth());
         m_grids[k]->setSheet(std::move(shown));
         m_grids[k]->setFixedSize(m_grids[k]->contentSize());
     }
+    m_grids[0]->setToolTip(outlookTip(m_outlook, prediction));
     // Nine or ten rapid-fire digits take a third row; the one-shot label and grid make room
     // for it rather than being covered, and go back when it is gone.
     const int extraRows = m_grids[2]->sheet().rowCount() - kPredictionGridRows[2];

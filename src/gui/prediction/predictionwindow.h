@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/prediction/predictionsheets.h"
+#include "core/stats/outlook.h"
 #include "gui/shell/childwindow.h"
 
 class QLabel;
@@ -60,6 +61,8 @@ private:
     std::array<QRadioButton*, kPairCount> m_noReflect{};
     QLabel* m_label4 = nullptr;  // moves down when the rapid-fire grid needs another row
     HistorySnapshot m_history;
+    // The expected prize of the numbers the cycle grid proposes, fitted on the same history.
+    OutlookModel m_outlook;
     QString m_drawTitle;
     // Lives in the host's status bar, which outlives this window.
     QPointer<QLabel> m_drawLabel;

@@ -166,7 +166,15 @@ std::vector<WindowDesign> makeTable() {
          .menuAction = u"mnuKonyuSyogo"_s,
          .menuCaption = u"購入数字の照合(&T)..."_s,
          .separatorBefore = true},
-        // Last of the analysis menu, though last of the table.
+        {.objectName = u"番号の見込み払戻率"_s,
+         .description = u"番号を入れると、当たったときの当せん金の見込みを、記録された当せん金から"
+                        u"計算します"_s,
+         .widthTwips = 9000,
+         .heightTwips = 6600,
+         .menu = u"mnuMain"_s,
+         .menuAction = u"mnuMikomiHaraimodoshi"_s,
+         .menuCaption = u"番号の見込み払戻率(&R)..."_s},
+        // Last of the analysis menu.
         {.objectName = u"予想の検証"_s,
          .description =
              u"一発ピルモア予想の各手法が過去の抽選でどれだけ当たったかを、偶然と比べます"_s,

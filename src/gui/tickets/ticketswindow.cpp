@@ -140,6 +140,39 @@ private:
     QLineEdit* m_note;
 };
 
+// The expected return per 200 yen of the ticket's number and type if it wins; empty where the
+// prizes are too few or the number cannot be bought so.
+QString outlookText(const OutlookModel& model, const Ticket& t) {
+    if (!model.ready()) return QString();
+    const NumberOutlook o =
+        model.outlook(t.digits[0] * 1000 + t.digits[1] * 100 + t.digits[2] * 10 + t.digits[3]);
+    switch (t.type) {
+        case TicketType::Straight:
+            return o.straight.available ? outlookPercent(o.straight.rate) : QString();
+        case TicketType::Box:
+            return o.box.available ? outlookPercent(o.box.rate) : QString();
+        case TicketType::Set:
+            return o.box.available ? outlookPercent(o.setRate) : QString();
+    }
+    return QString();
+}
+
+QString outlookTip(const OutlookModel& model, const Ticket& t) {
+    if (!model.ready()) return outlookTooFew(model.drawsUsed());
+    const NumberOutlook o =
+        model.outlook(t.digits[0] * 1000 + t.digits[1] * 100 + t.digits[2] * 10 + t.digits[3]);
+    const OutlookLine& line = t.type == TicketType::Straight ? o.straight : o.box;
+    QStringList lines{
+        QStringLiteral("当たったときの見込みから計算した 200 円あたりの払い戻し"
+                       "（番号の見込み払戻率）")};
+    if (line.available) {
+        lines << QStringLiteral("ふつうの幅：%1").arg(outlookRateText(line));
+        for (const OutlookFeature& f : line.moved) lines << outlookFeatureText(f);
+    }
+    lines << outlookSameChance();
+    return lines.join(QLatin1Char('\n'));
+}
+
 QPushButton* button(QWidget* parent, const char* name, const QString& text) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(QString::fromUtf8(name));
@@ -157,12 +190,12 @@ TicketsWindow::TicketsWindow(ChildHost& host, const WindowDesign& design)
       m_edit(button(this, "Command3", QStringLiteral("編集(&E)..."))),
       m_delete(button(this, "Command4", QStringLiteral("削除(&D)"))) {
     m_list->setObjectName(QStringLiteral("List1"));
-    m_list->setColumnCount(10);
-    m_list->setHorizontalHeaderLabels({QStringLiteral("数字"), QStringLiteral("種類"),
-                                       QStringLiteral("口数"), QStringLiteral("開始回"),
-                                       QStringLiteral("継続回数"), QStringLiteral("メモ"),
-                                       QStringLiteral("購入額"), QStringLiteral("当せん金"),
-                                       QStringLiteral("収支"), QStringLiteral("回収率")});
+    m_list->setColumnCount(11);
+    m_list->setHorizontalHeaderLabels(
+        {QStringLiteral("数字"), QStringLiteral("種類"), QStringLiteral("口数"),
+         QStringLiteral("開始回"), QStringLiteral("継続回数"), QStringLiteral("メモ"),
+         QStringLiteral("購入額"), QStringLiteral("当せん金"), QStringLiteral("収支"),
+         QStringLiteral("回収率"), QStringLiteral("見込み払戻率")});
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -241,6 +274,7 @@ void TicketsWindow::setCurrentTicket(int index) { m_list->setCurrentCell(index, 
 void TicketsWindow::refresh(long long keepId) {
     if (keepId == 0 && currentTicket() >= 0) keepId = m_tickets[std::size_t(currentTicket())].id;
     m_history = host().history();
+    m_outlook = OutlookModel::fit(*m_history);
     try {
         WaitCursor wait;
         m_tickets = *host().document().tickets();
@@ -279,11 +313,13 @@ void TicketsWindow::showTickets() {
             yenText(s.spent),
             yenText(s.won) + (s.unknownWins ? QStringLiteral("＋不明") : QString()),
             yenText(s.balance()),
-            returnText(s)};
-        for (int c = 0; c < 10; ++c) {
+            returnText(s),
+            outlookText(m_outlook, t)};
+        for (int c = 0; c < 11; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setTextAlignment(c == 5 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
             if (c == 8 && s.balance() < 0) item->setForeground(QColor(200, 0, 0));
+            if (c == 10) item->setToolTip(outlookTip(m_outlook, t));
             m_list->setItem(int(i), c, item);
         }
     }

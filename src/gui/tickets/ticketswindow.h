@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/stats/outlook.h"
 #include "core/tickets/ticket.h"
 #include "gui/shell/childwindow.h"
 
@@ -63,6 +64,8 @@ private:
     TicketTotals m_totals;
     // The draws with their dates and prizes, as the tickets were checked against them.
     HistorySnapshot m_history;
+    // The expected prize of each ticket's number, fitted on the same history.
+    OutlookModel m_outlook;
     bool m_following = false;
 };
 
