@@ -23,6 +23,7 @@
 #include "gui/about/helpcommands.h"
 #include "gui/maintenance/backupcommands.h"
 #include "gui/maintenance/csvcommands.h"
+#include "gui/maintenance/updatecommands.h"
 #include "gui/shell/arrange.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/prompt.h"
@@ -36,6 +37,7 @@ namespace {
 // here follows the entry named in `after`, or else the item before it in the same submenu.
 enum class Command {
     End,
+    Update,
     CsvImport,
     CsvExport,
     RestoreBackup,
@@ -52,6 +54,7 @@ struct MenuItem {
     const char16_t* name;
     std::optional<Command> command;  // none for a submenu
     const char16_t* after = nullptr;
+    int key = 0;  // a shortcut
 };
 constexpr std::optional<Command> kSubmenu = std::nullopt;
 
@@ -63,8 +66,9 @@ const MenuItem kMenu[] = {
     {u"mnuMain", u"組合せパターン分析", u"mnuPattern", kSubmenu, u"mnuHonsuji"},
     {u"mnuMain", u"分割データ分析", u"mnuBunkatsuData", kSubmenu, u"mnu4BunkatsuKeiko"},
     {u"", u"データ管理(&M)", u"mnuHosyu", kSubmenu, u"mnuMain"},
-    {u"mnuHosyu", u"CSVファイルから取り込み(&C)...", u"mnuCsvImport", Command::CsvImport,
-     u"mnuMasterInput"},
+    {u"mnuHosyu", u"最新の当せん番号を取得(&U)...", u"mnuUpdate", Command::Update,
+     u"mnuMasterInput", Qt::Key_F5},
+    {u"mnuHosyu", u"CSVファイルから取り込み(&C)...", u"mnuCsvImport", Command::CsvImport},
     {u"mnuHosyu", u"CSVファイルへ書き出し(&E)...", u"mnuCsvExport", Command::CsvExport},
     {u"mnuHosyu", u"バックアップから復元(&R)...", u"mnuRestoreBackup", Command::RestoreBackup},
     {u"", u"ウィンドウ(&W)", u"mnuWindow", kSubmenu, u"mnuHosyu"},
@@ -128,7 +132,8 @@ MainFrm::MainFrm(QWidget* parent)
     : QMainWindow(parent),
       m_mdi(new QMdiArea(this)),
       m_document(new HistoryDocument(this)),
-      m_rebuild(new QTimer(this)) {
+      m_rebuild(new QTimer(this)),
+      m_update(new UpdateCommands(this, *m_document, statusBar())) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(Prompt::kAppTitle);
     m_mdi->setObjectName(QStringLiteral("MDIClient"));
@@ -241,9 +246,13 @@ void MainFrm::buildMenus() {
                 continue;
             }
             QAction* action = addCommand(menu, caption, slot.name);
+            if (item.key != 0) action->setShortcut(QKeySequence(item.key));
             switch (*item.command) {
                 case Command::End:
                     connect(action, &QAction::triggered, this, &QWidget::close);
+                    break;
+                case Command::Update:
+                    connect(action, &QAction::triggered, m_update, &UpdateCommands::fetchLatest);
                     break;
                 case Command::CsvImport:
                 case Command::CsvExport: {

@@ -16,6 +16,8 @@ class QTimer;
 
 namespace pirumoa {
 
+class UpdateCommands;
+
 // The main window: the menu, the working windows inside it, start-up and exit.
 class MainFrm : public QMainWindow, public ChildHost {
     Q_OBJECT
@@ -74,6 +76,9 @@ public:
     void importCsv();
     // データ管理 → バックアップから復元...
     void restoreFromBackup();
+    // データ管理 → 最新の当せん番号を取得 and the check at start (called once the window is
+    // shown, by the program; tests call it themselves).
+    UpdateCommands& updateCommands() const { return *m_update; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,6 +105,7 @@ private:
     ReflectOptions m_options{};
     QString m_startError;
     QTimer* m_rebuild;
+    UpdateCommands* m_update;
     bool m_optionsUnsaved = false;  // the last write of the options file failed
     bool m_started = false;
     bool m_activatedOnce = false;

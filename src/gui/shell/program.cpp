@@ -7,10 +7,12 @@
 #include <QLocale>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <future>
 
 #include "core/store/databasefolder.h"
+#include "gui/maintenance/updatecommands.h"
 #include "gui/shell/mainwindow.h"
 
 #ifdef Q_OS_UNIX
@@ -166,6 +168,8 @@ bool Program::start() {
         return false;
     }
     window->show();
+    // Once the window and its prediction are on screen.
+    QTimer::singleShot(0, window, [window] { window->updateCommands().checkAtStart(); });
     return true;
 }
 

@@ -32,6 +32,7 @@ struct Seam {
     std::deque<Answer> answers;
     std::deque<QString> fileNames;
     std::deque<int> choices;
+    std::deque<std::function<int(QDialog&)>> dialogs;
     std::function<void(const QString&)> guard;
 };
 
@@ -234,6 +235,27 @@ int Prompt::choose(QWidget* parent, const QString& caption, const QString& text,
     return table->currentRow();
 }
 
+int Prompt::exec(QDialog& dialog) {
+    if (!seam().dialogs.empty()) {
+        const auto answer = std::move(seam().dialogs.front());
+        seam().dialogs.pop_front();
+        return answer(dialog);
+    }
+    if (seam().guard) {
+        seam().guard(QStringLiteral("dialog %1 without a queued answer; cancelled")
+                         .arg(quoted(dialog.objectName())));
+        return QDialog::Rejected;
+    }
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int result = dialog.exec();
+    QGuiApplication::restoreOverrideCursor();
+    return result;
+}
+
+void Prompt::setNextDialog(std::function<int(QDialog&)> answer) {
+    seam().dialogs.push_back(std::move(answer));
+}
+
 void Prompt::setNextChoice(int row) { seam().choices.push_back(row); }
 
 void Prompt::setNextAnswer(QMessageBox::StandardButton answer, const Expected& expected) {
@@ -250,6 +272,8 @@ QStringList Prompt::takeUnused() {
         out << QStringLiteral("unused: file name ") + quoted(name);
     for (int row : std::exchange(seam().choices, {}))
         out << QStringLiteral("unused: choice %1").arg(row);
+    for (std::size_t i = 0, n = std::exchange(seam().dialogs, {}).size(); i < n; ++i)
+        out << QStringLiteral("unused: dialog answer");
     return out;
 }
 

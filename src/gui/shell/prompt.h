@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace pirumoa {
@@ -44,6 +45,10 @@ public:
                       const QStringList& headers, const std::vector<QStringList>& rows,
                       const QString& acceptText);
 
+    // A dialog of the program's own (a preview, a settings dialog), built by the caller and
+    // run modally: its result (QDialog::Accepted or Rejected).
+    static int exec(QDialog& dialog);
+
     // The test seam, after KeePassXC's MessageBox::setNextAnswer. A test queues the answers
     // before the action that brings the messages and dialogs up; a message or dialog with an
     // answer queued is not shown and takes the first one.
@@ -62,6 +67,9 @@ public:
     static void setNextFileName(const QString& path);
     // The row the next choice answers; -1 is a cancelled dialog.
     static void setNextChoice(int row);
+    // What the next dialog run by exec() does: the test sees the dialog as built, may change
+    // its controls, and returns its result instead of a user.
+    static void setNextDialog(std::function<int(QDialog& dialog)> answer);
     // What was queued and not used, one line each; the queues are empty afterwards.
     static QStringList takeUnused();
 

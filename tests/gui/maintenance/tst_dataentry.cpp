@@ -1056,6 +1056,7 @@ private slots:
         for (QAction* a : main.findChild<QMenu*>("mnuHosyu")->actions())
             names << a->objectName() + "=" + a->text();
         QCOMPARE(names, QStringList({"mnuMasterInput=当選データ入力(&I)",
+                                     "mnuUpdate=最新の当せん番号を取得(&U)...",
                                      "mnuCsvImport=CSVファイルから取り込み(&C)...",
                                      "mnuCsvExport=CSVファイルへ書き出し(&E)...",
                                      "mnuRestoreBackup=バックアップから復元(&R)...", "=",
