@@ -4,7 +4,10 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEventLoop>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -255,6 +258,102 @@ void UpdateCommands::offer(const UpdateReader& reader, const HistorySnapshot& be
     }
     if (!plan.heldBack.empty()) text += QStringLiteral("\n\n") + heldBackLines(plan).join(u'\n');
     Prompt::inform(m_window, text);
+}
+
+void UpdateCommands::editSettings() {
+    QDialog dialog(m_window);
+    dialog.setObjectName(QStringLiteral("dlgUpdateSettings"));
+    dialog.setWindowTitle(QStringLiteral("当せん番号の取得元の設定"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(
+        QStringLiteral("取得元（上から順に読みます。/ で終わる URL は API）(&L)"), &dialog);
+    layout->addWidget(label);
+    auto* row = new QHBoxLayout;
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName(QStringLiteral("lstSources"));
+    list->addItems(updateSources());
+    list->setCurrentRow(0);
+    label->setBuddy(list);
+    row->addWidget(list, 1);
+    auto* side = new QVBoxLayout;
+    const auto button = [&](const QString& text, const QString& name) {
+        auto* b = new QPushButton(text, &dialog);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        side->addWidget(b);
+        return b;
+    };
+    QPushButton* up = button(QStringLiteral("上へ(&U)"), QStringLiteral("cmdUp"));
+    QPushButton* down = button(QStringLiteral("下へ(&N)"), QStringLiteral("cmdDown"));
+    QPushButton* remove = button(QStringLiteral("削除(&D)"), QStringLiteral("cmdRemove"));
+    QPushButton* defaults = button(QStringLiteral("既定に戻す(&R)"), QStringLiteral("cmdDefaults"));
+    side->addStretch();
+    row->addLayout(side);
+    layout->addLayout(row);
+    auto* addRow = new QHBoxLayout;
+    auto* url = new QLineEdit(&dialog);
+    url->setObjectName(QStringLiteral("txtSource"));
+    url->setPlaceholderText(QStringLiteral("https://…"));
+    addRow->addWidget(url, 1);
+    QPushButton* add = new QPushButton(QStringLiteral("追加(&A)"), &dialog);
+    add->setObjectName(QStringLiteral("cmdAdd"));
+    add->setAutoDefault(false);
+    addRow->addWidget(add);
+    layout->addLayout(addRow);
+    auto* check = new QCheckBox(
+        QStringLiteral("起動時に、まだ登録していない当せん番号が出ていれば確認する(&S)"), &dialog);
+    check->setObjectName(QStringLiteral("chkCheckAtStart"));
+    QSettings settings;
+    settings.beginGroup(QLatin1String(kUpdateGroup));
+    check->setChecked(settings.value(QLatin1String(kCheckAtStartKey), false).toBool());
+    layout->addWidget(check);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    layout->addWidget(buttons);
+
+    const auto move = [list](int by) {
+        const int from = list->currentRow();
+        const int to = from + by;
+        if (from < 0 || to < 0 || to >= list->count()) return;
+        list->insertItem(to, list->takeItem(from));
+        list->setCurrentRow(to);
+    };
+    connect(up, &QPushButton::clicked, &dialog, [move] { move(-1); });
+    connect(down, &QPushButton::clicked, &dialog, [move] { move(1); });
+    connect(remove, &QPushButton::clicked, &dialog, [list] { delete list->currentItem(); });
+    connect(defaults, &QPushButton::clicked, &dialog, [list] {
+        list->clear();
+        list->addItems(defaultUpdateSources());
+        list->setCurrentRow(0);
+    });
+    connect(add, &QPushButton::clicked, &dialog, [&dialog, list, url] {
+        const QString text = url->text().trimmed();
+        if (text.isEmpty()) return;
+        // Refused here, before it is kept: the same reasons the reading gives.
+        const QString problem = urlProblem(QUrl(text));
+        if (!problem.isEmpty()) {
+            Prompt::refuse(&dialog, problem);
+            return;
+        }
+        list->addItem(text);
+        list->setCurrentRow(list->count() - 1);
+        url->clear();
+    });
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog, list] {
+        if (list->count() == 0) {
+            Prompt::refuse(&dialog, QStringLiteral("取得元を一つ以上指定してください。"));
+            return;
+        }
+        dialog.accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    dialog.resize(640, 300);
+    if (Prompt::exec(dialog) != QDialog::Accepted) return;
+    QStringList sources;
+    for (int i = 0; i < list->count(); ++i) sources << list->item(i)->text();
+    if (sources.isEmpty()) return;
+    settings.setValue(QLatin1String(kSourcesKey), sources);
+    settings.setValue(QLatin1String(kCheckAtStartKey), check->isChecked());
 }
 
 void UpdateCommands::checkAtStart(const QDateTime& now) {

@@ -28,6 +28,10 @@ public:
     // tickets' wins.
     void fetchLatest();
 
+    // The settings of the update: the sources (add, remove, move, restore the defaults) and
+    // the check at start.
+    void editSettings();
+
     // After the main window is shown. When the check at start is on and results are out that
     // the history lacks, the sources are read in the background; what they bring is offered as
     // by the menu command, and a failure is one line in the status bar. The first time the

@@ -38,6 +38,7 @@ namespace {
 enum class Command {
     End,
     Update,
+    UpdateSettings,
     CsvImport,
     CsvExport,
     RestoreBackup,
@@ -68,6 +69,8 @@ const MenuItem kMenu[] = {
     {u"", u"データ管理(&M)", u"mnuHosyu", kSubmenu, u"mnuMain"},
     {u"mnuHosyu", u"最新の当せん番号を取得(&U)...", u"mnuUpdate", Command::Update,
      u"mnuMasterInput", Qt::Key_F5},
+    {u"mnuHosyu", u"当せん番号の取得元の設定(&S)...", u"mnuUpdateSettings",
+     Command::UpdateSettings},
     {u"mnuHosyu", u"CSVファイルから取り込み(&C)...", u"mnuCsvImport", Command::CsvImport},
     {u"mnuHosyu", u"CSVファイルへ書き出し(&E)...", u"mnuCsvExport", Command::CsvExport},
     {u"mnuHosyu", u"バックアップから復元(&R)...", u"mnuRestoreBackup", Command::RestoreBackup},
@@ -253,6 +256,9 @@ void MainFrm::buildMenus() {
                     break;
                 case Command::Update:
                     connect(action, &QAction::triggered, m_update, &UpdateCommands::fetchLatest);
+                    break;
+                case Command::UpdateSettings:
+                    connect(action, &QAction::triggered, m_update, &UpdateCommands::editSettings);
                     break;
                 case Command::CsvImport:
                 case Command::CsvExport: {

@@ -1057,6 +1057,7 @@ private slots:
             names << a->objectName() + "=" + a->text();
         QCOMPARE(names, QStringList({"mnuMasterInput=当選データ入力(&I)",
                                      "mnuUpdate=最新の当せん番号を取得(&U)...",
+                                     "mnuUpdateSettings=当せん番号の取得元の設定(&S)...",
                                      "mnuCsvImport=CSVファイルから取り込み(&C)...",
                                      "mnuCsvExport=CSVファイルへ書き出し(&E)...",
                                      "mnuRestoreBackup=バックアップから復元(&R)...", "=",

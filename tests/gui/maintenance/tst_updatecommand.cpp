@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -139,9 +141,8 @@ private slots:
             const QString sources = text(d, "txtSources");
             auto* replace = d.findChild<QCheckBox*>("chkReplace5");
             if (!added.contains("第19回 0123（2026-08-21）") || !added.contains("第20回 9577") ||
-                !sources.contains("hub.json：20 回分") ||
-                !sources.contains("api/：20 回分") || !replace ||
-                replace->isChecked())
+                !sources.contains("hub.json：20 回分") || !sources.contains("api/：20 回分") ||
+                !replace || replace->isChecked())
                 return int(QDialog::Rejected);
             replace->setChecked(true);
             return int(QDialog::Accepted);
@@ -219,6 +220,44 @@ private slots:
                  qPrintable(line));
         QCOMPARE(QSettings().value("update/checkAtStart").toBool(), true);
         shoot(&main, "update-offline");
+    }
+
+    // The settings dialog: a plain http source to another host is refused, a source added and
+    // moved to the top, one removed, the check at start turned on; the defaults come back.
+    void settingsDialog() {
+        TempDatabase db;
+        setSources({"https://a.example/x.json", "https://b.example/api/"});
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        QVERIFY(showWithoutPrediction(main));
+        Prompt::setNextAnswer(QMessageBox::Ok, refusalWith({"https"}));
+        Prompt::setNextDialog([](QDialog& d) {
+            auto* url = d.findChild<QLineEdit*>("txtSource");
+            auto* list = d.findChild<QListWidget*>("lstSources");
+            url->setText("http://c.example/y.json");
+            d.findChild<QPushButton*>("cmdAdd")->click();
+            if (list->count() != 2) return int(QDialog::Rejected);
+            url->setText("https://c.example/y.json");
+            d.findChild<QPushButton*>("cmdAdd")->click();
+            d.findChild<QPushButton*>("cmdUp")->click();
+            d.findChild<QPushButton*>("cmdUp")->click();
+            list->setCurrentRow(1);
+            d.findChild<QPushButton*>("cmdRemove")->click();
+            d.findChild<QCheckBox*>("chkCheckAtStart")->setChecked(true);
+            shoot(&d, "update-settings");
+            return int(QDialog::Accepted);
+        });
+        main.findChild<QAction*>("mnuUpdateSettings")->trigger();
+        QCOMPARE(updateSources(),
+                 QStringList({"https://c.example/y.json", "https://b.example/api/"}));
+        QCOMPARE(QSettings().value("update/checkAtStart").toBool(), true);
+
+        Prompt::setNextDialog([](QDialog& d) {
+            d.findChild<QPushButton*>("cmdDefaults")->click();
+            return int(QDialog::Accepted);
+        });
+        main.findChild<QAction*>("mnuUpdateSettings")->trigger();
+        QCOMPARE(updateSources(), defaultUpdateSources());
     }
 
 private:
