@@ -61,6 +61,7 @@ void CsvCommands::importFile(QWidget* parent, HistoryDocument& document, const Q
         QStringLiteral("CSVファイルを取り込めませんでした。何も変更していません。\n\n");
     const QString source = QDir::toNativeSeparators(csvPath);
     ImportResult result;
+    std::vector<int> kept;  // stored draws that differ from the file, kept as they are
     try {
         // A large file is read with a dialog that can stop it; stopping writes nothing.
         QProgressDialog progress(QStringLiteral("CSVファイルを読み込んでいます…"),
@@ -100,11 +101,21 @@ void CsvCommands::importFile(QWidget* parent, HistoryDocument& document, const Q
                 QStringLiteral("次の回は、既に異なる数字・抽せん日・当せん金で登録されています。"
                                "\n%1\n\n"
                                "CSVファイルの内容で置き換えますか？\n"
-                               "（「いいえ」を選ぶと何も変更しません）")
+                               "（「いいえ」を選ぶと、これらの回は登録済みの内容のまま残し、"
+                               "ほかの回だけを取り込みます）")
                     .arg(drawList(result.conflicts)));
-            if (!replace) return;
             WaitCursor wait;
-            result = document.importDraws(parsed->draws, true);
+            if (replace) {
+                result = document.importDraws(parsed->draws, true);
+            } else {
+                // The player's own draws stay; the new draws and the completions go in.
+                kept = result.conflicts;
+                std::sort(kept.begin(), kept.end());
+                std::vector<ImportedDraw> rest;
+                for (const ImportedDraw& d : parsed->draws)
+                    if (!std::binary_search(kept.begin(), kept.end(), d.draw.no)) rest.push_back(d);
+                result = document.importDraws(rest, false);
+            }
         }
     } catch (const StoreError& e) {
         Prompt::refuse(parent, failed + e.message());
@@ -121,6 +132,10 @@ void CsvCommands::importFile(QWidget* parent, HistoryDocument& document, const Q
     if (result.completed > 0)
         summary += QStringLiteral("\n空いている数字・抽せん日・当せん金の補充：%1 件")
                        .arg(result.completed);
+    if (!kept.empty())
+        summary += QStringLiteral("\n登録済みの内容のまま残した回：%1 件（%2）")
+                       .arg(kept.size())
+                       .arg(drawList(kept));
     Prompt::inform(parent, summary);
 }
 

@@ -1130,16 +1130,23 @@ private slots:
         const Prompt::Expected replace = test::questionWith({"第2回", "置き換えますか"});
         Prompt::setNextFileName(csv);
         Prompt::setNextAnswer(QMessageBox::Ok, preview);
-        Prompt::setNextAnswer(QMessageBox::No, replace);  // other digits for draw 2: keep them
+        // Other digits for draw 2: keep them, and the new draw goes in all the same.
+        Prompt::setNextAnswer(QMessageBox::No, replace);
+        Prompt::setNextAnswer(QMessageBox::Ok,
+                              test::noticeWith({"追加：1 件", "置き換え：0 件",
+                                                "登録済みの内容のまま残した回：1 件（第2回）"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
-        QCOMPARE(stored(db), before);
+        std::vector<DrawRecord> kept = test::draws({"1234", "5678", "3333"});
+        kept[2].date = "2001-02-03";
+        QCOMPARE(stored(db), kept);
 
         Prompt::setNextFileName(csv);
-        Prompt::setNextAnswer(QMessageBox::Ok, preview);
+        Prompt::setNextAnswer(QMessageBox::Ok,
+                              test::noticeWith({"新しい回：0 件", "登録済みと異なる回：1 件"}));
         Prompt::setNextAnswer(QMessageBox::Yes, replace);
         Prompt::setNextAnswer(
-            QMessageBox::Ok, test::noticeWith({"追加：1 件", "スキップ（同じ内容で登録済み）：1 件",
+            QMessageBox::Ok, test::noticeWith({"追加：0 件", "スキップ（同じ内容で登録済み）：2 件",
                                                "置き換え：1 件"}));
         main.findChild<QAction*>("mnuCsvImport")->trigger();
         QVERIFY(test::promptsUsedUp());
