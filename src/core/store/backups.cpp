@@ -5,12 +5,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageAuthenticationCode>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <set>
 
+#include "core/store/cipherkey.h"
 #include "core/store/fileerror.h"
 #include "core/store/labels.h"
 #include "core/store/sqlcipher.h"
@@ -21,7 +24,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #endif
 
 namespace pirumoa {
@@ -29,110 +31,228 @@ namespace pirumoa {
 namespace {
 
 const QString kNamePrefix = QStringLiteral("Numbers4Pirumoa-");
+const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
 
-// Numbers4Pirumoa-20261207-141500.mdb; a second backup within the same second gets "-2".
+// The rounds of the key derivation in the cipher settings (cipherkey.h): a raw key derived
+// otherwise does not open the file, and every check falls back to the password.
+constexpr int kKeyRounds = 4000;
+constexpr int kKeyBytes = 32;
+// The file's first bytes, in the clear: the salt of its key.
+constexpr qint64 kSaltBytes = 16;
+// A part that old belongs to a backup that was cut off: a backup takes milliseconds.
+constexpr qint64 kStalePartSeconds = 60;
+
+// Numbers4Pirumoa-20261207-051500Z.mdb, in UTC; a second backup within the same second gets
+// "-2", and so on. Older versions named them in local time, without the Z.
 const QRegularExpression& backupName() {
     static const QRegularExpression re(
-        QStringLiteral("^Numbers4Pirumoa-(\\d{8}-\\d{6})(?:-(\\d+))?\\.mdb$"));
+        QStringLiteral("^Numbers4Pirumoa-(\\d{8}-\\d{6})(Z?)(?:-(\\d+))?\\.mdb$"));
     return re;
 }
 
-// Why the engine could not write a backup or a restored file into folder.
-QString writeReason(int rc, const QString& folder, const QString& engine) {
-    if (!QFileInfo(folder).isWritable())
-        return QStringLiteral("フォルダー%1に書き込めません。").arg(quoted(folder));
-    switch (rc & 0xff) {
-        case SQLITE_FULL:
-        case SQLITE_IOERR:
-            return QStringLiteral(
-                "ディスクの空き容量が足りないか、ファイルサイズの上限に達しました。");
-        case SQLITE_CORRUPT:
-        case SQLITE_NOTADB:
-            return QStringLiteral("データベースファイルが壊れています。");
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return QStringLiteral("ほかのプログラムがデータベースを使用中です。");
-        default:
-            return QStringLiteral("データベースエラー：%1。").arg(engine);
-    }
+// A backup being written (NAME.part), or one that was cut off, in this version's form or the
+// hidden one of older versions.
+const QRegularExpression& partName() {
+    static const QRegularExpression re(QStringLiteral(
+        "^\\.?Numbers4Pirumoa-\\d{8}-\\d{6}Z?(?:-\\d+)?\\.mdb\\.part(?:-journal)?$"));
+    return re;
+}
+
+QString fullDisk() {
+    return QStringLiteral("ディスクの空き容量が足りないか、ファイルサイズの上限に達しました。");
+}
+
+QString cannotWrite(const QString& folder) {
+    return QStringLiteral("フォルダー%1に書き込めません。").arg(quoted(folder));
 }
 
 StoreError backupFailure(const QString& reason) {
     return StoreError(QStringLiteral("バックアップを作れませんでした。%1").arg(reason));
 }
 
+// ---- files -----------------------------------------------------------------------------
+
 #ifdef Q_OS_UNIX
-// Makes sure what was written reached the disk; a full disk may show only here.
-bool syncFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
+QString reasonOfErrno(int error, const QString& folder) {
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG) return fullDisk();
+    return cannotWrite(folder);
+}
+
+QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+
+// Writes bytes into a new file that only its owner may read, and syncs it: an empty string,
+// or the reason. EEXIST is told apart by *exists.
+QString writeNewFile(const QString& path, const QByteArray& bytes, bool* exists = nullptr) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const int fd = ::open(encoded(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        if (exists) *exists = errno == EEXIST;
+        return reasonOfErrno(errno, folder);
+    }
+    const char* at = bytes.constData();
+    qint64 left = bytes.size();
+    int error = 0;
+    while (left > 0 && error == 0) {
+        const ssize_t n = ::write(fd, at, std::size_t(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        at += n;
+        left -= n;
+    }
+    // A full disk may show only when the data reaches it.
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
     ::close(fd);
-    return ok;
+    if (error == 0) return QString();
+    ::unlink(encoded(path).constData());
+    return reasonOfErrno(error, folder);
 }
 
 void syncFolder(const QString& folder) {
-    const int fd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
 }
 
-// An empty file only the owner may read, for the engine to fill: the engine would make it
-// readable by everybody. errno on failure.
-int createPrivateFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, S_IRUSR | S_IWUSR);
-    if (fd < 0) return errno;
-    ::close(fd);
-    return 0;
+// Gives the finished part its name, unless another file has it already: false then, and the
+// part stays.
+bool nameIfFree(const QString& part, const QString& file, QString* reason) {
+    if (::link(encoded(part).constData(), encoded(file).constData()) == 0) {
+        ::unlink(encoded(part).constData());
+        return true;
+    }
+    if (errno == EEXIST) return false;
+    // A file system without hard links: a rename, after a look that the name is free.
+    if (errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP || errno == EXDEV) {
+        if (QFileInfo::exists(file)) return false;
+        if (::rename(encoded(part).constData(), encoded(file).constData()) == 0) return true;
+    }
+    *reason = reasonOfErrno(errno, QFileInfo(file).absolutePath());
+    return false;
+}
+
+// Whether path is a folder itself: not a link to one, not a file.
+bool isRealFolder(const QString& path) {
+    struct stat st {};
+    return ::lstat(encoded(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+#else
+QString writeNewFile(const QString& path, const QByteArray& bytes, bool* exists = nullptr) {
+    QFile f(path);
+    if (exists) *exists = f.exists();
+    if (f.exists() || !f.open(QIODevice::NewOnly | QIODevice::Unbuffered))
+        return writeFailureReason(path, f.error());
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const bool ok = f.write(bytes) == bytes.size() && f.flush();
+    f.close();
+    if (ok) return QString();
+    f.remove();
+    return writeFailureReason(path, QFileDevice::ResourceError);
+}
+
+void syncFolder(const QString&) {}
+
+bool nameIfFree(const QString& part, const QString& file, QString* reason) {
+    if (QFileInfo::exists(file)) return false;
+    if (QFile::rename(part, file)) return true;
+    *reason = writeFailureReason(file, QFileDevice::RenameError);
+    return false;
+}
+
+bool isRealFolder(const QString& path) {
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink() && !info.isJunction();
 }
 #endif
 
-// A keyed connection for the backup paths, which answer each engine result themselves: the
-// result of opening (SQLITE_OK, or the failure; a file that is no database of ours shows as
-// SQLITE_NOTADB).
-class KeyedConnection : public sql::Connection {
-public:
-    int open(const QString& file, const QString& password, int flags) {
+QByteArray readWhole(const QString& path, qint64 limit = -1) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return limit < 0 ? f.readAll() : f.read(limit);
+}
+
+// The backups folder, made when missing. One that is a link or a file is never written
+// through: the backups would land where nobody looks for them, and thinning them out would
+// remove files elsewhere.
+void prepareFolder(const QString& folder) {
+    if (!QFileInfo::exists(folder) && !QFileInfo(folder).isSymLink() && !QDir().mkpath(folder))
+        throw backupFailure(QStringLiteral("フォルダー%1を作れません。").arg(quoted(folder)));
+    if (!isRealFolder(folder))
+        throw backupFailure(
+            QStringLiteral("バックアップ用の%1がフォルダーではなく、リンクかファイルになっている"
+                           "ため、そこには書き込みません。フォルダーに置き換えてください。")
+                .arg(quoted(folder)));
+}
+
+// ---- the key ---------------------------------------------------------------------------
+
+QByteArray pbkdf2Sha1(const QByteArray& password, const QByteArray& salt) {
+    QByteArray out;
+    QMessageAuthenticationCode mac(QCryptographicHash::Sha1, password);
+    for (quint32 block = 1; out.size() < kKeyBytes; ++block) {
+        mac.reset();
+        mac.addData(salt);
+        const char index[4] = {char(block >> 24), char(block >> 16), char(block >> 8), char(block)};
+        mac.addData(index, sizeof index);
+        QByteArray u = mac.result();
+        QByteArray sum = u;
+        for (int round = 1; round < kKeyRounds; ++round) {
+            mac.reset();
+            mac.addData(u);
+            u = mac.result();
+            for (qsizetype i = 0; i < sum.size(); ++i) sum[i] = char(sum[i] ^ u[i]);
+        }
+        out += sum;
+    }
+    return out.left(kKeyBytes);
+}
+
+// The key the engine derives from password for a file with this salt, as the raw key the
+// engine takes instead of a password ("x'…'"): every copy of a file shares its salt, so a
+// backup, its check and a restore derive the key once in this process, not once a file.
+QString rawKey(const QString& password, const QByteArray& salt) {
+    static std::mutex mutex;
+    static std::map<std::pair<QString, QByteArray>, QString> keys;
+    std::lock_guard lock(mutex);
+    QString& key = keys[{password, salt}];
+    if (key.isEmpty())
+        key = QStringLiteral("x'%1'").arg(
+            QString::fromLatin1(pbkdf2Sha1(password.toUtf8(), salt).toHex()));
+    return key;
+}
+
+// Opens file with the key derived for salt (its first bytes); with the password where the
+// salt is unknown or the raw key does not open it. Throws SqlError.
+void openKeyed(sql::Connection& c, const QString& file, const QString& password, int flags,
+               const QByteArray& salt) {
+    if (salt.size() == kSaltBytes) {
         try {
-            sql::Connection::open(file, password, flags);
-            return SQLITE_OK;
+            c.open(file, rawKey(password, salt), flags);
+            return;
         } catch (const sql::SqlError& e) {
-            m_error = e.engine;
-            return e.rc == sql::kNoCipher ? SQLITE_MISUSE : e.rc;
+            if ((e.rc & 0xff) != SQLITE_NOTADB) throw;
         }
     }
-    // The engine's last message, for a reason the user may read.
-    QString error() const { return get() ? QString::fromUtf8(sqlite3_errmsg(get())) : m_error; }
-    int exec(const char* sql) { return sqlite3_exec(get(), sql, nullptr, nullptr, nullptr); }
-
-private:
-    QString m_error;
-};
-
-void removeWithJournal(const QString& file) {
-    QFile::remove(file);
-    QFile::remove(file + QStringLiteral("-journal"));
+    c.open(file, password, flags);
 }
 
-// A free name in folder for a backup made now.
-QString newBackupFile(const QString& folder) {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString name = kNamePrefix + stamp + QStringLiteral(".mdb");
-    for (int n = 2; QFileInfo::exists(folder + QLatin1Char('/') + name); ++n)
-        name = kNamePrefix + stamp + QStringLiteral("-%1.mdb").arg(n);
-    return folder + QLatin1Char('/') + name;
-}
+// ---- names and generations ---------------------------------------------------------------
 
 struct Named {
     QString file;
-    QDateTime time;
-    int serial = 0;
+    QDateTime time;  // UTC
+    int serial = 1;
 };
 
-// The backups in folder, newest first.
+bool newerFirst(const Named& a, const Named& b) {
+    return a.time != b.time ? a.time > b.time : a.serial > b.serial;
+}
+
+// The backups in folder by their names, newest first.
 std::vector<Named> backupFiles(const QString& folder) {
     std::vector<Named> out;
     const QStringList names = QDir(folder).entryList({kNamePrefix + QStringLiteral("*.mdb")},
@@ -140,129 +260,152 @@ std::vector<Named> backupFiles(const QString& folder) {
     for (const QString& name : names) {
         const QRegularExpressionMatch m = backupName().match(name);
         if (!m.hasMatch()) continue;
-        const QDateTime time =
-            QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
+        QDateTime time = QDateTime::fromString(m.captured(1), kStampFormat);
         if (!time.isValid()) continue;
+        time =
+            m.captured(2).isEmpty() ? time.toUTC() : QDateTime(time.date(), time.time(), Qt::UTC);
         out.push_back({folder + QLatin1Char('/') + name, time,
-                       m.captured(2).isEmpty() ? 1 : m.captured(2).toInt()});
+                       m.captured(3).isEmpty() ? 1 : m.captured(3).toInt()});
     }
-    std::sort(out.begin(), out.end(), [](const Named& a, const Named& b) {
-        return a.time != b.time ? a.time > b.time : a.serial > b.serial;
-    });
+    std::sort(out.begin(), out.end(), newerFirst);
     return out;
 }
 
-void pruneBackups(const QString& folder) {
+void removeWithJournal(const QString& file) {
+    QFile::remove(file);
+    QFile::remove(file + QStringLiteral("-journal"));
+}
+
+// Thins out the backups in folder by their generations; those in keep stay whatever their age.
+void prune(const QString& folder, const std::set<QString>& keep) {
     const std::vector<Named> files = backupFiles(folder);
-    for (std::size_t i = kBackupsKept; i < files.size(); ++i) removeWithJournal(files[i].file);
+    std::vector<QDateTime> times;
+    for (const Named& n : files) times.push_back(n.time);
+    const std::vector<bool> kept = backupsKept(times, QDateTime::currentDateTimeUtc());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!kept[i] && !keep.count(files[i].file)) removeWithJournal(files[i].file);
 }
 
-// Copies the engine's view of source into the new file part; throws StoreError.
-void copyByEngine(sqlite3* source, const QString& part, const DatabaseFile& database) {
-    KeyedConnection target;
-    int rc = target.open(part, database.password, SQLITE_OPEN_READWRITE);
-    // The copy is renamed into place only when whole: it needs no journal of its own.
-    if (rc == SQLITE_OK) rc = target.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = FULL;");
-    if (rc != SQLITE_OK)
-        throw backupFailure(writeReason(rc, QFileInfo(part).absolutePath(), target.error()));
-    sqlite3_backup* backup = sqlite3_backup_init(target.get(), "main", source, "main");
-    if (!backup)
-        throw backupFailure(writeReason(sqlite3_extended_errcode(target.get()),
-                                        QFileInfo(part).absolutePath(), target.error()));
-    const int step = sqlite3_backup_step(backup, -1);
-    rc = sqlite3_backup_finish(backup);
-    if (step != SQLITE_DONE) {
-        // A failure reading the database (a damaged page) is told apart from one writing.
-        const int sourceRc = sqlite3_extended_errcode(source);
-        if ((sourceRc & 0xff) == SQLITE_CORRUPT || (sourceRc & 0xff) == SQLITE_NOTADB ||
-            (step & 0xff) == SQLITE_CORRUPT || (step & 0xff) == SQLITE_NOTADB)
-            throw backupFailure(QStringLiteral("データベースファイル%1が壊れています。")
-                                    .arg(quoted(database.file)));
-        throw backupFailure(writeReason(step, QFileInfo(part).absolutePath(), target.error()));
-    }
-    if (rc != SQLITE_OK)
-        throw backupFailure(writeReason(rc, QFileInfo(part).absolutePath(), target.error()));
+// Parts of backups that were cut off (a crash, a kill) long enough ago that no backup is
+// still writing them.
+void removeStaleParts(const QString& folder) {
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-kStalePartSeconds);
+    const QFileInfoList parts = QDir(folder).entryInfoList(
+        {QStringLiteral("*.part"), QStringLiteral("*.part-journal")}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo& part : parts)
+        if (partName().match(part.fileName()).hasMatch() && part.lastModified().toUTC() < before)
+            QFile::remove(part.absoluteFilePath());
 }
 
-// The bytes of a file as they lie on disk, for a database the engine cannot read whole.
-QString copyBytes(const QString& from, const QString& part) {
-    QFile in(from);
-    QFile out(part);
-    if (!in.open(QIODevice::ReadOnly)) return readFailureReason(from);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return writeFailureReason(part, out.error());
-    char buffer[64 * 1024];
-    for (qint64 n; (n = in.read(buffer, sizeof buffer)) > 0;)
-        if (out.write(buffer, n) != n) return writeFailureReason(part, QFileDevice::ResourceError);
-    return QString();
+// ---- writing a backup --------------------------------------------------------------------
+
+// The newest backup when it holds exactly bytes; empty otherwise.
+QString identicalNewest(const QString& folder, const QByteArray& bytes) {
+    const std::vector<Named> files = backupFiles(folder);
+    if (files.empty() || QFileInfo(files.front().file).size() != bytes.size()) return QString();
+    return readWhole(files.front().file) == bytes ? files.front().file : QString();
 }
 
-enum class Fallback { None, RawCopy };
-
-// Makes a backup of database; with RawCopy, a database the engine cannot read whole is
-// copied as it lies, so that recover can still salvage it. locked: a connection to database
-// that already holds it, to copy from.
-QString backupInto(const DatabaseFile& database, Fallback fallback, sqlite3* locked = nullptr) {
-    const QString folder = backupFolderFor(database.file);
-    if (!QFileInfo(database.file).isFile())
-        throw backupFailure(
-            QStringLiteral("データベースファイル%1が見つかりません。").arg(quoted(database.file)));
-    if (!QDir().mkpath(folder))
-        throw backupFailure(QStringLiteral("フォルダー%1を作れません。").arg(quoted(folder)));
-    const QString file = newBackupFile(folder);
-    const QString part =
-        folder + QStringLiteral("/.") + QFileInfo(file).fileName() + QStringLiteral(".part");
-#ifdef Q_OS_UNIX
-    if (const int error = createPrivateFile(part); error != 0)
-        throw backupFailure(
-            error == ENOSPC || error == EDQUOT
-                ? writeReason(SQLITE_FULL, folder, QString())
-                : QStringLiteral("フォルダー%1に書き込めません。").arg(quoted(folder)));
-#endif
+// Whether the copy in part opens with the database's key and every page of it reads back.
+void checkCopy(const QString& part, const QString& password, const QByteArray& bytes) {
     try {
-        KeyedConnection source;
-        // Read-write, so that a write a crash cut off is rolled back before the copy.
-        int rc = locked ? SQLITE_OK
-                        : source.open(database.file, database.password, SQLITE_OPEN_READWRITE);
-        if (rc != SQLITE_OK && fallback == Fallback::None)
-            throw backupFailure(
-                QStringLiteral("データベースファイル%1を開けません。%2")
-                    .arg(quoted(database.file), writeReason(rc, folder, source.error())));
-        try {
-            if (rc != SQLITE_OK) throw backupFailure(source.error());
-            copyByEngine(locked ? locked : source.get(), part, database);
-        } catch (const StoreError&) {
-            if (fallback == Fallback::None) throw;
-            source.close();
-            removeWithJournal(part);
-            const QString reason = copyBytes(database.file, part);
+        sql::Connection c;
+        openKeyed(c, part, password, SQLITE_OPEN_READONLY, bytes.left(kSaltBytes));
+        if (sql::intact(c.get())) return;
+    } catch (const sql::SqlError&) {
+    }
+    throw backupFailure(QStringLiteral("データベースファイルが壊れているか、コピーを正しく読み"
+                                       "返せません。") +
+                        damagedDatabaseAdvice());
+}
+
+struct Kept {
+    QString file;
+    bool made = false;  // false: the newest backup held the same bytes
+};
+
+// Keeps bytes, the stored database, as a backup in folder: the newest backup when it holds
+// the same bytes, otherwise a new file, written as NAME.part, synced, checked with check,
+// given a name no other backup has (another program may be making one in the same second)
+// and the folder synced. journal: a journal of a write that was cut off, which belongs with
+// the bytes. The backups are thinned out after, except those in keep. Throws StoreError.
+Kept keepBytes(const QString& folder, const QByteArray& bytes, const QString& password, bool check,
+               std::set<QString> keep, const QByteArray& journal = {}) {
+    prepareFolder(folder);
+    removeStaleParts(folder);
+    if (journal.isEmpty())
+        if (const QString same = identicalNewest(folder, bytes); !same.isEmpty())
+            return {same, false};
+
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(kStampFormat) + QLatin1Char('Z');
+    const auto nameOf = [&](int serial) {
+        return folder + QLatin1Char('/') + kNamePrefix + stamp +
+               (serial > 1 ? QStringLiteral("-%1").arg(serial) : QString()) +
+               QStringLiteral(".mdb");
+    };
+    int serial = 1;
+    QString part;
+    for (;; ++serial) {
+        if (QFileInfo::exists(nameOf(serial))) continue;
+        part = nameOf(serial) + QStringLiteral(".part");
+        bool exists = false;
+        const QString reason = writeNewFile(part, bytes, &exists);
+        if (reason.isEmpty()) break;
+        if (!exists) throw backupFailure(reason);
+    }
+    QString file;
+    try {
+        if (check) checkCopy(part, password, bytes);
+        QString reason;
+        for (; !nameIfFree(part, nameOf(serial), &reason); ++serial)
             if (!reason.isEmpty()) throw backupFailure(reason);
-            // A journal of the cut-off write belongs with the bytes it undoes.
-            const QString journal = database.file + QStringLiteral("-journal");
-            if (QFileInfo::exists(journal)) {
-                const QString reasonJournal = copyBytes(journal, part + QStringLiteral("-journal"));
-                if (!reasonJournal.isEmpty()) throw backupFailure(reasonJournal);
-            }
-        }
-#ifdef Q_OS_UNIX
-        if (!syncFile(part)) throw backupFailure(writeReason(SQLITE_FULL, folder, QString()));
-        QFile::setPermissions(part, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-#endif
-        if (QFileInfo::exists(part + QStringLiteral("-journal")) &&
-            !QFile::rename(part + QStringLiteral("-journal"), file + QStringLiteral("-journal")))
-            throw backupFailure(writeReason(SQLITE_IOERR, folder, QString()));
-        if (!QFile::rename(part, file))
-            throw backupFailure(writeReason(SQLITE_IOERR, folder, QString()));
+        file = nameOf(serial);
     } catch (...) {
-        removeWithJournal(part);
+        QFile::remove(part);
         throw;
     }
-#ifdef Q_OS_UNIX
+    if (!journal.isEmpty()) {
+        const QString journalPart = file + QStringLiteral(".part-journal");
+        QFile::remove(journalPart);
+        const QString reason = writeNewFile(journalPart, journal);
+        if (!reason.isEmpty() || !QFile::rename(journalPart, file + QStringLiteral("-journal"))) {
+            QFile::remove(journalPart);
+            removeWithJournal(file);
+            throw backupFailure(reason.isEmpty() ? cannotWrite(folder) : reason);
+        }
+    }
     syncFolder(folder);
-#endif
-    pruneBackups(folder);
-    return file;
+    keep.insert(file);
+    prune(folder, keep);
+    return {file, true};
 }
+
+// The database file as stored, read through db's own handle of it while db holds a lock:
+// a second handle of this process on the file would drop the engine's locks when closed.
+QByteArray storedBytes(sqlite3* db) {
+    sqlite3_file* handle = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &handle) != SQLITE_OK ||
+        !handle || !handle->pMethods)
+        throw sql::SqlError{SQLITE_IOERR, QStringLiteral("no file handle")};
+    sqlite3_int64 size = 0;
+    int rc = handle->pMethods->xFileSize(handle, &size);
+    QByteArray bytes;
+    if (rc == SQLITE_OK) bytes.resize(qsizetype(size));
+    constexpr sqlite3_int64 kChunk = 1 << 20;
+    for (sqlite3_int64 at = 0; rc == SQLITE_OK && at < size; at += kChunk)
+        rc = handle->pMethods->xRead(handle, bytes.data() + at, int(std::min(kChunk, size - at)),
+                                     at);
+    if (rc != SQLITE_OK) throw sql::SqlError{rc, QString::fromUtf8(sqlite3_errstr(rc))};
+    return bytes;
+}
+
+// The password every database of the program is keyed with (databaseFileIn).
+QString programPassword() { return QString::number(kPasswordNumber); }
+
+// The salt at the head of a file nobody in this process holds a lock on.
+QByteArray saltOf(const QString& file) { return readWhole(file, kSaltBytes); }
+
+// ---- the automatic backup ----------------------------------------------------------------
 
 struct Automatic {
     std::mutex mutex;
@@ -275,17 +418,72 @@ Automatic& automatic() {
     return a;
 }
 
-bool hasDraws(const DatabaseFile& database) {
-    KeyedConnection c;
-    if (c.open(database.file, database.password, SQLITE_OPEN_READONLY) != SQLITE_OK) return true;
-    sqlite3_stmt* s = nullptr;
-    bool any = true;
-    if (sqlite3_prepare_v2(c.get(), "SELECT 1 FROM 当選データ LIMIT 1", -1, &s, nullptr) ==
-        SQLITE_OK)
-        any = sqlite3_step(s) != SQLITE_DONE;
-    sqlite3_finalize(s);
-    return any;
+// Whether the database holds anything a user would miss: draws or tickets.
+bool holdsUserData(sqlite3* db) {
+    sql::Statement draws(db, "SELECT 1 FROM 当選データ LIMIT 1");
+    if (draws.step()) return true;
+    if (!sql::schemaHas(db, "購入数字")) return false;
+    sql::Statement tickets(db, "SELECT 1 FROM 購入数字 LIMIT 1");
+    return tickets.step();
 }
+
+void warn(const QString& message) {
+    std::function<void(const QString&)> handler;
+    {
+        std::lock_guard lock(automatic().mutex);
+        handler = automatic().warn;
+    }
+    if (handler)
+        handler(message);
+    else
+        std::fprintf(stderr, "pirumoa: %s\n", message.toUtf8().constData());
+}
+
+// ---- restore -----------------------------------------------------------------------------
+
+// The draws in a backup and its last complete draw, read without loading every row. Throws
+// SqlError.
+std::pair<int, int> drawCount(sqlite3* db) {
+    sql::Statement s(db,
+                     "SELECT count(*), max(CASE WHEN ifnull(第1数字, '') <> '' AND "
+                     "ifnull(第2数字, '') <> '' AND ifnull(第3数字, '') <> '' AND "
+                     "ifnull(第4数字, '') <> '' THEN 回数 END) FROM 全データ選択クエリ");
+    s.step();
+    return {sqlite3_column_int(s.get(), 0), sqlite3_column_int(s.get(), 1)};
+}
+
+// A backup that cannot be restored whole is refused before anything is touched.
+void checkBackup(const DatabaseFile& backup) {
+    QString reason;
+    if (!QFileInfo(backup.file).isFile()) {
+        reason = readFailureReason(backup.file);
+    } else {
+        try {
+            sql::Connection c;
+            openKeyed(c, backup.file, backup.password, SQLITE_OPEN_READONLY, saltOf(backup.file));
+            if (!sql::intact(c.get()))
+                reason = QStringLiteral("ファイルが壊れています。");
+            else
+                drawCount(c.get());
+        } catch (const sql::SqlError& e) {
+            reason = sql::reasonFor(e);
+        }
+    }
+    if (!reason.isEmpty())
+        throw StoreError(
+            QStringLiteral("バックアップ%1から復元できません。%2データベースは変更していません。")
+                .arg(quoted(backup.file), reason));
+}
+
+// The file a restore replaces: the database, or the file its link points to.
+QString fileBehind(const QString& database) {
+    const QFileInfo info(database);
+    if (!info.isSymLink()) return info.absoluteFilePath();
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? QFileInfo(info.symLinkTarget()).absoluteFilePath() : target;
+}
+
+bool isBusy(int rc) { return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED; }
 
 }  // namespace
 
@@ -294,39 +492,85 @@ QString backupFolderFor(const QString& databaseFile) {
            QLatin1String(kBackupFolderName);
 }
 
-QString makeBackup(const DatabaseFile& database) { return backupInto(database, Fallback::None); }
+std::vector<bool> backupsKept(const std::vector<QDateTime>& times, const QDateTime& now) {
+    std::vector<std::size_t> order(times.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return times[a] > times[b]; });
+    std::vector<bool> kept(times.size(), false);
+    const QDateTime dayAgo = now.addSecs(-24 * 60 * 60);
+    const QDate today = now.toLocalTime().date();
+    const auto monthOf = [](const QDate& d) { return d.year() * 12 + d.month() - 1; };
+    int recent = 0;
+    std::set<QDate> days;
+    std::set<int> months;
+    for (std::size_t i : order) {
+        const QDate day = times[i].toLocalTime().date();
+        // A backup dated ahead of the clock (the clock was set back) counts as recent.
+        if (times[i] > dayAgo && recent < kRecentKept) {
+            ++recent;
+            kept[i] = true;
+        }
+        if (day > today.addDays(-kDaysKept) && days.insert(day).second) kept[i] = true;
+        if (monthOf(day) > monthOf(today) - kMonthsKept && months.insert(monthOf(day)).second)
+            kept[i] = true;
+    }
+    return kept;
+}
+
+QString makeBackup(const DatabaseFile& database) {
+    if (!QFileInfo(database.file).isFile())
+        throw backupFailure(
+            QStringLiteral("データベースファイル%1が見つかりません。").arg(quoted(database.file)));
+    const QString folder = backupFolderFor(database.file);
+    prepareFolder(folder);
+    QByteArray bytes;
+    try {
+        sql::Connection c;
+        // Read-write, so that a write a crash cut off is rolled back before the copy.
+        openKeyed(c, database.file, database.password, SQLITE_OPEN_READWRITE,
+                  saltOf(database.file));
+        // A shared lock: writers wait until the bytes are read, readers go on.
+        sql::exec(c.get(), "BEGIN; SELECT count(*) FROM sqlite_master;");
+        bytes = storedBytes(c.get());
+        sql::exec(c.get(), "COMMIT;");
+    } catch (const sql::SqlError& e) {
+        throw backupFailure(QStringLiteral("データベースファイル%1を読み込めません。%2")
+                                .arg(quoted(database.file), sql::reasonFor(e)));
+    }
+    return keepBytes(folder, bytes, database.password, true, {}).file;
+}
+
+bool backupPending(const QString& databaseFile) {
+    std::lock_guard lock(automatic().mutex);
+    return !automatic().done.count(databaseFile);
+}
+
+void backupBeforeFirstChange(sqlite3* db, const QString& databaseFile) {
+    {
+        std::lock_guard lock(automatic().mutex);
+        if (!automatic().done.insert(databaseFile).second) return;
+    }
+    try {
+        if (!holdsUserData(db)) {
+            // A new database has nothing to lose yet; it is backed up once it holds something.
+            std::lock_guard lock(automatic().mutex);
+            automatic().done.erase(databaseFile);
+            return;
+        }
+        const QByteArray bytes = storedBytes(db);
+        keepBytes(backupFolderFor(databaseFile), bytes, programPassword(), true, {});
+    } catch (const sql::SqlError& e) {
+        warn(backupFailure(sql::reasonFor(e)).message() +
+             QStringLiteral("変更の書き込みはこのまま行います。"));
+    } catch (const StoreError& e) {
+        warn(e.message() + QStringLiteral("変更の書き込みはこのまま行います。"));
+    }
+}
 
 void setBackupWarningHandler(std::function<void(const QString&)> handler) {
     std::lock_guard lock(automatic().mutex);
     automatic().warn = std::move(handler);
-}
-
-void backupBeforeFirstWrite(const DatabaseFile& database) {
-    const QString key = QFileInfo(database.file).absoluteFilePath();
-    {
-        std::lock_guard lock(automatic().mutex);
-        if (automatic().done.count(key)) return;
-    }
-    // A new database has nothing to lose yet; it is backed up once it holds draws.
-    if (!QFileInfo(database.file).isFile() || !hasDraws(database)) return;
-    {
-        std::lock_guard lock(automatic().mutex);
-        if (!automatic().done.insert(key).second) return;
-    }
-    try {
-        makeBackup(database);
-    } catch (const StoreError& e) {
-        const QString message = e.message() + QStringLiteral("変更の書き込みはこのまま行います。");
-        std::function<void(const QString&)> warn;
-        {
-            std::lock_guard lock(automatic().mutex);
-            warn = automatic().warn;
-        }
-        if (warn)
-            warn(message);
-        else
-            std::fprintf(stderr, "pirumoa: %s\n", message.toUtf8().constData());
-    }
 }
 
 std::vector<BackupEntry> listBackups(const DatabaseFile& database) {
@@ -336,12 +580,10 @@ std::vector<BackupEntry> listBackups(const DatabaseFile& database) {
         e.file = n.file;
         e.time = n.time;
         try {
-            DatabaseFile backup = database;
-            backup.file = n.file;
-            const DrawHistory history = loadDrawHistory(backup);
-            e.draws = int(history.rows.size());
-            e.latestDraw = history.latestDrawNo;
-        } catch (const StoreError&) {
+            sql::Connection c;
+            openKeyed(c, n.file, database.password, SQLITE_OPEN_READONLY, saltOf(n.file));
+            std::tie(e.draws, e.latestDraw) = drawCount(c.get());
+        } catch (const sql::SqlError&) {
             e.problem = QStringLiteral("読み取れません（壊れています）");
         }
         out.push_back(e);
@@ -358,78 +600,82 @@ QString resolveBackupFile(const DatabaseFile& database, const QString& name) {
 QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
     DatabaseFile backup = database;
     backup.file = QFileInfo(backupFile).absoluteFilePath();
-    if (backup.file == QFileInfo(database.file).absoluteFilePath())
+    const QString target = fileBehind(database.file);
+    if (backup.file == QFileInfo(database.file).absoluteFilePath() ||
+        QFileInfo(backup.file).canonicalFilePath() == target)
         throw StoreError(
             QStringLiteral("復元するバックアップにデータベースファイルそのものは指定できません。"));
-    // A backup that cannot be read whole is refused before anything is touched.
-    try {
-        loadDrawHistory(backup);
-        KeyedConnection check;
-        sqlite3_stmt* s = nullptr;
-        bool ok =
-            check.open(backup.file, backup.password, SQLITE_OPEN_READONLY) == SQLITE_OK &&
-            sqlite3_prepare_v2(check.get(), "PRAGMA quick_check", -1, &s, nullptr) == SQLITE_OK &&
-            sqlite3_step(s) == SQLITE_ROW &&
-            qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "ok") == 0;
-        sqlite3_finalize(s);
-        if (!ok) throw StoreError(QStringLiteral("ファイルが壊れています。"));
-    } catch (const StoreError& e) {
-        throw StoreError(
-            QStringLiteral("バックアップ%1から復元できません。%2データベースは変更していません。")
-                .arg(quoted(backup.file), e.message()));
-    }
+    checkBackup(backup);
 
-    const QString folder = QFileInfo(database.file).absolutePath();
-    const bool exists = QFileInfo(database.file).isFile();
+    const QString folder = backupFolderFor(database.file);
+    const auto notKept = [](const QString& why) {
+        return StoreError(why +
+                          QStringLiteral("今のデータベースを残せないため、復元しませんでした。"));
+    };
+    // Writers wait from the copy of the current file until the restored one is in place: a
+    // write in between would be in neither. Readers go on reading the file they have.
+    sql::Connection lock;
     QString kept;
-    // Keeps writers out from the backup of the current file until the new one is in place:
-    // a write in between would be in neither.
-    KeyedConnection lock;
-    if (exists) {
-        int rc = lock.open(database.file, database.password, SQLITE_OPEN_READWRITE);
-        if (rc == SQLITE_OK) rc = lock.exec("BEGIN EXCLUSIVE;");
-        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
-            throw StoreError(
-                QStringLiteral("ほかのプログラムがデータベースを使用中のため、復元"
-                               "できません。しばらくしてからやり直してください。"
-                               "データベースは変更していません。"));
-        // A file too damaged to lock is replaced all the same: its bytes go to the backup.
-        if (rc != SQLITE_OK) lock.close();
+    if (QFileInfo::exists(target)) {
+        QByteArray bytes, journal;
         try {
-            kept = backupInto(database, Fallback::RawCopy, lock.get());
+            openKeyed(lock, database.file, database.password, SQLITE_OPEN_READWRITE,
+                      saltOf(database.file));
+            sql::exec(lock.get(), "BEGIN IMMEDIATE;");
+            // Another restore put its file in place while this one waited for the lock.
+            int moved = 0;
+            if (sqlite3_file_control(lock.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) ==
+                    SQLITE_OK &&
+                moved)
+                throw sql::SqlError{SQLITE_BUSY, QString()};
+            bytes = storedBytes(lock.get());
+        } catch (const sql::SqlError& e) {
+            if (isBusy(e.rc))
+                throw StoreError(
+                    QStringLiteral("ほかのプログラムがデータベースを使用中のため、復元"
+                                   "できません。しばらくしてからやり直してください。"
+                                   "データベースは変更していません。"));
+            // A file too damaged to lock is replaced all the same: its bytes as they lie on
+            // disk go to the backup, with the journal of a write that was cut off.
+            lock.close();
+            bytes = readWhole(target);
+            journal = readWhole(database.file + QStringLiteral("-journal"));
+            if (bytes.isEmpty() && QFileInfo(target).size() > 0)
+                throw notKept(backupFailure(readFailureReason(target)).message());
+        }
+        try {
+            kept = keepBytes(folder, bytes, database.password, false, {backup.file}, journal).file;
         } catch (const StoreError& e) {
-            throw StoreError(
-                e.message() +
-                QStringLiteral("今のデータベースを残せないため、復元しませんでした。"));
+            throw notKept(e.message());
         }
     }
 
-    const QString part = folder + QStringLiteral("/.") + QFileInfo(database.file).fileName() +
+    // The backup's bytes beside the file they replace, put in its place in one step.
+    const QString targetFolder = QFileInfo(target).absolutePath();
+    const QString part = targetFolder + QStringLiteral("/.") + QFileInfo(target).fileName() +
                          QStringLiteral(".restore");
-    removeWithJournal(part);
-    QString reason = copyBytes(backup.file, part);
-#ifdef Q_OS_UNIX
-    if (reason.isEmpty() && !syncFile(part)) reason = writeReason(SQLITE_FULL, folder, QString());
-#endif
+    QFile::remove(part);
+    const QByteArray bytes = readWhole(backup.file);
+    QString reason = bytes.size() == QFileInfo(backup.file).size() ? writeNewFile(part, bytes)
+                                                                   : readFailureReason(backup.file);
     if (reason.isEmpty()) {
         const QFileDevice::Permissions mode =
-            exists ? QFile::permissions(database.file)
-                   : QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+            QFileInfo::exists(target) ? QFile::permissions(target)
+                                      : QFileDevice::ReadOwner | QFileDevice::WriteOwner;
         QFile::setPermissions(part, mode);
         // A journal of the old file would be played back into the new one.
-        const QString journal = database.file + QStringLiteral("-journal");
-        if (QFileInfo::exists(journal) && !QFile::remove(journal))
-            reason = writeReason(SQLITE_IOERR, folder, QString());
+        for (const QString& journal :
+             {target + QStringLiteral("-journal"), database.file + QStringLiteral("-journal")})
+            if (QFileInfo::exists(journal) && !QFile::remove(journal))
+                reason = cannotWrite(QFileInfo(journal).absolutePath());
     }
     if (reason.isEmpty()) {
 #ifdef Q_OS_UNIX
-        if (::rename(QFile::encodeName(part).constData(),
-                     QFile::encodeName(database.file).constData()) != 0)
-            reason = writeReason(SQLITE_IOERR, folder, QString());
+        if (::rename(encoded(part).constData(), encoded(target).constData()) != 0)
+            reason = reasonOfErrno(errno, targetFolder);
 #else
-        QFile::remove(database.file);
-        if (!QFile::rename(part, database.file))
-            reason = writeReason(SQLITE_IOERR, folder, QString());
+        QFile::remove(target);
+        if (!QFile::rename(part, target)) reason = cannotWrite(targetFolder);
 #endif
     }
     if (!reason.isEmpty()) {
@@ -439,9 +685,12 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
                 "バックアップ%1から復元できませんでした。%2データベースは変更していません。")
                 .arg(quoted(backup.file), reason));
     }
-#ifdef Q_OS_UNIX
-    syncFolder(folder);
-#endif
+    syncFolder(targetFolder);
+    lock.close();
+    // The restored backup stays, whatever its age: it is the state the user chose.
+    std::set<QString> keep{backup.file};
+    if (!kept.isEmpty()) keep.insert(kept);
+    if (isRealFolder(folder)) prune(folder, keep);
     return kept;
 }
 
