@@ -9,8 +9,11 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 
 #include "core/store/cipherkey.h"
@@ -80,37 +83,6 @@ QString reasonOfErrno(int error, const QString& folder) {
 
 QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
-// Writes bytes into a new file that only its owner may read, and syncs it: an empty string,
-// or the reason. EEXIST is told apart by *exists.
-QString writeNewFile(const QString& path, const QByteArray& bytes, bool* exists = nullptr) {
-    const QString folder = QFileInfo(path).absolutePath();
-    const int fd = ::open(encoded(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
-                          S_IRUSR | S_IWUSR);
-    if (fd < 0) {
-        if (exists) *exists = errno == EEXIST;
-        return reasonOfErrno(errno, folder);
-    }
-    const char* at = bytes.constData();
-    qint64 left = bytes.size();
-    int error = 0;
-    while (left > 0 && error == 0) {
-        const ssize_t n = ::write(fd, at, std::size_t(left));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        at += n;
-        left -= n;
-    }
-    // A full disk may show only when the data reaches it.
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    ::close(fd);
-    if (error == 0) return QString();
-    ::unlink(encoded(path).constData());
-    return reasonOfErrno(error, folder);
-}
-
 void syncFolder(const QString& folder) {
     const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -118,19 +90,21 @@ void syncFolder(const QString& folder) {
     ::close(fd);
 }
 
-// Gives the finished part its name, unless another file has it already: false then, and the
-// part stays.
-bool nameIfFree(const QString& part, const QString& file, QString* reason) {
-    if (::link(encoded(part).constData(), encoded(file).constData()) == 0) {
-        ::unlink(encoded(part).constData());
-        return true;
-    }
-    if (errno == EEXIST) return false;
-    // A file system without hard links: a rename, after a look that the name is free.
-    if (errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP || errno == EXDEV) {
-        if (QFileInfo::exists(file)) return false;
-        if (::rename(encoded(part).constData(), encoded(file).constData()) == 0) return true;
-    }
+enum class Naming { Named, Taken, NoLinks, Failed };
+
+// Gives the finished part a second name, file, unless another file has it already. The part
+// keeps its own name until it is removed, so that a check still reading it goes on.
+Naming linkIfFree(const QString& part, const QString& file, QString* reason) {
+    if (::link(encoded(part).constData(), encoded(file).constData()) == 0) return Naming::Named;
+    if (errno == EEXIST) return Naming::Taken;
+    if (errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP || errno == EXDEV)
+        return Naming::NoLinks;
+    *reason = reasonOfErrno(errno, QFileInfo(file).absolutePath());
+    return Naming::Failed;
+}
+
+bool replaceFile(const QString& part, const QString& file, QString* reason) {
+    if (::rename(encoded(part).constData(), encoded(file).constData()) == 0) return true;
     *reason = reasonOfErrno(errno, QFileInfo(file).absolutePath());
     return false;
 }
@@ -141,25 +115,18 @@ bool isRealFolder(const QString& path) {
     return ::lstat(encoded(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 #else
-QString writeNewFile(const QString& path, const QByteArray& bytes, bool* exists = nullptr) {
-    QFile f(path);
-    if (exists) *exists = f.exists();
-    if (f.exists() || !f.open(QIODevice::NewOnly | QIODevice::Unbuffered))
-        return writeFailureReason(path, f.error());
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const bool ok = f.write(bytes) == bytes.size() && f.flush();
-    f.close();
-    if (ok) return QString();
-    f.remove();
-    return writeFailureReason(path, QFileDevice::ResourceError);
-}
+QString reasonOfErrno(int, const QString& folder) { return cannotWrite(folder); }
 
 void syncFolder(const QString&) {}
 
-bool nameIfFree(const QString& part, const QString& file, QString* reason) {
-    if (QFileInfo::exists(file)) return false;
+enum class Naming { Named, Taken, NoLinks, Failed };
+
+Naming linkIfFree(const QString&, const QString&, QString*) { return Naming::NoLinks; }
+
+bool replaceFile(const QString& part, const QString& file, QString* reason) {
+    QFile::remove(file);
     if (QFile::rename(part, file)) return true;
-    *reason = writeFailureReason(file, QFileDevice::RenameError);
+    *reason = cannotWrite(QFileInfo(file).absolutePath());
     return false;
 }
 
@@ -168,6 +135,81 @@ bool isRealFolder(const QString& path) {
     return info.isDir() && !info.isSymLink() && !info.isJunction();
 }
 #endif
+
+// A file written aside, only its owner may read it; removed with the object unless kept.
+class PartFile {
+public:
+    PartFile() = default;
+    ~PartFile() { discard(); }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    // Writes bytes into the new file path: an empty string, or the reason; *taken tells that
+    // another file has the name already.
+    QString write(const QString& path, const QByteArray& bytes, bool* taken = nullptr) {
+        const QString folder = QFileInfo(path).absolutePath();
+#ifdef Q_OS_UNIX
+        m_fd = ::open(encoded(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
+                      S_IRUSR | S_IWUSR);
+        if (m_fd < 0) {
+            if (taken) *taken = errno == EEXIST;
+            return reasonOfErrno(errno, folder);
+        }
+        m_path = path;
+        for (qint64 at = 0; at < bytes.size();) {
+            const ssize_t n = ::write(m_fd, bytes.constData() + at, std::size_t(bytes.size() - at));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                const int error = n < 0 ? errno : ENOSPC;
+                discard();
+                return reasonOfErrno(error, folder);
+            }
+            at += n;
+        }
+#else
+        QFile f(path);
+        if (taken) *taken = f.exists();
+        if (!f.open(QIODevice::NewOnly)) return writeFailureReason(path, f.error());
+        m_path = path;
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (f.write(bytes) != bytes.size() || !f.flush()) {
+            f.close();
+            discard();
+            return writeFailureReason(path, QFileDevice::ResourceError);
+        }
+#endif
+        return QString();
+    }
+    // Makes the bytes reach the disk, where a full disk may show only now: 0 or the error.
+    // Touches nothing of Qt's, so it may run on a thread of its own.
+    int sync() {
+#ifdef Q_OS_UNIX
+        if (m_fd >= 0 && ::fsync(m_fd) != 0) return errno;
+#endif
+        return 0;
+    }
+    const QString& path() const { return m_path; }
+    // The part has its place now: nothing to remove.
+    void kept() {
+        close();
+        m_path.clear();
+    }
+    void discard() {
+        close();
+        if (!m_path.isEmpty()) QFile::remove(m_path);
+        m_path.clear();
+    }
+
+private:
+    void close() {
+#ifdef Q_OS_UNIX
+        if (m_fd >= 0) ::close(m_fd);
+#endif
+        m_fd = -1;
+    }
+    QString m_path;
+    int m_fd = -1;
+};
 
 QByteArray readWhole(const QString& path, qint64 limit = -1) {
     QFile f(path);
@@ -299,86 +341,150 @@ void removeStaleParts(const QString& folder) {
 
 // ---- writing a backup --------------------------------------------------------------------
 
-// The newest backup when it holds exactly bytes; empty otherwise.
+// The newest backup when it holds exactly bytes; empty otherwise. A file written since differs
+// in its first page already, so the comparison mostly stops there.
 QString identicalNewest(const QString& folder, const QByteArray& bytes) {
     const std::vector<Named> files = backupFiles(folder);
-    if (files.empty() || QFileInfo(files.front().file).size() != bytes.size()) return QString();
-    return readWhole(files.front().file) == bytes ? files.front().file : QString();
+    if (files.empty()) return QString();
+    QFile newest(files.front().file);
+    if (newest.size() != bytes.size() || !newest.open(QIODevice::ReadOnly)) return QString();
+    constexpr qint64 kChunk = 64 * 1024;
+    for (qint64 at = 0; at < bytes.size(); at += kChunk)
+        if (newest.read(kChunk) !=
+            QByteArrayView(bytes).sliced(at, std::min(kChunk, bytes.size() - at)))
+            return QString();
+    return newest.fileName();
 }
 
-// Whether the copy in part opens with the database's key and every page of it reads back.
-void checkCopy(const QString& part, const QString& password, const QByteArray& bytes) {
+// Whether the copy opens with the database's key and every page of it reads back. Runs on a
+// thread of its own: it touches no Qt object but strings.
+bool copyReadsBack(const QString& copy, const QString& password, const QByteArray& salt) {
     try {
         sql::Connection c;
-        openKeyed(c, part, password, SQLITE_OPEN_READONLY, bytes.left(kSaltBytes));
-        if (sql::intact(c.get())) return;
+        openKeyed(c, copy, password, SQLITE_OPEN_READONLY, salt);
+        return sql::intact(c.get());
     } catch (const sql::SqlError&) {
+        return false;
     }
-    throw backupFailure(QStringLiteral("データベースファイルが壊れているか、コピーを正しく読み"
-                                       "返せません。") +
-                        damagedDatabaseAdvice());
 }
 
-struct Kept {
-    QString file;
-    bool made = false;  // false: the newest backup held the same bytes
-};
+StoreError damagedCopy() {
+    return backupFailure(
+        QStringLiteral("データベースファイルが壊れているか、コピーを正しく読み返せません。") +
+        damagedDatabaseAdvice());
+}
 
-// Keeps bytes, the stored database, as a backup in folder: the newest backup when it holds
-// the same bytes, otherwise a new file, written as NAME.part, synced, checked with check,
-// given a name no other backup has (another program may be making one in the same second)
-// and the folder synced. journal: a journal of a write that was cut off, which belongs with
-// the bytes. The backups are thinned out after, except those in keep. Throws StoreError.
-Kept keepBytes(const QString& folder, const QByteArray& bytes, const QString& password, bool check,
-               std::set<QString> keep, const QByteArray& journal = {}) {
-    prepareFolder(folder);
-    removeStaleParts(folder);
-    if (journal.isEmpty())
-        if (const QString same = identicalNewest(folder, bytes); !same.isEmpty())
-            return {same, false};
-
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(kStampFormat) + QLatin1Char('Z');
-    const auto nameOf = [&](int serial) {
-        return folder + QLatin1Char('/') + kNamePrefix + stamp +
-               (serial > 1 ? QStringLiteral("-%1").arg(serial) : QString()) +
-               QStringLiteral(".mdb");
-    };
-    int serial = 1;
-    QString part;
-    for (;; ++serial) {
-        if (QFileInfo::exists(nameOf(serial))) continue;
-        part = nameOf(serial) + QStringLiteral(".part");
-        bool exists = false;
-        const QString reason = writeNewFile(part, bytes, &exists);
-        if (reason.isEmpty()) break;
-        if (!exists) throw backupFailure(reason);
-    }
-    QString file;
-    try {
-        if (check) checkCopy(part, password, bytes);
-        QString reason;
-        for (; !nameIfFree(part, nameOf(serial), &reason); ++serial)
-            if (!reason.isEmpty()) throw backupFailure(reason);
-        file = nameOf(serial);
-    } catch (...) {
-        QFile::remove(part);
-        throw;
-    }
-    if (!journal.isEmpty()) {
-        const QString journalPart = file + QStringLiteral(".part-journal");
-        QFile::remove(journalPart);
-        const QString reason = writeNewFile(journalPart, journal);
-        if (!reason.isEmpty() || !QFile::rename(journalPart, file + QStringLiteral("-journal"))) {
-            QFile::remove(journalPart);
-            removeWithJournal(file);
-            throw backupFailure(reason.isEmpty() ? cannotWrite(folder) : reason);
+// A backup of bytes, the stored database, on its way into folder: the newest backup when it
+// holds the same bytes; otherwise a new file, written as NAME.part now, checked on a thread of
+// its own while it is synced, and given its name once its bytes are on the disk. NAME is one
+// no other backup has: another program may be making one in the same second.
+class NewBackup {
+public:
+    NewBackup(const QString& folder, const QByteArray& bytes, bool compare = true)
+        : m_folder(folder) {
+        prepareFolder(folder);
+        removeStaleParts(folder);
+        if (compare) m_file = identicalNewest(folder, bytes);
+        m_same = !m_file.isEmpty();
+        if (m_same) return;
+        m_stamp = QDateTime::currentDateTimeUtc().toString(kStampFormat) + QLatin1Char('Z');
+        for (;; ++m_serial) {
+            if (QFileInfo::exists(nameOf(m_serial))) continue;
+            bool taken = false;
+            const QString reason =
+                m_part.write(nameOf(m_serial) + QStringLiteral(".part"), bytes, &taken);
+            if (reason.isEmpty()) break;
+            if (!taken) throw backupFailure(reason);
         }
     }
-    syncFolder(folder);
-    keep.insert(file);
-    prune(folder, keep);
-    return {file, true};
-}
+    ~NewBackup() { checked(); }
+    NewBackup(const NewBackup&) = delete;
+    NewBackup& operator=(const NewBackup&) = delete;
+
+    // Whether a new file is on its way (false: the newest backup holds the bytes already).
+    bool isNew() const { return !m_same; }
+    // The backup, once named (or the newest one that holds the bytes).
+    const QString& file() const { return m_file; }
+    PartFile& part() { return m_part; }
+
+    // Starts reading the copy back, with the key of the file whose salt it carries.
+    void startCheck(const QString& password, const QByteArray& salt) {
+        m_check = std::async(std::launch::async, [path = m_part.path(), password, salt] {
+            return copyReadsBack(path, password, salt);
+        });
+    }
+    // Waits for the check: true when there was none or the copy read back whole.
+    bool checked() {
+        if (m_check.valid()) m_readsBack = m_check.get();
+        return m_readsBack;
+    }
+    // Makes the part reach the disk; throws StoreError.
+    void sync() {
+        if (const int error = m_part.sync(); error != 0)
+            throw backupFailure(reasonOfErrno(error, m_folder));
+    }
+    // Names the synced part, with journal beside it (that of a write a crash cut off, which
+    // belongs with the bytes), and syncs the folder. Throws StoreError.
+    void name(const QByteArray& journal = {}) {
+        if (m_same) return;
+        QString reason;
+        for (;; ++m_serial) {
+            const Naming naming = linkIfFree(m_part.path(), nameOf(m_serial), &reason);
+            if (naming == Naming::Named) break;
+            if (naming == Naming::Failed) throw backupFailure(reason);
+            if (naming == Naming::NoLinks && !QFileInfo::exists(nameOf(m_serial))) {
+                // Without hard links the part gives up its name: the check goes first.
+                checked();
+                if (!replaceFile(m_part.path(), nameOf(m_serial), &reason))
+                    throw backupFailure(reason);
+                m_part.kept();
+                break;
+            }
+        }
+        m_file = nameOf(m_serial);
+        if (!journal.isEmpty()) {
+            PartFile part;
+            reason = part.write(m_file + QStringLiteral(".part-journal"), journal);
+            if (reason.isEmpty() && part.sync() != 0) reason = fullDisk();
+            if (reason.isEmpty() &&
+                replaceFile(part.path(), m_file + QStringLiteral("-journal"), &reason))
+                part.kept();
+            if (!reason.isEmpty()) {
+                withdraw();
+                throw backupFailure(reason);
+            }
+        }
+        syncFolder(m_folder);
+    }
+    // Takes the named backup away again: its copy did not read back.
+    void withdraw() {
+        if (!m_same && !m_file.isEmpty()) removeWithJournal(m_file);
+        m_file.clear();
+    }
+    // Lets the part go and thins out the backups, except this one and those in keep.
+    void finish(std::set<QString> keep) {
+        checked();
+        m_part.discard();
+        if (m_same || m_file.isEmpty()) return;
+        keep.insert(m_file);
+        prune(m_folder, keep);
+    }
+
+private:
+    QString nameOf(int serial) const {
+        return m_folder + QLatin1Char('/') + kNamePrefix + m_stamp +
+               (serial > 1 ? QStringLiteral("-%1").arg(serial) : QString()) +
+               QStringLiteral(".mdb");
+    }
+    QString m_folder;
+    QString m_file;
+    bool m_same = false;
+    QString m_stamp;
+    int m_serial = 1;
+    PartFile m_part;
+    std::future<bool> m_check;
+    bool m_readsBack = true;
+};
 
 // The database file as stored, read through db's own handle of it while db holds a lock:
 // a second handle of this process on the file would drop the engine's locks when closed.
@@ -452,27 +558,23 @@ std::pair<int, int> drawCount(sqlite3* db) {
     return {sqlite3_column_int(s.get(), 0), sqlite3_column_int(s.get(), 1)};
 }
 
-// A backup that cannot be restored whole is refused before anything is touched.
-void checkBackup(const DatabaseFile& backup) {
-    QString reason;
-    if (!QFileInfo(backup.file).isFile()) {
-        reason = readFailureReason(backup.file);
-    } else {
+// Why the backup cannot be restored whole; empty when it can. Runs on a thread of its own
+// while the restore makes its copies: it touches no Qt object but strings.
+QString backupProblem(const QString& file, const QString& key, const QString& password) {
+    try {
+        sql::Connection c;
         try {
-            sql::Connection c;
-            openKeyed(c, backup.file, backup.password, SQLITE_OPEN_READONLY, saltOf(backup.file));
-            if (!sql::intact(c.get()))
-                reason = QStringLiteral("ファイルが壊れています。");
-            else
-                drawCount(c.get());
+            c.open(file, key, SQLITE_OPEN_READONLY);
         } catch (const sql::SqlError& e) {
-            reason = sql::reasonFor(e);
+            if ((e.rc & 0xff) != SQLITE_NOTADB || key == password) throw;
+            c.open(file, password, SQLITE_OPEN_READONLY);
         }
+        if (!sql::intact(c.get())) return QStringLiteral("ファイルが壊れています。");
+        drawCount(c.get());
+    } catch (const sql::SqlError& e) {
+        return sql::reasonFor(e);
     }
-    if (!reason.isEmpty())
-        throw StoreError(
-            QStringLiteral("バックアップ%1から復元できません。%2データベースは変更していません。")
-                .arg(quoted(backup.file), reason));
+    return QString();
 }
 
 // The file a restore replaces: the database, or the file its link points to.
@@ -538,7 +640,18 @@ QString makeBackup(const DatabaseFile& database) {
         throw backupFailure(QStringLiteral("データベースファイル%1を読み込めません。%2")
                                 .arg(quoted(database.file), sql::reasonFor(e)));
     }
-    return keepBytes(folder, bytes, database.password, true, {}).file;
+    NewBackup backup(folder, bytes);
+    if (backup.isNew()) {
+        backup.startCheck(database.password, bytes.left(kSaltBytes));
+        backup.sync();
+        backup.name();
+        if (!backup.checked()) {
+            backup.withdraw();
+            throw damagedCopy();
+        }
+    }
+    backup.finish({});
+    return backup.file();
 }
 
 bool backupPending(const QString& databaseFile) {
@@ -546,26 +659,64 @@ bool backupPending(const QString& databaseFile) {
     return !automatic().done.count(databaseFile);
 }
 
-void backupBeforeFirstChange(sqlite3* db, const QString& databaseFile) {
+struct BackupCheck::Pending {
+    std::unique_ptr<NewBackup> backup;
+};
+
+BackupCheck::BackupCheck() = default;
+BackupCheck::BackupCheck(std::unique_ptr<Pending> pending) : m_pending(std::move(pending)) {}
+BackupCheck::BackupCheck(BackupCheck&&) noexcept = default;
+BackupCheck& BackupCheck::operator=(BackupCheck&& other) noexcept {
+    if (this != &other) {
+        finish();
+        m_pending = std::move(other.m_pending);
+    }
+    return *this;
+}
+BackupCheck::~BackupCheck() { finish(); }
+
+void BackupCheck::finish() noexcept {
+    if (!m_pending) return;
+    const std::unique_ptr<Pending> pending = std::move(m_pending);
+    try {
+        NewBackup& backup = *pending->backup;
+        if (!backup.checked()) {
+            backup.withdraw();
+            warn(damagedCopy().message());
+        }
+        backup.finish({});
+    } catch (...) {
+        // Thinning out the backups can wait for the next one.
+    }
+}
+
+BackupCheck backupBeforeFirstChange(sqlite3* db, const QString& databaseFile) {
     {
         std::lock_guard lock(automatic().mutex);
-        if (!automatic().done.insert(databaseFile).second) return;
+        if (!automatic().done.insert(databaseFile).second) return {};
     }
     try {
         if (!holdsUserData(db)) {
             // A new database has nothing to lose yet; it is backed up once it holds something.
             std::lock_guard lock(automatic().mutex);
             automatic().done.erase(databaseFile);
-            return;
+            return {};
         }
         const QByteArray bytes = storedBytes(db);
-        keepBytes(backupFolderFor(databaseFile), bytes, programPassword(), true, {});
+        auto backup = std::make_unique<NewBackup>(backupFolderFor(databaseFile), bytes);
+        if (!backup->isNew()) return {};
+        backup->startCheck(programPassword(), bytes.left(kSaltBytes));
+        backup->sync();
+        backup->name();
+        return BackupCheck(
+            std::make_unique<BackupCheck::Pending>(BackupCheck::Pending{std::move(backup)}));
     } catch (const sql::SqlError& e) {
         warn(backupFailure(sql::reasonFor(e)).message() +
              QStringLiteral("変更の書き込みはこのまま行います。"));
     } catch (const StoreError& e) {
         warn(e.message() + QStringLiteral("変更の書き込みはこのまま行います。"));
     }
+    return {};
 }
 
 void setBackupWarningHandler(std::function<void(const QString&)> handler) {
@@ -605,7 +756,23 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
         QFileInfo(backup.file).canonicalFilePath() == target)
         throw StoreError(
             QStringLiteral("復元するバックアップにデータベースファイルそのものは指定できません。"));
-    checkBackup(backup);
+    const auto refused = [&](const QString& reason) {
+        return StoreError(
+            QStringLiteral("バックアップ%1から復元できません。%2データベースは変更していません。")
+                .arg(quoted(backup.file), reason));
+    };
+    if (!QFileInfo(backup.file).isFile()) throw refused(readFailureReason(backup.file));
+    const QByteArray restored = readWhole(backup.file);
+    if (restored.size() != QFileInfo(backup.file).size())
+        throw refused(readFailureReason(backup.file));
+    // The backup is checked on a thread of its own while the copies are made here; nothing
+    // takes the place of anything before the check has passed.
+    const QString key = restored.size() >= kSaltBytes
+                            ? rawKey(backup.password, restored.left(kSaltBytes))
+                            : backup.password;
+    std::future<QString> problem = std::async(std::launch::async, [&backup, key] {
+        return backupProblem(backup.file, key, backup.password);
+    });
 
     const QString folder = backupFolderFor(database.file);
     const auto notKept = [](const QString& why) {
@@ -615,9 +782,10 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
     // Writers wait from the copy of the current file until the restored one is in place: a
     // write in between would be in neither. Readers go on reading the file they have.
     sql::Connection lock;
-    QString kept;
+    std::optional<NewBackup> kept;
+    QByteArray journal;
     if (QFileInfo::exists(target)) {
-        QByteArray bytes, journal;
+        QByteArray current;
         try {
             openKeyed(lock, database.file, database.password, SQLITE_OPEN_READWRITE,
                       saltOf(database.file));
@@ -628,7 +796,7 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
                     SQLITE_OK &&
                 moved)
                 throw sql::SqlError{SQLITE_BUSY, QString()};
-            bytes = storedBytes(lock.get());
+            current = storedBytes(lock.get());
         } catch (const sql::SqlError& e) {
             if (isBusy(e.rc))
                 throw StoreError(
@@ -638,60 +806,64 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
             // A file too damaged to lock is replaced all the same: its bytes as they lie on
             // disk go to the backup, with the journal of a write that was cut off.
             lock.close();
-            bytes = readWhole(target);
+            current = readWhole(target);
             journal = readWhole(database.file + QStringLiteral("-journal"));
-            if (bytes.isEmpty() && QFileInfo(target).size() > 0)
+            if (current.size() != QFileInfo(target).size())
                 throw notKept(backupFailure(readFailureReason(target)).message());
         }
         try {
-            kept = keepBytes(folder, bytes, database.password, false, {backup.file}, journal).file;
+            kept.emplace(folder, current, journal.isEmpty());
         } catch (const StoreError& e) {
             throw notKept(e.message());
         }
     }
+    // Both copies reach the disk at once.
+    std::future<int> keptSynced;
+    if (kept && kept->isNew())
+        keptSynced = std::async(std::launch::async, [&kept] { return kept->part().sync(); });
 
     // The backup's bytes beside the file they replace, put in its place in one step.
     const QString targetFolder = QFileInfo(target).absolutePath();
-    const QString part = targetFolder + QStringLiteral("/.") + QFileInfo(target).fileName() +
-                         QStringLiteral(".restore");
-    QFile::remove(part);
-    const QByteArray bytes = readWhole(backup.file);
-    QString reason = bytes.size() == QFileInfo(backup.file).size() ? writeNewFile(part, bytes)
-                                                                   : readFailureReason(backup.file);
-    if (reason.isEmpty()) {
-        const QFileDevice::Permissions mode =
-            QFileInfo::exists(target) ? QFile::permissions(target)
-                                      : QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-        QFile::setPermissions(part, mode);
-        // A journal of the old file would be played back into the new one.
-        for (const QString& journal :
-             {target + QStringLiteral("-journal"), database.file + QStringLiteral("-journal")})
-            if (QFileInfo::exists(journal) && !QFile::remove(journal))
-                reason = cannotWrite(QFileInfo(journal).absolutePath());
-    }
-    if (reason.isEmpty()) {
-#ifdef Q_OS_UNIX
-        if (::rename(encoded(part).constData(), encoded(target).constData()) != 0)
-            reason = reasonOfErrno(errno, targetFolder);
-#else
-        QFile::remove(target);
-        if (!QFile::rename(part, target)) reason = cannotWrite(targetFolder);
-#endif
-    }
-    if (!reason.isEmpty()) {
-        QFile::remove(part);
+    PartFile part;
+    const QString partPath = targetFolder + QStringLiteral("/.") + QFileInfo(target).fileName() +
+                             QStringLiteral(".restore");
+    QFile::remove(partPath);
+    QString reason = part.write(partPath, restored);
+    if (reason.isEmpty() && part.sync() != 0) reason = fullDisk();
+    if (keptSynced.valid() && keptSynced.get() != 0)
+        throw notKept(backupFailure(fullDisk()).message());
+    if (const QString bad = problem.get(); !bad.isEmpty()) throw refused(bad);
+    if (!reason.isEmpty())
         throw StoreError(
             QStringLiteral(
                 "バックアップ%1から復元できませんでした。%2データベースは変更していません。")
                 .arg(quoted(backup.file), reason));
+    if (kept) {
+        try {
+            kept->name(journal);
+        } catch (const StoreError& e) {
+            throw notKept(e.message());
+        }
     }
+    QFile::setPermissions(partPath, QFileInfo::exists(target)
+                                        ? QFile::permissions(target)
+                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // A journal of the old file would be played back into the new one.
+    for (const QString& old :
+         {target + QStringLiteral("-journal"), database.file + QStringLiteral("-journal")})
+        if (reason.isEmpty() && QFileInfo::exists(old) && !QFile::remove(old))
+            reason = cannotWrite(QFileInfo(old).absolutePath());
+    if (reason.isEmpty() && replaceFile(partPath, target, &reason)) part.kept();
+    if (!reason.isEmpty())
+        throw StoreError(
+            QStringLiteral(
+                "バックアップ%1から復元できませんでした。%2データベースは変更していません。")
+                .arg(quoted(backup.file), reason));
     syncFolder(targetFolder);
-    lock.close();
+    if (!kept) return QString();
     // The restored backup stays, whatever its age: it is the state the user chose.
-    std::set<QString> keep{backup.file};
-    if (!kept.isEmpty()) keep.insert(kept);
-    if (isRealFolder(folder)) prune(folder, keep);
-    return kept;
+    kept->finish({backup.file});
+    return kept->file();
 }
 
 QString damagedDatabaseAdvice() {

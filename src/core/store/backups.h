@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/store/drawstore.h"
@@ -40,12 +41,30 @@ QString makeBackup(const DatabaseFile& database);
 // For the writers' transaction: whether this process has yet to back up the database file
 // before its first change. Asks nothing of the file system.
 bool backupPending(const QString& databaseFile);
-// Makes that backup (makeBackup) from db, the writer's own connection, which holds the write
-// lock and has written nothing yet; afterwards backupPending is false. A database that holds
-// no draws and no tickets has nothing to lose yet and stays pending. Never throws: a backup
-// that fails is told once through the warning handler, and the write goes on and succeeds or
-// fails on its own.
-void backupBeforeFirstChange(sqlite3* db, const QString& databaseFile);
+
+// The check of a backup's copy, still reading it back while the change it came before is
+// written: finish() (or the end of the object) waits for it, and a copy that did not read
+// back whole is taken away again and told through the warning handler. Never throws.
+class BackupCheck {
+public:
+    struct Pending;
+    BackupCheck();
+    explicit BackupCheck(std::unique_ptr<Pending> pending);
+    BackupCheck(BackupCheck&&) noexcept;
+    BackupCheck& operator=(BackupCheck&&) noexcept;
+    ~BackupCheck();
+    void finish() noexcept;
+
+private:
+    std::unique_ptr<Pending> m_pending;
+};
+
+// Makes that backup (as makeBackup, its copy in place and on the disk) from db, the writer's
+// own connection, which holds the write lock and has written nothing yet; afterwards
+// backupPending is false. A database that holds no draws and no tickets has nothing to lose
+// yet and stays pending. Never throws: a backup that fails is told once through the warning
+// handler, and the write goes on and succeeds or fails on its own.
+BackupCheck backupBeforeFirstChange(sqlite3* db, const QString& databaseFile);
 
 // Where a failed automatic backup is told; standard error when none is set. The program
 // shows it on the status line.

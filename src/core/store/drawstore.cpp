@@ -415,6 +415,8 @@ void transaction(sqlite3* db, const QString& file, const std::function<void()>& 
                                      "ください。")));
         exec(db, kPrizeSchema);
     };
+    // The backup's copy is read back while the change is written.
+    BackupCheck backupCheck;
     try {
         begin();
         try {
@@ -426,7 +428,7 @@ void transaction(sqlite3* db, const QString& file, const std::function<void()>& 
             if (sqlite3_total_changes(db) != changesBefore && backupPending(file)) {
                 exec(db, "ROLLBACK;");
                 begin();
-                backupBeforeFirstChange(db, file);
+                backupCheck = backupBeforeFirstChange(db, file);
                 body();
             }
             exec(db, "COMMIT;");
