@@ -8,6 +8,7 @@
 #include <QMessageAuthenticationCode>
 #include <QRegularExpression>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <future>
 #include <map>
@@ -23,6 +24,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -257,8 +259,9 @@ QByteArray pbkdf2Sha1(const QByteArray& password, const QByteArray& salt) {
 // engine takes instead of a password ("x'…'"): every copy of a file shares its salt, so a
 // backup, its check and a restore derive the key once in this process, not once a file.
 QString rawKey(const QString& password, const QByteArray& salt) {
-    static std::mutex mutex;
-    static std::map<std::pair<QString, QByteArray>, QString> keys;
+    // Never destroyed: a check still running while the program ends may ask for a key.
+    static auto& mutex = *new std::mutex;
+    static auto& keys = *new std::map<std::pair<QString, QByteArray>, QString>;
     std::lock_guard lock(mutex);
     QString& key = keys[{password, salt}];
     if (key.isEmpty())
@@ -377,27 +380,25 @@ StoreError damagedCopy() {
 // A backup of bytes, the stored database, on its way into folder: the newest backup when it
 // holds the same bytes; otherwise a new file, written as NAME.part now, checked on a thread of
 // its own while it is synced, and given its name once its bytes are on the disk. NAME is one
-// no other backup has: another program may be making one in the same second.
+// no other backup has: another program may be making one in the same second. With source, a
+// file that holds bytes and is on the disk already, that file itself gets the name (a hard
+// link): nothing is copied unless the backups folder cannot link to it.
 class NewBackup {
 public:
-    NewBackup(const QString& folder, const QByteArray& bytes, bool compare = true)
-        : m_folder(folder) {
+    NewBackup(const QString& folder, const QByteArray& bytes, bool compare = true,
+              const QString& source = QString())
+        : m_folder(folder), m_source(source) {
         prepareFolder(folder);
         removeStaleParts(folder);
         if (compare) m_file = identicalNewest(folder, bytes);
         m_same = !m_file.isEmpty();
         if (m_same) return;
         m_stamp = QDateTime::currentDateTimeUtc().toString(kStampFormat) + QLatin1Char('Z');
-        for (;; ++m_serial) {
-            if (QFileInfo::exists(nameOf(m_serial))) continue;
-            bool taken = false;
-            const QString reason =
-                m_part.write(nameOf(m_serial) + QStringLiteral(".part"), bytes, &taken);
-            if (reason.isEmpty()) break;
-            if (!taken) throw backupFailure(reason);
-        }
+        if (m_source.isEmpty())
+            writePart(bytes);
+        else
+            m_bytes = bytes;
     }
-    ~NewBackup() { checked(); }
     NewBackup(const NewBackup&) = delete;
     NewBackup& operator=(const NewBackup&) = delete;
 
@@ -407,34 +408,36 @@ public:
     const QString& file() const { return m_file; }
     PartFile& part() { return m_part; }
 
-    // Starts reading the copy back, with the key of the file whose salt it carries.
-    void startCheck(const QString& password, const QByteArray& salt) {
-        m_check = std::async(std::launch::async, [path = m_part.path(), password, salt] {
-            return copyReadsBack(path, password, salt);
-        });
-    }
-    // Waits for the check: true when there was none or the copy read back whole.
-    bool checked() {
-        if (m_check.valid()) m_readsBack = m_check.get();
-        return m_readsBack;
-    }
     // Makes the part reach the disk; throws StoreError.
     void sync() {
         if (const int error = m_part.sync(); error != 0)
             throw backupFailure(reasonOfErrno(error, m_folder));
     }
-    // Names the synced part, with journal beside it (that of a write a crash cut off, which
-    // belongs with the bytes), and syncs the folder. Throws StoreError.
+    // Names the synced part (or the source), with journal beside it (that of a write a crash
+    // cut off, which belongs with the bytes), and syncs the folder. Throws StoreError.
     void name(const QByteArray& journal = {}) {
         if (m_same) return;
         QString reason;
-        for (;; ++m_serial) {
+        for (; !m_source.isEmpty(); ++m_serial) {
+            const Naming naming = linkIfFree(m_source, nameOf(m_serial), &reason);
+            if (naming == Naming::Named) {
+                m_linked = true;
+                break;
+            }
+            if (naming == Naming::Taken) continue;
+            // Another file system, or one without hard links: a copy after all.
+            m_source.clear();
+            writePart(m_bytes);
+            sync();
+        }
+        for (; !m_linked; ++m_serial) {
             const Naming naming = linkIfFree(m_part.path(), nameOf(m_serial), &reason);
-            if (naming == Naming::Named) break;
+            if (naming == Naming::Named) {
+                m_part.discard();  // the bytes stay under their new name
+                break;
+            }
             if (naming == Naming::Failed) throw backupFailure(reason);
             if (naming == Naming::NoLinks && !QFileInfo::exists(nameOf(m_serial))) {
-                // Without hard links the part gives up its name: the check goes first.
-                checked();
                 if (!replaceFile(m_part.path(), nameOf(m_serial), &reason))
                     throw backupFailure(reason);
                 m_part.kept();
@@ -461,30 +464,51 @@ public:
         if (!m_same && !m_file.isEmpty()) removeWithJournal(m_file);
         m_file.clear();
     }
-    // Lets the part go and thins out the backups, except this one and those in keep.
+    // Lets the part go and thins out the backups, except this one and those in keep. A source
+    // that has become the backup is readable by its owner only from now on: no longer the
+    // database, it is one of the backups.
     void finish(std::set<QString> keep) {
-        checked();
         m_part.discard();
         if (m_same || m_file.isEmpty()) return;
+        if (m_linked)
+            QFile::setPermissions(m_file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         keep.insert(m_file);
         prune(m_folder, keep);
     }
 
 private:
+    void writePart(const QByteArray& bytes) {
+        for (;; ++m_serial) {
+            if (QFileInfo::exists(nameOf(m_serial))) continue;
+            bool taken = false;
+            const QString reason =
+                m_part.write(nameOf(m_serial) + QStringLiteral(".part"), bytes, &taken);
+            if (reason.isEmpty()) return;
+            if (!taken) throw backupFailure(reason);
+        }
+    }
     QString nameOf(int serial) const {
         return m_folder + QLatin1Char('/') + kNamePrefix + m_stamp +
                (serial > 1 ? QStringLiteral("-%1").arg(serial) : QString()) +
                QStringLiteral(".mdb");
     }
     QString m_folder;
+    QString m_source;
+    QByteArray m_bytes;  // the source's, for a copy when it cannot be linked
+    bool m_linked = false;
     QString m_file;
     bool m_same = false;
     QString m_stamp;
     int m_serial = 1;
     PartFile m_part;
-    std::future<bool> m_check;
-    bool m_readsBack = true;
 };
+
+// Reads the copy back on a thread of its own, with the key of the file whose salt it carries.
+std::future<bool> checkCopy(const QString& copy, const QString& password, const QByteArray& bytes) {
+    return std::async(std::launch::async, [copy, password, salt = bytes.left(kSaltBytes)] {
+        return copyReadsBack(copy, password, salt);
+    });
+}
 
 // The database file as stored, read through db's own handle of it while db holds a lock:
 // a second handle of this process on the file would drop the engine's locks when closed.
@@ -517,6 +541,8 @@ struct Automatic {
     std::mutex mutex;
     std::set<QString> done;  // databases backed up in this process
     std::function<void(const QString&)> warn;
+    // Backups whose copies are still being read back; the end of the program waits for them.
+    std::vector<std::pair<QString, std::future<bool>>> checks;
 };
 
 Automatic& automatic() {
@@ -642,81 +668,109 @@ QString makeBackup(const DatabaseFile& database) {
     }
     NewBackup backup(folder, bytes);
     if (backup.isNew()) {
-        backup.startCheck(database.password, bytes.left(kSaltBytes));
-        backup.sync();
-        backup.name();
-        if (!backup.checked()) {
-            backup.withdraw();
-            throw damagedCopy();
+        // Read back while it reaches the disk, and named only when whole.
+        std::future<bool> check = checkCopy(backup.part().path(), database.password, bytes);
+        try {
+            backup.sync();
+        } catch (...) {
+            check.wait();
+            throw;
         }
+        if (!check.get()) throw damagedCopy();
+        backup.name();
     }
     backup.finish({});
     return backup.file();
 }
 
-bool backupPending(const QString& databaseFile) {
-    std::lock_guard lock(automatic().mutex);
-    return !automatic().done.count(databaseFile);
-}
-
-struct BackupCheck::Pending {
-    std::unique_ptr<NewBackup> backup;
-};
-
-BackupCheck::BackupCheck() = default;
-BackupCheck::BackupCheck(std::unique_ptr<Pending> pending) : m_pending(std::move(pending)) {}
-BackupCheck::BackupCheck(BackupCheck&&) noexcept = default;
-BackupCheck& BackupCheck::operator=(BackupCheck&& other) noexcept {
-    if (this != &other) {
-        finish();
-        m_pending = std::move(other.m_pending);
-    }
-    return *this;
-}
-BackupCheck::~BackupCheck() { finish(); }
-
-void BackupCheck::finish() noexcept {
-    if (!m_pending) return;
-    const std::unique_ptr<Pending> pending = std::move(m_pending);
-    try {
-        NewBackup& backup = *pending->backup;
-        if (!backup.checked()) {
-            backup.withdraw();
-            warn(damagedCopy().message());
-        }
-        backup.finish({});
-    } catch (...) {
-        // Thinning out the backups can wait for the next one.
-    }
-}
-
-BackupCheck backupBeforeFirstChange(sqlite3* db, const QString& databaseFile) {
+// The checks of automatic backups still reading their copies back: a copy that does not read
+// back whole is taken away again and told.
+void collectChecks() {
+    std::vector<std::pair<QString, std::future<bool>>> done;
     {
         std::lock_guard lock(automatic().mutex);
-        if (!automatic().done.insert(databaseFile).second) return {};
+        auto& running = automatic().checks;
+        for (auto it = running.begin(); it != running.end();) {
+            if (it->second.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+                done.push_back(std::move(*it));
+                it = running.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& [file, check] : done) {
+        if (check.get()) continue;
+        removeWithJournal(file);
+        warn(damagedCopy().message());
+    }
+}
+
+FirstChangeBackup::FirstChangeBackup(sqlite3* db, const QString& databaseFile)
+    : m_db(db), m_file(databaseFile) {
+    {
+        std::lock_guard lock(automatic().mutex);
+        m_pending = !automatic().done.count(databaseFile);
+        if (!m_pending && automatic().checks.empty()) return;
+    }
+    collectChecks();
+    // The changes stay in memory until COMMIT, whatever their size: the file on disk is the
+    // stored state until the copy is taken. The engine takes this only outside a transaction.
+    if (m_pending) sqlite3_exec(db, "PRAGMA cache_spill = OFF;", nullptr, nullptr, nullptr);
+}
+
+void FirstChangeBackup::begun() {
+    if (!m_pending) return;
+    m_changes = sqlite3_total_changes(m_db);
+    try {
+        m_holdsData = holdsUserData(m_db);
+    } catch (const sql::SqlError&) {
+        m_pending = false;
+    }
+}
+
+void FirstChangeBackup::beforeCommit() {
+    if (!m_pending || !m_holdsData || sqlite3_total_changes(m_db) == m_changes) return;
+    {
+        std::lock_guard lock(automatic().mutex);
+        if (!automatic().done.insert(m_file).second) return;
     }
     try {
-        if (!holdsUserData(db)) {
-            // A new database has nothing to lose yet; it is backed up once it holds something.
-            std::lock_guard lock(automatic().mutex);
-            automatic().done.erase(databaseFile);
-            return {};
-        }
-        const QByteArray bytes = storedBytes(db);
-        auto backup = std::make_unique<NewBackup>(backupFolderFor(databaseFile), bytes);
-        if (!backup->isNew()) return {};
-        backup->startCheck(programPassword(), bytes.left(kSaltBytes));
-        backup->sync();
-        backup->name();
-        return BackupCheck(
-            std::make_unique<BackupCheck::Pending>(BackupCheck::Pending{std::move(backup)}));
+        const QByteArray bytes = storedBytes(m_db);
+        NewBackup backup(backupFolderFor(m_file), bytes);
+        if (!backup.isNew()) return;
+        backup.sync();
+        backup.name();
+        backup.finish({});
+        // Read back while the change is written, and after it: the copy is in place already,
+        // and the change waits for nothing but the disk.
+        std::future<bool> check = checkCopy(backup.file(), programPassword(), bytes);
+        std::lock_guard lock(automatic().mutex);
+        automatic().checks.emplace_back(backup.file(), std::move(check));
+#ifdef Q_OS_UNIX
+        // A process forked while a check runs would copy the engine's locks as that thread
+        // holds them: the fork waits for the checks.
+        static std::once_flag forking;
+        std::call_once(forking, [] {
+            ::pthread_atfork(
+                [] {
+                    std::lock_guard waiting(automatic().mutex);
+                    for (auto& running : automatic().checks) running.second.wait();
+                },
+                nullptr, nullptr);
+        });
+#endif
     } catch (const sql::SqlError& e) {
         warn(backupFailure(sql::reasonFor(e)).message() +
              QStringLiteral("変更の書き込みはこのまま行います。"));
     } catch (const StoreError& e) {
         warn(e.message() + QStringLiteral("変更の書き込みはこのまま行います。"));
     }
-    return {};
+}
+
+FirstChangeBackup::~FirstChangeBackup() {
+    if (!m_pending) return;
+    sqlite3_exec(m_db, "PRAGMA cache_spill = ON;", nullptr, nullptr, nullptr);
 }
 
 void setBackupWarningHandler(std::function<void(const QString&)> handler) {
@@ -812,15 +866,14 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
                 throw notKept(backupFailure(readFailureReason(target)).message());
         }
         try {
-            kept.emplace(folder, current, journal.isEmpty());
+            // The file itself is kept: it is what is stored, on the disk already. With the
+            // journal of a write a crash cut off, its bytes are copied with the journal.
+            kept.emplace(folder, current, journal.isEmpty(),
+                         journal.isEmpty() ? target : QString());
         } catch (const StoreError& e) {
             throw notKept(e.message());
         }
     }
-    // Both copies reach the disk at once.
-    std::future<int> keptSynced;
-    if (kept && kept->isNew())
-        keptSynced = std::async(std::launch::async, [&kept] { return kept->part().sync(); });
 
     // The backup's bytes beside the file they replace, put in its place in one step.
     const QString targetFolder = QFileInfo(target).absolutePath();
@@ -830,8 +883,6 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
     QFile::remove(partPath);
     QString reason = part.write(partPath, restored);
     if (reason.isEmpty() && part.sync() != 0) reason = fullDisk();
-    if (keptSynced.valid() && keptSynced.get() != 0)
-        throw notKept(backupFailure(fullDisk()).message());
     if (const QString bad = problem.get(); !bad.isEmpty()) throw refused(bad);
     if (!reason.isEmpty())
         throw StoreError(
@@ -840,6 +891,7 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
                 .arg(quoted(backup.file), reason));
     if (kept) {
         try {
+            kept->sync();
             kept->name(journal);
         } catch (const StoreError& e) {
             throw notKept(e.message());
@@ -854,11 +906,14 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
         if (reason.isEmpty() && QFileInfo::exists(old) && !QFile::remove(old))
             reason = cannotWrite(QFileInfo(old).absolutePath());
     if (reason.isEmpty() && replaceFile(partPath, target, &reason)) part.kept();
-    if (!reason.isEmpty())
+    if (!reason.isEmpty()) {
+        // The database stays: a backup that is its own file would change with it.
+        if (kept) kept->withdraw();
         throw StoreError(
             QStringLiteral(
                 "バックアップ%1から復元できませんでした。%2データベースは変更していません。")
                 .arg(quoted(backup.file), reason));
+    }
     syncFolder(targetFolder);
     if (!kept) return QString();
     // The restored backup stays, whatever its age: it is the state the user chose.

@@ -38,33 +38,35 @@ std::vector<bool> backupsKept(const std::vector<QDateTime>& times, const QDateTi
 // itself is never changed).
 QString makeBackup(const DatabaseFile& database);
 
-// For the writers' transaction: whether this process has yet to back up the database file
-// before its first change. Asks nothing of the file system.
-bool backupPending(const QString& databaseFile);
-
-// The check of a backup's copy, still reading it back while the change it came before is
-// written: finish() (or the end of the object) waits for it, and a copy that did not read
-// back whole is taken away again and told through the warning handler. Never throws.
-class BackupCheck {
+// The backup before the first change of a run, for the writers' transaction, which makes it
+// under its write lock: made before BEGIN IMMEDIATE, told begun() after it. Once this process
+// has backed up the file, it asks nothing of the file system. Never throws: a backup that
+// fails is told once through the warning handler, and the write goes on and succeeds or fails
+// on its own.
+class FirstChangeBackup {
 public:
-    struct Pending;
-    BackupCheck();
-    explicit BackupCheck(std::unique_ptr<Pending> pending);
-    BackupCheck(BackupCheck&&) noexcept;
-    BackupCheck& operator=(BackupCheck&&) noexcept;
-    ~BackupCheck();
-    void finish() noexcept;
+    FirstChangeBackup(sqlite3* db, const QString& databaseFile);
+    // Inside the transaction, before the body.
+    void begun();
+    // Before COMMIT: when the body changed rows and this run has not backed up the file yet,
+    // the file as stored (the transaction has written nothing into it yet: its changes stay
+    // in memory until COMMIT) is copied into the backups folder, synced and named. A database
+    // that holds no draws and no tickets has nothing to lose yet and waits for a later change.
+    // The copy is read back on a thread of its own while the change is written; one that does
+    // not read back whole is taken away again and told at the next write (or, when the
+    // program ends first, left as it is).
+    void beforeCommit();
+    ~FirstChangeBackup();
+    FirstChangeBackup(const FirstChangeBackup&) = delete;
+    FirstChangeBackup& operator=(const FirstChangeBackup&) = delete;
 
 private:
-    std::unique_ptr<Pending> m_pending;
+    sqlite3* m_db;
+    QString m_file;
+    bool m_pending = false;
+    bool m_holdsData = false;
+    int m_changes = 0;
 };
-
-// Makes that backup (as makeBackup, its copy in place and on the disk) from db, the writer's
-// own connection, which holds the write lock and has written nothing yet; afterwards
-// backupPending is false. A database that holds no draws and no tickets has nothing to lose
-// yet and stays pending. Never throws: a backup that fails is told once through the warning
-// handler, and the write goes on and succeeds or fails on its own.
-BackupCheck backupBeforeFirstChange(sqlite3* db, const QString& databaseFile);
 
 // Where a failed automatic backup is told; standard error when none is set. The program
 // shows it on the status line.

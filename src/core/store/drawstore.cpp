@@ -398,39 +398,30 @@ DrawHistory readFullHistory(sqlite3* db, const QString& file, bool full) {
 // Runs body as one transaction. Any failure rolls it back, so the file keeps its last
 // stored state, and reaches the caller as a StoreError that names the reason.
 void transaction(sqlite3* db, const QString& file, const std::function<void()>& body) {
-    // IMMEDIATE takes the write lock up front: a busy or read-only file refuses here, before
-    // anything is half done.
-    const auto begin = [&] {
-        exec(db, "BEGIN IMMEDIATE;");
-        // Another program (the command-line tool's restore) may have put a new file in this
-        // one's place since it was opened: the change would go to the replaced file, which
-        // nobody reads again. Asked under the write lock, so no replacement can slip in
-        // between.
-        int moved = 0;
-        if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
-            throw StoreError(writeFailure(
-                file, QStringLiteral("データベースファイルが開いた後でほかのプログラム"
-                                     "（バックアップからの復元など）に置き換えられました。"
-                                     "ウィンドウを閉じて開き直してから、もう一度入力して"
-                                     "ください。")));
-        exec(db, kPrizeSchema);
-    };
-    // The backup's copy is read back while the change is written.
-    BackupCheck backupCheck;
+    // The run's first change keeps the draws of before it, copied under the write lock once
+    // the body has changed rows; a write that is refused or changes nothing makes no backup.
+    FirstChangeBackup backup(db, file);
     try {
-        begin();
+        // IMMEDIATE takes the write lock up front: a busy or read-only file refuses here,
+        // before anything is half done.
+        exec(db, "BEGIN IMMEDIATE;");
         try {
-            const int changesBefore = sqlite3_total_changes(db);
+            // Another program (the command-line tool's restore) may have put a new file in
+            // this one's place since it was opened: the change would go to the replaced file,
+            // which nobody reads again. Asked under the write lock, so no replacement can
+            // slip in between.
+            int moved = 0;
+            if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+                moved)
+                throw StoreError(writeFailure(
+                    file, QStringLiteral("データベースファイルが開いた後でほかのプログラム"
+                                         "（バックアップからの復元など）に置き換えられました。"
+                                         "ウィンドウを閉じて開き直してから、もう一度入力して"
+                                         "ください。")));
+            backup.begun();
+            exec(db, kPrizeSchema);
             body();
-            // The run's first change keeps the draws of before it: the change is taken back,
-            // the file is copied as stored under the write lock, and the change made again.
-            // A write that is refused or changes nothing makes no backup.
-            if (sqlite3_total_changes(db) != changesBefore && backupPending(file)) {
-                exec(db, "ROLLBACK;");
-                begin();
-                backupCheck = backupBeforeFirstChange(db, file);
-                body();
-            }
+            backup.beforeCommit();
             exec(db, "COMMIT;");
         } catch (...) {
             if (!sqlite3_get_autocommit(db))
@@ -632,7 +623,6 @@ ImportResult DrawStore::importDraws(const std::vector<ImportedDraw>& draws, bool
     ImportResult result;
     try {
         transaction(m_db, m_file, [&] {
-            result = ImportResult{};  // the body may run twice (the run's first backup)
             Statement find(m_db,
                            "SELECT 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
                            "WHERE 回数 = ?1");

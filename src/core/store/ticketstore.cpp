@@ -99,7 +99,6 @@ void DrawStore::addTickets(std::vector<Ticket>& tickets) {
     for (const Ticket& t : tickets) refuseBadTicket(t, m_file);
     std::vector<long long> ids;
     transaction(m_db, m_file, [&] {
-        ids.clear();  // the body may run twice (the run's first backup)
         exec(m_db, kTicketSchema);
         Statement insert(m_db,
                          "INSERT INTO 購入数字 (数字, 種類, 口数, 開始回, 継続回数, メモ) "

@@ -106,6 +106,32 @@ TEST(Backups, FirstWriteIsBackedUpAndRestoreBringsBackTheDrawsOfBefore) {
     EXPECT_EQ(test::readFile(db.connect.file), stored);
 }
 
+// The first change of a run is copied before it is committed, whatever its size: a large
+// import with a small cache, which the engine would write into the file early, still leaves
+// the backup with the draws of before it.
+TEST(Backups, ALargeFirstChangeLeavesTheBackupWithTheDrawsOfBefore) {
+    std::vector<DrawRecord> before(20000, test::draws({"1234"})[0]), after;
+    for (std::size_t i = 0; i < before.size(); ++i) before[i].no = int(i) + 1;
+    test::TempDatabase db(before);
+    // A cache of a few pages, kept in the file for every connection.
+    changeBehindTheBackups(db.connect, "PRAGMA default_cache_size = 10;");
+    for (DrawRecord d : before) {
+        d.digits[0] = 4;
+        after.push_back(d);
+    }
+    EXPECT_EQ(test::inChild([&] {
+                  return QByteArray::number(
+                      DrawStore::open(db.connect)->importDraws(after, true).replaced);
+              }),
+              "20000");
+    const std::vector<BackupEntry> backups = listBackups(db.connect);
+    ASSERT_EQ(backups.size(), 1u);
+    DatabaseFile backup = db.connect;
+    backup.file = backups[0].file;
+    EXPECT_EQ(storedDraws(backup), before);
+    EXPECT_EQ(storedDraws(db.connect), after);
+}
+
 // Ten backups are the steady state: restoring the oldest of them keeps it, and the file it
 // replaced as well.
 TEST(Backups, RestoringTheOldestOfTenKeepsIt) {
