@@ -342,6 +342,34 @@ void removeStaleParts(const QString& folder) {
             QFile::remove(part.absoluteFilePath());
 }
 
+// The file a restore replaces: the database, or the file its link points to.
+QString fileBehind(const QString& database) {
+    const QFileInfo info(database);
+    if (!info.isSymLink()) return info.absoluteFilePath();
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? QFileInfo(info.symLinkTarget()).absoluteFilePath() : target;
+}
+
+// A restore keeps the database file itself as a backup, under a second name, just before it
+// puts the restored file in its place; one cut off in between leaves a "backup" that is the
+// database and would change with it. That name goes: what it holds is the database itself.
+void forgetNamesOf(const QString& folder, const QString& database) {
+#ifdef Q_OS_UNIX
+    struct stat db {};
+    if (database.isEmpty() || ::stat(encoded(database).constData(), &db) != 0 || db.st_nlink < 2)
+        return;
+    for (const Named& n : backupFiles(folder)) {
+        struct stat st {};
+        if (::stat(encoded(n.file).constData(), &st) == 0 && st.st_dev == db.st_dev &&
+            st.st_ino == db.st_ino)
+            ::unlink(encoded(n.file).constData());
+    }
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(database);
+#endif
+}
+
 // ---- writing a backup --------------------------------------------------------------------
 
 // The newest backup when it holds exactly bytes; empty otherwise. A file written since differs
@@ -385,11 +413,12 @@ StoreError damagedCopy() {
 // link): nothing is copied unless the backups folder cannot link to it.
 class NewBackup {
 public:
-    NewBackup(const QString& folder, const QByteArray& bytes, bool compare = true,
-              const QString& source = QString())
+    NewBackup(const QString& folder, const QByteArray& bytes, const QString& database,
+              bool compare = true, const QString& source = QString())
         : m_folder(folder), m_source(source) {
         prepareFolder(folder);
         removeStaleParts(folder);
+        forgetNamesOf(folder, database);
         if (compare) m_file = identicalNewest(folder, bytes);
         m_same = !m_file.isEmpty();
         if (m_same) return;
@@ -603,14 +632,6 @@ QString backupProblem(const QString& file, const QString& key, const QString& pa
     return QString();
 }
 
-// The file a restore replaces: the database, or the file its link points to.
-QString fileBehind(const QString& database) {
-    const QFileInfo info(database);
-    if (!info.isSymLink()) return info.absoluteFilePath();
-    const QString target = info.canonicalFilePath();
-    return target.isEmpty() ? QFileInfo(info.symLinkTarget()).absoluteFilePath() : target;
-}
-
 bool isBusy(int rc) { return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED; }
 
 }  // namespace
@@ -666,7 +687,7 @@ QString makeBackup(const DatabaseFile& database) {
         throw backupFailure(QStringLiteral("データベースファイル%1を読み込めません。%2")
                                 .arg(quoted(database.file), sql::reasonFor(e)));
     }
-    NewBackup backup(folder, bytes);
+    NewBackup backup(folder, bytes, fileBehind(database.file));
     if (backup.isNew()) {
         // Read back while it reaches the disk, and named only when whole.
         std::future<bool> check = checkCopy(backup.part().path(), database.password, bytes);
@@ -737,7 +758,7 @@ void FirstChangeBackup::beforeCommit() {
     }
     try {
         const QByteArray bytes = storedBytes(m_db);
-        NewBackup backup(backupFolderFor(m_file), bytes);
+        NewBackup backup(backupFolderFor(m_file), bytes, fileBehind(m_file));
         if (!backup.isNew()) return;
         backup.sync();
         backup.name();
@@ -868,7 +889,7 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
         try {
             // The file itself is kept: it is what is stored, on the disk already. With the
             // journal of a write a crash cut off, its bytes are copied with the journal.
-            kept.emplace(folder, current, journal.isEmpty(),
+            kept.emplace(folder, current, target, journal.isEmpty(),
                          journal.isEmpty() ? target : QString());
         } catch (const StoreError& e) {
             throw notKept(e.message());

@@ -403,6 +403,24 @@ TEST(Backups, ARestoreCutOffLeavesOneWholeDatabase) {
         const std::size_t draws = storedDraws(db.connect).size();
         EXPECT_TRUE(draws == 1 || draws == 3000) << draws;
     }
+
+    // Cut off between keeping the database file itself as a backup and replacing it, the
+    // database is a backup too. The next backup takes that name away and keeps a copy.
+    const QString linked =
+        backupFolderFor(db.connect.file) + "/Numbers4Pirumoa-20991231-000000Z.mdb";
+    ASSERT_EQ(::link(QFile::encodeName(db.connect.file).constData(),
+                     QFile::encodeName(linked).constData()),
+              0);
+    const std::vector<DrawRecord> before = storedDraws(db.connect);
+    EXPECT_EQ(test::inChild([&] {
+                  test::insertDraw(*DrawStore::open(db.connect), test::draws({"1111"}, 9999)[0]);
+                  return QByteArray("ran");
+              }),
+              "ran");
+    EXPECT_FALSE(QFile::exists(linked));
+    DatabaseFile newest = db.connect;
+    newest.file = listBackups(db.connect).at(0).file;
+    EXPECT_EQ(storedDraws(newest), before);
 }
 
 // Backups kept by generations over a year of daily use, with a busy last day.
