@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -72,18 +73,19 @@ QByteArray inChild(const std::function<QByteArray()>& body) {
     return out;
 }
 
-FullDisk::FullDisk() {
-    const QByteArray where = QFile::encodeName(m_dir.path());
+FullDisk::FullDisk(const QString& at) : m_path(at.isEmpty() ? m_dir.path() : at) {
+    if (!at.isEmpty()) QDir().mkpath(at);
+    const QByteArray where = QFile::encodeName(m_path);
     m_mounted = ::geteuid() == 0 &&
                 ::mount("tmpfs", where.constData(), "tmpfs", 0, "size=256k,mode=0777") == 0;
 }
 
 FullDisk::~FullDisk() {
-    if (m_mounted) ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+    if (m_mounted) ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
 }
 
 void FullDisk::fill() {
-    QFile ballast(m_dir.filePath(QStringLiteral(".ballast")));
+    QFile ballast(m_path + QStringLiteral("/.ballast"));
     if (!ballast.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
     const QByteArray block(4096, 'x');
     while (ballast.write(block) == block.size()) {

@@ -45,19 +45,21 @@ void deleteDraw(DrawStore& store, int no);
 // whatever body does, so a failure inside it never runs on inside the test program.
 QByteArray inChild(const std::function<QByteArray()>& body);
 
-// A small file system of its own (tmpfs) that fill() makes full, for the disk-full faults.
+// A small file system of its own (tmpfs) that fill() makes full, for the disk-full faults:
+// in a folder of its own, or mounted on the folder at (made when missing).
 // Mounting needs root: ok() is false where it is not allowed, and the test is skipped.
 class FullDisk {
 public:
-    FullDisk();
+    explicit FullDisk(const QString& at = QString());
     ~FullDisk();
     bool ok() const { return m_mounted; }
-    QString path() const { return m_dir.path(); }
+    QString path() const { return m_path; }
     // Takes every free byte.
     void fill();
 
 private:
     QTemporaryDir m_dir;
+    QString m_path;
     bool m_mounted = false;
 };
 

@@ -28,7 +28,8 @@ int runBackupsCommand(const DatabaseFile& database) {
     QString out = QStringLiteral("file\ttime\tdraws\tlatest\n");
     for (const BackupEntry& e : listBackups(database)) {
         out += QFileInfo(e.file).fileName() + QLatin1Char('\t') +
-               e.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('\t');
+               e.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+               QLatin1Char('\t');
         out += e.problem.isEmpty() ? QStringLiteral("%1\t%2").arg(e.draws).arg(e.latestDraw)
                                    : QStringLiteral("-\t%1").arg(e.problem);
         out += QLatin1Char('\n');
@@ -67,6 +68,11 @@ int runRecoverCommand(const DatabaseFile& damaged, const QString& output) {
     out += salvage.unreadable.empty()
                ? QStringLiteral("読み取れなかった範囲：なし\n")
                : QStringLiteral("読み取れなかった範囲：%1\n").arg(rangeList(salvage.unreadable));
+    // Draws that came back without the prizes they may have had.
+    if (!salvage.prizesLost.empty())
+        out += QStringLiteral("当選金を読み取れなかった回：%1（%2 回分）\n")
+                   .arg(rangeList(salvage.prizesLost))
+                   .arg(count(salvage.prizesLost));
     return print(out);
 }
 

@@ -5,23 +5,30 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageAuthenticationCode>
 #include <QRegularExpression>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <future>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 
+#include "core/store/cipherkey.h"
 #include "core/store/fileerror.h"
 #include "core/store/labels.h"
 #include "core/store/sqlcipher.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #endif
 
 namespace pirumoa {
@@ -29,110 +36,268 @@ namespace pirumoa {
 namespace {
 
 const QString kNamePrefix = QStringLiteral("Numbers4Pirumoa-");
+const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
 
-// Numbers4Pirumoa-20261207-141500.mdb; a second backup within the same second gets "-2".
+// The rounds of the key derivation in the cipher settings (cipherkey.h): a raw key derived
+// otherwise does not open the file, and every check falls back to the password.
+constexpr int kKeyRounds = 4000;
+constexpr int kKeyBytes = 32;
+// The file's first bytes, in the clear: the salt of its key.
+constexpr qint64 kSaltBytes = 16;
+// A part that old belongs to a backup that was cut off: a backup takes milliseconds.
+constexpr qint64 kStalePartSeconds = 60;
+
+// Numbers4Pirumoa-20261207-051500Z.mdb, in UTC; a second backup within the same second gets
+// "-2", and so on. Older versions named them in local time, without the Z.
 const QRegularExpression& backupName() {
     static const QRegularExpression re(
-        QStringLiteral("^Numbers4Pirumoa-(\\d{8}-\\d{6})(?:-(\\d+))?\\.mdb$"));
+        QStringLiteral("^Numbers4Pirumoa-(\\d{8}-\\d{6})(Z?)(?:-(\\d+))?\\.mdb$"));
     return re;
 }
 
-// Why the engine could not write a backup or a restored file into folder.
-QString writeReason(int rc, const QString& folder, const QString& engine) {
-    if (!QFileInfo(folder).isWritable())
-        return QStringLiteral("フォルダー%1に書き込めません。").arg(quoted(folder));
-    switch (rc & 0xff) {
-        case SQLITE_FULL:
-        case SQLITE_IOERR:
-            return QStringLiteral(
-                "ディスクの空き容量が足りないか、ファイルサイズの上限に達しました。");
-        case SQLITE_CORRUPT:
-        case SQLITE_NOTADB:
-            return QStringLiteral("データベースファイルが壊れています。");
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return QStringLiteral("ほかのプログラムがデータベースを使用中です。");
-        default:
-            return QStringLiteral("データベースエラー：%1。").arg(engine);
-    }
+// A backup being written (NAME.part), or one that was cut off, in this version's form or the
+// hidden one of older versions.
+const QRegularExpression& partName() {
+    static const QRegularExpression re(QStringLiteral(
+        "^\\.?Numbers4Pirumoa-\\d{8}-\\d{6}Z?(?:-\\d+)?\\.mdb\\.part(?:-journal)?$"));
+    return re;
+}
+
+QString fullDisk() {
+    return QStringLiteral("ディスクの空き容量が足りないか、ファイルサイズの上限に達しました。");
+}
+
+QString cannotWrite(const QString& folder) {
+    return QStringLiteral("フォルダー%1に書き込めません。").arg(quoted(folder));
 }
 
 StoreError backupFailure(const QString& reason) {
     return StoreError(QStringLiteral("バックアップを作れませんでした。%1").arg(reason));
 }
 
+// ---- files -----------------------------------------------------------------------------
+
 #ifdef Q_OS_UNIX
-// Makes sure what was written reached the disk; a full disk may show only here.
-bool syncFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+QString reasonOfErrno(int error, const QString& folder) {
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG) return fullDisk();
+    return cannotWrite(folder);
 }
 
+QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+
 void syncFolder(const QString& folder) {
-    const int fd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
 }
 
-// An empty file only the owner may read, for the engine to fill: the engine would make it
-// readable by everybody. errno on failure.
-int createPrivateFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, S_IRUSR | S_IWUSR);
-    if (fd < 0) return errno;
-    ::close(fd);
-    return 0;
+enum class Naming { Named, Taken, NoLinks, Failed };
+
+// Gives the finished part a second name, file, unless another file has it already. The part
+// keeps its own name until it is removed, so that a check still reading it goes on.
+Naming linkIfFree(const QString& part, const QString& file, QString* reason) {
+    if (::link(encoded(part).constData(), encoded(file).constData()) == 0) return Naming::Named;
+    if (errno == EEXIST) return Naming::Taken;
+    if (errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP || errno == EXDEV)
+        return Naming::NoLinks;
+    *reason = reasonOfErrno(errno, QFileInfo(file).absolutePath());
+    return Naming::Failed;
+}
+
+bool replaceFile(const QString& part, const QString& file, QString* reason) {
+    if (::rename(encoded(part).constData(), encoded(file).constData()) == 0) return true;
+    *reason = reasonOfErrno(errno, QFileInfo(file).absolutePath());
+    return false;
+}
+
+// Whether path is a folder itself: not a link to one, not a file.
+bool isRealFolder(const QString& path) {
+    struct stat st {};
+    return ::lstat(encoded(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+#else
+QString reasonOfErrno(int, const QString& folder) { return cannotWrite(folder); }
+
+void syncFolder(const QString&) {}
+
+enum class Naming { Named, Taken, NoLinks, Failed };
+
+Naming linkIfFree(const QString&, const QString&, QString*) { return Naming::NoLinks; }
+
+bool replaceFile(const QString& part, const QString& file, QString* reason) {
+    QFile::remove(file);
+    if (QFile::rename(part, file)) return true;
+    *reason = cannotWrite(QFileInfo(file).absolutePath());
+    return false;
+}
+
+bool isRealFolder(const QString& path) {
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink() && !info.isJunction();
 }
 #endif
 
-// A keyed connection for the backup paths, which answer each engine result themselves: the
-// result of opening (SQLITE_OK, or the failure; a file that is no database of ours shows as
-// SQLITE_NOTADB).
-class KeyedConnection : public sql::Connection {
+// A file written aside, only its owner may read it; removed with the object unless kept.
+class PartFile {
 public:
-    int open(const QString& file, const QString& password, int flags) {
-        try {
-            sql::Connection::open(file, password, flags);
-            return SQLITE_OK;
-        } catch (const sql::SqlError& e) {
-            m_error = e.engine;
-            return e.rc == sql::kNoCipher ? SQLITE_MISUSE : e.rc;
+    PartFile() = default;
+    ~PartFile() { discard(); }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    // Writes bytes into the new file path: an empty string, or the reason; *taken tells that
+    // another file has the name already.
+    QString write(const QString& path, const QByteArray& bytes, bool* taken = nullptr) {
+        const QString folder = QFileInfo(path).absolutePath();
+#ifdef Q_OS_UNIX
+        m_fd = ::open(encoded(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
+                      S_IRUSR | S_IWUSR);
+        if (m_fd < 0) {
+            if (taken) *taken = errno == EEXIST;
+            return reasonOfErrno(errno, folder);
         }
+        m_path = path;
+        for (qint64 at = 0; at < bytes.size();) {
+            const ssize_t n = ::write(m_fd, bytes.constData() + at, std::size_t(bytes.size() - at));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                const int error = n < 0 ? errno : ENOSPC;
+                discard();
+                return reasonOfErrno(error, folder);
+            }
+            at += n;
+        }
+#else
+        QFile f(path);
+        if (taken) *taken = f.exists();
+        if (!f.open(QIODevice::NewOnly)) return writeFailureReason(path, f.error());
+        m_path = path;
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (f.write(bytes) != bytes.size() || !f.flush()) {
+            f.close();
+            discard();
+            return writeFailureReason(path, QFileDevice::ResourceError);
+        }
+#endif
+        return QString();
     }
-    // The engine's last message, for a reason the user may read.
-    QString error() const { return get() ? QString::fromUtf8(sqlite3_errmsg(get())) : m_error; }
-    int exec(const char* sql) { return sqlite3_exec(get(), sql, nullptr, nullptr, nullptr); }
+    // Makes the bytes reach the disk, where a full disk may show only now: 0 or the error.
+    // Touches nothing of Qt's, so it may run on a thread of its own.
+    int sync() {
+#ifdef Q_OS_UNIX
+        if (m_fd >= 0 && ::fsync(m_fd) != 0) return errno;
+#endif
+        return 0;
+    }
+    const QString& path() const { return m_path; }
+    // The part has its place now: nothing to remove.
+    void kept() {
+        close();
+        m_path.clear();
+    }
+    void discard() {
+        close();
+        if (!m_path.isEmpty()) QFile::remove(m_path);
+        m_path.clear();
+    }
 
 private:
-    QString m_error;
+    void close() {
+#ifdef Q_OS_UNIX
+        if (m_fd >= 0) ::close(m_fd);
+#endif
+        m_fd = -1;
+    }
+    QString m_path;
+    int m_fd = -1;
 };
 
-void removeWithJournal(const QString& file) {
-    QFile::remove(file);
-    QFile::remove(file + QStringLiteral("-journal"));
+QByteArray readWhole(const QString& path, qint64 limit = -1) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return limit < 0 ? f.readAll() : f.read(limit);
 }
 
-// A free name in folder for a backup made now.
-QString newBackupFile(const QString& folder) {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString name = kNamePrefix + stamp + QStringLiteral(".mdb");
-    for (int n = 2; QFileInfo::exists(folder + QLatin1Char('/') + name); ++n)
-        name = kNamePrefix + stamp + QStringLiteral("-%1.mdb").arg(n);
-    return folder + QLatin1Char('/') + name;
+// The backups folder, made when missing. One that is a link or a file is never written
+// through: the backups would land where nobody looks for them, and thinning them out would
+// remove files elsewhere.
+void prepareFolder(const QString& folder) {
+    if (!QFileInfo::exists(folder) && !QFileInfo(folder).isSymLink() && !QDir().mkpath(folder))
+        throw backupFailure(QStringLiteral("フォルダー%1を作れません。").arg(quoted(folder)));
+    if (!isRealFolder(folder))
+        throw backupFailure(
+            QStringLiteral("バックアップ用の%1がフォルダーではなく、リンクかファイルになっている"
+                           "ため、そこには書き込みません。フォルダーに置き換えてください。")
+                .arg(quoted(folder)));
 }
+
+// ---- the key ---------------------------------------------------------------------------
+
+QByteArray pbkdf2Sha1(const QByteArray& password, const QByteArray& salt) {
+    QByteArray out;
+    QMessageAuthenticationCode mac(QCryptographicHash::Sha1, password);
+    for (quint32 block = 1; out.size() < kKeyBytes; ++block) {
+        mac.reset();
+        mac.addData(salt);
+        const char index[4] = {char(block >> 24), char(block >> 16), char(block >> 8), char(block)};
+        mac.addData(index, sizeof index);
+        QByteArray u = mac.result();
+        QByteArray sum = u;
+        for (int round = 1; round < kKeyRounds; ++round) {
+            mac.reset();
+            mac.addData(u);
+            u = mac.result();
+            for (qsizetype i = 0; i < sum.size(); ++i) sum[i] = char(sum[i] ^ u[i]);
+        }
+        out += sum;
+    }
+    return out.left(kKeyBytes);
+}
+
+// The key the engine derives from password for a file with this salt, as the raw key the
+// engine takes instead of a password ("x'…'"): every copy of a file shares its salt, so a
+// backup, its check and a restore derive the key once in this process, not once a file.
+QString rawKey(const QString& password, const QByteArray& salt) {
+    // Never destroyed: a check still running while the program ends may ask for a key.
+    static auto& mutex = *new std::mutex;
+    static auto& keys = *new std::map<std::pair<QString, QByteArray>, QString>;
+    std::lock_guard lock(mutex);
+    QString& key = keys[{password, salt}];
+    if (key.isEmpty())
+        key = QStringLiteral("x'%1'").arg(
+            QString::fromLatin1(pbkdf2Sha1(password.toUtf8(), salt).toHex()));
+    return key;
+}
+
+// Opens file with the key derived for salt (its first bytes); with the password where the
+// salt is unknown or the raw key does not open it. Throws SqlError.
+void openKeyed(sql::Connection& c, const QString& file, const QString& password, int flags,
+               const QByteArray& salt) {
+    if (salt.size() == kSaltBytes) {
+        try {
+            c.open(file, rawKey(password, salt), flags);
+            return;
+        } catch (const sql::SqlError& e) {
+            if ((e.rc & 0xff) != SQLITE_NOTADB) throw;
+        }
+    }
+    c.open(file, password, flags);
+}
+
+// ---- names and generations ---------------------------------------------------------------
 
 struct Named {
     QString file;
-    QDateTime time;
-    int serial = 0;
+    QDateTime time;  // UTC
+    int serial = 1;
 };
 
-// The backups in folder, newest first.
+bool newerFirst(const Named& a, const Named& b) {
+    return a.time != b.time ? a.time > b.time : a.serial > b.serial;
+}
+
+// The backups in folder by their names, newest first.
 std::vector<Named> backupFiles(const QString& folder) {
     std::vector<Named> out;
     const QStringList names = QDir(folder).entryList({kNamePrefix + QStringLiteral("*.mdb")},
@@ -140,134 +305,273 @@ std::vector<Named> backupFiles(const QString& folder) {
     for (const QString& name : names) {
         const QRegularExpressionMatch m = backupName().match(name);
         if (!m.hasMatch()) continue;
-        const QDateTime time =
-            QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
+        QDateTime time = QDateTime::fromString(m.captured(1), kStampFormat);
         if (!time.isValid()) continue;
+        time =
+            m.captured(2).isEmpty() ? time.toUTC() : QDateTime(time.date(), time.time(), Qt::UTC);
         out.push_back({folder + QLatin1Char('/') + name, time,
-                       m.captured(2).isEmpty() ? 1 : m.captured(2).toInt()});
+                       m.captured(3).isEmpty() ? 1 : m.captured(3).toInt()});
     }
-    std::sort(out.begin(), out.end(), [](const Named& a, const Named& b) {
-        return a.time != b.time ? a.time > b.time : a.serial > b.serial;
-    });
+    std::sort(out.begin(), out.end(), newerFirst);
     return out;
 }
 
-void pruneBackups(const QString& folder) {
+void removeWithJournal(const QString& file) {
+    QFile::remove(file);
+    QFile::remove(file + QStringLiteral("-journal"));
+}
+
+// Thins out the backups in folder by their generations; those in keep stay whatever their age.
+void prune(const QString& folder, const std::set<QString>& keep) {
     const std::vector<Named> files = backupFiles(folder);
-    for (std::size_t i = kBackupsKept; i < files.size(); ++i) removeWithJournal(files[i].file);
+    std::vector<QDateTime> times;
+    for (const Named& n : files) times.push_back(n.time);
+    const std::vector<bool> kept = backupsKept(times, QDateTime::currentDateTimeUtc());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!kept[i] && !keep.count(files[i].file)) removeWithJournal(files[i].file);
 }
 
-// Copies the engine's view of source into the new file part; throws StoreError.
-void copyByEngine(sqlite3* source, const QString& part, const DatabaseFile& database) {
-    KeyedConnection target;
-    int rc = target.open(part, database.password, SQLITE_OPEN_READWRITE);
-    // The copy is renamed into place only when whole: it needs no journal of its own.
-    if (rc == SQLITE_OK) rc = target.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = FULL;");
-    if (rc != SQLITE_OK)
-        throw backupFailure(writeReason(rc, QFileInfo(part).absolutePath(), target.error()));
-    sqlite3_backup* backup = sqlite3_backup_init(target.get(), "main", source, "main");
-    if (!backup)
-        throw backupFailure(writeReason(sqlite3_extended_errcode(target.get()),
-                                        QFileInfo(part).absolutePath(), target.error()));
-    const int step = sqlite3_backup_step(backup, -1);
-    rc = sqlite3_backup_finish(backup);
-    if (step != SQLITE_DONE) {
-        // A failure reading the database (a damaged page) is told apart from one writing.
-        const int sourceRc = sqlite3_extended_errcode(source);
-        if ((sourceRc & 0xff) == SQLITE_CORRUPT || (sourceRc & 0xff) == SQLITE_NOTADB ||
-            (step & 0xff) == SQLITE_CORRUPT || (step & 0xff) == SQLITE_NOTADB)
-            throw backupFailure(QStringLiteral("データベースファイル%1が壊れています。")
-                                    .arg(quoted(database.file)));
-        throw backupFailure(writeReason(step, QFileInfo(part).absolutePath(), target.error()));
-    }
-    if (rc != SQLITE_OK)
-        throw backupFailure(writeReason(rc, QFileInfo(part).absolutePath(), target.error()));
+// Parts of backups that were cut off (a crash, a kill) long enough ago that no backup is
+// still writing them.
+void removeStaleParts(const QString& folder) {
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-kStalePartSeconds);
+    const QFileInfoList parts = QDir(folder).entryInfoList(
+        {QStringLiteral("*.part"), QStringLiteral("*.part-journal")}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo& part : parts)
+        if (partName().match(part.fileName()).hasMatch() && part.lastModified().toUTC() < before)
+            QFile::remove(part.absoluteFilePath());
 }
 
-// The bytes of a file as they lie on disk, for a database the engine cannot read whole.
-QString copyBytes(const QString& from, const QString& part) {
-    QFile in(from);
-    QFile out(part);
-    if (!in.open(QIODevice::ReadOnly)) return readFailureReason(from);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return writeFailureReason(part, out.error());
-    char buffer[64 * 1024];
-    for (qint64 n; (n = in.read(buffer, sizeof buffer)) > 0;)
-        if (out.write(buffer, n) != n) return writeFailureReason(part, QFileDevice::ResourceError);
-    return QString();
+// The file a restore replaces: the database, or the file its link points to.
+QString fileBehind(const QString& database) {
+    const QFileInfo info(database);
+    if (!info.isSymLink()) return info.absoluteFilePath();
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? QFileInfo(info.symLinkTarget()).absoluteFilePath() : target;
 }
 
-enum class Fallback { None, RawCopy };
-
-// Makes a backup of database; with RawCopy, a database the engine cannot read whole is
-// copied as it lies, so that recover can still salvage it. locked: a connection to database
-// that already holds it, to copy from.
-QString backupInto(const DatabaseFile& database, Fallback fallback, sqlite3* locked = nullptr) {
-    const QString folder = backupFolderFor(database.file);
-    if (!QFileInfo(database.file).isFile())
-        throw backupFailure(
-            QStringLiteral("データベースファイル%1が見つかりません。").arg(quoted(database.file)));
-    if (!QDir().mkpath(folder))
-        throw backupFailure(QStringLiteral("フォルダー%1を作れません。").arg(quoted(folder)));
-    const QString file = newBackupFile(folder);
-    const QString part =
-        folder + QStringLiteral("/.") + QFileInfo(file).fileName() + QStringLiteral(".part");
+// A restore keeps the database file itself as a backup, under a second name, just before it
+// puts the restored file in its place; one cut off in between leaves a "backup" that is the
+// database and would change with it. That name goes: what it holds is the database itself.
+void forgetNamesOf(const QString& folder, const QString& database) {
 #ifdef Q_OS_UNIX
-    if (const int error = createPrivateFile(part); error != 0)
-        throw backupFailure(
-            error == ENOSPC || error == EDQUOT
-                ? writeReason(SQLITE_FULL, folder, QString())
-                : QStringLiteral("フォルダー%1に書き込めません。").arg(quoted(folder)));
+    struct stat db {};
+    if (database.isEmpty() || ::stat(encoded(database).constData(), &db) != 0 || db.st_nlink < 2)
+        return;
+    for (const Named& n : backupFiles(folder)) {
+        struct stat st {};
+        if (::stat(encoded(n.file).constData(), &st) == 0 && st.st_dev == db.st_dev &&
+            st.st_ino == db.st_ino)
+            ::unlink(encoded(n.file).constData());
+    }
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(database);
 #endif
+}
+
+// ---- writing a backup --------------------------------------------------------------------
+
+// The newest backup when it holds exactly bytes; empty otherwise. A file written since differs
+// in its first page already, so the comparison mostly stops there.
+QString identicalNewest(const QString& folder, const QByteArray& bytes) {
+    const std::vector<Named> files = backupFiles(folder);
+    if (files.empty()) return QString();
+    QFile newest(files.front().file);
+    if (newest.size() != bytes.size() || !newest.open(QIODevice::ReadOnly)) return QString();
+    constexpr qint64 kChunk = 64 * 1024;
+    for (qint64 at = 0; at < bytes.size(); at += kChunk)
+        if (newest.read(kChunk) !=
+            QByteArrayView(bytes).sliced(at, std::min(kChunk, bytes.size() - at)))
+            return QString();
+    return newest.fileName();
+}
+
+// Whether the copy opens with the database's key and every page of it reads back. Runs on a
+// thread of its own: it touches no Qt object but strings.
+bool copyReadsBack(const QString& copy, const QString& password, const QByteArray& salt) {
     try {
-        KeyedConnection source;
-        // Read-write, so that a write a crash cut off is rolled back before the copy.
-        int rc = locked ? SQLITE_OK
-                        : source.open(database.file, database.password, SQLITE_OPEN_READWRITE);
-        if (rc != SQLITE_OK && fallback == Fallback::None)
-            throw backupFailure(
-                QStringLiteral("データベースファイル%1を開けません。%2")
-                    .arg(quoted(database.file), writeReason(rc, folder, source.error())));
-        try {
-            if (rc != SQLITE_OK) throw backupFailure(source.error());
-            copyByEngine(locked ? locked : source.get(), part, database);
-        } catch (const StoreError&) {
-            if (fallback == Fallback::None) throw;
-            source.close();
-            removeWithJournal(part);
-            const QString reason = copyBytes(database.file, part);
-            if (!reason.isEmpty()) throw backupFailure(reason);
-            // A journal of the cut-off write belongs with the bytes it undoes.
-            const QString journal = database.file + QStringLiteral("-journal");
-            if (QFileInfo::exists(journal)) {
-                const QString reasonJournal = copyBytes(journal, part + QStringLiteral("-journal"));
-                if (!reasonJournal.isEmpty()) throw backupFailure(reasonJournal);
+        sql::Connection c;
+        openKeyed(c, copy, password, SQLITE_OPEN_READONLY, salt);
+        return sql::intact(c.get());
+    } catch (const sql::SqlError&) {
+        return false;
+    }
+}
+
+StoreError damagedCopy() {
+    return backupFailure(
+        QStringLiteral("データベースファイルが壊れているか、コピーを正しく読み返せません。") +
+        damagedDatabaseAdvice());
+}
+
+// A backup of bytes, the stored database, on its way into folder: the newest backup when it
+// holds the same bytes; otherwise a new file, written as NAME.part now, checked on a thread of
+// its own while it is synced, and given its name once its bytes are on the disk. NAME is one
+// no other backup has: another program may be making one in the same second. With source, a
+// file that holds bytes and is on the disk already, that file itself gets the name (a hard
+// link): nothing is copied unless the backups folder cannot link to it.
+class NewBackup {
+public:
+    NewBackup(const QString& folder, const QByteArray& bytes, const QString& database,
+              bool compare = true, const QString& source = QString())
+        : m_folder(folder), m_source(source) {
+        prepareFolder(folder);
+        removeStaleParts(folder);
+        forgetNamesOf(folder, database);
+        if (compare) m_file = identicalNewest(folder, bytes);
+        m_same = !m_file.isEmpty();
+        if (m_same) return;
+        m_stamp = QDateTime::currentDateTimeUtc().toString(kStampFormat) + QLatin1Char('Z');
+        if (m_source.isEmpty())
+            writePart(bytes);
+        else
+            m_bytes = bytes;
+    }
+    NewBackup(const NewBackup&) = delete;
+    NewBackup& operator=(const NewBackup&) = delete;
+
+    // Whether a new file is on its way (false: the newest backup holds the bytes already).
+    bool isNew() const { return !m_same; }
+    // The backup, once named (or the newest one that holds the bytes).
+    const QString& file() const { return m_file; }
+    PartFile& part() { return m_part; }
+
+    // Makes the part reach the disk; throws StoreError.
+    void sync() {
+        if (const int error = m_part.sync(); error != 0)
+            throw backupFailure(reasonOfErrno(error, m_folder));
+    }
+    // Names the synced part (or the source), with journal beside it (that of a write a crash
+    // cut off, which belongs with the bytes), and syncs the folder. Throws StoreError.
+    void name(const QByteArray& journal = {}) {
+        if (m_same) return;
+        QString reason;
+        for (; !m_source.isEmpty(); ++m_serial) {
+            const Naming naming = linkIfFree(m_source, nameOf(m_serial), &reason);
+            if (naming == Naming::Named) {
+                m_linked = true;
+                break;
+            }
+            if (naming == Naming::Taken) continue;
+            // Another file system, or one without hard links: a copy after all.
+            m_source.clear();
+            writePart(m_bytes);
+            sync();
+        }
+        for (; !m_linked; ++m_serial) {
+            const Naming naming = linkIfFree(m_part.path(), nameOf(m_serial), &reason);
+            if (naming == Naming::Named) {
+                m_part.discard();  // the bytes stay under their new name
+                break;
+            }
+            if (naming == Naming::Failed) throw backupFailure(reason);
+            if (naming == Naming::NoLinks && !QFileInfo::exists(nameOf(m_serial))) {
+                if (!replaceFile(m_part.path(), nameOf(m_serial), &reason))
+                    throw backupFailure(reason);
+                m_part.kept();
+                break;
             }
         }
-#ifdef Q_OS_UNIX
-        if (!syncFile(part)) throw backupFailure(writeReason(SQLITE_FULL, folder, QString()));
-        QFile::setPermissions(part, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-#endif
-        if (QFileInfo::exists(part + QStringLiteral("-journal")) &&
-            !QFile::rename(part + QStringLiteral("-journal"), file + QStringLiteral("-journal")))
-            throw backupFailure(writeReason(SQLITE_IOERR, folder, QString()));
-        if (!QFile::rename(part, file))
-            throw backupFailure(writeReason(SQLITE_IOERR, folder, QString()));
-    } catch (...) {
-        removeWithJournal(part);
-        throw;
+        m_file = nameOf(m_serial);
+        if (!journal.isEmpty()) {
+            PartFile part;
+            reason = part.write(m_file + QStringLiteral(".part-journal"), journal);
+            if (reason.isEmpty() && part.sync() != 0) reason = fullDisk();
+            if (reason.isEmpty() &&
+                replaceFile(part.path(), m_file + QStringLiteral("-journal"), &reason))
+                part.kept();
+            if (!reason.isEmpty()) {
+                withdraw();
+                throw backupFailure(reason);
+            }
+        }
+        syncFolder(m_folder);
     }
-#ifdef Q_OS_UNIX
-    syncFolder(folder);
-#endif
-    pruneBackups(folder);
-    return file;
+    // Takes the named backup away again: its copy did not read back.
+    void withdraw() {
+        if (!m_same && !m_file.isEmpty()) removeWithJournal(m_file);
+        m_file.clear();
+    }
+    // Lets the part go and thins out the backups, except this one and those in keep. A source
+    // that has become the backup is readable by its owner only from now on: no longer the
+    // database, it is one of the backups.
+    void finish(std::set<QString> keep) {
+        m_part.discard();
+        if (m_same || m_file.isEmpty()) return;
+        if (m_linked)
+            QFile::setPermissions(m_file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        keep.insert(m_file);
+        prune(m_folder, keep);
+    }
+
+private:
+    void writePart(const QByteArray& bytes) {
+        for (;; ++m_serial) {
+            if (QFileInfo::exists(nameOf(m_serial))) continue;
+            bool taken = false;
+            const QString reason =
+                m_part.write(nameOf(m_serial) + QStringLiteral(".part"), bytes, &taken);
+            if (reason.isEmpty()) return;
+            if (!taken) throw backupFailure(reason);
+        }
+    }
+    QString nameOf(int serial) const {
+        return m_folder + QLatin1Char('/') + kNamePrefix + m_stamp +
+               (serial > 1 ? QStringLiteral("-%1").arg(serial) : QString()) +
+               QStringLiteral(".mdb");
+    }
+    QString m_folder;
+    QString m_source;
+    QByteArray m_bytes;  // the source's, for a copy when it cannot be linked
+    bool m_linked = false;
+    QString m_file;
+    bool m_same = false;
+    QString m_stamp;
+    int m_serial = 1;
+    PartFile m_part;
+};
+
+// Reads the copy back on a thread of its own, with the key of the file whose salt it carries.
+std::future<bool> checkCopy(const QString& copy, const QString& password, const QByteArray& bytes) {
+    return std::async(std::launch::async, [copy, password, salt = bytes.left(kSaltBytes)] {
+        return copyReadsBack(copy, password, salt);
+    });
 }
+
+// The database file as stored, read through db's own handle of it while db holds a lock:
+// a second handle of this process on the file would drop the engine's locks when closed.
+QByteArray storedBytes(sqlite3* db) {
+    sqlite3_file* handle = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &handle) != SQLITE_OK ||
+        !handle || !handle->pMethods)
+        throw sql::SqlError{SQLITE_IOERR, QStringLiteral("no file handle")};
+    sqlite3_int64 size = 0;
+    int rc = handle->pMethods->xFileSize(handle, &size);
+    QByteArray bytes;
+    if (rc == SQLITE_OK) bytes.resize(qsizetype(size));
+    constexpr sqlite3_int64 kChunk = 1 << 20;
+    for (sqlite3_int64 at = 0; rc == SQLITE_OK && at < size; at += kChunk)
+        rc = handle->pMethods->xRead(handle, bytes.data() + at, int(std::min(kChunk, size - at)),
+                                     at);
+    if (rc != SQLITE_OK) throw sql::SqlError{rc, QString::fromUtf8(sqlite3_errstr(rc))};
+    return bytes;
+}
+
+// The password every database of the program is keyed with (databaseFileIn).
+QString programPassword() { return QString::number(kPasswordNumber); }
+
+// The salt at the head of a file nobody in this process holds a lock on.
+QByteArray saltOf(const QString& file) { return readWhole(file, kSaltBytes); }
+
+// ---- the automatic backup ----------------------------------------------------------------
 
 struct Automatic {
     std::mutex mutex;
     std::set<QString> done;  // databases backed up in this process
     std::function<void(const QString&)> warn;
+    // Backups whose copies are still being read back; the end of the program waits for them.
+    std::vector<std::pair<QString, std::future<bool>>> checks;
 };
 
 Automatic& automatic() {
@@ -275,17 +579,60 @@ Automatic& automatic() {
     return a;
 }
 
-bool hasDraws(const DatabaseFile& database) {
-    KeyedConnection c;
-    if (c.open(database.file, database.password, SQLITE_OPEN_READONLY) != SQLITE_OK) return true;
-    sqlite3_stmt* s = nullptr;
-    bool any = true;
-    if (sqlite3_prepare_v2(c.get(), "SELECT 1 FROM 当選データ LIMIT 1", -1, &s, nullptr) ==
-        SQLITE_OK)
-        any = sqlite3_step(s) != SQLITE_DONE;
-    sqlite3_finalize(s);
-    return any;
+// Whether the database holds anything a user would miss: draws or tickets.
+bool holdsUserData(sqlite3* db) {
+    sql::Statement draws(db, "SELECT 1 FROM 当選データ LIMIT 1");
+    if (draws.step()) return true;
+    if (!sql::schemaHas(db, "購入数字")) return false;
+    sql::Statement tickets(db, "SELECT 1 FROM 購入数字 LIMIT 1");
+    return tickets.step();
 }
+
+void warn(const QString& message) {
+    std::function<void(const QString&)> handler;
+    {
+        std::lock_guard lock(automatic().mutex);
+        handler = automatic().warn;
+    }
+    if (handler)
+        handler(message);
+    else
+        std::fprintf(stderr, "pirumoa: %s\n", message.toUtf8().constData());
+}
+
+// ---- restore -----------------------------------------------------------------------------
+
+// The draws in a backup and its last complete draw, read without loading every row. Throws
+// SqlError.
+std::pair<int, int> drawCount(sqlite3* db) {
+    sql::Statement s(db,
+                     "SELECT count(*), max(CASE WHEN ifnull(第1数字, '') <> '' AND "
+                     "ifnull(第2数字, '') <> '' AND ifnull(第3数字, '') <> '' AND "
+                     "ifnull(第4数字, '') <> '' THEN 回数 END) FROM 全データ選択クエリ");
+    s.step();
+    return {sqlite3_column_int(s.get(), 0), sqlite3_column_int(s.get(), 1)};
+}
+
+// Why the backup cannot be restored whole; empty when it can. Runs on a thread of its own
+// while the restore makes its copies: it touches no Qt object but strings.
+QString backupProblem(const QString& file, const QString& key, const QString& password) {
+    try {
+        sql::Connection c;
+        try {
+            c.open(file, key, SQLITE_OPEN_READONLY);
+        } catch (const sql::SqlError& e) {
+            if ((e.rc & 0xff) != SQLITE_NOTADB || key == password) throw;
+            c.open(file, password, SQLITE_OPEN_READONLY);
+        }
+        if (!sql::intact(c.get())) return QStringLiteral("ファイルが壊れています。");
+        drawCount(c.get());
+    } catch (const sql::SqlError& e) {
+        return sql::reasonFor(e);
+    }
+    return QString();
+}
+
+bool isBusy(int rc) { return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED; }
 
 }  // namespace
 
@@ -294,39 +641,162 @@ QString backupFolderFor(const QString& databaseFile) {
            QLatin1String(kBackupFolderName);
 }
 
-QString makeBackup(const DatabaseFile& database) { return backupInto(database, Fallback::None); }
+std::vector<bool> backupsKept(const std::vector<QDateTime>& times, const QDateTime& now) {
+    std::vector<std::size_t> order(times.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return times[a] > times[b]; });
+    std::vector<bool> kept(times.size(), false);
+    const QDateTime dayAgo = now.addSecs(-24 * 60 * 60);
+    const QDate today = now.toLocalTime().date();
+    const auto monthOf = [](const QDate& d) { return d.year() * 12 + d.month() - 1; };
+    int recent = 0;
+    std::set<QDate> days;
+    std::set<int> months;
+    for (std::size_t i : order) {
+        const QDate day = times[i].toLocalTime().date();
+        // A backup dated ahead of the clock (the clock was set back) counts as recent.
+        if (times[i] > dayAgo && recent < kRecentKept) {
+            ++recent;
+            kept[i] = true;
+        }
+        if (day > today.addDays(-kDaysKept) && days.insert(day).second) kept[i] = true;
+        if (monthOf(day) > monthOf(today) - kMonthsKept && months.insert(monthOf(day)).second)
+            kept[i] = true;
+    }
+    return kept;
+}
+
+QString makeBackup(const DatabaseFile& database) {
+    if (!QFileInfo(database.file).isFile())
+        throw backupFailure(
+            QStringLiteral("データベースファイル%1が見つかりません。").arg(quoted(database.file)));
+    const QString folder = backupFolderFor(database.file);
+    prepareFolder(folder);
+    QByteArray bytes;
+    try {
+        sql::Connection c;
+        // Read-write, so that a write a crash cut off is rolled back before the copy.
+        openKeyed(c, database.file, database.password, SQLITE_OPEN_READWRITE,
+                  saltOf(database.file));
+        // A shared lock: writers wait until the bytes are read, readers go on.
+        sql::exec(c.get(), "BEGIN; SELECT count(*) FROM sqlite_master;");
+        bytes = storedBytes(c.get());
+        sql::exec(c.get(), "COMMIT;");
+    } catch (const sql::SqlError& e) {
+        throw backupFailure(QStringLiteral("データベースファイル%1を読み込めません。%2")
+                                .arg(quoted(database.file), sql::reasonFor(e)));
+    }
+    NewBackup backup(folder, bytes, fileBehind(database.file));
+    if (backup.isNew()) {
+        // Read back while it reaches the disk, and named only when whole.
+        std::future<bool> check = checkCopy(backup.part().path(), database.password, bytes);
+        try {
+            backup.sync();
+        } catch (...) {
+            check.wait();
+            throw;
+        }
+        if (!check.get()) throw damagedCopy();
+        backup.name();
+    }
+    backup.finish({});
+    return backup.file();
+}
+
+// The checks of automatic backups still reading their copies back: a copy that does not read
+// back whole is taken away again and told.
+void collectChecks() {
+    std::vector<std::pair<QString, std::future<bool>>> done;
+    {
+        std::lock_guard lock(automatic().mutex);
+        auto& running = automatic().checks;
+        for (auto it = running.begin(); it != running.end();) {
+            if (it->second.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+                done.push_back(std::move(*it));
+                it = running.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& [file, check] : done) {
+        if (check.get()) continue;
+        removeWithJournal(file);
+        warn(damagedCopy().message());
+    }
+}
+
+FirstChangeBackup::FirstChangeBackup(sqlite3* db, const QString& databaseFile)
+    : m_db(db), m_file(databaseFile) {
+    {
+        std::lock_guard lock(automatic().mutex);
+        m_pending = !automatic().done.count(databaseFile);
+        if (!m_pending && automatic().checks.empty()) return;
+    }
+    collectChecks();
+    // The changes stay in memory until COMMIT, whatever their size: the file on disk is the
+    // stored state until the copy is taken. The engine takes this only outside a transaction.
+    if (m_pending) sqlite3_exec(db, "PRAGMA cache_spill = OFF;", nullptr, nullptr, nullptr);
+}
+
+void FirstChangeBackup::begun() {
+    if (!m_pending) return;
+    m_changes = sqlite3_total_changes(m_db);
+    try {
+        m_holdsData = holdsUserData(m_db);
+    } catch (const sql::SqlError&) {
+        m_pending = false;
+    }
+}
+
+void FirstChangeBackup::beforeCommit() {
+    if (!m_pending || !m_holdsData || sqlite3_total_changes(m_db) == m_changes) return;
+    {
+        std::lock_guard lock(automatic().mutex);
+        if (!automatic().done.insert(m_file).second) return;
+    }
+    try {
+        const QByteArray bytes = storedBytes(m_db);
+        NewBackup backup(backupFolderFor(m_file), bytes, fileBehind(m_file));
+        if (!backup.isNew()) return;
+        backup.sync();
+        backup.name();
+        backup.finish({});
+        // Read back while the change is written, and after it: the copy is in place already,
+        // and the change waits for nothing but the disk.
+        std::future<bool> check = checkCopy(backup.file(), programPassword(), bytes);
+        std::lock_guard lock(automatic().mutex);
+        automatic().checks.emplace_back(backup.file(), std::move(check));
+#ifdef Q_OS_UNIX
+        // A process forked while a check runs would copy the engine's locks as that thread
+        // holds them: the fork waits for the checks.
+        static std::once_flag forking;
+        std::call_once(forking, [] {
+            ::pthread_atfork(
+                [] {
+                    std::lock_guard waiting(automatic().mutex);
+                    for (auto& running : automatic().checks) running.second.wait();
+                },
+                nullptr, nullptr);
+        });
+#endif
+    } catch (const sql::SqlError& e) {
+        warn(backupFailure(sql::reasonFor(e)).message() +
+             QStringLiteral("変更の書き込みはこのまま行います。"));
+    } catch (const StoreError& e) {
+        warn(e.message() + QStringLiteral("変更の書き込みはこのまま行います。"));
+    }
+}
+
+FirstChangeBackup::~FirstChangeBackup() {
+    if (!m_pending) return;
+    sqlite3_exec(m_db, "PRAGMA cache_spill = ON;", nullptr, nullptr, nullptr);
+}
 
 void setBackupWarningHandler(std::function<void(const QString&)> handler) {
     std::lock_guard lock(automatic().mutex);
     automatic().warn = std::move(handler);
-}
-
-void backupBeforeFirstWrite(const DatabaseFile& database) {
-    const QString key = QFileInfo(database.file).absoluteFilePath();
-    {
-        std::lock_guard lock(automatic().mutex);
-        if (automatic().done.count(key)) return;
-    }
-    // A new database has nothing to lose yet; it is backed up once it holds draws.
-    if (!QFileInfo(database.file).isFile() || !hasDraws(database)) return;
-    {
-        std::lock_guard lock(automatic().mutex);
-        if (!automatic().done.insert(key).second) return;
-    }
-    try {
-        makeBackup(database);
-    } catch (const StoreError& e) {
-        const QString message = e.message() + QStringLiteral("変更の書き込みはこのまま行います。");
-        std::function<void(const QString&)> warn;
-        {
-            std::lock_guard lock(automatic().mutex);
-            warn = automatic().warn;
-        }
-        if (warn)
-            warn(message);
-        else
-            std::fprintf(stderr, "pirumoa: %s\n", message.toUtf8().constData());
-    }
 }
 
 std::vector<BackupEntry> listBackups(const DatabaseFile& database) {
@@ -336,12 +806,10 @@ std::vector<BackupEntry> listBackups(const DatabaseFile& database) {
         e.file = n.file;
         e.time = n.time;
         try {
-            DatabaseFile backup = database;
-            backup.file = n.file;
-            const DrawHistory history = loadDrawHistory(backup);
-            e.draws = int(history.rows.size());
-            e.latestDraw = history.latestDrawNo;
-        } catch (const StoreError&) {
+            sql::Connection c;
+            openKeyed(c, n.file, database.password, SQLITE_OPEN_READONLY, saltOf(n.file));
+            std::tie(e.draws, e.latestDraw) = drawCount(c.get());
+        } catch (const sql::SqlError&) {
             e.problem = QStringLiteral("読み取れません（壊れています）");
         }
         out.push_back(e);
@@ -358,91 +826,120 @@ QString resolveBackupFile(const DatabaseFile& database, const QString& name) {
 QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
     DatabaseFile backup = database;
     backup.file = QFileInfo(backupFile).absoluteFilePath();
-    if (backup.file == QFileInfo(database.file).absoluteFilePath())
+    const QString target = fileBehind(database.file);
+    if (backup.file == QFileInfo(database.file).absoluteFilePath() ||
+        QFileInfo(backup.file).canonicalFilePath() == target)
         throw StoreError(
             QStringLiteral("復元するバックアップにデータベースファイルそのものは指定できません。"));
-    // A backup that cannot be read whole is refused before anything is touched.
-    try {
-        loadDrawHistory(backup);
-        KeyedConnection check;
-        sqlite3_stmt* s = nullptr;
-        bool ok =
-            check.open(backup.file, backup.password, SQLITE_OPEN_READONLY) == SQLITE_OK &&
-            sqlite3_prepare_v2(check.get(), "PRAGMA quick_check", -1, &s, nullptr) == SQLITE_OK &&
-            sqlite3_step(s) == SQLITE_ROW &&
-            qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "ok") == 0;
-        sqlite3_finalize(s);
-        if (!ok) throw StoreError(QStringLiteral("ファイルが壊れています。"));
-    } catch (const StoreError& e) {
-        throw StoreError(
+    const auto refused = [&](const QString& reason) {
+        return StoreError(
             QStringLiteral("バックアップ%1から復元できません。%2データベースは変更していません。")
-                .arg(quoted(backup.file), e.message()));
-    }
+                .arg(quoted(backup.file), reason));
+    };
+    if (!QFileInfo(backup.file).isFile()) throw refused(readFailureReason(backup.file));
+    const QByteArray restored = readWhole(backup.file);
+    if (restored.size() != QFileInfo(backup.file).size())
+        throw refused(readFailureReason(backup.file));
+    // The backup is checked on a thread of its own while the copies are made here; nothing
+    // takes the place of anything before the check has passed.
+    const QString key = restored.size() >= kSaltBytes
+                            ? rawKey(backup.password, restored.left(kSaltBytes))
+                            : backup.password;
+    std::future<QString> problem = std::async(std::launch::async, [&backup, key] {
+        return backupProblem(backup.file, key, backup.password);
+    });
 
-    const QString folder = QFileInfo(database.file).absolutePath();
-    const bool exists = QFileInfo(database.file).isFile();
-    QString kept;
-    // Keeps writers out from the backup of the current file until the new one is in place:
-    // a write in between would be in neither.
-    KeyedConnection lock;
-    if (exists) {
-        int rc = lock.open(database.file, database.password, SQLITE_OPEN_READWRITE);
-        if (rc == SQLITE_OK) rc = lock.exec("BEGIN EXCLUSIVE;");
-        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
-            throw StoreError(
-                QStringLiteral("ほかのプログラムがデータベースを使用中のため、復元"
-                               "できません。しばらくしてからやり直してください。"
-                               "データベースは変更していません。"));
-        // A file too damaged to lock is replaced all the same: its bytes go to the backup.
-        if (rc != SQLITE_OK) lock.close();
+    const QString folder = backupFolderFor(database.file);
+    const auto notKept = [](const QString& why) {
+        return StoreError(why +
+                          QStringLiteral("今のデータベースを残せないため、復元しませんでした。"));
+    };
+    // Writers wait from the copy of the current file until the restored one is in place: a
+    // write in between would be in neither. Readers go on reading the file they have.
+    sql::Connection lock;
+    std::optional<NewBackup> kept;
+    QByteArray journal;
+    if (QFileInfo::exists(target)) {
+        QByteArray current;
         try {
-            kept = backupInto(database, Fallback::RawCopy, lock.get());
+            openKeyed(lock, database.file, database.password, SQLITE_OPEN_READWRITE,
+                      saltOf(database.file));
+            sql::exec(lock.get(), "BEGIN IMMEDIATE;");
+            // Another restore put its file in place while this one waited for the lock.
+            int moved = 0;
+            if (sqlite3_file_control(lock.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) ==
+                    SQLITE_OK &&
+                moved)
+                throw sql::SqlError{SQLITE_BUSY, QString()};
+            current = storedBytes(lock.get());
+        } catch (const sql::SqlError& e) {
+            if (isBusy(e.rc))
+                throw StoreError(
+                    QStringLiteral("ほかのプログラムがデータベースを使用中のため、復元"
+                                   "できません。しばらくしてからやり直してください。"
+                                   "データベースは変更していません。"));
+            // A file too damaged to lock is replaced all the same: its bytes as they lie on
+            // disk go to the backup, with the journal of a write that was cut off.
+            lock.close();
+            current = readWhole(target);
+            journal = readWhole(database.file + QStringLiteral("-journal"));
+            if (current.size() != QFileInfo(target).size())
+                throw notKept(backupFailure(readFailureReason(target)).message());
+        }
+        try {
+            // The file itself is kept: it is what is stored, on the disk already. With the
+            // journal of a write a crash cut off, its bytes are copied with the journal.
+            kept.emplace(folder, current, target, journal.isEmpty(),
+                         journal.isEmpty() ? target : QString());
         } catch (const StoreError& e) {
-            throw StoreError(
-                e.message() +
-                QStringLiteral("今のデータベースを残せないため、復元しませんでした。"));
+            throw notKept(e.message());
         }
     }
 
-    const QString part = folder + QStringLiteral("/.") + QFileInfo(database.file).fileName() +
-                         QStringLiteral(".restore");
-    removeWithJournal(part);
-    QString reason = copyBytes(backup.file, part);
-#ifdef Q_OS_UNIX
-    if (reason.isEmpty() && !syncFile(part)) reason = writeReason(SQLITE_FULL, folder, QString());
-#endif
-    if (reason.isEmpty()) {
-        const QFileDevice::Permissions mode =
-            exists ? QFile::permissions(database.file)
-                   : QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-        QFile::setPermissions(part, mode);
-        // A journal of the old file would be played back into the new one.
-        const QString journal = database.file + QStringLiteral("-journal");
-        if (QFileInfo::exists(journal) && !QFile::remove(journal))
-            reason = writeReason(SQLITE_IOERR, folder, QString());
+    // The backup's bytes beside the file they replace, put in its place in one step.
+    const QString targetFolder = QFileInfo(target).absolutePath();
+    PartFile part;
+    const QString partPath = targetFolder + QStringLiteral("/.") + QFileInfo(target).fileName() +
+                             QStringLiteral(".restore");
+    QFile::remove(partPath);
+    QString reason = part.write(partPath, restored);
+    if (reason.isEmpty() && part.sync() != 0) reason = fullDisk();
+    if (const QString bad = problem.get(); !bad.isEmpty()) throw refused(bad);
+    if (!reason.isEmpty())
+        throw StoreError(
+            QStringLiteral(
+                "バックアップ%1から復元できませんでした。%2データベースは変更していません。")
+                .arg(quoted(backup.file), reason));
+    if (kept) {
+        try {
+            kept->sync();
+            kept->name(journal);
+        } catch (const StoreError& e) {
+            throw notKept(e.message());
+        }
     }
-    if (reason.isEmpty()) {
-#ifdef Q_OS_UNIX
-        if (::rename(QFile::encodeName(part).constData(),
-                     QFile::encodeName(database.file).constData()) != 0)
-            reason = writeReason(SQLITE_IOERR, folder, QString());
-#else
-        QFile::remove(database.file);
-        if (!QFile::rename(part, database.file))
-            reason = writeReason(SQLITE_IOERR, folder, QString());
-#endif
-    }
+    QFile::setPermissions(partPath, QFileInfo::exists(target)
+                                        ? QFile::permissions(target)
+                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // A journal of the old file would be played back into the new one.
+    for (const QString& old :
+         {target + QStringLiteral("-journal"), database.file + QStringLiteral("-journal")})
+        if (reason.isEmpty() && QFileInfo::exists(old) && !QFile::remove(old))
+            reason = cannotWrite(QFileInfo(old).absolutePath());
+    if (reason.isEmpty() && replaceFile(partPath, target, &reason)) part.kept();
     if (!reason.isEmpty()) {
-        QFile::remove(part);
+        // The database stays: a backup that is its own file would change with it.
+        if (kept) kept->withdraw();
         throw StoreError(
             QStringLiteral(
                 "バックアップ%1から復元できませんでした。%2データベースは変更していません。")
                 .arg(quoted(backup.file), reason));
     }
-#ifdef Q_OS_UNIX
-    syncFolder(folder);
-#endif
-    return kept;
+    syncFolder(targetFolder);
+    if (!kept) return QString();
+    // The restored backup stays, whatever its age: it is the state the user chose.
+    kept->finish({backup.file});
+    return kept->file();
 }
 
 QString damagedDatabaseAdvice() {

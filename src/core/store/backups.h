@@ -3,30 +3,70 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/store/drawstore.h"
 
+struct sqlite3;
+
 namespace pirumoa {
 
-// The folder beside the database that holds its backups, and how many of them are kept.
+// The folder beside the database that holds its backups.
 inline constexpr char kBackupFolderName[] = "backups";
-inline constexpr int kBackupsKept = 10;
+
+// What is kept: every backup of the last 24 hours up to kRecentKept, the newest of each of the
+// last kDaysKept days and the newest of each of the last kMonthsKept months (days and months
+// as the calendar of the user's clock counts them).
+inline constexpr int kRecentKept = 10;
+inline constexpr int kDaysKept = 14;
+inline constexpr int kMonthsKept = 12;
 
 // <folder of the database>/backups
 QString backupFolderFor(const QString& databaseFile);
 
-// Copies the database, as the engine sees it, into its backups folder as
-// Numbers4Pirumoa-YYYYMMDD-HHMMSS.mdb, encrypted with the same key and readable by its owner
-// only. The copy appears whole or not at all; after it, only the newest kBackupsKept are
-// kept. Returns the new file. Throws StoreError (the database itself is never changed).
+// Which backups the generations keep at now, for backups made at the given times (any order):
+// true for each one kept.
+std::vector<bool> backupsKept(const std::vector<QDateTime>& times, const QDateTime& now);
+
+// Copies the database file byte for byte, under a shared lock, into its backups folder as
+// Numbers4Pirumoa-YYYYMMDD-HHMMSSZ.mdb (UTC; "-2" and on for a second one within the same
+// second), encrypted with the same key as the file itself and readable by its owner only. The
+// copy appears whole or not at all, and only after it has been checked. A database identical
+// to the newest backup is not copied again: that backup is returned. Older backups are then
+// thinned out by their generations. Returns the backup. Throws StoreError (the database
+// itself is never changed).
 QString makeBackup(const DatabaseFile& database);
 
-// Called by every write path before it writes: the first call for a database in this
-// process makes a backup of it (none for a database without draws); later calls return at
-// once. Never throws: a backup that fails is reported once through the warning handler, and
-// the write goes on and succeeds or fails on its own.
-void backupBeforeFirstWrite(const DatabaseFile& database);
+// The backup before the first change of a run, for the writers' transaction, which makes it
+// under its write lock: made before BEGIN IMMEDIATE, told begun() after it. Once this process
+// has backed up the file, it asks nothing of the file system. Never throws: a backup that
+// fails is told once through the warning handler, and the write goes on and succeeds or fails
+// on its own.
+class FirstChangeBackup {
+public:
+    FirstChangeBackup(sqlite3* db, const QString& databaseFile);
+    // Inside the transaction, before the body.
+    void begun();
+    // Before COMMIT: when the body changed rows and this run has not backed up the file yet,
+    // the file as stored (the transaction has written nothing into it yet: its changes stay
+    // in memory until COMMIT) is copied into the backups folder, synced and named. A database
+    // that holds no draws and no tickets has nothing to lose yet and waits for a later change.
+    // The copy is read back on a thread of its own while the change is written; one that does
+    // not read back whole is taken away again and told at the next write (or, when the
+    // program ends first, left as it is).
+    void beforeCommit();
+    ~FirstChangeBackup();
+    FirstChangeBackup(const FirstChangeBackup&) = delete;
+    FirstChangeBackup& operator=(const FirstChangeBackup&) = delete;
+
+private:
+    sqlite3* m_db;
+    QString m_file;
+    bool m_pending = false;
+    bool m_holdsData = false;
+    int m_changes = 0;
+};
 
 // Where a failed automatic backup is told; standard error when none is set. The program
 // shows it on the status line.
@@ -34,7 +74,7 @@ void setBackupWarningHandler(std::function<void(const QString& message)> handler
 
 struct BackupEntry {
     QString file;        // absolute path
-    QDateTime time;      // when it was made (from its name)
+    QDateTime time;      // when it was made (from its name), in UTC
     int draws = 0;       // rows in the draw table
     int latestDraw = 0;  // the last complete draw
     QString problem;     // why it cannot be read; empty for a good backup
@@ -44,9 +84,11 @@ struct BackupEntry {
 std::vector<BackupEntry> listBackups(const DatabaseFile& database);
 
 // Puts the backup in the place of the database: the backup is checked, the current file is
-// backed up (a damaged one as it lies on disk, for recover), then replaced in one step, so a
-// failure at any point leaves the database as it was. Returns the backup of the file that
-// was replaced. Throws StoreError.
+// kept as a backup (a damaged one as it lies on disk, for recover), then replaced in one
+// step, so a failure at any point leaves the database as it was. A database that is a link
+// is restored into the file it points to, and stays a link. The backup restored and the one
+// kept are never thinned out by this restore. Returns the backup of the file that was
+// replaced (empty when there was none). Throws StoreError.
 QString restoreBackup(const DatabaseFile& database, const QString& backupFile);
 
 // The backup a user names: a path, or only a name in the database's backups folder.

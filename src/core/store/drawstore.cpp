@@ -391,10 +391,9 @@ DrawHistory readFullHistory(sqlite3* db, const QString& file, bool full) {
 // Runs body as one transaction. Any failure rolls it back, so the file keeps its last
 // stored state, and reaches the caller as a StoreError that names the reason.
 void transaction(sqlite3* db, const QString& file, const std::function<void()>& body) {
-    // The user's draws as they were before this run's first change.
-    DatabaseFile database = databaseFileIn(QFileInfo(file).absolutePath());
-    database.file = file;
-    backupBeforeFirstWrite(database);
+    // The run's first change keeps the draws of before it, copied under the write lock once
+    // the body has changed rows; a write that is refused or changes nothing makes no backup.
+    FirstChangeBackup backup(db, file);
     try {
         // IMMEDIATE takes the write lock up front: a busy or read-only file refuses here,
         // before anything is half done.
@@ -412,8 +411,10 @@ void transaction(sqlite3* db, const QString& file, const std::function<void()>& 
                                          "（バックアップからの復元など）に置き換えられました。"
                                          "ウィンドウを閉じて開き直してから、もう一度入力して"
                                          "ください。")));
+            backup.begun();
             exec(db, kPrizeSchema);
             body();
+            backup.beforeCommit();
             exec(db, "COMMIT;");
         } catch (...) {
             if (!sqlite3_get_autocommit(db))

@@ -83,6 +83,9 @@ bool HistoryDocument::write(std::vector<DrawEdit>& edits, QString* why) {
         store().applyEdits(edits);
     } catch (const StoreError& e) {
         if (why) *why = e.message();
+        // Refused because another program put a new file in place: the grid shows that one
+        // at once, so the next try goes to it.
+        if (m_store && m_store->fileReplaced()) refreshIfChangedOutside();
         return false;
     }
     applyToSnapshot(edits);

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QStringList>
+#include <functional>
 
 #include "core/store/backups.h"
 #include "core/store/fileerror.h"
@@ -18,6 +19,7 @@ namespace {
 // is the draw number and the next four the amounts, in the order of the CSV columns.
 constexpr char kPrizeTable[] = "当選金";
 
+// A statement finalized with the object; null when it cannot be prepared.
 class Query {
 public:
     Query(sqlite3* db, const QByteArray& sql) {
@@ -29,12 +31,6 @@ public:
     Query& operator=(const Query&) = delete;
     explicit operator bool() const { return m_stmt != nullptr; }
     sqlite3_stmt* get() const { return m_stmt; }
-    // SQLITE_ROW, SQLITE_DONE or the failure; the statement is ready for the next number.
-    int lookUp(int no) {
-        sqlite3_reset(m_stmt);
-        sqlite3_bind_int(m_stmt, 1, no);
-        return sqlite3_step(m_stmt);
-    }
 
 private:
     sqlite3_stmt* m_stmt = nullptr;
@@ -54,14 +50,14 @@ std::optional<long long> number(sqlite3_stmt* s, int col) {
     return sqlite3_column_int64(s, col);
 }
 
-// A row as the draw table holds it; nullopt for a row whose values cannot be a draw.
+// A row of "回数, 抽選日, 第1数字 … 第4数字"; nullopt for a row whose values cannot be a draw.
 std::optional<DrawRecord> drawOf(sqlite3_stmt* s, int no) {
     DrawRecord r;
     r.no = no;
-    if (sqlite3_column_type(s, 0) != SQLITE_NULL)
-        r.date = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+    if (sqlite3_column_type(s, 1) != SQLITE_NULL)
+        r.date = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
     for (int k = 0; k < 4; ++k) {
-        const std::optional<long long> d = number(s, k + 1);
+        const std::optional<long long> d = number(s, k + 2);
         if (!d) continue;
         if (*d < 0 || *d > 9) return std::nullopt;
         r.digits[k] = static_cast<std::int8_t>(*d);
@@ -69,11 +65,53 @@ std::optional<DrawRecord> drawOf(sqlite3_stmt* s, int no) {
     return r;
 }
 
-void addTo(std::vector<std::pair<int, int>>& ranges, int no) {
-    if (!ranges.empty() && ranges.back().second == no - 1)
-        ranges.back().second = no;
-    else
-        ranges.emplace_back(no, no);
+// Numbers 1 … kMaxDrawNo, each marked or not.
+using NumberSet = std::vector<bool>;
+
+std::vector<std::pair<int, int>> rangesOf(const NumberSet& marked) {
+    std::vector<std::pair<int, int>> ranges;
+    for (int no = 1; no <= kMaxDrawNo; ++no) {
+        if (!marked[std::size_t(no)]) continue;
+        if (!ranges.empty() && ranges.back().second == no - 1)
+            ranges.back().second = no;
+        else
+            ranges.emplace_back(no, no);
+    }
+    return ranges;
+}
+
+// Reads a table in order of its draw number (query: its rows from number ?1 on, the number
+// first), going on past every damaged page: after a failure the statement is reset (the
+// engine holds on to a read error until every statement that met it is reset) and the
+// reading starts again from the next number, one at a time, until a number reads again. The
+// numbers it had to step over are marked in lost.
+void readPast(Query& query, NumberSet& lost, const std::function<void(int no)>& row) {
+    sqlite3_stmt* s = query.get();
+    int next = 1;
+    int lostFrom = 0;  // the first number stepped over since the last good read
+    const auto markLost = [&](int last) {
+        for (int no = lostFrom; lostFrom > 0 && no <= last; ++no) lost[std::size_t(no)] = true;
+        lostFrom = 0;
+    };
+    while (next <= kMaxDrawNo) {
+        sqlite3_reset(s);
+        sqlite3_bind_int(s, 1, next);
+        int rc = sqlite3_step(s);
+        if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+            markLost(next - 1);
+            for (; rc == SQLITE_ROW; rc = sqlite3_step(s)) {
+                const sqlite3_int64 no = sqlite3_column_int64(s, 0);
+                if (no < next || no > kMaxDrawNo) continue;
+                row(int(no));
+                next = int(no) + 1;
+            }
+            if (rc == SQLITE_DONE) break;
+        }
+        if (lostFrom == 0) lostFrom = next;
+        ++next;
+    }
+    markLost(kMaxDrawNo);
+    sqlite3_reset(s);
 }
 
 }  // namespace
@@ -100,9 +138,9 @@ Salvage salvageDatabase(const DatabaseFile& database) {
                            "戻してください。")
                 .arg(shownName(database.file), engine));
 
-    Query draws(
-        c.get(),
-        "SELECT 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ WHERE 回数 = ?1");
+    Query draws(c.get(),
+                "SELECT 回数, 抽選日, 第1数字, 第2数字, 第3数字, 第4数字 FROM 当選データ "
+                "WHERE 回数 >= ?1 ORDER BY 回数");
     if (!draws)
         throw StoreError(
             QStringLiteral("データベースファイル「%1」の表「当選データ」を読み取れません（%2）。")
@@ -112,41 +150,40 @@ Salvage salvageDatabase(const DatabaseFile& database) {
         const Query probe(c.get(), QByteArray("SELECT * FROM ") + kPrizeTable + " LIMIT 0");
         if (probe && sqlite3_column_count(probe.get()) >= 5) {
             // Keyed by the draw number in the first column, whatever its name.
-            const QByteArray key = sqlite3_column_name(probe.get(), 0);
-            prizes.emplace(c.get(), QByteArray("SELECT * FROM ") + kPrizeTable + " WHERE \"" + key +
-                                        "\" = ?1");
+            const QByteArray key = '"' + QByteArray(sqlite3_column_name(probe.get(), 0)) + '"';
+            prizes.emplace(c.get(), QByteArray("SELECT * FROM ") + kPrizeTable + " WHERE " + key +
+                                        " >= ?1 ORDER BY " + key);
             if (!*prizes) prizes.reset();
         }
     }
 
     Salvage out;
-    // One lookup per number: each finds its row through the tree from the top, so a
-    // damaged page fails only the numbers stored on it or below it.
-    for (int no = 1; no <= kMaxDrawNo; ++no) {
-        const int step = draws.lookUp(no);
-        if (step == SQLITE_DONE) continue;
-        std::optional<DrawRecord> r;
-        if (step == SQLITE_ROW) r = drawOf(draws.get(), no);
+    NumberSet lostDraws(kMaxDrawNo + 1, false), read(kMaxDrawNo + 1, false);
+    readPast(draws, lostDraws, [&](int no) {
+        const std::optional<DrawRecord> r = drawOf(draws.get(), no);
         if (!r) {
-            addTo(out.unreadable, no);
-            continue;
+            lostDraws[std::size_t(no)] = true;
+            return;
         }
         out.draws.push_back(*r);
-        if (prizes && prizes->lookUp(no) == SQLITE_ROW) {
+        read[std::size_t(no)] = true;
+    });
+    out.unreadable = rangesOf(lostDraws);
+    if (prizes) {
+        NumberSet lostPrizes(kMaxDrawNo + 1, false);
+        readPast(*prizes, lostPrizes, [&](int no) {
             std::array<std::optional<long long>, 4> amounts;
             for (int k = 0; k < 4; ++k) amounts[k] = number(prizes->get(), k + 1);
-            out.prizes[no] = amounts;
-        }
+            if (read[std::size_t(no)]) out.prizes[no] = amounts;
+        });
+        for (std::size_t no = 0; no < lostPrizes.size(); ++no)
+            lostPrizes[no] = lostPrizes[no] && read[no];
+        out.prizesLost = rangesOf(lostPrizes);
     }
     const int last = out.draws.empty() ? 0 : out.draws.back().no;
-    std::size_t next = 0;
-    for (int no = 1; no <= last; ++no) {
-        if (out.draws[next].no == no) {
-            ++next;
-            continue;
-        }
-        addTo(out.missing, no);
-    }
+    NumberSet missing(kMaxDrawNo + 1, false);
+    for (int no = 1; no <= last; ++no) missing[std::size_t(no)] = !read[std::size_t(no)];
+    out.missing = rangesOf(missing);
     return out;
 }
 

@@ -22,10 +22,15 @@ struct Salvage {
     std::vector<std::pair<int, int>> unreadable;
     // Numbers from 1 to the last draw read that are not among the draws, as ranges.
     std::vector<std::pair<int, int>> missing;
+    // Draws that were read but whose prizes could not be (their page in the prize table is
+    // damaged), as ranges.
+    std::vector<std::pair<int, int>> prizesLost;
 };
 
-// Reads every draw it can, row by row, so that one damaged page costs only the rows on it.
-// Throws StoreError when nothing can be read at all (a wrong key, a destroyed first page).
+// Reads every draw it can: each table on its own, in order of the draw number, going on past
+// every damaged page, so that a damaged page costs only the rows on it (or, for a page of the
+// table's index, the rows below it). Throws StoreError when nothing can be read at all (a
+// wrong key, a destroyed first page).
 Salvage salvageDatabase(const DatabaseFile& database);
 
 // The draws as CSV, "draw,date,d1,d2,d3,d4", with the columns straight,box,set_straight,

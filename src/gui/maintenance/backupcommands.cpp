@@ -26,7 +26,7 @@ void BackupCommands::restore(QWidget* parent, HistoryDocument& document) {
     }
     std::vector<QStringList> rows;
     for (const BackupEntry& e : backups) {
-        const QString when = e.time.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+        const QString when = e.time.toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
         if (e.problem.isEmpty())
             rows.push_back({when, QStringLiteral("%1 回分").arg(e.draws),
                             e.latestDraw > 0 ? drawLabel(e.latestDraw) : QStringLiteral("なし")});
