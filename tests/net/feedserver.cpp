@@ -1,6 +1,9 @@
 #include "net/feedserver.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSslConfiguration>
 #include <QSslServer>
@@ -8,6 +11,50 @@
 #include <QTcpSocket>
 
 namespace pirumoa::test {
+
+namespace {
+
+QJsonArray digitsOf(const ImportedDraw& d) {
+    QJsonArray a;
+    for (std::int8_t x : d.draw.digits) a.append(int(x));
+    return a;
+}
+
+}  // namespace
+
+QByteArray apiShape(const std::vector<ImportedDraw>& draws) {
+    QJsonArray a;
+    for (const ImportedDraw& d : draws) {
+        QString number;
+        for (std::int8_t x : d.draw.digits) number += QString::number(x);
+        a.append(QJsonObject{{"draw_no", d.draw.no},
+                             {"date", d.draw.date},
+                             {"digits", digitsOf(d)},
+                             {"winning_number", number},
+                             {"prize", QJsonObject{{"straight", qint64(d.prizes.yen[0])},
+                                                   {"box", qint64(d.prizes.yen[1])},
+                                                   {"set_straight", qint64(d.prizes.yen[2])},
+                                                   {"set_box", qint64(d.prizes.yen[3])}}}});
+    }
+    return QJsonDocument(a).toJson();
+}
+
+// The results file without prizes: newest first.
+QByteArray hubShape(const std::vector<ImportedDraw>& draws) {
+    QJsonArray a;
+    for (auto it = draws.rbegin(); it != draws.rend(); ++it)
+        a.append(QJsonObject{{"round", it->draw.no},
+                             {"date", it->draw.date},
+                             {"numbers", digitsOf(*it)},
+                             {"bonus", QJsonArray{}}});
+    return QJsonDocument(a).toJson();
+}
+
+QByteArray version(int latest) {
+    return QStringLiteral(R"({"version": "x", "latest_draw_no": %1, "total_records": %1})")
+        .arg(latest)
+        .toUtf8();
+}
 
 FeedServer::FeedServer(bool tls) : m_tls(tls) {
     if (tls) {

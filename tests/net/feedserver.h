@@ -13,7 +13,15 @@
 
 class QTcpSocket;
 
+#include "core/store/importeddraw.h"
+
 namespace pirumoa::test {
+
+// The two feeds' files made from draws: the results API's numbers4_all_full.json (oldest
+// first, with prizes), the results file without prizes (newest first), and version.json.
+QByteArray apiShape(const std::vector<ImportedDraw>& draws);
+QByteArray hubShape(const std::vector<ImportedDraw>& draws);
+QByteArray version(int latest);
 
 struct Route {
     enum class Mode { Whole, Truncated, Endless, Silent };

@@ -49,39 +49,6 @@ std::vector<ImportedDraw> feedDraws() {
     return out;
 }
 
-QJsonArray digitsOf(const ImportedDraw& d) {
-    QJsonArray a;
-    for (std::int8_t x : d.draw.digits) a.append(int(x));
-    return a;
-}
-
-QByteArray apiShape(const std::vector<ImportedDraw>& draws) {
-    QJsonArray a;
-    for (const ImportedDraw& d : draws)
-        a.append(QJsonObject{{"draw_no", d.draw.no},
-                             {"date", d.draw.date},
-                             {"digits", digitsOf(d)},
-                             {"prize", QJsonObject{{"straight", qint64(d.prizes.yen[0])},
-                                                   {"box", qint64(d.prizes.yen[1])},
-                                                   {"set_straight", qint64(d.prizes.yen[2])},
-                                                   {"set_box", qint64(d.prizes.yen[3])}}}});
-    return QJsonDocument(a).toJson();
-}
-
-QByteArray hubShape(const std::vector<ImportedDraw>& draws) {
-    QJsonArray a;
-    for (auto it = draws.rbegin(); it != draws.rend(); ++it)
-        a.append(QJsonObject{{"round", it->draw.no},
-                             {"date", it->draw.date},
-                             {"numbers", digitsOf(*it)},
-                             {"bonus", QJsonArray{}}});
-    return QJsonDocument(a).toJson();
-}
-
-QByteArray version(int latest) {
-    return QStringLiteral(R"({"latest_draw_no": %1})").arg(latest).toUtf8();
-}
-
 std::vector<DrawRecord> stored(const std::vector<ImportedDraw>& feed, int count) {
     std::vector<DrawRecord> rows;
     for (int i = 0; i < count; ++i) rows.push_back(feed[std::size_t(i)].draw);
