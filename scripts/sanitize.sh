@@ -13,4 +13,5 @@ cmake --build build-asan -j "$(nproc)" --target core_tests
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=abort_on_error=0:halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 build-asan/bin/core_tests --gtest_brief=1
