@@ -424,6 +424,11 @@ public:
         m_same = !m_file.isEmpty();
         if (m_same) return;
         m_stamp = QDateTime::currentDateTimeUtc().toString(kStampFormat) + QLatin1Char('Z');
+        // After every backup of the same second, so that the names keep the order they were
+        // made in, whatever gaps a removed one left.
+        for (const Named& n : backupFiles(folder))
+            if (QFileInfo(n.file).fileName().startsWith(kNamePrefix + m_stamp))
+                m_serial = std::max(m_serial, n.serial + 1);
         if (m_source.isEmpty())
             writePart(bytes);
         else
