@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMessageAuthenticationCode>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -423,6 +424,11 @@ public:
         m_same = !m_file.isEmpty();
         if (m_same) return;
         m_stamp = QDateTime::currentDateTimeUtc().toString(kStampFormat) + QLatin1Char('Z');
+        // After every backup of the same second, so that the names keep the order they were
+        // made in, whatever gaps a removed one left.
+        for (const Named& n : backupFiles(folder))
+            if (QFileInfo(n.file).fileName().startsWith(kNamePrefix + m_stamp))
+                m_serial = std::max(m_serial, n.serial + 1);
         if (m_source.isEmpty())
             writePart(bytes);
         else
@@ -443,8 +449,9 @@ public:
             throw backupFailure(reasonOfErrno(error, m_folder));
     }
     // Names the synced part (or the source), with journal beside it (that of a write a crash
-    // cut off, which belongs with the bytes), and syncs the folder. Throws StoreError.
-    void name(const QByteArray& journal = {}) {
+    // cut off, which belongs with the bytes), and syncs the folder (or leaves that to the
+    // caller). Throws StoreError.
+    void name(const QByteArray& journal = {}, bool syncNow = true) {
         if (m_same) return;
         QString reason;
         for (; !m_source.isEmpty(); ++m_serial) {
@@ -486,23 +493,30 @@ public:
                 throw backupFailure(reason);
             }
         }
-        syncFolder(m_folder);
+        if (syncNow) syncFolder(m_folder);
     }
     // Takes the named backup away again: its copy did not read back.
     void withdraw() {
         if (!m_same && !m_file.isEmpty()) removeWithJournal(m_file);
         m_file.clear();
     }
-    // Lets the part go and thins out the backups, except this one and those in keep. A source
-    // that has become the backup is readable by its owner only from now on: no longer the
-    // database, it is one of the backups.
-    void finish(std::set<QString> keep) {
+    // Lets the part go and thins out the backups, except this one and those in keep.
+    void finish(const std::set<QString>& keep) {
         m_part.discard();
+        secure();
+        thinOut(keep);
+    }
+    // Thins out the backups by their generations, except this one and those in keep.
+    void thinOut(std::set<QString> keep) const {
         if (m_same || m_file.isEmpty()) return;
-        if (m_linked)
-            QFile::setPermissions(m_file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         keep.insert(m_file);
         prune(m_folder, keep);
+    }
+    // A source that has become the backup is readable by its owner only from now on: no longer
+    // the database, it is one of the backups.
+    void secure() const {
+        if (m_linked && !m_file.isEmpty())
+            QFile::setPermissions(m_file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
 private:
@@ -896,6 +910,24 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
         }
     }
 
+    // The current file has its backup name before the restored one takes its place; until
+    // then, any failure takes that name away again.
+    bool replaced = false;
+    const auto keepOnlyIfReplaced = qScopeGuard([&] {
+        if (kept && !replaced) kept->withdraw();
+    });
+    std::future<void> keptSynced;
+    if (kept) {
+        try {
+            kept->sync();
+            kept->name(journal, false);
+        } catch (const StoreError& e) {
+            throw notKept(e.message());
+        }
+        // Its folder reaches the disk while the restored bytes are written.
+        keptSynced = std::async(std::launch::async, [&folder] { syncFolder(folder); });
+    }
+
     // The backup's bytes beside the file they replace, put in its place in one step.
     const QString targetFolder = QFileInfo(target).absolutePath();
     PartFile part;
@@ -904,20 +936,18 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
     QFile::remove(partPath);
     QString reason = part.write(partPath, restored);
     if (reason.isEmpty() && part.sync() != 0) reason = fullDisk();
+    // The older backups are thinned out while the check and the folder are still busy.
+    // The restored backup stays, whatever its age: it is the state the user chose.
+    if (kept && reason.isEmpty()) kept->thinOut({backup.file});
+    if (keptSynced.valid()) keptSynced.get();
     if (const QString bad = problem.get(); !bad.isEmpty()) throw refused(bad);
-    if (!reason.isEmpty())
-        throw StoreError(
+    const auto notRestored = [&](const QString& why) {
+        return StoreError(
             QStringLiteral(
                 "バックアップ%1から復元できませんでした。%2データベースは変更していません。")
-                .arg(quoted(backup.file), reason));
-    if (kept) {
-        try {
-            kept->sync();
-            kept->name(journal);
-        } catch (const StoreError& e) {
-            throw notKept(e.message());
-        }
-    }
+                .arg(quoted(backup.file), why));
+    };
+    if (!reason.isEmpty()) throw notRestored(reason);
     QFile::setPermissions(partPath, QFileInfo::exists(target)
                                         ? QFile::permissions(target)
                                         : QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -927,18 +957,11 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
         if (reason.isEmpty() && QFileInfo::exists(old) && !QFile::remove(old))
             reason = cannotWrite(QFileInfo(old).absolutePath());
     if (reason.isEmpty() && replaceFile(partPath, target, &reason)) part.kept();
-    if (!reason.isEmpty()) {
-        // The database stays: a backup that is its own file would change with it.
-        if (kept) kept->withdraw();
-        throw StoreError(
-            QStringLiteral(
-                "バックアップ%1から復元できませんでした。%2データベースは変更していません。")
-                .arg(quoted(backup.file), reason));
-    }
+    if (!reason.isEmpty()) throw notRestored(reason);
+    replaced = true;
     syncFolder(targetFolder);
     if (!kept) return QString();
-    // The restored backup stays, whatever its age: it is the state the user chose.
-    kept->finish({backup.file});
+    kept->secure();
     return kept->file();
 }
 
