@@ -777,11 +777,26 @@ void FirstChangeBackup::beforeCommit() {
         backup.sync();
         backup.name();
         backup.finish({});
-        // Read back while the change is written, and after it: the copy is in place already,
-        // and the change waits for nothing but the disk.
-        std::future<bool> check = checkCopy(backup.file(), programPassword(), bytes);
+        m_made = backup.file();
+        m_salt = bytes.left(kSaltBytes);
+    } catch (const sql::SqlError& e) {
+        warn(backupFailure(sql::reasonFor(e)).message() +
+             QStringLiteral("変更の書き込みはこのまま行います。"));
+    } catch (const StoreError& e) {
+        warn(e.message() + QStringLiteral("変更の書き込みはこのまま行います。"));
+    }
+}
+
+FirstChangeBackup::~FirstChangeBackup() {
+    if (!m_pending) return;
+    sqlite3_exec(m_db, "PRAGMA cache_spill = ON;", nullptr, nullptr, nullptr);
+    if (m_made.isEmpty()) return;
+    // The copy is in place already; it is read back once the change is written, on a thread
+    // of its own, so that the change waits for nothing but the disk.
+    try {
+        std::future<bool> check = checkCopy(m_made, programPassword(), m_salt);
         std::lock_guard lock(automatic().mutex);
-        automatic().checks.emplace_back(backup.file(), std::move(check));
+        automatic().checks.emplace_back(m_made, std::move(check));
 #ifdef Q_OS_UNIX
         // A process forked while a check runs would copy the engine's locks as that thread
         // holds them: the fork waits for the checks.
@@ -795,17 +810,9 @@ void FirstChangeBackup::beforeCommit() {
                 nullptr, nullptr);
         });
 #endif
-    } catch (const sql::SqlError& e) {
-        warn(backupFailure(sql::reasonFor(e)).message() +
-             QStringLiteral("変更の書き込みはこのまま行います。"));
-    } catch (const StoreError& e) {
-        warn(e.message() + QStringLiteral("変更の書き込みはこのまま行います。"));
+    } catch (...) {
+        // No thread for the check: the copy stays as it was made.
     }
-}
-
-FirstChangeBackup::~FirstChangeBackup() {
-    if (!m_pending) return;
-    sqlite3_exec(m_db, "PRAGMA cache_spill = ON;", nullptr, nullptr, nullptr);
 }
 
 void setBackupWarningHandler(std::function<void(const QString&)> handler) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -52,9 +53,9 @@ public:
     // the file as stored (the transaction has written nothing into it yet: its changes stay
     // in memory until COMMIT) is copied into the backups folder, synced and named. A database
     // that holds no draws and no tickets has nothing to lose yet and waits for a later change.
-    // The copy is read back on a thread of its own while the change is written; one that does
-    // not read back whole is taken away again and told at the next write (or, when the
-    // program ends first, left as it is).
+    // The copy is read back on a thread of its own once the change is written (the end of the
+    // object); one that does not read back whole is taken away again and told at the next
+    // write (or, when the program ends first, left as it is).
     void beforeCommit();
     ~FirstChangeBackup();
     FirstChangeBackup(const FirstChangeBackup&) = delete;
@@ -66,6 +67,8 @@ private:
     bool m_pending = false;
     bool m_holdsData = false;
     int m_changes = 0;
+    QString m_made;  // the backup made, still to be read back
+    QByteArray m_salt;
 };
 
 // Where a failed automatic backup is told; standard error when none is set. The program
