@@ -151,8 +151,7 @@ private slots:
         server.route("/cut.json", {200, whole.left(whole.size() / 2)});
         server.route("/endless.json", {200, "[", Route::Mode::Endless});
         server.route("/silent.json", {200, {}, Route::Mode::Silent});
-        server.route("/away.json",
-                     {302, {}, Route::Mode::Whole, "http://example.com/numbers4.json"});
+        server.route("/away.json", {302, {}, Route::Mode::Whole, "http://192.0.2.1/numbers4.json"});
         FeedServer tls(true);
         if (!tls.ok()) QSKIP("the openssl tool is needed for the certificate");
         tls.route("/numbers4.json", {200, whole});
@@ -167,7 +166,7 @@ private slots:
             {server.base() + "endless.json", "16 MB を超えました"},
             {server.base() + "silent.json", "1 秒間データが届きませんでした"},
             {server.base() + "away.json", "https の URL が必要です"},
-            {"http://example.com/numbers4.json", "https の URL が必要です"},
+            {"http://192.0.2.1/numbers4.json", "https の URL が必要です"},
             {tls.base() + "numbers4.json", "安全な接続（TLS）を確かめられません"},
         };
         const QByteArray stored = readFile(f.file());

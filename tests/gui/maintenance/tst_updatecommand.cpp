@@ -193,7 +193,7 @@ private slots:
     // moved to the top, one removed, the check at start turned on; the defaults come back.
     void settingsDialog() {
         TempDatabase db;
-        setSources({"https://a.example/x.json", "https://b.example/api/"});
+        setSources({"https://127.0.0.1:9/x.json", "https://127.0.0.2:9/api/"});
         MainFrm main;
         QVERIFY(main.start(db.dir.path()));
         QVERIFY(showWithoutPrediction(main));
@@ -201,10 +201,10 @@ private slots:
         Prompt::setNextDialog([](QDialog& d) {
             auto* url = d.findChild<QLineEdit*>("txtSource");
             auto* list = d.findChild<QListWidget*>("lstSources");
-            url->setText("http://c.example/y.json");
+            url->setText("http://192.0.2.1/y.json");
             d.findChild<QPushButton*>("cmdAdd")->click();
             if (list->count() != 2) return int(QDialog::Rejected);
-            url->setText("https://c.example/y.json");
+            url->setText("https://127.0.0.3:9/y.json");
             d.findChild<QPushButton*>("cmdAdd")->click();
             d.findChild<QPushButton*>("cmdUp")->click();
             d.findChild<QPushButton*>("cmdUp")->click();
@@ -216,7 +216,7 @@ private slots:
         });
         main.findChild<QAction*>("mnuUpdateSettings")->trigger();
         QCOMPARE(updateSources(),
-                 QStringList({"https://c.example/y.json", "https://b.example/api/"}));
+                 QStringList({"https://127.0.0.3:9/y.json", "https://127.0.0.2:9/api/"}));
         QCOMPARE(QSettings().value("update/checkAtStart").toBool(), true);
 
         Prompt::setNextDialog([](QDialog& d) {
