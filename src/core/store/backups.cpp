@@ -93,6 +93,15 @@ void syncFolder(const QString& folder) {
     ::close(fd);
 }
 
+// Makes a written file reach the disk: 0 or the error.
+int syncFile(const QString& file) {
+    const int fd = ::open(encoded(file).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+
 enum class Naming { Named, Taken, NoLinks, Failed };
 
 // Gives the finished part a second name, file, unless another file has it already. The part
@@ -121,6 +130,8 @@ bool isRealFolder(const QString& path) {
 QString reasonOfErrno(int, const QString& folder) { return cannotWrite(folder); }
 
 void syncFolder(const QString&) {}
+
+int syncFile(const QString&) { return 0; }
 
 enum class Naming { Named, Taken, NoLinks, Failed };
 
@@ -585,7 +596,7 @@ struct Automatic {
     std::set<QString> done;  // databases backed up in this process
     std::function<void(const QString&)> warn;
     // Backups whose copies are still being read back; the end of the program waits for them.
-    std::vector<std::pair<QString, std::future<bool>>> checks;
+    std::vector<std::pair<QString, std::future<QString>>> checks;
 };
 
 Automatic& automatic() {
@@ -639,7 +650,9 @@ QString backupProblem(const QString& file, const QString& key, const QString& pa
             c.open(file, password, SQLITE_OPEN_READONLY);
         }
         if (!sql::intact(c.get())) return QStringLiteral("ファイルが壊れています。");
-        drawCount(c.get());
+        // The draws can be counted: the file is one of this program's databases.
+        sql::Statement draws(c.get(), "SELECT count(*) FROM 当選データ");
+        draws.step();
     } catch (const sql::SqlError& e) {
         return sql::reasonFor(e);
     }
@@ -721,7 +734,7 @@ QString makeBackup(const DatabaseFile& database) {
 // The checks of automatic backups still reading their copies back: a copy that does not read
 // back whole is taken away again and told.
 void collectChecks() {
-    std::vector<std::pair<QString, std::future<bool>>> done;
+    std::vector<std::pair<QString, std::future<QString>>> done;
     {
         std::lock_guard lock(automatic().mutex);
         auto& running = automatic().checks;
@@ -735,9 +748,10 @@ void collectChecks() {
         }
     }
     for (auto& [file, check] : done) {
-        if (check.get()) continue;
+        const QString problem = check.get();
+        if (problem.isEmpty()) continue;
         removeWithJournal(file);
-        warn(damagedCopy().message());
+        warn(problem);
     }
 }
 
@@ -774,9 +788,10 @@ void FirstChangeBackup::beforeCommit() {
         const QByteArray bytes = storedBytes(m_db);
         NewBackup backup(backupFolderFor(m_file), bytes, fileBehind(m_file));
         if (!backup.isNew()) return;
-        backup.sync();
-        backup.name();
-        backup.finish({});
+        // Named now, while its bytes are still on their way to the disk: a program killed
+        // after the commit leaves it all the same. It reaches the disk, is read back and
+        // thins out the older backups once the change is written.
+        backup.name({}, false);
         m_made = backup.file();
         m_salt = bytes.left(kSaltBytes);
     } catch (const sql::SqlError& e) {
@@ -791,10 +806,19 @@ FirstChangeBackup::~FirstChangeBackup() {
     if (!m_pending) return;
     sqlite3_exec(m_db, "PRAGMA cache_spill = ON;", nullptr, nullptr, nullptr);
     if (m_made.isEmpty()) return;
-    // The copy is in place already; it is read back once the change is written, on a thread
-    // of its own, so that the change waits for nothing but the disk.
+    // The copy has its name already; it is synced, read back and the older backups thinned
+    // out once the change is written, on a thread of its own: the change waits for nothing
+    // but its own commit.
     try {
-        std::future<bool> check = checkCopy(m_made, programPassword(), m_salt);
+        std::future<QString> check = std::async(
+            std::launch::async, [made = m_made, salt = m_salt, folder = backupFolderFor(m_file)] {
+                if (const int error = syncFile(made); error != 0)
+                    return backupFailure(reasonOfErrno(error, folder)).message();
+                syncFolder(folder);
+                if (!copyReadsBack(made, programPassword(), salt)) return damagedCopy().message();
+                prune(folder, {made});
+                return QString();
+            });
         std::lock_guard lock(automatic().mutex);
         automatic().checks.emplace_back(m_made, std::move(check));
 #ifdef Q_OS_UNIX

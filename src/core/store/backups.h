@@ -51,11 +51,12 @@ public:
     void begun();
     // Before COMMIT: when the body changed rows and this run has not backed up the file yet,
     // the file as stored (the transaction has written nothing into it yet: its changes stay
-    // in memory until COMMIT) is copied into the backups folder, synced and named. A database
-    // that holds no draws and no tickets has nothing to lose yet and waits for a later change.
-    // The copy is read back on a thread of its own once the change is written (the end of the
-    // object); one that does not read back whole is taken away again and told at the next
-    // write (or, when the program ends first, left as it is).
+    // in memory until COMMIT) is copied into the backups folder and named. A database that
+    // holds no draws and no tickets has nothing to lose yet and waits for a later change.
+    // Once the change is written (the end of the object), the copy is synced to the disk, read
+    // back and the older backups thinned out, on a thread of its own; a copy that does not
+    // reach the disk or read back whole is taken away again and told at the next write (or,
+    // when the program ends first, left as it is).
     void beforeCommit();
     ~FirstChangeBackup();
     FirstChangeBackup(const FirstChangeBackup&) = delete;
