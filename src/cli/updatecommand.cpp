@@ -63,6 +63,7 @@ int runUpdate(const QCommandLineParser& args) {
 
     const UpdatePlan plan = planUpdate(*before, reader.sourceDraws());
     for (const QString& line : heldBackLines(plan)) say(stderr, line);
+    for (const QString& line : leftOutPrizeLines(plan)) say(stderr, line);
     for (const QString& line : differingLines(plan))
         say(stderr,
             args.isSet("replace") ? line : line + QStringLiteral("（--replace で置き換えます）"));

@@ -42,7 +42,7 @@ void UpdateReader::next() {
         return;
     }
     const QString source = m_sources[m_index];
-    m_outcomes.push_back({source, false, false, {}, {}});
+    m_outcomes.push_back({source, false, false, {}, {}, {}});
     const QUrl url(source);
     if (source.endsWith(QLatin1Char('/'))) {
         m_stage = Stage::Version;
@@ -100,6 +100,7 @@ void UpdateReader::fetched() {
     } else {
         outcome.ok = true;
         outcome.draws = parsed.draws;
+        outcome.prizesLeftOut = parsed.prizesLeftOut;
     }
     next();
 }
@@ -107,7 +108,7 @@ void UpdateReader::fetched() {
 std::vector<SourceDraws> UpdateReader::sourceDraws() const {
     std::vector<SourceDraws> out;
     for (const SourceOutcome& o : m_outcomes)
-        if (o.ok && !o.upToDate) out.push_back({o.source, o.draws});
+        if (o.ok && !o.upToDate) out.push_back({o.source, o.draws, o.prizesLeftOut});
     return out;
 }
 

@@ -19,6 +19,7 @@ struct SourceOutcome {
     bool upToDate = false;  // an API base with nothing new for the stored history
     QString error;          // when not ok, the message
     std::vector<ImportedDraw> draws;
+    std::vector<LeftOutPrizes> prizesLeftOut;  // draws whose prizes break the prize rule
 };
 
 class UpdateReader : public QObject {

@@ -36,8 +36,11 @@ std::vector<ImportedDraw> sampleDraws(int count) {
     const std::optional<ParsedDraws> p =
         readDrawFile(QStringLiteral(PIRUMOA_DATA_DIR "/numbers4_history.csv"));
     std::vector<ImportedDraw> out(p->draws.begin(), p->draws.begin() + count);
-    for (ImportedDraw& d : out)
-        d.prizes.yen = {100000 + d.draw.no, 5000 + d.draw.no, 50000 + d.draw.no, 2500 + d.draw.no};
+    for (ImportedDraw& d : out) {
+        // Amounts that follow the prize rule: a set is half a straight and half a box.
+        const std::int64_t straight = 100000 + 100 * d.draw.no, box = 5000 + 100 * d.draw.no;
+        d.prizes.yen = {straight, box, (straight + box) / 2 / 100 * 100, box / 2 / 100 * 100};
+    }
     return out;
 }
 
@@ -83,13 +86,13 @@ private slots:
         QCOMPARE(r.code, 0);
         QVERIFY2(r.out.contains("追加 第19回") && r.out.contains("追加 第20回"), qPrintable(r.out));
         QVERIFY2(r.out.contains("当せん金などを補充 18 件"), qPrintable(r.out));
-        QVERIFY2(r.out.contains(QStringLiteral("第20回 %1 — 購入数字 %1 ストレート当せん 100,020円")
+        QVERIFY2(r.out.contains(QStringLiteral("第20回 %1 — 購入数字 %1 ストレート当せん 102,000円")
                                     .arg(number(last))),
                  qPrintable(r.out));
         QVERIFY(server.userAgent.startsWith("pirumoa/"));
         const QString csv = QString::fromUtf8(runCli({"export", "--db", f.file()}).out);
         QVERIFY2(csv.contains(QStringLiteral("\n20,%1,").arg(last.draw.date)), qPrintable(csv));
-        QVERIFY(csv.contains(",100001,5001,50001,2501"));
+        QVERIFY(csv.contains(",100100,5100,52600,2500"));
 
         server.asked.clear();
         const Run again = update(f.file(), {"--source", server.base() + "api/"});

@@ -243,10 +243,23 @@ std::int64_t prize(const QString& raw, Column column) {
         if (c != u'円' && c != u',' && c != u'¥' && c != u'\\' && c != u' ') t += c;
     static const QStringList none{"-", "−", "―", "ー", "—", "–", "*", "該当なし", "なし"};
     if (t.isEmpty() || (!allDigits(t) && none.contains(t))) return -1;
+    // Spreadsheets and some public files write whole yen as 1186800.0.
+    const qsizetype point = t.indexOf(QLatin1Char('.'));
+    if (point > 0) {
+        const QStringView fraction = QStringView(t).sliced(point + 1);
+        if (allDigits(fraction) && fraction.count(QLatin1Char('0')) == fraction.size())
+            t.truncate(point);
+    }
     if (!allDigits(t) || t.size() > 13)
         throw BadLine{QStringLiteral("%1の当せん金「%2」は金額ではありません")
                           .arg(labelOf(column), shown(folded(raw)))};
     return t.toLongLong();
+}
+
+void noneOnRepdigits(const Digits& g, std::array<std::int64_t, 4>& yen) {
+    if (g[0] < 0 || g[0] != g[1] || g[1] != g[2] || g[2] != g[3]) return;
+    for (std::size_t k = 1; k < yen.size(); ++k)
+        if (yen[k] == 0) yen[k] = -1;
 }
 
 QString digitsText(const Digits& d) {

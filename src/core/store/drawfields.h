@@ -67,8 +67,13 @@ using Digits = std::array<std::int8_t, 4>;
 // The four digits of a winning number, all -1 for an empty field; throws BadLine.
 Digits winningNumber(const QString& raw);
 
-// A prize in yen, -1 for none; throws BadLine naming the column.
+// A prize in yen, -1 for none; whole yen may be written with a zero fraction (1186800.0).
+// Throws BadLine naming the column.
 std::int64_t prize(const QString& raw, Column column);
+
+// No box or set is sold on four equal digits: files write 0 there for "none", which is kept
+// as unknown (-1). An amount there is left for the prize rule (importeddraw.h) to refuse.
+void noneOnRepdigits(const Digits& digits, std::array<std::int64_t, 4>& yen);
 
 // "0123", "_" for a missing digit.
 QString digitsText(const Digits& d);

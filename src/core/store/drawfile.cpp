@@ -1,5 +1,6 @@
 #include "core/store/drawfile.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -136,6 +137,15 @@ public:
         }
     }
 
+    void refuseCutLine(qint64 lineNo) {
+        m_out.lines = lineNo;
+        if (m_stopped) return;
+        refuse(lineNo, QStringLiteral("最後の行が途中で切れています（行末の改行がありません）。"
+                                      "ファイルを保存し直すか、もう一度ダウンロードしてください。"
+                                      "最後の行がそのままで正しいときは、行末で改行してから保存"
+                                      "してください"));
+    }
+
     ParsedDraws finish() {
         m_out.encoding = m_encoding == Encoding::Cp932 ? QStringLiteral("Shift_JIS")
                          : m_bom                       ? QStringLiteral("UTF-8（BOM付き）")
@@ -146,6 +156,7 @@ public:
         std::sort(
             m_out.draws.begin(), m_out.draws.end(),
             [](const ImportedDraw& a, const ImportedDraw& b) { return a.draw.no < b.draw.no; });
+        m_out.prizesLeftOut = leaveOutFaultyPrizes(m_out.draws);
         return std::move(m_out);
     }
 
@@ -258,17 +269,7 @@ private:
         }
         for (int c = kFirstPrize; c < kColumns; ++c)
             d.prizes.yen[c - kFirstPrize] = prize(field(Column(c)), Column(c));
-        const Digits& g = d.draw.digits;
-        if (d.draw.complete() && g[0] == g[1] && g[1] == g[2] && g[2] == g[3]) {
-            // No box or set is sold on four equal digits: a 0 there means "none".
-            for (int k = 1; k < kPrizeKinds; ++k) {
-                if (d.prizes.yen[k] > 0)
-                    throw BadLine{QStringLiteral("ゾロ目の回（%1）にボックス・セットの当せん金は"
-                                                 "ありません")
-                                      .arg(digitsText(g))};
-                d.prizes.yen[k] = -1;
-            }
-        }
+        noneOnRepdigits(d.draw.digits, d.prizes.yen);
         return d;
     }
 
@@ -383,8 +384,16 @@ public:
         }
     }
 
-    void finish() {
-        if (!m_line.isEmpty() || m_tooLong) endLine();
+    // With lineEnds, a last line without its line end after lines that have one is refused:
+    // a file cut off there would otherwise give a draw whose digits or prizes are cut too.
+    void finish(bool lineEnds) {
+        if (m_line.isEmpty() && !m_tooLong) return;
+        const bool blank = QByteArrayView(m_line).trimmed().isEmpty();
+        if (lineEnds && m_lineNo > 0 && !blank && !m_tooLong) {
+            m_parser.refuseCutLine(++m_lineNo);
+            return;
+        }
+        endLine();
     }
 
 private:
@@ -424,7 +433,7 @@ ParsedDraws parseDrawText(QByteArrayView bytes) {
     TextParser parser;
     LineFeeder feeder(parser);
     feeder.feed(bytes);
-    feeder.finish();
+    feeder.finish(false);
     return parser.finish();
 }
 
@@ -482,7 +491,7 @@ std::optional<ParsedDraws> readDrawFile(const QString& path,
         done += n;
         if (progress && !progress(done, size)) return std::nullopt;
     }
-    feeder.finish();
+    feeder.finish(true);
     return parser.finish();
 }
 
@@ -495,6 +504,45 @@ QString refusalLine(const QString& source, const LineRefusal& r) {
 }
 
 }  // namespace
+
+QString drawNotes(const std::vector<ImportedDraw>& draws, const QDate& today) {
+    if (draws.empty()) return {};
+    std::vector<int> missing, unordered, later;
+    const QString now = today.toString(Qt::ISODate);
+    const ImportedDraw* dated = nullptr;  // the dated draw before, in draw order
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+        const DrawRecord& r = draws[i].draw;
+        if (i > 0)
+            for (int no = draws[i - 1].draw.no + 1; no < r.no; ++no) missing.push_back(no);
+        if (r.date.isEmpty()) continue;
+        // Both draws of a pair out of order are named: either may hold the wrong date.
+        if (dated && r.date <= dated->draw.date) {
+            if (unordered.empty() || unordered.back() != dated->draw.no)
+                unordered.push_back(dated->draw.no);
+            unordered.push_back(r.no);
+        }
+        if (r.date > now) later.push_back(r.no);
+        dated = &draws[i];
+    }
+    QString s;
+    if (!missing.empty())
+        s += QStringLiteral("ファイルにない回：%1 件（%2）\n")
+                 .arg(missing.size())
+                 .arg(drawRanges(missing));
+    if (!unordered.empty()) {
+        std::sort(unordered.begin(), unordered.end());
+        unordered.erase(std::unique(unordered.begin(), unordered.end()), unordered.end());
+        s += QStringLiteral("抽せん日が回の順になっていない回：%1 件（%2）\n")
+                 .arg(unordered.size())
+                 .arg(drawRanges(unordered));
+    }
+    if (!later.empty())
+        s += QStringLiteral("抽せん日が今日（%1）より後の回：%2 件（%3）\n")
+                 .arg(now)
+                 .arg(later.size())
+                 .arg(drawRanges(later));
+    return s;
+}
 
 QString firstRefusal(const ParsedDraws& parsed, const QString& source) {
     if (parsed.refusals.empty()) return {};
@@ -538,6 +586,15 @@ QString importSummary(const ParsedDraws& parsed, const ImportComparison& c) {
         s += QStringLiteral("当選データ：%1 回分　%2%3 ～ %4%5\n")
                  .arg(QString::number(parsed.draws.size()), drawLabel(first.no), when(first),
                       drawLabel(last.no), when(last));
+    }
+    s += drawNotes(parsed.draws, QDate::currentDate());
+    if (!parsed.prizesLeftOut.empty()) {
+        s += QStringLiteral(
+                 "当せん金を取り込まない回：%1 件（列がずれているか誤っているため、"
+                 "回と当せん番号だけを取り込みます）\n")
+                 .arg(parsed.prizesLeftOut.size());
+        for (const QString& line : leftOutPrizeLines(parsed.prizesLeftOut))
+            s += QStringLiteral("　%1\n").arg(line);
     }
     s += QStringLiteral("新しい回：%1 件\n").arg(c.added.size());
     s += QStringLiteral("登録済みと同じ回：%1 件\n").arg(c.equal.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -30,7 +31,9 @@ struct ParsedDraws {
     QStringList columns;  // what each read column holds: "回号（回別）", "抽せん日"
     QStringList ignored;  // header names of the columns left unread
     bool hasPrizes = false;
-    std::vector<ImportedDraw> draws;    // ascending draw number, each number once
+    std::vector<ImportedDraw> draws;  // ascending draw number, each number once
+    // Draws whose prizes break the prize rule: their prizes are cleared in draws.
+    std::vector<LeftOutPrizes> prizesLeftOut;
     std::vector<LineRefusal> refusals;  // the first kShownRefusals
     qint64 refusedLines = 0;            // how many lines were refused in all
     qint64 lines = 0;                   // lines read, blank ones included
@@ -47,12 +50,14 @@ inline constexpr qsizetype kMaxLineBytes = 4096;
 // needs a tenth of it.
 inline constexpr qint64 kMaxJsonBytes = 16 * 1024 * 1024;
 
-// Parses text already in memory (a file's bytes, the clipboard's text as UTF-8).
+// Parses text already in memory (a file's bytes, the clipboard's text as UTF-8). Its last
+// line needs no line end: pasted text seldom has one.
 ParsedDraws parseDrawText(QByteArrayView bytes);
 
-// Reads a file line by line. progress(bytesRead, fileSize) runs now and then; when it returns
-// false the reading stops and the result is nullopt. Throws StoreError (naming the file) for
-// a file that cannot be read, or that is not a regular file (a folder, a device, a FIFO),
+// Reads a file line by line; a last line without a line end after lines that have one is
+// refused as cut off (a one-line file needs none). progress(bytesRead, fileSize) runs now and then;
+// when it returns false the reading stops and the result is nullopt. Throws StoreError (naming the
+// file) for a file that cannot be read, or that is not a regular file (a folder, a device, a FIFO),
 // which is refused before anything is read from it.
 std::optional<ParsedDraws> readDrawFile(const QString& path,
                                         const std::function<bool(qint64, qint64)>& progress = {});
@@ -62,8 +67,13 @@ QString firstRefusal(const ParsedDraws& parsed, const QString& source);
 // Every shown refusal, one a line, "FILE:LINE: reason", and how many more.
 QString refusalList(const ParsedDraws& parsed, const QString& source);
 
+// What may be wrong with a file's draws (ascending), one line each: the draws missing between
+// its first and last, dates out of draw order, dates after today. Empty when none.
+QString drawNotes(const std::vector<ImportedDraw>& draws, const QDate& today);
+
 // The summary shown before an import writes: what was recognised, how many draws, the first
-// and the last, and how they compare with the stored ones. Lines end in "\n".
+// and the last, what may be wrong with them (drawNotes), the draws whose prizes are left out,
+// and how they compare with the stored ones. Lines end in "\n".
 QString importSummary(const ParsedDraws& parsed, const ImportComparison& comparison);
 
 }  // namespace pirumoa

@@ -117,16 +117,7 @@ ImportedDraw drawOf(const QJsonValue& value, bool& hasPrizes) {
                                   .arg(labelOf(kPrizeKeys[k].column), shownJson(v))};
             d.prizes.yen[std::size_t(k)] = *yen;
         }
-        const Digits& g = d.draw.digits;
-        if (g[0] == g[1] && g[1] == g[2] && g[2] == g[3]) {
-            for (int k = 1; k < kPrizeKinds; ++k) {
-                if (d.prizes.yen[std::size_t(k)] > 0)
-                    throw BadLine{QStringLiteral("ゾロ目の回（%1）にボックス・セットの当せん金は"
-                                                 "ありません")
-                                      .arg(digitsText(g))};
-                d.prizes.yen[std::size_t(k)] = -1;
-            }
-        }
+        noneOnRepdigits(d.draw.digits, d.prizes.yen);
     }
     return d;
 }
@@ -191,6 +182,7 @@ ParsedDraws parseDrawJson(QByteArrayView bytes) {
     }
     std::sort(out.draws.begin(), out.draws.end(),
               [](const ImportedDraw& a, const ImportedDraw& b) { return a.draw.no < b.draw.no; });
+    out.prizesLeftOut = leaveOutFaultyPrizes(out.draws);
     out.columns << labelOf(Column::Draw) << labelOf(Column::Date) << labelOf(Column::Number);
     if (out.hasPrizes)
         for (int c = kFirstPrize; c < kColumns; ++c) out.columns << labelOf(Column(c));

@@ -466,6 +466,23 @@ QString drawList(const std::vector<int>& nos) {
     return list;
 }
 
+QString drawRanges(const std::vector<int>& nos) {
+    constexpr int kShown = 5;
+    QStringList shown;
+    int runs = 0;
+    for (std::size_t i = 0; i < nos.size();) {
+        std::size_t j = i;
+        while (j + 1 < nos.size() && nos[j + 1] == nos[j] + 1) ++j;
+        if (++runs <= kShown)
+            shown << (i == j ? drawLabel(nos[i])
+                             : QStringLiteral("第%1～%2回").arg(nos[i]).arg(nos[j]));
+        i = j + 1;
+    }
+    QString list = shown.join(QStringLiteral("、"));
+    if (runs > kShown) list += QStringLiteral(" ほか %1 か所").arg(runs - kShown);
+    return list;
+}
+
 DatabaseFile databaseFileIn(const QString& folder) {
     DatabaseFile c;
     c.file =

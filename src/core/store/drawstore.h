@@ -77,6 +77,9 @@ std::vector<DrawPrizes> loadPrizes(const DatabaseFile& connect);
 // "第12回、第15回 ほか 3 件": the first ten draws of a list and how many more there are; a
 // whole other history would list thousands.
 QString drawList(const std::vector<int>& nos);
+// "第6884～7054回、第7060回 ほか 3 か所": ascending draws as runs of consecutive numbers, the
+// first few runs and how many more there are.
+QString drawRanges(const std::vector<int>& nos);
 
 struct ImportResult {
     int added = 0;

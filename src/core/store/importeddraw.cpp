@@ -2,7 +2,68 @@
 
 #include <algorithm>
 
+#include "core/store/drawstore.h"
+
 namespace pirumoa {
+
+PrizeFault prizeFault(const DrawRecord& draw, const Prizes& prizes) {
+    const auto [straight, box, setStraight, setBox] = prizes.yen;
+    const auto& g = draw.digits;
+    if (draw.complete() && g[0] == g[1] && g[1] == g[2] && g[2] == g[3]) {
+        // 0 or empty is how files say "none" there; an amount is a column from elsewhere.
+        return box > 0 || setStraight > 0 || setBox > 0 ? PrizeFault::Repdigit : PrizeFault::None;
+    }
+    if (straight > 0 && box > 0 && straight <= box) return PrizeFault::StraightNotAboveBox;
+    if (straight > 0 && box > 0 && setStraight > 0 &&
+        setStraight != (straight + box) / 2 / 100 * 100)
+        return PrizeFault::SetStraight;
+    if (box > 0 && setBox > 0 && setBox != box / 2 / 100 * 100) return PrizeFault::SetBox;
+    return PrizeFault::None;
+}
+
+QString prizeFaultText(PrizeFault fault) {
+    switch (fault) {
+        case PrizeFault::None:
+            break;
+        case PrizeFault::StraightNotAboveBox:
+            return QStringLiteral("ストレートの当せん金がボックス以下です");
+        case PrizeFault::SetStraight:
+            return QStringLiteral(
+                "セット(ストレート)の当せん金が、ストレートとボックスの和の半分"
+                "（100 円未満切り捨て）ではありません");
+        case PrizeFault::SetBox:
+            return QStringLiteral(
+                "セット(ボックス)の当せん金が、ボックスの半分（100 円未満切り捨て）ではありません");
+        case PrizeFault::Repdigit:
+            return QStringLiteral("ゾロ目の回にボックス・セットの当せん金があります");
+    }
+    return {};
+}
+
+std::vector<LeftOutPrizes> leaveOutFaultyPrizes(std::vector<ImportedDraw>& draws) {
+    std::vector<LeftOutPrizes> out;
+    for (ImportedDraw& d : draws) {
+        const PrizeFault fault = prizeFault(d.draw, d.prizes);
+        if (fault == PrizeFault::None) continue;
+        out.push_back({d.draw.no, fault});
+        d.prizes = Prizes{};
+    }
+    return out;
+}
+
+QStringList leftOutPrizeLines(const std::vector<LeftOutPrizes>& draws) {
+    QStringList lines;
+    for (PrizeFault fault : {PrizeFault::StraightNotAboveBox, PrizeFault::SetStraight,
+                             PrizeFault::SetBox, PrizeFault::Repdigit}) {
+        std::vector<int> nos;
+        for (const LeftOutPrizes& d : draws)
+            if (d.fault == fault) nos.push_back(d.no);
+        if (nos.empty()) continue;
+        std::sort(nos.begin(), nos.end());
+        lines << QStringLiteral("%1：%2").arg(drawRanges(nos), prizeFaultText(fault));
+    }
+    return lines;
+}
 
 DrawChange classifyDraw(const ImportedDraw& in, const ImportedDraw* stored) {
     if (!stored) return DrawChange::New;

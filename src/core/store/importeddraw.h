@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -37,12 +38,43 @@ Prizes prizesOf(const PrizeAmounts* amounts);
 // The stored prizes of a history as rows, in draw order (those of its draws only).
 std::vector<DrawPrizes> prizeRowsOf(const DrawHistory& history);
 
+// Whether a draw's four prizes can be its own. A set is half a straight and half a box, each
+// set prize rounded down to 100 yen, and a straight pays more than a box; four equal digits
+// sell no box or set. A row that breaks this has its prize columns shifted or mistyped, so
+// its prizes are not stored (its draw is). An amount that is unknown or 0 (no winner) is not
+// checked, and neither is a rule whose amounts are not all known.
+enum class PrizeFault {
+    None,
+    StraightNotAboveBox,
+    SetStraight,  // not ⌊(straight + box) / 2 / 100⌋ × 100
+    SetBox,       // not ⌊box / 2 / 100⌋ × 100
+    Repdigit,     // box or set prizes on four equal digits
+};
+PrizeFault prizeFault(const DrawRecord& draw, const Prizes& prizes);
+// Why, in Japanese, for the messages that list such draws.
+QString prizeFaultText(PrizeFault fault);
+
+// A draw whose prizes were left out, and why.
+struct LeftOutPrizes {
+    int no = 0;
+    PrizeFault fault = PrizeFault::None;
+    friend bool operator==(const LeftOutPrizes&, const LeftOutPrizes&) = default;
+};
+
 // A draw as a file gives it: the draw, and its prizes where the file has them.
 struct ImportedDraw {
     DrawRecord draw;
     Prizes prizes;
     friend bool operator==(const ImportedDraw&, const ImportedDraw&) = default;
 };
+
+// Clears the prizes of the draws that break the prize rule (prizeFault), in place; returns
+// those draws in the order given.
+std::vector<LeftOutPrizes> leaveOutFaultyPrizes(std::vector<ImportedDraw>& draws);
+
+// The lines that tell the user which draws lost their prizes, one per fault, each naming the
+// draws as ranges: "第6884～7054回：ストレートの当せん金がボックス以下です". Empty for none.
+QStringList leftOutPrizeLines(const std::vector<LeftOutPrizes>& draws);
 
 // Draws without prizes, as a file without prize columns gives them.
 std::vector<ImportedDraw> withoutPrizes(const std::vector<DrawRecord>& draws);

@@ -38,6 +38,7 @@ PastedDraws parsePastedDraws(const QString& text) {
         return out;
     }
     out.draws = parsed.draws;
+    out.prizesLeftOut = parsed.prizesLeftOut;
     return out;
 }
 

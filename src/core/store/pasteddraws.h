@@ -13,6 +13,8 @@ namespace pirumoa {
 // why.
 struct PastedDraws {
     std::vector<ImportedDraw> draws;
+    // Draws whose pasted prizes break the prize rule: they are pasted without them.
+    std::vector<LeftOutPrizes> prizesLeftOut;
     QString error;
 };
 PastedDraws parsePastedDraws(const QString& text);

@@ -60,14 +60,31 @@ bool lacksPrizesUpTo(const DrawHistory& history, int latestInFeed) {
 }
 
 UpdatePlan planUpdate(const DrawHistory& stored, const std::vector<SourceDraws>& sources) {
-    // Every source's value of each draw, in the order of the sources.
-    std::map<int, std::vector<SourceValue>> byNo;
-    for (const SourceDraws& s : sources)
-        for (const ImportedDraw& d : s.draws)
-            if (d.draw.complete()) byNo[d.draw.no].push_back({s.source, d});
-
     UpdatePlan plan;
     const auto byDraw = [](const DrawRecord& r, int n) { return r.no < n; };
+    // A stored draw with its prizes takes none from a source: a source's faulty prizes there
+    // change nothing and are not worth a line.
+    const auto needsPrizes = [&](int no) {
+        const auto at = std::lower_bound(stored.rows.begin(), stored.rows.end(), no, byDraw);
+        if (at == stored.rows.end() || at->no != no) return true;
+        const PrizeAmounts* p = stored.prizes.find(no);
+        return !p || p->straight < 0;
+    };
+    // Every source's value of each draw, in the order of the sources, without prizes that
+    // break the prize rule.
+    std::map<int, std::vector<SourceValue>> byNo;
+    for (const SourceDraws& s : sources) {
+        std::vector<ImportedDraw> draws = s.draws;
+        std::vector<LeftOutPrizes> faulty = leaveOutFaultyPrizes(draws);
+        faulty.insert(faulty.end(), s.prizesLeftOut.begin(), s.prizesLeftOut.end());
+        SourcePrizesLeftOut left{s.source, {}};
+        for (const LeftOutPrizes& f : faulty)
+            if (needsPrizes(f.no)) left.draws.push_back(f);
+        if (!left.draws.empty()) plan.prizesLeftOut.push_back(std::move(left));
+        for (const ImportedDraw& d : draws)
+            if (d.draw.complete()) byNo[d.draw.no].push_back({s.source, d});
+    }
+
     for (const auto& [no, values] : byNo) {
         const auto at = std::lower_bound(stored.rows.begin(), stored.rows.end(), no, byDraw);
         const bool present = at != stored.rows.end() && at->no == no;
@@ -170,6 +187,14 @@ QStringList differingLines(const UpdatePlan& plan) {
         lines << QStringLiteral("登録済みと異なる %1：登録済み %2、%3")
                      .arg(drawLabel(d.stored.draw.no), drawValueText(d.stored, false),
                           valuesText(d.values));
+    return lines;
+}
+
+QStringList leftOutPrizeLines(const UpdatePlan& plan) {
+    QStringList lines;
+    for (const SourcePrizesLeftOut& s : plan.prizesLeftOut)
+        for (const QString& line : leftOutPrizeLines(s.draws))
+            lines << QStringLiteral("当せん金を取り込まない %1（%2）").arg(line, s.source);
     return lines;
 }
 

@@ -24,6 +24,14 @@ inline constexpr char kCheckAtStartKey[] = "checkAtStart";
 struct SourceDraws {
     QString source;
     std::vector<ImportedDraw> draws;
+    // Draws whose prizes the reading left out already (they break the prize rule).
+    std::vector<LeftOutPrizes> prizesLeftOut;
+};
+
+// A source's draws whose prizes break the prize rule: the draws are taken, the prizes not.
+struct SourcePrizesLeftOut {
+    QString source;
+    std::vector<LeftOutPrizes> draws;
 };
 
 struct SourceValue {
@@ -55,6 +63,8 @@ struct UpdatePlan {
     std::vector<FilledDraw> filled;
     std::vector<HeldBackDraw> heldBack;
     std::vector<DifferingDraw> differing;
+    // Per source, the new draws and the stored ones without prizes whose prizes are left out.
+    std::vector<SourcePrizesLeftOut> prizesLeftOut;
 
     bool writesSomething() const { return !added.empty() || !filled.empty(); }
 };
@@ -77,6 +87,8 @@ QString drawValueText(const ImportedDraw& d, bool withNo = true);
 // naming each source's value.
 QStringList heldBackLines(const UpdatePlan& plan);
 QStringList differingLines(const UpdatePlan& plan);
+// "当せん金を取り込まない 第6884～6890回：ストレートの当せん金がボックス以下です（取得元）".
+QStringList leftOutPrizeLines(const UpdatePlan& plan);
 
 // The wins of the tickets on the given draws, one line each ("第7054回 9577 — 購入数字 9577
 // ストレート当せん 2,128,400円"); empty when none won.

@@ -21,7 +21,10 @@ namespace pirumoa {
 
 namespace {
 
-const QString kFilter = QStringLiteral("CSV ファイル (*.csv);;すべてのファイル (*)");
+// Results files come as CSV, tab-separated text or JSON, under any of these endings.
+const QString kImportFilter =
+    QStringLiteral("当せん番号のファイル (*.csv *.tsv *.txt *.json);;すべてのファイル (*)");
+const QString kExportFilter = QStringLiteral("CSV ファイル (*.csv);;すべてのファイル (*)");
 
 // Where the file dialogs start: the folder of the last CSV file, remembered across runs, or
 // else the user's documents.
@@ -41,16 +44,16 @@ void remember(const QString& path) {
 
 void CsvCommands::importFromFile(QWidget* parent, HistoryDocument& document) {
     const QString path = Prompt::openFileName(parent, QStringLiteral("CSVファイルから取り込み"),
-                                              startFolder(), kFilter);
+                                              startFolder(), kImportFilter);
     if (path.isEmpty()) return;
     remember(path);
     importFile(parent, document, path);
 }
 
 void CsvCommands::exportToFile(QWidget* parent, const HistoryDocument& document) {
-    const QString path =
-        Prompt::saveFileName(parent, QStringLiteral("CSVファイルへ書き出し"),
-                             QDir(startFolder()).filePath(QStringLiteral("numbers4.csv")), kFilter);
+    const QString path = Prompt::saveFileName(
+        parent, QStringLiteral("CSVファイルへ書き出し"),
+        QDir(startFolder()).filePath(QStringLiteral("numbers4.csv")), kExportFilter);
     if (path.isEmpty()) return;
     remember(path);
     exportFile(parent, document, path);

@@ -404,10 +404,19 @@ void DataEntryWindow::pasteDraws(const QString& text) {
                         "\n\n次の回は、既に異なる数字・抽せん日・当せん金で登録されています。"
                         "貼り付けた内容で置き換えます。\n%1")
                         .arg(drawList(replaced));
+    // Prizes that cannot be the draw's own are not stored; the user is told which and why.
+    QString leftOut;
+    if (!pasted.prizesLeftOut.empty())
+        leftOut = QStringLiteral(
+                      "\n\n次の回の当せん金は、列がずれているか誤っているため登録しません"
+                      "（回と当せん番号だけを登録します）。\n%1")
+                      .arg(leftOutPrizeLines(pasted.prizesLeftOut).join(u'\n'));
     if (edits.empty()) {
-        Prompt::inform(this, QStringLiteral("貼り付けたデータは、すべて同じ内容で登録済みです。"));
+        Prompt::inform(
+            this, QStringLiteral("貼り付けたデータは、すべて同じ内容で登録済みです。") + leftOut);
         return;
     }
+    question += leftOut;
     question += QStringLiteral("\n\nよろしいですか？");
     // Return takes a paste that only adds or fills in; one that replaces asks for a yes.
     if (!(replaced.empty() ? Prompt::askDefaultYes(this, question) : Prompt::ask(this, question)))

@@ -32,6 +32,10 @@ const QString kCaption = QStringLiteral("最新の当せん番号を取得");
 const QString kNothingRead =
     QStringLiteral("当せん番号を取得できませんでした。データベースは変更していません。");
 
+const QString kPrizesLeftOut = QStringLiteral(
+    "当せん金を取り込まない回（列がずれているか誤っているため、回と当せん番号だけ"
+    "を取り込みます）");
+
 QStringList sourceLines(const UpdateReader& reader) {
     QStringList lines;
     for (const SourceOutcome& o : reader.outcomes()) {
@@ -88,6 +92,11 @@ std::unique_ptr<QDialog> previewDialog(QWidget* parent, const UpdateReader& read
         filled->setObjectName(QStringLiteral("lblFilled"));
         filled->setWordWrap(true);
         layout->addWidget(filled);
+    }
+    if (!plan.prizesLeftOut.empty()) {
+        layout->addWidget(heading(kPrizesLeftOut, dialog.get()));
+        layout->addWidget(
+            lines(leftOutPrizeLines(plan), QStringLiteral("txtPrizesLeftOut"), dialog.get()));
     }
     if (!plan.heldBack.empty()) {
         layout->addWidget(heading(
@@ -203,6 +212,9 @@ void UpdateCommands::offer(const UpdateReader& reader, const HistorySnapshot& be
     if (plan.added.empty() && plan.filled.empty() && plan.heldBack.empty() &&
         plan.differing.empty()) {
         QString text = QStringLiteral("最新です");
+        if (!plan.prizesLeftOut.empty())
+            text += QStringLiteral("\n\n%1\n%2")
+                        .arg(kPrizesLeftOut, leftOutPrizeLines(plan).join(u'\n'));
         for (const SourceOutcome& o : reader.outcomes())
             if (!o.ok) text += QStringLiteral("\n\n") + o.error;
         Prompt::inform(m_window, text);
@@ -256,6 +268,9 @@ void UpdateCommands::offer(const UpdateReader& reader, const HistorySnapshot& be
         }
         text += QStringLiteral("\n\n") + (wins.isEmpty() ? noWinText() : wins.join(u'\n'));
     }
+    if (!plan.prizesLeftOut.empty())
+        text +=
+            QStringLiteral("\n\n%1\n%2").arg(kPrizesLeftOut, leftOutPrizeLines(plan).join(u'\n'));
     if (!plan.heldBack.empty()) text += QStringLiteral("\n\n") + heldBackLines(plan).join(u'\n');
     Prompt::inform(m_window, text);
 }

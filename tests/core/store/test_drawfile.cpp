@@ -67,6 +67,9 @@ TEST(DrawFile, ReadsTheFilesPlayersHave) {
         {"回号,本数字,ストレート,ボックス,セット（ストレート）,セット（ボックス）\n"
          "1,1234,\"1,234,500円\",\"¥56,700\",-,該当なし\n",
          "1 - 1234 1234500/56700/-/-"},
+        // Whole yen with a zero fraction, as some public files and spreadsheets write them.
+        {"draw,number,straight,box\n1,1234,1186800.0,\"49,400.00円\"\n",
+         "1 - 1234 1186800/49400/-/-"},
         // Four equal digits sell no box or set: a 0 there is "none".
         {"draw,date,number,straight,box,set_straight,set_box\n5,,5555,900000,0,0,\n",
          "5 - 5555 900000/-/-/-"},
@@ -100,10 +103,11 @@ TEST(DrawFile, RefusalsNameEveryBadLine) {
         {"draw,number\n1,\"12\n", "2: 引用符（\"）が閉じていません"},
         {"draw,date,number\n1,2026-01-01,1234\n\n1,2026-01-02,1234\n",
          "4: 第1回が 2 行目と異なる内容で重複しています"},
-        {"draw,number,box\n1,7777,100\n",
-         "2: ゾロ目の回（7777）にボックス・セットの当せん金はありません"},
         {"draw,number,straight\n1,1234,1万円\n",
          "2: ストレートの当せん金「1万円」は金額ではありません"},
+        {"draw,number,straight\n1,1234,1186800.5\n",
+         "2: ストレートの当せん金「1186800.5」は金額ではありません"},
+        {"draw,number,box\n1,1234,.0\n", "2: ボックスの当せん金「.0」は金額ではありません"},
         {"draw,number\n1,1234,5\n", "2: 項目の数が 3 個です（2 個必要です）"},
         {"\xFF\xFE"
          "d\0r\0",
@@ -123,6 +127,100 @@ TEST(DrawFile, RefusalsNameEveryBadLine) {
     EXPECT_TRUE(p.refusals[0].reason.startsWith("行が長すぎます"));
     EXPECT_EQ(p.refusals[1].line, 3);
     EXPECT_TRUE(firstRefusal(p, "f.csv").endsWith("（ほかに 1 行が読めません）"));
+}
+
+// Each row's prizes against the prize rule: a row that breaks it keeps its draw and loses its
+// prizes; unknown amounts and 0 (no winner) are not checked.
+TEST(DrawFile, PrizesFollowTheirRule) {
+    const ParsedDraws p = parseDrawText(
+        "draw,number,straight,box,set_straight,set_box\n"
+        "1,1234,1186800.0,49400,618100,24700\n"
+        "2,1234,49400,1186800,618100,24700\n"  // straight and box swapped
+        "3,1234,1186800,49400,618200,24700\n"
+        "4,1234,1186800,49400,618100,24800\n"
+        "5,7777,300000,100,,\n"
+        "6,7777,300000,0,0,0\n"
+        "7,1234,1186800,,,\n"
+        "8,1234,1186800,0,0,0\n"
+        "9,1234,1186800,49400,-,該当なし\n"
+        "10,1234,,49400,,24700\n"
+        "11,1234,,49400,,24600\n");
+    ASSERT_TRUE(p.ok());
+    EXPECT_EQ(render(p),
+              "1 - 1234 1186800/49400/618100/24700 | 2 - 1234 -/-/-/- | 3 - 1234 -/-/-/- | "
+              "4 - 1234 -/-/-/- | 5 - 7777 -/-/-/- | 6 - 7777 300000/-/-/- | "
+              "7 - 1234 1186800/-/-/- | 8 - 1234 1186800/0/0/0 | "
+              "9 - 1234 1186800/49400/-/- | 10 - 1234 -/49400/-/24700 | 11 - 1234 -/-/-/-");
+    EXPECT_EQ(p.prizesLeftOut, (std::vector<LeftOutPrizes>{{2, PrizeFault::StraightNotAboveBox},
+                                                           {3, PrizeFault::SetStraight},
+                                                           {4, PrizeFault::SetBox},
+                                                           {5, PrizeFault::Repdigit},
+                                                           {11, PrizeFault::SetBox}}));
+}
+
+// A results file whose prize columns are shifted from some draw on: every draw goes in, the
+// shifted prizes do not, and the preview names those draws as ranges and says why.
+TEST(DrawFile, ShiftedPrizeColumnsKeepTheirDrawsOnly) {
+    const char* numbers[] = {"9298", "0097", "1234", "5678", "4321", "9577"};
+    const std::array<std::int64_t, 4> yen{839700, 31700, 435700, 15800};
+    QByteArray csv =
+        "回別,抽せん日,当せん番号,ストレート,ボックス,セット(ストレート),セット(ボックス)\r\n";
+    for (int i = 0; i < 6; ++i) {
+        // From draw 4 on the columns have slid one to the right, the last one round to the first.
+        const int shift = i >= 3 ? 3 : 0;
+        csv +=
+            QStringLiteral("第%1回,2026/8/%2,%3").arg(i + 1).arg(17 + i).arg(numbers[i]).toUtf8();
+        for (int k = 0; k < 4; ++k)
+            csv += ',' + QByteArray::number(yen[std::size_t((k + shift) % 4)]);
+        csv += "\r\n";
+    }
+    test::TempDatabase db;
+    const QString path = db.dir.filePath("shifted.csv");
+    writeFile(path, csv);
+    const ParsedDraws parsed = *readDrawFile(path);
+    ASSERT_TRUE(parsed.ok());
+    const QString summary = importSummary(parsed, compareWithStored(parsed.draws, {}, {}));
+    EXPECT_TRUE(summary.contains("当せん金を取り込まない回：3 件"));
+    EXPECT_TRUE(summary.contains("第4～6回：ストレートの当せん金がボックス以下です"))
+        << summary.toStdString();
+    EXPECT_EQ(importDrawCsv(path, db.connect, false).added, 6);
+    auto store = DrawStore::open(db.connect);
+    EXPECT_EQ(store->readAll().size(), 6u);
+    const std::vector<DrawPrizes> stored = store->readPrizes();
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored.back(), (DrawPrizes{3, {yen}}));
+}
+
+// What the preview says of a file's draws: the draws missing inside its range, dates out of
+// draw order (both draws of the pair), dates after today; many ranges are cut short.
+TEST(DrawFile, PreviewNotesGapsAndDates) {
+    const QDate today(2026, 8, 21);
+    std::vector<ImportedDraw> draws;
+    const auto add = [&](int no, const char* date) {
+        ImportedDraw d;
+        d.draw.no = no;
+        d.draw.date = QString::fromLatin1(date);
+        draws.push_back(d);
+    };
+    add(1, "2026-08-03");
+    add(2, "2026-08-04");
+    add(5, "2026-08-03");  // before draw 2's date
+    add(6, "");
+    add(7, "2026-08-10");
+    add(9, "2026-08-24");
+    EXPECT_EQ(drawNotes(draws, today),
+              "ファイルにない回：3 件（第3～4回、第8回）\n"
+              "抽せん日が回の順になっていない回：2 件（第2回、第5回）\n"
+              "抽せん日が今日（2026-08-21）より後の回：1 件（第9回）\n");
+    std::vector<ImportedDraw> sparse;
+    for (int no = 1; no <= 40; no += 2) {
+        ImportedDraw d;
+        d.draw.no = no;
+        sparse.push_back(d);
+    }
+    EXPECT_EQ(drawNotes(sparse, today),
+              "ファイルにない回：19 件（第2回、第4回、第6回、第8回、第10回 ほか 14 か所）\n");
+    EXPECT_EQ(drawNotes({draws.front()}, today), "");
 }
 
 // Devices, FIFOs and folders are refused before a byte is read: /dev/zero never ends, and a
@@ -146,6 +244,9 @@ TEST(DrawFile, OnlyRegularFilesAreRead) {
     const QString csv = dir.filePath("a.csv");
     writeFile(csv, "1,,1234\n");
     EXPECT_FALSE(readDrawFile(csv, [](qint64, qint64) { return false; }).has_value());
+    // A file of one line needs no line end.
+    writeFile(csv, "1,,1234");
+    EXPECT_EQ(render(*readDrawFile(csv)), "1 - 1234 -/-/-/-");
 }
 
 // A database made before prizes were kept: it gains their table with the first import, the
@@ -242,6 +343,18 @@ TEST(DrawFile, WholeHistoriesInThreeShapes) {
     for (const auto& [bytes, withPrizes] : shapes) {
         test::TempDatabase db;
         const QString csv = db.dir.filePath("whole.csv");
+        // Cut off in the middle of its last line: refused, naming the line, and nothing written.
+        writeFile(csv, bytes.chopped(4));
+        try {
+            importDrawCsv(csv, db.connect, false);
+            ADD_FAILURE() << "a cut file was read";
+        } catch (const StoreError& e) {
+            EXPECT_TRUE(
+                e.message().contains(QStringLiteral("whole.csv:%1: 最後の行が途中で切れています")
+                                         .arg(history.size() + 1)))
+                << e.message().toStdString();
+        }
+        EXPECT_TRUE(DrawStore::open(db.connect)->readAll().empty());
         writeFile(csv, bytes);
         EXPECT_EQ(importDrawCsv(csv, db.connect, false).added, int(history.size()));
         auto store = DrawStore::open(db.connect);

@@ -36,10 +36,11 @@ TEST(DrawJson, ReadsBothFeedShapesAndRefusesWhatIsNotWhole) {
     };
     const Case cases[] = {
         {R"([{"draw_no": 7053, "date": "2026-08-20", "digits": [9,2,9,8], "winning_number": "9298",
-              "prize": {"straight": 1000, "box": 50, "set_straight": 500, "set_box": 25}},
+              "prize": {"straight": 1186800.0, "box": 49400, "set_straight": 618100,
+                        "set_box": 24700}},
              {"draw_no": 7054, "date": "2026-08-21", "digits": [7,7,7,7], "winning_number": "7777",
               "prize": {"straight": 900000, "box": null, "set_straight": null, "set_box": null}}])",
-         "7053 2026-08-20 9298 1000/50/500/25 | 7054 2026-08-21 7777 900000/-/-/-",
+         "7053 2026-08-20 9298 1186800/49400/618100/24700 | 7054 2026-08-21 7777 900000/-/-/-",
          {},
          true},
         // Newest first, without prizes, with a BOM and CR LF.
@@ -64,9 +65,11 @@ TEST(DrawJson, ReadsBothFeedShapesAndRefusesWhatIsNotWhole) {
         {R"([{"round": 3, "numbers": [1,2,3,4]}, {"round": 3, "numbers": [1,2,3,5]}])",
          {},
          "2 件目：第3回が異なる内容で重複"},
+        // Prizes that break the prize rule leave the draw in without them.
         {R"([{"draw_no": 4, "digits": [1,1,1,1], "prize": {"straight": 9, "box": 5}}])",
+         "4  1111 -/-/-/-",
          {},
-         "1 件目：ゾロ目の回"},
+         true},
         {R"([{"draw_no": 5, "digits": [1,2,3,4], "prize": {"straight": "1,000"}}])",
          {},
          "1 件目：ストレートの当せん金"},

@@ -621,7 +621,8 @@ private slots:
     }
 
     // A paste is judged as an import is: a line that only fills in what is missing (a date,
-    // the digits of a draw not entered yet) completes the draw, and says so.
+    // the digits of a draw not entered yet) completes the draw, and says so; pasted prizes
+    // that break the prize rule are refused with the reason.
     void pasteCompletesWhatIsMissing() {
         std::vector<DrawRecord> rows = test::draws({"1234", "5___"}, 5);
         test::TempDatabase db(rows);
@@ -629,10 +630,16 @@ private slots:
         startMain(main, db);
         DataEntryWindow* w = openFocused(main);
         QVERIFY(w);
-        Prompt::setNextAnswer(QMessageBox::Yes,
-                              test::questionWith({"置き換え：0 件", "補充：2 件"}));
-        w->pasteText("5,2026-08-21,1,2,3,4\n6,2026-08-24,5,6,7,8\n");
+        // Draw 6's prizes cannot be its own (straight and box swapped): said, and left out.
+        Prompt::setNextAnswer(
+            QMessageBox::Yes,
+            test::questionWith(
+                {"置き換え：0 件", "補充：2 件", "第6回：ストレートの当せん金がボックス以下です"}));
+        w->pasteText(
+            "draw,date,d1,d2,d3,d4,straight,box\n5,2026-08-21,1,2,3,4,,\n"
+            "6,2026-08-24,5,6,7,8,177300,2128400\n");
         QVERIFY(test::promptsUsedUp());
+        QCOMPARE(w->model()->storedPrizes(6), Prizes{});
         rows[0].date = "2026-08-21";
         rows[1] = test::draws({"5678"}, 6)[0];
         rows[1].date = "2026-08-24";

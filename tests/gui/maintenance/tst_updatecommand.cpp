@@ -74,11 +74,12 @@ private slots:
     void initTestCase() { QVERIFY(test::setUpWindowTests(m_cwd)); }
     void cleanup() { QVERIFY(test::promptsUsedUp()); }
 
-    // F5 reads both sources, the preview lists the new draws and a stored draw that differs;
-    // taking theirs for it and the new draws with prizes stores them, and the ticket's win is
-    // named.
+    // F5 reads both sources, the preview lists the new draws, a stored draw that differs and a
+    // new draw whose prizes break the prize rule; taking theirs for the differing draw and the
+    // new draws stores them (that one without its prizes), and the ticket's win is named.
     void f5PreviewAndStore() {
-        const std::vector<ImportedDraw> feed = feedDraws();
+        std::vector<ImportedDraw> feed = feedDraws();
+        feed[18].prizes.yen = {88600, 2128400, 177300, 1152800};  // columns shifted at 第19回
         std::vector<DrawRecord> rows = stored(feed, 18);
         rows[4].digits = {0, 7, 8, 9};  // draw 5 stored as 0789, the feeds say 7890
         TempDatabase db(rows);
@@ -106,6 +107,8 @@ private slots:
             shoot(&d, "update-preview");
             const QString added = text(d, "txtAdded");
             const QString sources = text(d, "txtSources");
+            if (!text(d, "txtPrizesLeftOut").contains("第19回：ストレートの当せん金がボックス以下"))
+                return int(QDialog::Rejected);
             auto* replace = d.findChild<QCheckBox*>("chkReplace5");
             if (!added.contains("第19回 0123（2026-08-21）") || !added.contains("第20回 9577") ||
                 !sources.contains("hub.json：20 回分") || !sources.contains("api/：20 回分") ||
@@ -116,7 +119,7 @@ private slots:
         });
         Prompt::setNextAnswer(
             QMessageBox::Ok,
-            noticeWith({"追加 第19回", "置き換え 第5回 7890",
+            noticeWith({"追加 第19回", "置き換え 第5回 7890", "当せん金を取り込まない 第19回",
                         "第20回 9577 — 購入数字 9577 ストレート当せん 2,128,400円"}));
         QTest::keyClick(&main, Qt::Key_F5);
 
@@ -125,6 +128,7 @@ private slots:
         QCOMPARE(after->rows[4].digits, (std::array<std::int8_t, 4>{7, 8, 9, 0}));
         QVERIFY(after->prizes.find(20) != nullptr);
         QCOMPARE(after->prizes.find(20)->straight, 2128400);
+        QVERIFY(after->prizes.find(19) == nullptr);
         // Filled in as well: draw 1's prizes.
         QVERIFY(after->prizes.find(1) != nullptr);
     }
