@@ -56,9 +56,11 @@ DrawHistory loadDrawHistory(const DatabaseFile& connect, PrizeTable* prizes = nu
 DrawHistory loadHistory(const DatabaseFile& connect, bool full);
 
 // The tickets and the prizes as stored, read-only; a file without their tables has none.
-// With history, the history as loadHistory (full) reads it too, in the same read: one opening
-// derives the key once. Throws StoreError as loadDrawHistory does.
-std::vector<Ticket> loadTickets(const DatabaseFile& connect, DrawHistory* history = nullptr);
+// With history, the history with its prizes too, in the same read: one opening derives the
+// key once; with dates, the draws' dates as well (as loadHistory, full), without them a read
+// of the draw table less. Throws StoreError as loadDrawHistory does.
+std::vector<Ticket> loadTickets(const DatabaseFile& connect, DrawHistory* history = nullptr,
+                                bool dates = true);
 PrizeTable loadPrizeTable(const DatabaseFile& connect);
 // Every row of the draw table with its date, in draw order, through a read-only connection
 // (export): nothing is written, and the file is not checked page by page first. With prizes,

@@ -105,7 +105,7 @@ void refuseBadTicket(const Ticket& t, const QString& file) {
 
 }  // namespace
 
-std::vector<Ticket> loadTickets(const DatabaseFile& connect, DrawHistory* history) {
+std::vector<Ticket> loadTickets(const DatabaseFile& connect, DrawHistory* history, bool dates) {
     checkFile(connect.file);
     Connection conn;
     try {
@@ -113,7 +113,13 @@ std::vector<Ticket> loadTickets(const DatabaseFile& connect, DrawHistory* histor
         if (!history) return readTicketRows(conn.get(), connect.file);
         exec(conn.get(), "BEGIN;");
         std::vector<Ticket> tickets = readTicketRows(conn.get(), connect.file);
-        *history = readFullHistory(conn.get(), connect.file, true);
+        if (dates) {
+            *history = readFullHistory(conn.get(), connect.file, true);
+        } else {
+            std::vector<DrawPrizes> prizes;
+            *history = DrawHistory::fromRows(readViewRows(conn.get(), connect.file, &prizes));
+            history->prizes = prizeTableOf(prizes);
+        }
         exec(conn.get(), "COMMIT;");
         return tickets;
     } catch (const SqlError& e) {
