@@ -129,9 +129,8 @@ int runCheck(const QCommandLineParser& a) {
     QString error;
     const Ticket t = ticketFrom(a, 1, QStringLiteral("all"), error);
     if (!error.isEmpty()) return badArguments(error);
-    DrawHistory history;
-    loadTickets(databaseFor(a), &history);
-    const TicketBook book(std::make_shared<const DrawHistory>(std::move(history)));
+    const TicketBook book(
+        std::make_shared<const DrawHistory>(loadTicketHistory(databaseFor(a), true)));
     const TicketCheck check{book.lines(t), book.totals(t)};
     noteCapped(check.totals);
     if (a.value("format") == QLatin1String("json")) {
@@ -166,9 +165,9 @@ int runList(const QCommandLineParser& a) {
     const DatabaseFile db = databaseFor(a);
     // One read of the file for the tickets, the draws and the prizes (the totals need no dates):
     // the key is derived once.
-    DrawHistory history;
-    const std::vector<Ticket> tickets = loadTickets(db, &history, false);
-    const TicketBook book(std::make_shared<const DrawHistory>(std::move(history)));
+    std::vector<Ticket> tickets;
+    const TicketBook book(
+        std::make_shared<const DrawHistory>(loadTicketHistory(db, false, &tickets)));
     TicketTotals all;
     std::vector<TicketTotals> each;
     each.reserve(tickets.size());
