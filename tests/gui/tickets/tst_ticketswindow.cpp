@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -101,6 +103,40 @@ private slots:
         QVERIFY(w->deleteTicket(w->tickets()[0].id));
         QCOMPARE(loadTickets(db.connect).size(), std::size_t(2));
         QCOMPARE(parseTicketCsv(test::readFile(out), out).size(), std::size_t(3));
+    }
+
+    // The window's access keys reach its own buttons, never the main menu's entries with the
+    // same letter (終了(&X), 一発ピルモア予想(&D)); once it is closed the menu has them back.
+    void accessKeysStayInTheWindow() {
+        test::TempDatabase db(test::draws({"1234"}));
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        QVERIFY(test::showWithoutPrediction(main));
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TicketsWindow* w = openFromMenu(main);
+        QVERIFY(w);
+        Ticket t;
+        t.digits = {1, 2, 3, 4};
+        QVERIFY(w->addTicket(t));
+        w->setFocus();
+        QSignalSpy exported(w->findChild<QPushButton*>("Command6"), &QPushButton::clicked);
+        QSignalSpy deleted(w->findChild<QPushButton*>("Command4"), &QPushButton::clicked);
+        QSignalSpy ended(main.findChild<QAction*>("mnuEnd"), &QAction::triggered);
+        QSignalSpy predicted(main.findChild<QAction*>("mnuYoso"), &QAction::triggered);
+
+        Prompt::setNextFileName(QString());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier);
+        QTRY_COMPARE(exported.size(), 1);
+        Prompt::setNextAnswer(QMessageBox::No, test::questionWith({"1234"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+        QTRY_COMPARE(deleted.size(), 1);
+        QVERIFY(main.isVisible());
+        QCOMPARE(ended.size() + predicted.size(), 0);
+
+        w->unload();
+        QTRY_VERIFY(main.mdiArea()->subWindowList().isEmpty());
+        QTest::keyClick(&main, Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(predicted.size(), 1);
     }
 
     // The sample with a few tickets, for the eye.
