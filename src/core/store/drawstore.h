@@ -145,6 +145,8 @@ public:
     void addTickets(std::vector<Ticket>& tickets);
     void updateTicket(const Ticket& ticket);
     void removeTicket(long long id);
+    // Several at once, all or nothing: refused when one of them is not stored.
+    void removeTickets(const std::vector<long long>& ids);
 
     // Grows whenever another connection commits a change to the file; the same while only
     // this one writes. Throws StoreError.

@@ -23,27 +23,26 @@ namespace {
 
 const QString kFilter = QStringLiteral("CSV ファイル (*.csv);;すべてのファイル (*)");
 
-// Where the file dialogs start: the folder of the last CSV file, remembered across runs, or
-// else the user's documents.
+// The folder of the last CSV file, remembered across runs.
 const QString kFolderKey = QStringLiteral("csv/folder");
 
-QString startFolder() {
+}  // namespace
+
+QString CsvCommands::startFolder() {
     const QString last = QSettings().value(kFolderKey).toString();
     if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-void remember(const QString& path) {
-    QSettings().setValue(kFolderKey, QFileInfo(path).absolutePath());
+void CsvCommands::rememberFolder(const QString& chosenFile) {
+    QSettings().setValue(kFolderKey, QFileInfo(chosenFile).absolutePath());
 }
-
-}  // namespace
 
 void CsvCommands::importFromFile(QWidget* parent, HistoryDocument& document) {
     const QString path = Prompt::openFileName(parent, QStringLiteral("CSVファイルから取り込み"),
                                               startFolder(), kFilter);
     if (path.isEmpty()) return;
-    remember(path);
+    rememberFolder(path);
     importFile(parent, document, path);
 }
 
@@ -52,7 +51,7 @@ void CsvCommands::exportToFile(QWidget* parent, const HistoryDocument& document)
         Prompt::saveFileName(parent, QStringLiteral("CSVファイルへ書き出し"),
                              QDir(startFolder()).filePath(QStringLiteral("numbers4.csv")), kFilter);
     if (path.isEmpty()) return;
-    remember(path);
+    rememberFolder(path);
     exportFile(parent, document, path);
 }
 
