@@ -3,21 +3,27 @@
 // a busy moment of the machine falls on both sides alike. Prints the medians, the quartiles
 // and the ratio of the medians.
 //
-// Usage: pirumoa-bench-cli [RUNS]   (default 30)
+// Usage: pirumoa-bench-cli [RUNS] [PART]   (default 30; only the budgets whose name holds PART)
 // Makes a database of 32,767 draws (random digits, fixed seed; no dates, since draws that far
 // ahead have none a results file could give) in a scratch folder,
 // and uses the sample database beside the tool for the PDF, which is budgeted at its size.
+// The same database holds 1,000 tickets (random numbers, types, units and first draws; half of
+// them bought on and on, half for 1 … 20 draws) for `tickets list` against `tickets export`.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <vector>
+
+#include "core/store/drawstore.h"
 
 namespace {
 
@@ -77,6 +83,29 @@ bool makeHistory(const QString& csv) {
     return f.write(text) == text.size();
 }
 
+// 1,000 tickets stored in the database through the store itself.
+bool addTickets(const QString& db) {
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> digit(0, 9), units(1, 10), first(1, 32767), run(1, 20);
+    std::vector<pirumoa::Ticket> tickets;
+    while (tickets.size() < 1000) {
+        pirumoa::Ticket t;
+        for (int& d : t.digits) d = digit(random);
+        t.type = pirumoa::TicketType(tickets.size() % 3);
+        t.units = units(random);
+        t.firstDraw = first(random);
+        t.draws = tickets.size() % 2 ? 0 : std::min(run(random), 32768 - t.firstDraw);
+        if (pirumoa::ticketProblem(t).isEmpty()) tickets.push_back(t);
+    }
+    try {
+        pirumoa::DrawStore::open(pirumoa::databaseFileIn(QFileInfo(db).absolutePath()))
+            ->addTickets(tickets);
+    } catch (const pirumoa::StoreError&) {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,10 +118,10 @@ int main(int argc, char** argv) {
 
     QTemporaryDir scratch;
     const QString csv = scratch.filePath("history.csv");
-    const QByteArray db = scratch.filePath("big.mdb").toUtf8();
+    const QByteArray db = scratch.filePath(pirumoa::kDatabaseFileName).toUtf8();
     const QByteArray pdf = scratch.filePath("grid.pdf").toUtf8();
     if (!scratch.isValid() || !makeHistory(csv) ||
-        cpuMs({cli, "import", csv.toUtf8(), "--db", db}) < 0) {
+        cpuMs({cli, "import", csv.toUtf8(), "--db", db}) < 0 || !addTickets(db)) {
         std::fprintf(stderr, "pirumoa-bench-cli: could not make the 32,767-draw database\n");
         return 1;
     }
@@ -116,11 +145,21 @@ int main(int argc, char** argv) {
          {cli, "sheet", "分割10データ分析", "--db", sample, "--format", "pdf", "--output", pdf},
          sampleTsv,
          15},
+        {"tickets list / tickets export, 1000",
+         {cli, "tickets", "list", "--db", db},
+         {cli, "tickets", "export", "--db", db},
+         2},
+        // Not a budget: the list against reading the draws alone.
+        {"tickets list / export, 1000 over 32767",
+         {cli, "tickets", "list", "--db", db},
+         {cli, "export", "--db", db},
+         0},
     };
     std::printf("%-42s %28s %28s %7s %7s\n", "budget", "command ms (q1 median q3)",
                 "yardstick ms (q1 median q3)", "ratio", "limit");
     int over = 0;
     for (const Budget& b : budgets) {
+        if (argc > 2 && !std::strstr(b.name, argv[2])) continue;
         std::vector<double> command, yardstick;
         for (int i = 0; i < runs; ++i) {
             command.push_back(cpuMs(b.command));

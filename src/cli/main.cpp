@@ -348,9 +348,10 @@ const Command kCommands[] = {
     {"backtest", "[--db FILE] [--reflect 0,3,5] [--format tsv|json]",
      "Replays the prediction over the history: each method's hits beside chance.", setUpBacktest,
      runBacktest},
-    {"tickets", "check|list|add|remove [NUMBER|ID] [--db FILE] [options]",
-     "The player's tickets: checked against the draws, listed, added, removed.", setUpTickets,
-     runTickets},
+    {"tickets", "check|list|add|remove|import|export [NUMBER|ID|FILE] [--db FILE] [options]",
+     "The player's tickets: checked against the draws, listed, added, removed, imported from "
+     "and exported to CSV.",
+     setUpTickets, runTickets},
     {"outlook", "NUMBER... [--db FILE] [--format tsv|json]",
      "The expected prize of each number if it wins, learned from the stored prizes.", setUpOutlook,
      runOutlook},

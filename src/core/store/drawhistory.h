@@ -78,4 +78,8 @@ struct DrawHistory {
     }
 };
 
+// One state of the draw history: the draws with their dates and prizes. Nobody changes it: a
+// write makes a new one.
+using HistorySnapshot = std::shared_ptr<const DrawHistory>;
+
 }  // namespace pirumoa

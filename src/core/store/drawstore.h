@@ -11,6 +11,7 @@
 #include "core/store/importeddraw.h"
 #include "core/store/sqlcipher.h"
 #include "core/tickets/ticket.h"
+#include "core/tickets/ticketimport.h"
 
 struct sqlite3;
 
@@ -55,8 +56,9 @@ DrawHistory loadDrawHistory(const DatabaseFile& connect, PrizeTable* prizes = nu
 DrawHistory loadHistory(const DatabaseFile& connect, bool full);
 
 // The tickets and the prizes as stored, read-only; a file without their tables has none.
-// Throws StoreError as loadDrawHistory does.
-std::vector<Ticket> loadTickets(const DatabaseFile& connect);
+// With history, the history as loadHistory (full) reads it too, in the same read: one opening
+// derives the key once. Throws StoreError as loadDrawHistory does.
+std::vector<Ticket> loadTickets(const DatabaseFile& connect, DrawHistory* history = nullptr);
 PrizeTable loadPrizeTable(const DatabaseFile& connect);
 // Every row of the draw table with its date, in draw order, through a read-only connection
 // (export): nothing is written, and the file is not checked page by page first. With prizes,
@@ -138,11 +140,16 @@ public:
     void applyEdits(std::vector<DrawEdit>& edits);
 
     // The user's tickets, in a table of their own that the first ticket write makes inside its
-    // own transaction; an older file without it has no tickets. Each write is checked with
+    // own transaction; an older file without it has no tickets, and one whose table held runs
+    // of 20 draws at most has it widened by that write. Each write is checked with
     // ticketProblem first and refused with its reason.
     std::vector<Ticket> readTickets();
     // Stores new tickets (all or nothing); gives them their ids.
     void addTickets(std::vector<Ticket>& tickets);
+    // Stores the tickets of a file that are not stored yet, as planTicketImport plans them
+    // against the stored ones read in the same transaction (all or nothing); the plan's toAdd
+    // carry their ids.
+    TicketImportPlan importTickets(const std::vector<Ticket>& incoming);
     void updateTicket(const Ticket& ticket);
     void removeTicket(long long id);
     // Several at once, all or nothing: refused when one of them is not stored.

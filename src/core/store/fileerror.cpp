@@ -1,10 +1,13 @@
 #include "core/store/fileerror.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -47,6 +50,31 @@ QString readFailureReason(const QString& path) {
     if (file.isDir()) return QStringLiteral("ファイルではなくフォルダーです。");
     if (!file.isReadable()) return QStringLiteral("ファイルを読み取る権限がありません。");
     return QStringLiteral("ファイルを読み取れませんでした。");
+}
+
+QString openRegularFile(QFile& file, const QString& path) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir()) return readFailureReason(path);
+    const QString notRegular =
+        QStringLiteral("通常のファイルではありません（フォルダー、装置、パイプは読めません）。");
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return readFailureReason(path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return notRegular;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return readFailureReason(path);
+    }
+#else
+    if (!info.isFile()) return notRegular;
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) return readFailureReason(path);
+#endif
+    return QString();
 }
 
 QString writeFailureReason(const QString& path, QFileDevice::FileError error) {

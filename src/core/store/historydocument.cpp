@@ -205,6 +205,15 @@ void HistoryDocument::addTickets(std::vector<Ticket>& tickets) {
     emit ticketsChanged(m_tickets);
 }
 
+TicketImportPlan HistoryDocument::importTickets(const std::vector<Ticket>& incoming) {
+    TicketImportPlan plan = store().importTickets(incoming);
+    if (!plan.toAdd.empty()) {
+        m_tickets = std::make_shared<const std::vector<Ticket>>(store().readTickets());
+        emit ticketsChanged(m_tickets);
+    }
+    return plan;
+}
+
 void HistoryDocument::updateTicket(const Ticket& ticket) {
     store().updateTicket(ticket);
     m_tickets = std::make_shared<const std::vector<Ticket>>(store().readTickets());

@@ -15,9 +15,6 @@ class QTimer;
 
 namespace pirumoa {
 
-// One state of the draw history: the draws with their dates and prizes. Nobody changes it: a
-// write makes a new one.
-using HistorySnapshot = std::shared_ptr<const DrawHistory>;
 // The user's tickets as stored, in the order they were added.
 using TicketsSnapshot = std::shared_ptr<const std::vector<Ticket>>;
 
@@ -68,6 +65,9 @@ public:
 
     // Ticket writes; throw StoreError.
     void addTickets(std::vector<Ticket>& tickets);
+    // A tickets file: what DrawStore::importTickets plans is added as one transaction, and
+    // ticketsChanged() is emitted when anything was.
+    TicketImportPlan importTickets(const std::vector<Ticket>& incoming);
     void updateTicket(const Ticket& ticket);
     void removeTicket(long long id);
     // One write for all of them (DrawStore::removeTickets).

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "core/store/labels.h"
+#include "core/tickets/ticketbook.h"
 
 namespace pirumoa {
 
@@ -176,12 +177,16 @@ QStringList differingLines(const UpdatePlan& plan) {
 QStringList ticketWinLines(const std::vector<Ticket>& tickets, const DrawHistory& history,
                            const std::vector<int>& draws) {
     std::vector<std::pair<int, QString>> wins;
+    const TicketBook book(history, history.prizes);
+    std::vector<int> nos = draws;
+    std::sort(nos.begin(), nos.end());
+    nos.erase(std::unique(nos.begin(), nos.end()), nos.end());
     for (const Ticket& t : tickets) {
-        const TicketCheck check = checkTicket(t, history, history.prizes);
-        for (const TicketLine& line : check.lines) {
-            if (!isWin(line.result) ||
-                std::find(draws.begin(), draws.end(), line.drawNo) == draws.end())
-                continue;
+        const auto [first, last] = book.span(t);
+        for (int no : nos) {
+            if (no < first || no > last) continue;
+            const TicketLine line = book.line(t, no);
+            if (!isWin(line.result)) continue;
             wins.emplace_back(line.drawNo,
                               QStringLiteral("%1 %2 — 購入数字 %3 %4 %5")
                                   .arg(drawLabel(line.drawNo), numberText(line.drawn),

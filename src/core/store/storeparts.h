@@ -30,6 +30,10 @@ void checkFile(const QString& file);
 // StoreError.
 void openForReading(sql::Connection& conn, const DatabaseFile& connect);
 
+// The history as loadHistory reads it, on an open connection; inside one read transaction of
+// its own unless the caller has begun one.
+DrawHistory readFullHistory(sqlite3* db, const QString& file, bool full);
+
 // Runs body as one transaction. Any failure rolls it back, so the file keeps its last stored
 // state, and reaches the caller as a StoreError that names the reason.
 void transaction(sqlite3* db, const QString& file, const std::function<void()>& body);

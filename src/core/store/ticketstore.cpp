@@ -11,15 +11,24 @@ using namespace store;
 namespace {
 
 constexpr char kTicketTable[] = "購入数字";
-constexpr char kTicketSchema[] =
-    "CREATE TABLE IF NOT EXISTS 購入数字 ("
-    " 番号 INTEGER PRIMARY KEY,"
-    " 数字 TEXT NOT NULL CHECK (length(数字) = 4),"
-    " 種類 TEXT NOT NULL CHECK (種類 IN ('straight', 'box', 'set')),"
-    " 口数 INTEGER NOT NULL CHECK (口数 BETWEEN 1 AND 10),"
-    " 開始回 INTEGER NOT NULL CHECK (開始回 BETWEEN 1 AND 32767),"
-    " 継続回数 INTEGER NOT NULL CHECK (継続回数 BETWEEN 0 AND 20),"
-    " メモ TEXT);";
+#define TICKET_COLUMNS                                                         \
+    " (番号 INTEGER PRIMARY KEY,"                                            \
+    " 数字 TEXT NOT NULL CHECK (length(数字) = 4),"                        \
+    " 種類 TEXT NOT NULL CHECK (種類 IN ('straight', 'box', 'set')),"      \
+    " 口数 INTEGER NOT NULL CHECK (口数 BETWEEN 1 AND 10),"                \
+    " 開始回 INTEGER NOT NULL CHECK (開始回 BETWEEN 1 AND 32767),"       \
+    " 継続回数 INTEGER NOT NULL CHECK (継続回数 BETWEEN 0 AND 32767)," \
+    " メモ TEXT);"
+constexpr char kTicketSchema[] = "CREATE TABLE IF NOT EXISTS 購入数字" TICKET_COLUMNS;
+// The table as earlier versions made it: runs of 20 draws at most.
+constexpr char kNarrowRuns[] = "継続回数 BETWEEN 0 AND 20)";
+constexpr char kWidenTable[] =
+    "CREATE TABLE 購入数字_移行中" TICKET_COLUMNS
+    "INSERT INTO 購入数字_移行中 (番号, 数字, 種類, 口数, 開始回, 継続回数, メモ)"
+    " SELECT 番号, 数字, 種類, 口数, 開始回, 継続回数, メモ FROM 購入数字;"
+    "DROP TABLE 購入数字;"
+    "ALTER TABLE 購入数字_移行中 RENAME TO 購入数字;";
+#undef TICKET_COLUMNS
 constexpr char kTicketColumns[] =
     "SELECT 番号, 数字, 種類, 口数, 開始回, 継続回数, メモ FROM 購入数字 ORDER BY 番号";
 
@@ -62,6 +71,33 @@ void bindTicket(Statement& s, const Ticket& t) {
         .bind(6, t.note);
 }
 
+// The tickets table made when missing, and one of an earlier version, which held runs of 20
+// draws at most, made anew with the wider check, its rows copied with their numbers: inside
+// the write's own transaction, so a failure leaves the old table as it was.
+void ensureTicketTable(sqlite3* db) {
+    if (!schemaHas(db, kTicketTable)) {
+        exec(db, kTicketSchema);
+        return;
+    }
+    bool narrow = false;
+    {
+        Statement s(db, "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = '購入数字'");
+        narrow = s.step() && columnText(s.get(), 0).contains(QString::fromUtf8(kNarrowRuns));
+    }
+    if (narrow) exec(db, kWidenTable);
+}
+
+void insertTickets(sqlite3* db, std::vector<Ticket>& tickets) {
+    Statement insert(db,
+                     "INSERT INTO 購入数字 (数字, 種類, 口数, 開始回, 継続回数, メモ) "
+                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+    for (Ticket& t : tickets) {
+        bindTicket(insert, t);
+        insert.run();
+        t.id = sqlite3_last_insert_rowid(db);
+    }
+}
+
 void refuseBadTicket(const Ticket& t, const QString& file) {
     const QString problem = ticketProblem(t);
     if (!problem.isEmpty()) throw StoreError(writeFailure(file, problem));
@@ -69,12 +105,17 @@ void refuseBadTicket(const Ticket& t, const QString& file) {
 
 }  // namespace
 
-std::vector<Ticket> loadTickets(const DatabaseFile& connect) {
+std::vector<Ticket> loadTickets(const DatabaseFile& connect, DrawHistory* history) {
     checkFile(connect.file);
     Connection conn;
     try {
         openForReading(conn, connect);
-        return readTicketRows(conn.get(), connect.file);
+        if (!history) return readTicketRows(conn.get(), connect.file);
+        exec(conn.get(), "BEGIN;");
+        std::vector<Ticket> tickets = readTicketRows(conn.get(), connect.file);
+        *history = readFullHistory(conn.get(), connect.file, true);
+        exec(conn.get(), "COMMIT;");
+        return tickets;
     } catch (const SqlError& e) {
         throw StoreError(readFailure(connect.file, reasonFor(e)));
     }
@@ -90,26 +131,33 @@ std::vector<Ticket> DrawStore::readTickets() {
 
 void DrawStore::addTickets(std::vector<Ticket>& tickets) {
     for (const Ticket& t : tickets) refuseBadTicket(t, m_file);
-    std::vector<long long> ids;
+    std::vector<Ticket> stored = tickets;
     transaction(m_db, m_file, [&] {
-        exec(m_db, kTicketSchema);
-        Statement insert(m_db,
-                         "INSERT INTO 購入数字 (数字, 種類, 口数, 開始回, 継続回数, メモ) "
-                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
-        for (const Ticket& t : tickets) {
-            bindTicket(insert, t);
-            insert.run();
-            ids.push_back(sqlite3_last_insert_rowid(m_db));
-        }
+        ensureTicketTable(m_db);
+        insertTickets(m_db, stored);
     });
     // Only once the transaction stands do the tickets carry their rows.
-    for (std::size_t i = 0; i < tickets.size(); ++i) tickets[i].id = ids[i];
+    tickets = std::move(stored);
+}
+
+TicketImportPlan DrawStore::importTickets(const std::vector<Ticket>& incoming) {
+    for (const Ticket& t : incoming) refuseBadTicket(t, m_file);
+    TicketImportPlan plan;
+    transaction(m_db, m_file, [&] {
+        // Planned against what is stored under the write lock: a second import of the same
+        // file, even by another program meanwhile, adds nothing.
+        plan = planTicketImport(readTicketRows(m_db, m_file), incoming);
+        if (plan.toAdd.empty()) return;
+        ensureTicketTable(m_db);
+        insertTickets(m_db, plan.toAdd);
+    });
+    return plan;
 }
 
 void DrawStore::updateTicket(const Ticket& ticket) {
     refuseBadTicket(ticket, m_file);
     transaction(m_db, m_file, [&] {
-        exec(m_db, kTicketSchema);
+        ensureTicketTable(m_db);
         Statement update(m_db,
                          "UPDATE 購入数字 SET 数字 = ?1, 種類 = ?2, 口数 = ?3, 開始回 = ?4, "
                          "継続回数 = ?5, メモ = ?6 WHERE 番号 = ?7");
@@ -124,7 +172,7 @@ void DrawStore::updateTicket(const Ticket& ticket) {
 
 void DrawStore::removeTicket(long long id) {
     transaction(m_db, m_file, [&] {
-        exec(m_db, kTicketSchema);
+        ensureTicketTable(m_db);
         Statement remove(m_db, "DELETE FROM 購入数字 WHERE 番号 = ?1");
         remove.bind(1, QString::number(id));
         remove.run();

@@ -4,6 +4,9 @@
 #include <limits>
 #include <map>
 
+#include "core/store/fileerror.h"
+#include "core/tickets/ticketbook.h"
+
 namespace pirumoa {
 
 QString typeLabel(TicketType type) {
@@ -55,6 +58,15 @@ QString numberText(const std::array<int, 4>& digits) {
     return s;
 }
 
+QString ongoingLabel() { return QStringLiteral("続けて購入中"); }
+
+int lastDrawOf(const Ticket& t, int latestDrawNo) {
+    if (t.draws == kOngoing) return latestDrawNo;
+    const long long last = static_cast<long long>(t.firstDraw) + t.draws - 1;
+    return int(std::clamp<long long>(last, std::numeric_limits<int>::min(),
+                                     std::numeric_limits<int>::max()));
+}
+
 QString ticketProblem(const Ticket& t) {
     for (int d : t.digits)
         if (d < 0 || d > 9) return QStringLiteral("数字は4桁（各桁 0～9）で入力してください。");
@@ -70,12 +82,116 @@ QString ticketProblem(const Ticket& t) {
         return QStringLiteral("口数は 1～%1 で指定してください。").arg(kMaxUnits);
     if (t.firstDraw < 1 || t.firstDraw > kMaxDrawNo)
         return QStringLiteral("開始回は 1～%1 で指定してください。").arg(kMaxDrawNo);
-    if (t.draws != kUntilToday && (t.draws < 1 || t.draws > kMaxConsecutiveDraws))
-        return QStringLiteral("継続回数は 1～%1 か「今日まで」で指定してください。")
-            .arg(kMaxConsecutiveDraws);
-    if (t.draws != kUntilToday && t.firstDraw + t.draws - 1 > kMaxDrawNo)
-        return QStringLiteral("最後の回が %1 を超えます。").arg(kMaxDrawNo);
+    if (t.draws != kOngoing && (t.draws < 1 || t.draws > kMaxDrawNo))
+        return QStringLiteral("継続回数は 1～%1 か「%2」で指定してください。")
+            .arg(kMaxDrawNo)
+            .arg(ongoingLabel());
+    if (t.draws != kOngoing && lastDrawOf(t, 0) > kMaxDrawNo)
+        return QStringLiteral(
+                   "第%1回から %2 回続けると、最後の回が第%3回を超えます。"
+                   "開始回か継続回数を見直してください。")
+            .arg(t.firstDraw)
+            .arg(t.draws)
+            .arg(kMaxDrawNo);
     return QString();
+}
+
+std::optional<int> parseTicketCount(const QString& text, int min, int max, const QString& what,
+                                    QString& problem) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        problem = QStringLiteral("%1を入力してください。").arg(what);
+        return std::nullopt;
+    }
+    qsizetype i = 0;
+    const char16_t sign = t[0].unicode();
+    const bool negative = sign == u'-' || sign == u'－' || sign == u'−';
+    if (negative || sign == u'+' || sign == u'＋') i = 1;
+    long long value = 0;
+    bool number = i < t.size();
+    for (; number && i < t.size(); ++i) {
+        // Half- and full-width digits alike, as a Japanese input method may type either.
+        const char16_t c = t[i].unicode();
+        const int d = c >= u'0' && c <= u'9' ? c - u'0' : c >= u'０' && c <= u'９' ? c - u'０' : -1;
+        if (d < 0)
+            number = false;
+        else  // held far beyond any range, without overflowing on a long row of digits
+            value = std::min(value * 10 + d, 1LL << 40);
+    }
+    if (!number) {
+        problem = QStringLiteral("%1「%2」が数値ではありません。").arg(what, shownField(t));
+        return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value < min || value > max) {
+        problem = QStringLiteral("%1「%2」は範囲外です。%3～%4 で指定してください。")
+                      .arg(what, shownField(t))
+                      .arg(min)
+                      .arg(max);
+        return std::nullopt;
+    }
+    return int(value);
+}
+
+std::optional<Ticket> parseTicketInput(const TicketInput& in, QString& problem) {
+    Ticket t;
+    const auto digits = parseTicketNumber(in.number);
+    if (!digits) {
+        problem = in.number.trimmed().isEmpty()
+                      ? QStringLiteral("数字を 0123 のような4桁で入力してください。")
+                      : QStringLiteral("数字「%1」は 0123 のような4桁の数字で入力してください。")
+                            .arg(shownField(in.number.trimmed()));
+        return std::nullopt;
+    }
+    t.digits = *digits;
+    const auto type = parseTicketType(in.type);
+    if (!type) {
+        problem = QStringLiteral(
+                      "種類「%1」は straight、box、set（ストレート、ボックス、セット）"
+                      "のどれかにしてください。")
+                      .arg(shownField(in.type.trimmed()));
+        return std::nullopt;
+    }
+    t.type = *type;
+    const auto units = parseTicketCount(in.units, 1, kMaxUnits, QStringLiteral("口数"), problem);
+    if (!units) return std::nullopt;
+    t.units = *units;
+    const auto first =
+        parseTicketCount(in.firstDraw, 1, kMaxDrawNo, QStringLiteral("開始回"), problem);
+    if (!first) return std::nullopt;
+    t.firstDraw = *first;
+    const QString draws = in.draws.trimmed(), last = in.lastDraw.trimmed();
+    if (!draws.isEmpty() && !last.isEmpty()) {
+        problem = QStringLiteral("継続回数と最後の回は、どちらか一方だけを指定してください。");
+        return std::nullopt;
+    }
+    if (!last.isEmpty()) {
+        const auto end = parseTicketCount(last, 1, kMaxDrawNo, QStringLiteral("最後の回"), problem);
+        if (!end) return std::nullopt;
+        if (*end < t.firstDraw) {
+            problem = QStringLiteral("最後の回（第%1回）が開始回（第%2回）より前です。")
+                          .arg(*end)
+                          .arg(t.firstDraw);
+            return std::nullopt;
+        }
+        t.draws = *end - t.firstDraw + 1;
+    } else if (draws.compare(QStringLiteral("all"), Qt::CaseInsensitive) == 0 ||
+               draws == ongoingLabel() || draws == QStringLiteral("今日まで")) {
+        t.draws = kOngoing;
+    } else {
+        const auto count =
+            parseTicketCount(draws, 1, kMaxDrawNo, QStringLiteral("継続回数"), problem);
+        if (!count) {
+            problem += QStringLiteral("次の回も続けて買うときは「%1」（all）と指定します。")
+                           .arg(ongoingLabel());
+            return std::nullopt;
+        }
+        t.draws = *count;
+    }
+    t.note = in.note;
+    problem = ticketProblem(t);
+    if (!problem.isEmpty()) return std::nullopt;
+    return t;
 }
 
 QString resultLabel(TicketResult result) {
@@ -116,32 +232,6 @@ TicketResult judgeTicket(TicketType type, const std::array<int, 4>& ticket,
     return TicketResult::Miss;
 }
 
-namespace {
-
-long long prizeFor(TicketResult result, const PrizeAmounts* p) {
-    if (!p) return -1;
-    switch (result) {
-        case TicketResult::Straight:
-            return p->straight;
-        case TicketResult::Box:
-            return p->box;
-        case TicketResult::SetStraight:
-            return p->setStraight;
-        case TicketResult::SetBox:
-            return p->setBox;
-        default:
-            return 0;
-    }
-}
-
-const DrawRecord* findDraw(const DrawHistory& history, int no) {
-    const auto it = std::lower_bound(history.rows.begin(), history.rows.end(), no,
-                                     [](const DrawRecord& r, int n) { return r.no < n; });
-    return it != history.rows.end() && it->no == no ? &*it : nullptr;
-}
-
-}  // namespace
-
 long long addYen(long long a, long long b, bool& capped) {
     long long sum = 0;
     if (!__builtin_add_overflow(a, b, &sum)) return sum;
@@ -171,39 +261,8 @@ TicketTotals& TicketTotals::operator+=(const TicketTotals& o) {
 
 TicketCheck checkTicket(const Ticket& ticket, const DrawHistory& history,
                         const PrizeTable& prizes) {
-    TicketCheck out;
-    const int last =
-        ticket.draws == kUntilToday ? history.latestDrawNo : ticket.firstDraw + ticket.draws - 1;
-    const long long cost = static_cast<long long>(ticket.units) * kUnitPrice;
-    for (int no = std::max(1, ticket.firstDraw); no <= std::min(last, kMaxDrawNo); ++no) {
-        TicketLine line;
-        line.drawNo = no;
-        const DrawRecord* draw = findDraw(history, no);
-        if (draw) line.date = draw->date;
-        if (!draw || !draw->complete()) {
-            out.totals.pendingDraws += 1;
-            out.totals.pendingCost = addYen(out.totals.pendingCost, cost, out.totals.capped);
-            out.lines.push_back(line);
-            continue;
-        }
-        for (int p = 0; p < 4; ++p) line.drawn[std::size_t(p)] = draw->digits[std::size_t(p)];
-        line.result = judgeTicket(ticket.type, ticket.digits, line.drawn);
-        out.totals.decidedDraws += 1;
-        out.totals.spent = addYen(out.totals.spent, cost, out.totals.capped);
-        if (isWin(line.result)) {
-            const long long one = prizeFor(line.result, prizes.find(no));
-            if (one < 0) {
-                line.prize = -1;
-                out.totals.unknownWins += 1;
-            } else {
-                line.prize = multiplyYen(one, ticket.units, out.totals.capped);
-                out.totals.wins += 1;
-                out.totals.won = addYen(out.totals.won, line.prize, out.totals.capped);
-            }
-        }
-        out.lines.push_back(line);
-    }
-    return out;
+    const TicketBook book(history, prizes);
+    return TicketCheck{book.lines(ticket), book.totals(ticket)};
 }
 
 std::vector<BalancePoint> cumulativeBalance(const std::vector<TicketCheck>& checks) {

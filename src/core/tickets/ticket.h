@@ -13,20 +13,27 @@ enum class TicketType { Straight, Box, Set };
 
 inline constexpr int kUnitPrice = 200;  // yen per unit (口) and draw
 inline constexpr int kMaxUnits = 10;
-inline constexpr int kMaxConsecutiveDraws = 20;  // as on a real slip
-inline constexpr int kUntilToday = 0;            // draws: every draw up to the latest stored
+// draws: bought on and on, from the first draw up to the latest stored one, and further as the
+// history grows ("続けて購入中").
+inline constexpr int kOngoing = 0;
 
-// A bought ticket: one number, one type, units per draw, for consecutive draws.
+// A bought ticket: one number, one type, units per draw, for a run of consecutive draws.
 struct Ticket {
     long long id = 0;  // its row in the database; 0 while it is not stored
     std::array<int, 4> digits{};
     TicketType type = TicketType::Straight;
     int units = 1;
     int firstDraw = 1;
-    int draws = 1;  // 1 … 20, or kUntilToday
+    int draws = 1;  // 1 … 32,767 with firstDraw + draws - 1 ≤ 32,767, or kOngoing
     QString note;
     friend bool operator==(const Ticket&, const Ticket&) = default;
 };
+
+// "続けて購入中"; the files' and the command line's word for it is "all".
+QString ongoingLabel();
+// The last draw the ticket covers when latestDrawNo is the latest stored draw; below firstDraw
+// when an ongoing ticket starts after it.
+int lastDrawOf(const Ticket& ticket, int latestDrawNo);
 
 // "ストレート", "ボックス", "セット"; the command line's straight, box, set.
 QString typeLabel(TicketType type);
@@ -39,6 +46,30 @@ QString numberText(const std::array<int, 4>& digits);
 
 // Why the ticket cannot be bought as it stands, as a sentence; empty when it can.
 QString ticketProblem(const Ticket& ticket);
+
+// A whole number typed for a ticket (units, a draw, a count of draws) within min … max:
+// half- or full-width digits ("１００"), blanks around them allowed. nullopt with the reason in
+// problem, naming the field as what ("口数"), for an empty text, one that is not a number or a
+// number out of range; a value is never cut to fit.
+std::optional<int> parseTicketCount(const QString& text, int min, int max, const QString& what,
+                                    QString& problem);
+
+// A ticket as typed, every field a text: the window's form, a line of a tickets file and the
+// command line's arguments all read through parseTicketInput.
+struct TicketInput {
+    QString number;     // "0123", full-width digits too
+    QString type;       // straight, box, set or ストレート, ボックス, セット
+    QString units;      // 1 … 10
+    QString firstDraw;  // 1 … 32,767
+    // A run is either a number of draws (1 … 32,767, or all / 続けて購入中 / 今日まで for
+    // kOngoing) or the last draw it covers (lastDraw ≥ firstDraw); one of them, not both.
+    QString draws;
+    QString lastDraw;
+    QString note;
+};
+// The ticket, or nullopt with the reason as a sentence in problem. The ticket that comes out
+// is one that can be bought (ticketProblem is empty).
+std::optional<Ticket> parseTicketInput(const TicketInput& input, QString& problem);
 
 enum class TicketResult { Straight, Box, SetStraight, SetBox, Miss, Pending };
 // "ストレート当せん" … "はずれ", "抽せん前".
@@ -81,7 +112,8 @@ struct TicketCheck {
 };
 
 // The ticket against every draw it covers: stored draws with their results and prizes, the
-// others 抽せん前. "Until today" covers the draws from the first up to the latest stored one.
+// others 抽せん前. An ongoing ticket covers the draws from the first up to the latest stored
+// one. For one ticket at a time (it reads the whole history); many go through a TicketBook.
 TicketCheck checkTicket(const Ticket& ticket, const DrawHistory& history, const PrizeTable& prizes);
 
 // The running balance of several tickets over the draws, one point per draw number that any
@@ -89,6 +121,7 @@ TicketCheck checkTicket(const Ticket& ticket, const DrawHistory& history, const 
 struct BalancePoint {
     int drawNo = 0;
     long long balance = 0;
+    friend bool operator==(const BalancePoint&, const BalancePoint&) = default;
 };
 std::vector<BalancePoint> cumulativeBalance(const std::vector<TicketCheck>& checks);
 

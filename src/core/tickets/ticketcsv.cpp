@@ -1,10 +1,13 @@
 #include "core/tickets/ticketcsv.h"
 
+#include <QFile>
 #include <QStringDecoder>
 #include <QStringList>
 
+#include "core/store/drawfile.h"
 #include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
+#include "core/store/labels.h"
 
 namespace pirumoa {
 
@@ -95,10 +98,8 @@ QString decode(const QByteArray& data) {
     return cp932.isValid() ? cp932(bytes) : text;
 }
 
-bool wholeNumber(const QString& text, int& out) {
-    bool ok = false;
-    out = text.trimmed().toInt(&ok);
-    return ok;
+QString cannotRead(const QString& path, const QString& reason) {
+    return QStringLiteral("購入数字のファイル%1を読み込めません。%2").arg(quoted(path), reason);
 }
 
 }  // namespace
@@ -106,15 +107,14 @@ bool wholeNumber(const QString& text, int& out) {
 QByteArray writeTicketCsv(const std::vector<Ticket>& tickets) {
     QString out = kHeader + QLatin1Char('\n');
     for (const Ticket& t : tickets)
-        out +=
-            QStringList{numberText(t.digits),
-                        typeKey(t.type),
-                        QString::number(t.units),
-                        QString::number(t.firstDraw),
-                        t.draws == kUntilToday ? QStringLiteral("all") : QString::number(t.draws),
-                        quotedField(t.note)}
-                .join(QLatin1Char(',')) +
-            QLatin1Char('\n');
+        out += QStringList{numberText(t.digits),
+                           typeKey(t.type),
+                           QString::number(t.units),
+                           QString::number(t.firstDraw),
+                           t.draws == kOngoing ? QStringLiteral("all") : QString::number(t.draws),
+                           quotedField(t.note)}
+                   .join(QLatin1Char(',')) +
+               QLatin1Char('\n');
     return out.toUtf8();
 }
 
@@ -139,40 +139,60 @@ std::vector<Ticket> parseTicketCsv(const QByteArray& data, const QString& fileNa
         if (r.fields.size() < 5 || r.fields.size() > 6)
             throw refuse(r.line, QStringLiteral("項目の数が違います（数字,種類,口数,開始回,"
                                                 "継続回数,メモ の6項目）。"));
-        Ticket t;
-        const auto digits = parseTicketNumber(r.fields[0]);
-        if (!digits)
-            throw refuse(r.line, QStringLiteral("数字「%1」は4桁の数字ではありません。")
-                                     .arg(shownField(r.fields[0])));
-        t.digits = *digits;
-        const auto type = parseTicketType(r.fields[1]);
-        if (!type)
-            throw refuse(r.line, QStringLiteral("種類「%1」は straight、box、set のどれかにして"
-                                                "ください。")
-                                     .arg(shownField(r.fields[1])));
-        t.type = *type;
-        if (!wholeNumber(r.fields[2], t.units))
-            throw refuse(
-                r.line,
-                QStringLiteral("口数「%1」が数値ではありません。").arg(shownField(r.fields[2])));
-        if (!wholeNumber(r.fields[3], t.firstDraw))
-            throw refuse(
-                r.line,
-                QStringLiteral("開始回「%1」が数値ではありません。").arg(shownField(r.fields[3])));
-        const QString draws = r.fields[4].trimmed();
-        if (draws.compare(QStringLiteral("all"), Qt::CaseInsensitive) == 0 ||
-            draws == QStringLiteral("今日まで"))
-            t.draws = kUntilToday;
-        else if (!wholeNumber(draws, t.draws) || t.draws == kUntilToday)
-            throw refuse(r.line, QStringLiteral("継続回数「%1」は 1～%2 か all にしてください。")
-                                     .arg(shownField(draws))
-                                     .arg(kMaxConsecutiveDraws));
-        t.note = r.fields.value(5);
-        const QString problem = ticketProblem(t);
-        if (!problem.isEmpty()) throw refuse(r.line, problem);
-        out.push_back(t);
+        const TicketInput input{.number = r.fields[0],
+                                .type = r.fields[1],
+                                .units = r.fields[2],
+                                .firstDraw = r.fields[3],
+                                .draws = r.fields[4],
+                                .lastDraw = QString(),
+                                .note = r.fields.value(5)};
+        QString problem;
+        const std::optional<Ticket> t = parseTicketInput(input, problem);
+        if (!t) throw refuse(r.line, problem);
+        out.push_back(*t);
     }
     return out;
+}
+
+std::vector<Ticket> readTicketFile(const QString& path) {
+    QFile file;
+    const QString reason = openRegularFile(file, path);
+    if (!reason.isEmpty()) throw StoreError(cannotRead(path, reason));
+    if (file.size() > kMaxTicketFileBytes)
+        throw StoreError(cannotRead(path, QStringLiteral("ファイルが大きすぎます（%1 MB まで）。")
+                                              .arg(kMaxTicketFileBytes / (1024 * 1024))));
+    // Read in pieces, each line measured as it comes: a file of one endless line stops at its
+    // first 4 KiB.
+    QByteArray data;
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    qsizetype lineBytes = 0;
+    int line = 1;
+    bool afterCr = false;
+    while (true) {
+        const qint64 n = file.read(chunk.data(), chunk.size());
+        if (n < 0) throw StoreError(cannotRead(path, readFailureReason(path)));
+        if (n == 0) break;
+        for (qint64 i = 0; i < n; ++i) {
+            const char c = chunk[i];
+            if (c == '\n' || c == '\r') {
+                if (c == '\r' || !afterCr) ++line;  // CR LF ends one line
+                lineBytes = 0;
+            } else if (++lineBytes > kMaxLineBytes) {
+                throw StoreError(QStringLiteral("%1:%2: 行が長すぎます（%3 バイトを超えています）。"
+                                                "購入数字のファイルか確かめてください。")
+                                     .arg(shownName(path))
+                                     .arg(line)
+                                     .arg(kMaxLineBytes));
+            }
+            afterCr = c == '\r';
+        }
+        data.append(chunk.constData(), n);
+        if (data.size() > kMaxTicketFileBytes)  // grown since its size was read
+            throw StoreError(
+                cannotRead(path, QStringLiteral("ファイルが大きすぎます（%1 MB まで）。")
+                                     .arg(kMaxTicketFileBytes / (1024 * 1024))));
+    }
+    return parseTicketCsv(data, path);
 }
 
 }  // namespace pirumoa

@@ -36,8 +36,7 @@ namespace {
 const QString kCsvFilter = QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*)");
 
 QString drawsText(const Ticket& t) {
-    return t.draws == kUntilToday ? QStringLiteral("今日まで")
-                                  : QStringLiteral("%1回").arg(t.draws);
+    return t.draws == kOngoing ? QStringLiteral("今日まで") : QStringLiteral("%1回").arg(t.draws);
 }
 
 QString totalsText(const TicketTotals& s) {
@@ -85,7 +84,7 @@ public:
         m_first->setValue(start.firstDraw);
         m_draws = new QSpinBox(this);
         m_draws->setObjectName(QStringLiteral("Spin3"));
-        m_draws->setRange(kUntilToday, kMaxConsecutiveDraws);
+        m_draws->setRange(kOngoing, kMaxDrawNo);
         m_draws->setSpecialValueText(QStringLiteral("今日まで"));
         m_draws->setSuffix(QStringLiteral(" 回"));
         m_draws->setValue(start.draws);
