@@ -23,6 +23,7 @@
 #include "gui/prediction/backtestwindow.h"
 #include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
+#include "gui/tickets/ticketswindow.h"
 #include "paint/look.h"
 #include "paint/sheetexport.h"
 
@@ -265,6 +266,8 @@ void openTicketsWindow(benchmark::State& state) {
         QCoreApplication::processEvents();
         state.PauseTiming();
         peak = std::max(peak, double(peakResidentBytes() - before) / 1e6);
+        if (auto* tickets = qobject_cast<TicketsWindow*>(window))
+            state.counters["tickets"] = double(tickets->tickets().size());
         delete sub;
         state.ResumeTiming();
     }
