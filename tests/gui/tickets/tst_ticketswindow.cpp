@@ -149,6 +149,40 @@ private slots:
         QCOMPARE(parseTicketCsv(test::readFile(out), out).size(), std::size_t(3));
     }
 
+    // The line of recent wins counts the draws since the window was last opened, and at least
+    // the latest five; draws that come while it is open join it.
+    void recentWinsCountFromTheLastVisit() {
+        QSettings().clear();
+        test::TempDatabase db(
+            test::draws({"1111", "2222", "3333", "4444", "5555", "6666", "7777", "8888"}));
+        MainFrm main;
+        QVERIFY(main.start(db.dir.path()));
+        QVERIFY(test::showWithoutPrediction(main));
+        TicketsWindow* w = openFromMenu(main);
+        QVERIFY(w);
+        QCOMPARE(w->recentFrom(), 4);
+        w->unload();
+        QTRY_VERIFY(main.mdiArea()->subWindowList().isEmpty());
+        main.document().importDraws(withoutPrizes(test::draws({"0001", "0002"}, 9)), false);
+        w = openFromMenu(main);
+        QCOMPARE(w->recentFrom(), 6);  // two new draws: still the latest five
+        w->unload();
+        QTRY_VERIFY(main.mdiArea()->subWindowList().isEmpty());
+        main.document().importDraws(
+            withoutPrizes(test::draws({"0003", "0004", "0005", "0006", "0007", "0008"}, 11)),
+            false);
+        w = openFromMenu(main);
+        QCOMPARE(w->recentFrom(), 11);  // six new draws, all of them
+        Ticket t;
+        t.digits = {0, 0, 0, 9};
+        t.firstDraw = 11;
+        t.draws = kOngoing;
+        QVERIFY(w->addTicket(t));
+        main.document().importDraws(withoutPrizes(test::draws({"0009"}, 17)), false);
+        QCOMPARE(w->recentFrom(), 11);
+        QVERIFY(w->findChild<QLabel*>("Label3")->text().contains("17"));
+    }
+
     // The form reads what is typed, full-width digits too, and refuses a value out of range
     // instead of cutting it; the run is a count, a last draw or 続けて購入中.
     void formReadsTypedNumbers() {
