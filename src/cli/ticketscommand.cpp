@@ -129,8 +129,8 @@ int runCheck(const QCommandLineParser& a) {
     QString error;
     const Ticket t = ticketFrom(a, 1, QStringLiteral("all"), error);
     if (!error.isEmpty()) return badArguments(error);
-    const DatabaseFile db = databaseFor(a);
-    const TicketBook book(DrawHistory::fromRows(readDrawTable(db)), loadPrizeTable(db));
+    const TicketBook book(
+        std::make_shared<const DrawHistory>(loadTicketHistory(databaseFor(a), true)));
     const TicketCheck check{book.lines(t), book.totals(t)};
     noteCapped(check.totals);
     if (a.value("format") == QLatin1String("json")) {
@@ -163,10 +163,11 @@ int runList(const QCommandLineParser& a) {
     if (a.positionalArguments().size() != 1)
         return badArguments(QStringLiteral("tickets list には引数を指定できません。"));
     const DatabaseFile db = databaseFor(a);
-    // One read of the file for the tickets, the draws and the prizes: the key is derived once.
-    DrawHistory history;
-    const std::vector<Ticket> tickets = loadTickets(db, &history);
-    const TicketBook book(std::make_shared<const DrawHistory>(std::move(history)));
+    // One read of the file for the tickets, the draws and the prizes (the totals need no dates):
+    // the key is derived once.
+    std::vector<Ticket> tickets;
+    const TicketBook book(
+        std::make_shared<const DrawHistory>(loadTicketHistory(db, false, &tickets)));
     TicketTotals all;
     std::vector<TicketTotals> each;
     each.reserve(tickets.size());

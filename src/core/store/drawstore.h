@@ -56,9 +56,13 @@ DrawHistory loadDrawHistory(const DatabaseFile& connect, PrizeTable* prizes = nu
 DrawHistory loadHistory(const DatabaseFile& connect, bool full);
 
 // The tickets and the prizes as stored, read-only; a file without their tables has none.
-// With history, the history as loadHistory (full) reads it too, in the same read: one opening
-// derives the key once. Throws StoreError as loadDrawHistory does.
-std::vector<Ticket> loadTickets(const DatabaseFile& connect, DrawHistory* history = nullptr);
+// Throws StoreError as loadDrawHistory does.
+std::vector<Ticket> loadTickets(const DatabaseFile& connect);
+// What checking tickets needs in one read, so that the key is derived once: the history with
+// its prizes, with dates as loadHistory (full) reads it, without them a read of the draw table
+// less; with tickets, the stored tickets too. Throws StoreError as loadDrawHistory does.
+DrawHistory loadTicketHistory(const DatabaseFile& connect, bool dates,
+                              std::vector<Ticket>* tickets = nullptr);
 PrizeTable loadPrizeTable(const DatabaseFile& connect);
 // Every row of the draw table with its date, in draw order, through a read-only connection
 // (export): nothing is written, and the file is not checked page by page first. With prizes,

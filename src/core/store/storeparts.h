@@ -33,6 +33,10 @@ void openForReading(sql::Connection& conn, const DatabaseFile& connect);
 // The history as loadHistory reads it, on an open connection; inside one read transaction of
 // its own unless the caller has begun one.
 DrawHistory readFullHistory(sqlite3* db, const QString& file, bool full);
+// The rows of the view, without dates; with prizes, the stored prizes too.
+std::vector<DrawRecord> readViewRows(sqlite3* db, const QString& file,
+                                     std::vector<DrawPrizes>* prizes);
+PrizeTable prizeTableOf(const std::vector<DrawPrizes>& stored);
 
 // Runs body as one transaction. Any failure rolls it back, so the file keeps its last stored
 // state, and reaches the caller as a StoreError that names the reason.

@@ -105,17 +105,35 @@ void refuseBadTicket(const Ticket& t, const QString& file) {
 
 }  // namespace
 
-std::vector<Ticket> loadTickets(const DatabaseFile& connect, DrawHistory* history) {
+std::vector<Ticket> loadTickets(const DatabaseFile& connect) {
     checkFile(connect.file);
     Connection conn;
     try {
         openForReading(conn, connect);
-        if (!history) return readTicketRows(conn.get(), connect.file);
+        return readTicketRows(conn.get(), connect.file);
+    } catch (const SqlError& e) {
+        throw StoreError(readFailure(connect.file, reasonFor(e)));
+    }
+}
+
+DrawHistory loadTicketHistory(const DatabaseFile& connect, bool dates,
+                              std::vector<Ticket>* tickets) {
+    checkFile(connect.file);
+    Connection conn;
+    try {
+        openForReading(conn, connect);
         exec(conn.get(), "BEGIN;");
-        std::vector<Ticket> tickets = readTicketRows(conn.get(), connect.file);
-        *history = readFullHistory(conn.get(), connect.file, true);
+        if (tickets) *tickets = readTicketRows(conn.get(), connect.file);
+        DrawHistory history;
+        if (dates) {
+            history = readFullHistory(conn.get(), connect.file, true);
+        } else {
+            std::vector<DrawPrizes> prizes;
+            history = DrawHistory::fromRows(readViewRows(conn.get(), connect.file, &prizes));
+            history.prizes = prizeTableOf(prizes);
+        }
         exec(conn.get(), "COMMIT;");
-        return tickets;
+        return history;
     } catch (const SqlError& e) {
         throw StoreError(readFailure(connect.file, reasonFor(e)));
     }

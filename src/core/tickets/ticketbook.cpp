@@ -1,6 +1,7 @@
 #include "core/tickets/ticketbook.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/store/labels.h"
 
@@ -8,7 +9,7 @@ namespace pirumoa {
 
 namespace {
 
-constexpr int kKeys = 10000;  // the numbers 0000 … 9999
+constexpr std::size_t kKeys = 10000;  // the numbers 0000 … 9999
 
 int straightKey(const std::array<int, 4>& d) {
     return ((d[0] * 10 + d[1]) * 10 + d[2]) * 10 + d[3];
@@ -39,41 +40,43 @@ long long prizeFor(TicketResult result, const PrizeAmounts* p) {
     }
 }
 
-// Groups the draws by key in a counting sort: starts[k] … starts[k + 1] are the draws of key k,
-// in the order given.
-void group(const std::vector<std::pair<int, int>>& keyed, std::vector<int>& starts,
-           std::vector<int>& draws) {
-    starts.assign(kKeys + 1, 0);
-    for (const auto& [key, no] : keyed) ++starts[std::size_t(key) + 1];
-    for (int k = 0; k < kKeys; ++k) starts[std::size_t(k) + 1] += starts[std::size_t(k)];
-    draws.resize(keyed.size());
-    std::vector<int> next(starts.begin(), starts.end() - 1);
-    for (const auto& [key, no] : keyed) draws[std::size_t(next[std::size_t(key)]++)] = no;
-}
-
 }  // namespace
 
 TicketBook::TicketBook(HistorySnapshot history)
     : m_history(history ? std::move(history) : std::make_shared<const DrawHistory>()),
       m_rowOf(std::size_t(kMaxDrawNo) + 1, -1),
-      m_decidedUpTo(std::size_t(kMaxDrawNo) + 1, 0) {
-    std::vector<std::pair<int, int>> straight, box;
-    straight.reserve(m_history->rows.size());
-    box.reserve(m_history->rows.size());
+      m_decidedUpTo(std::size_t(kMaxDrawNo) + 1, 0),
+      m_straightStart(kKeys + 1, 0),
+      m_boxStart(kKeys + 1, 0) {
+    // A counting sort by key: count, turn the counts into starts, then place each draw in
+    // draw order, so that each group comes out sorted.
     const std::vector<DrawRecord>& rows = m_history->rows;
+    std::vector<std::pair<std::int16_t, std::int16_t>> keys(rows.size(), {-1, -1});
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const DrawRecord& r = rows[i];
         if (r.no < 1 || r.no > kMaxDrawNo) continue;
         m_rowOf[std::size_t(r.no)] = int(i);
         if (!r.complete()) continue;
         m_decidedUpTo[std::size_t(r.no)] = 1;
-        straight.emplace_back(straightKey(digitsOf(r)), r.no);
-        box.emplace_back(boxKey(digitsOf(r)), r.no);
+        keys[i] = {std::int16_t(straightKey(digitsOf(r))), std::int16_t(boxKey(digitsOf(r)))};
+        ++m_straightStart[std::size_t(keys[i].first) + 1];
+        ++m_boxStart[std::size_t(keys[i].second) + 1];
     }
     for (std::size_t no = 1; no < m_decidedUpTo.size(); ++no)
         m_decidedUpTo[no] += m_decidedUpTo[no - 1];
-    group(straight, m_straightStart, m_straight);
-    group(box, m_boxStart, m_box);
+    for (std::size_t k = 0; k < kKeys; ++k) {
+        m_straightStart[k + 1] += m_straightStart[k];
+        m_boxStart[k + 1] += m_boxStart[k];
+    }
+    m_straight.resize(std::size_t(m_straightStart[kKeys]));
+    m_box.resize(std::size_t(m_boxStart[kKeys]));
+    std::vector<int> straightAt(m_straightStart.begin(), m_straightStart.end() - 1);
+    std::vector<int> boxAt(m_boxStart.begin(), m_boxStart.end() - 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (keys[i].first < 0) continue;
+        m_straight[std::size_t(straightAt[std::size_t(keys[i].first)]++)] = rows[i].no;
+        m_box[std::size_t(boxAt[std::size_t(keys[i].second)]++)] = rows[i].no;
+    }
 }
 
 TicketBook::TicketBook(const DrawHistory& history, const PrizeTable& prizes)

@@ -2,11 +2,15 @@
 // database, and the command-line tool on them.
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
+#include <sys/stat.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <limits>
 
 #include "core/store/drawstore.h"
 #include "core/tickets/ticket.h"
+#include "core/tickets/ticketbook.h"
 #include "core/tickets/ticketcsv.h"
 #include "testsupport.h"
 
@@ -97,17 +101,37 @@ TEST(TicketCheck, EachResultAndPrizeOverAHandMadeHistory) {
         EXPECT_EQ(check.totals.pendingCost, 200LL * c.pending);
     }
 
-    // The running balance of all the tickets ends on their summed balance.
+    // The running balance of all the tickets ends on their summed balance; the book's
+    // difference array gives the same curve as the lines of every draw.
     std::vector<TicketCheck> all;
+    std::vector<Ticket> tickets;
     TicketTotals sum;
     for (const auto& c : cases) {
         all.push_back(checkTicket(c.ticket, h, prizes()));
+        tickets.push_back(c.ticket);
         sum += all.back().totals;
     }
     const auto curve = cumulativeBalance(all);
     ASSERT_FALSE(curve.empty());
     EXPECT_EQ(curve.back().drawNo, 5);
     EXPECT_EQ(curve.back().balance, sum.balance());
+    const TicketBook book(h, prizes());
+    EXPECT_EQ(book.balance(tickets), curve);
+
+    // Draws 3 … 5: the straight 1234 ×2 and the set 1234 on draw 3 (no set prize stored),
+    // 9999 on draw 4, the box 8765 on draw 5 (no prize row).
+    const TicketBook::RecentWins recent = book.recentWins(tickets, 3);
+    EXPECT_EQ(recentWinsText(recent),
+              QStringLiteral("第3～5回：当せん 4件 3,600,000円（うち 2件は当せん金が未登録）"));
+    EXPECT_EQ(recentWinsText(book.recentWins({tickets[1]}, 3)),
+              QStringLiteral("第3～5回：当せんはありません"));
+
+    // A run far past the stored draws: only the decided ones are paid for, without a line
+    // kept for each of the others.
+    const TicketTotals longRun = book.totals(ticket("1234", T::Straight, 1, 30000));
+    EXPECT_EQ(longRun.decidedDraws, 5);
+    EXPECT_EQ(longRun.pendingDraws, 29995);
+    EXPECT_EQ(longRun.won, 900000 + 800000);
 }
 
 // The largest prizes a results file can hold, won on every draw of a full history by three
@@ -154,8 +178,62 @@ TEST(TicketCheck, RefusesWhatCannotBeBought) {
     EXPECT_EQ(numberText(*parseTicketNumber(QStringLiteral("０１２３"))), QStringLiteral("0123"));
 }
 
+// Every way a ticket is typed (the form, a file, the command line) reads through one parser.
+TEST(TicketInput, ReadsTypedFieldsAndRefusesWhatIsOutOfRange) {
+    const struct {
+        const char* number;
+        const char* type;
+        const char* units;
+        const char* first;
+        const char* draws;
+        const char* last;
+        int readUnits, readFirst, readDraws;
+        const char* error;  // part of the message, "" when it reads
+    } rows[] = {
+        {"０１２３", "box", "１", "７０５０", "１００", "", 1, 7050, 100, ""},
+        {"0123", "セット", " 10 ", "1", "32767", "", 10, 1, 32767, ""},
+        {"0123", "box", "2", "7050", "", "7054", 2, 7050, 5, ""},
+        {"0123", "box", "2", "7050", "", "７０５０", 2, 7050, 1, ""},
+        {"0123", "box", "1", "7050", "all", "", 1, 7050, kOngoing, ""},
+        {"0123", "box", "1", "7050", "続けて購入中", "", 1, 7050, kOngoing, ""},
+        {"0123", "box", "1", "7050", "今日まで", "", 1, 7050, kOngoing, ""},
+        // Out of range is refused, never cut to fit.
+        {"0123", "box", "11", "1", "1", "", 0, 0, 0, "口数「11」は範囲外です。1～10"},
+        {"0123", "box", "０", "1", "1", "", 0, 0, 0, "口数「０」は範囲外です"},
+        {"0123", "box", "1", "1", "32768", "", 0, 0, 0, "継続回数「32768」は範囲外です"},
+        {"0123", "box", "1", "1", "99999999999999999999", "", 0, 0, 0, "範囲外"},
+        {"0123", "box", "1", "1", "0", "", 0, 0, 0, "続けて購入中"},
+        {"0123", "box", "1", "30000", "2769", "", 0, 0, 0, "第32767回を超えます"},
+        {"0123", "box", "1", "0", "1", "", 0, 0, 0, "開始回「0」は範囲外です"},
+        {"0123", "box", "1", "7050", "", "7049", 0, 0, 0, "開始回（第7050回）より前"},
+        {"0123", "box", "1", "7050", "5", "7054", 0, 0, 0, "どちらか一方"},
+        {"0123", "box", "1.5", "1", "1", "", 0, 0, 0, "口数「1.5」が数値ではありません"},
+        {"0123", "box", "", "1", "1", "", 0, 0, 0, "口数を入力してください"},
+        {"012", "box", "1", "1", "1", "", 0, 0, 0, "4桁"},
+        {"0123", "boxx", "1", "1", "1", "", 0, 0, 0, "種類「boxx」"},
+        {"7777", "box", "1", "1", "1", "", 0, 0, 0, "ボックスやセット"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.units) + " " + r.first + " " + r.draws + " " + r.last);
+        const auto text = [](const char* utf8) { return QString::fromUtf8(utf8); };
+        const TicketInput in{text(r.number), text(r.type), text(r.units), text(r.first),
+                             text(r.draws),  text(r.last), QString()};
+        QString problem;
+        const std::optional<Ticket> t = parseTicketInput(in, problem);
+        if (*r.error == 0) {
+            ASSERT_TRUE(t) << problem.toStdString();
+            EXPECT_EQ(t->units, r.readUnits);
+            EXPECT_EQ(t->firstDraw, r.readFirst);
+            EXPECT_EQ(t->draws, r.readDraws);
+        } else {
+            EXPECT_FALSE(t);
+            EXPECT_TRUE(problem.contains(QString::fromUtf8(r.error))) << problem.toStdString();
+        }
+    }
+}
+
 TEST(TicketCsv, ReadsWhatItWritesAndRefusesBadLinesByNumber) {
-    std::vector<Ticket> tickets{ticket("0123", TicketType::Set, 7000, 20, 3),
+    std::vector<Ticket> tickets{ticket("0123", TicketType::Set, 7000, 500, 3),
                                 ticket("7777", TicketType::Straight, 1, kOngoing)};
     tickets[0].note = QStringLiteral("誕生日, \"家族\"");
     EXPECT_EQ(parseTicketCsv(writeTicketCsv(tickets), QStringLiteral("t.csv")), tickets);
@@ -216,19 +294,119 @@ TEST(TicketStore, StoresEditsAndRemovesInATableOfItsOwn) {
     EXPECT_EQ(loadDrawHistory(db.connect).rows.size(), 2u);
 }
 
-// Prizes as the store keeps them, written by the engine itself.
-void storePrizes(const DatabaseFile& c, const char* rows) {
+// SQL run on the database by the engine itself, as another program would.
+void runSql(const DatabaseFile& c, const std::string& sql) {
     sqlite3* db = nullptr;
     sqlite3_open(c.file.toUtf8().constData(), &db);
-    const std::string sql =
-        "PRAGMA key = '" + c.password.toStdString() + "';" + kCipherSettings +
-        "CREATE TABLE IF NOT EXISTS 当選金 (回数 INTEGER PRIMARY KEY, ストレート INTEGER,"
-        " ボックス INTEGER, セットストレート INTEGER, セットボックス INTEGER);"
-        "INSERT INTO 当選金 VALUES " +
-        rows + ";";
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+    const std::string all =
+        "PRAGMA key = '" + c.password.toStdString() + "';" + kCipherSettings + sql;
+    ASSERT_EQ(sqlite3_exec(db, all.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
         << sqlite3_errmsg(db);
     sqlite3_close(db);
+}
+
+// Prizes as the store keeps them.
+void storePrizes(const DatabaseFile& c, const char* rows) {
+    runSql(c, std::string("CREATE TABLE IF NOT EXISTS 当選金 (回数 INTEGER PRIMARY KEY, ストレート "
+                          "INTEGER, ボックス INTEGER, セットストレート INTEGER, セットボックス "
+                          "INTEGER); INSERT INTO 当選金 VALUES ") +
+                  rows + ";");
+}
+
+// A file whose tickets table an earlier version made, for runs of 20 draws at most, keeps its
+// tickets and their numbers and takes a run of 100 draws.
+TEST(TicketStore, WidensAnEarlierTableOnItsFirstTicketWrite) {
+    test::TempDatabase db(test::draws({"1234"}));
+    runSql(db.connect,
+           "CREATE TABLE 購入数字 (番号 INTEGER PRIMARY KEY,"
+           " 数字 TEXT NOT NULL CHECK (length(数字) = 4),"
+           " 種類 TEXT NOT NULL CHECK (種類 IN ('straight', 'box', 'set')),"
+           " 口数 INTEGER NOT NULL CHECK (口数 BETWEEN 1 AND 10),"
+           " 開始回 INTEGER NOT NULL CHECK (開始回 BETWEEN 1 AND 32767),"
+           " 継続回数 INTEGER NOT NULL CHECK (継続回数 BETWEEN 0 AND 20), メモ TEXT);"
+           "INSERT INTO 購入数字 VALUES (7, '1234', 'box', 2, 1, 20, 'メモ');");
+    Ticket old = ticket("1234", TicketType::Box, 1, 20, 2);
+    old.id = 7;
+    old.note = QStringLiteral("メモ");
+    std::vector<Ticket> hundred{ticket("5678", TicketType::Straight, 1, 100)};
+    DrawStore::open(db.connect)->addTickets(hundred);
+    EXPECT_EQ(loadTickets(db.connect), (std::vector<Ticket>{old, hundred[0]}));
+}
+
+// A file holding a ticket twice adds it twice; the file just exported adds nothing; a ticket
+// like a stored one in all but its units is added and named; a dry run writes nothing; the
+// total line counts the wins whose prize is not stored.
+TEST(TicketCli, ImportsWhatIsNotStoredYet) {
+    test::TempDatabase db(test::draws({"1234", "4321", "1111"}));
+    storePrizes(db.connect,
+                "(1, 900000, 37500, 468700, 18700), (2, 1000000, 40000, 520000, 20000)");
+    const QString file = db.connect.file, dir = db.dir.path();
+    const auto write = [&](const char* name, const char* text) {
+        QFile f(dir + QLatin1Char('/') + QLatin1String(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    };
+    const QString first = write("a.csv",
+                                "number,type,units,first_draw,draws,note\n"
+                                "1111,straight,1,3,1,\n1111,straight,1,3,1,\n"
+                                "4321,box,2,1,all,週末\n");
+    test::CliRun r = test::runCli({"tickets", "import", first, "--dry-run", "--db", file});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(r.out).startsWith(QStringLiteral("新しい購入数字 3 件、")));
+    EXPECT_TRUE(loadTickets(db.connect).empty());
+    r = test::runCli({"tickets", "import", first, "--db", file});
+    EXPECT_TRUE(
+        QString::fromUtf8(r.out).endsWith(QStringLiteral("購入数字を 3 件取り込みました。\n")));
+
+    const QString exported = dir + QStringLiteral("/out.csv");
+    ASSERT_EQ(test::runCli({"tickets", "export", "--output", exported, "--db", file}).code, 0);
+    r = test::runCli({"tickets", "import", exported, "--db", file});
+    EXPECT_EQ(QString::fromUtf8(r.out),
+              QStringLiteral("新しい購入数字 0 件、登録済みと同じ購入数字 3 件（取り込みません）、"
+                             "よく似た購入数字 0 件\n取り込む購入数字はありません。\n"));
+
+    r = test::runCli(
+        {"tickets", "import", write("b.csv", "4321,box,1,1,all,週末\n"), "--db", file});
+    EXPECT_TRUE(QString::fromUtf8(r.out).contains(
+        QStringLiteral("4321 ボックス 第1回から 続けて購入中 1口「週末」 ← 登録済み：4321 ボックス "
+                       "第1回から 続けて購入中 2口「週末」")))
+        << r.out.toStdString();
+    EXPECT_EQ(loadTickets(db.connect).size(), 4u);
+
+    r = test::runCli({"tickets", "list", "--db", file});
+    EXPECT_TRUE(r.out.endsWith("total\t\t\t\t\t\t\t2200\t232500\t230300\t2\n"))
+        << r.out.toStdString();
+}
+
+// A tickets file is read only when it is a regular file, and a line longer than 4 KiB stops
+// the reading: a FIFO would wait for ever and /dev/zero never ends.
+TEST(TicketCsv, RefusesWhatIsNoTicketsFile) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo.csv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile longLine(dir.filePath(QStringLiteral("long.csv")));
+    ASSERT_TRUE(longLine.open(QIODevice::WriteOnly));
+    longLine.write("0123,box,1,1,1,\n0123,box,1,1,1," + QByteArray(5000, 'x') + "\n");
+    longLine.close();
+    const struct {
+        QString path;
+        const char* error;
+    } cases[] = {
+        {fifo, "通常のファイルではありません"},
+        {QStringLiteral("/dev/zero"), "通常のファイルではありません"},
+        {dir.path(), "フォルダー"},
+        {longLine.fileName(), "long.csv:2: 行が長すぎます"},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        try {
+            readTicketFile(c.path);
+        } catch (const StoreError& e) {
+            error = e.message();
+        }
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.error))) << error.toStdString();
+    }
 }
 
 TEST(TicketCli, ChecksListsAddsAndRemoves) {
