@@ -11,6 +11,7 @@
 #include <QLegend>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSettings>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -200,7 +201,10 @@ TicketsWindow::~TicketsWindow() = default;
 
 void TicketsWindow::load() {
     if (!std::exchange(m_following, true)) {
-        connect(&host().document(), &HistoryDocument::ticketsChanged, this, [this] { refresh(0); });
+        // A write of this window's own is shown by the command that made it.
+        connect(&host().document(), &HistoryDocument::ticketsChanged, this, [this] {
+            if (!m_writing) refresh(0);
+        });
         // The wins since the window was last opened, and at least those of the latest draws.
         const int latest = host().history()->latestDrawNo;
         // The first time ever, the latest draws only.
@@ -372,6 +376,7 @@ void TicketsWindow::openDialog(const Ticket* editing) {
 bool TicketsWindow::write(const std::function<void(HistoryDocument&)>& change) {
     try {
         WaitCursor wait;
+        const QScopedValueRollback<bool> writing(m_writing, true);
         change(host().document());
         return true;
     } catch (const StoreError& e) {
@@ -404,9 +409,11 @@ bool TicketsWindow::editTicket(const Ticket& ticket) {
 }
 
 bool TicketsWindow::deleteTickets(const std::vector<long long>& ids) {
+    std::vector<long long> sorted = ids;
+    std::sort(sorted.begin(), sorted.end());
     std::vector<const Ticket*> chosen;
     for (const Ticket& t : tickets())
-        if (std::find(ids.begin(), ids.end(), t.id) != ids.end()) chosen.push_back(&t);
+        if (std::binary_search(sorted.begin(), sorted.end(), t.id)) chosen.push_back(&t);
     if (chosen.empty()) return false;
     const QString question =
         chosen.size() == 1

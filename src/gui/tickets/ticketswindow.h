@@ -85,6 +85,7 @@ private:
     int m_recentFrom = 1;
     bool m_following = false;
     bool m_filling = false;  // the list is being filled again
+    bool m_writing = false;  // a write of the window's own is under way
 };
 
 }  // namespace pirumoa
