@@ -24,10 +24,10 @@ Likeness likenessOf(const Ticket& t) { return {t.digits, int(t.type), t.firstDra
 TicketImportPlan planTicketImport(const std::vector<Ticket>& stored,
                                   const std::vector<Ticket>& incoming) {
     std::map<Whole, int> unmatched;  // stored tickets not yet matched, by everything they hold
-    std::map<Likeness, const Ticket*> alike;
+    std::map<Likeness, std::vector<const Ticket*>> alike;
     for (const Ticket& t : stored) {
         ++unmatched[wholeOf(t)];
-        alike.emplace(likenessOf(t), &t);  // the first stored of its kind stands for them all
+        alike[likenessOf(t)].push_back(&t);
     }
     TicketImportPlan plan;
     for (const Ticket& t : incoming) {
@@ -39,9 +39,17 @@ TicketImportPlan planTicketImport(const std::vector<Ticket>& stored,
         }
         plan.toAdd.push_back(t);
         plan.toAdd.back().id = 0;
-        const auto like = alike.find(likenessOf(t));
-        if (like != alike.end())
-            plan.similar.push_back({t, *like->second});
+        // Similar: a stored ticket that differs in its units, draws or note. A second copy of a
+        // stored ticket whose match is taken already is new, as two slips bought alike are.
+        const Ticket* similar = nullptr;
+        if (const auto like = alike.find(likenessOf(t)); like != alike.end())
+            for (const Ticket* s : like->second)
+                if (wholeOf(*s) != wholeOf(t)) {
+                    similar = s;
+                    break;
+                }
+        if (similar)
+            plan.similar.push_back({t, *similar});
         else
             ++plan.newCount;
     }
