@@ -10,15 +10,20 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTemporaryDir>
+#include <random>
 
 #include "benchsupport.h"
 #include "core/analysis/analyses.h"
 #include "core/analysis/windowtable.h"
 #include "core/prediction/methods.h"
 #include "core/store/drawstore.h"
+#include "core/store/historydocument.h"
+#include "core/store/importeddraw.h"
 #include "gui/prediction/backtestwindow.h"
 #include "gui/shell/childwindow.h"
 #include "gui/shell/gridview.h"
+#include "gui/tickets/ticketswindow.h"
 #include "paint/look.h"
 #include "paint/sheetexport.h"
 
@@ -176,6 +181,99 @@ void allWindowsOpen(benchmark::State& state) {
     state.counters["sheetMB"] = sheets;
 }
 BENCHMARK(allWindowsOpen)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// What the tickets window asks of the main window: a real document over a database file.
+class DocumentHost final : public ChildHost {
+public:
+    explicit DocumentHost(HistoryDocument& document) : m_document(document) {}
+    HistorySnapshot history() const override { return m_document.snapshot(); }
+    HistoryDocument& document() const override { return m_document; }
+    const ReflectOptions& reflectOptions() const override { return m_options; }
+    void setReflectOption(int, bool) override {}
+    QMenuBar* hostMenuBar() override { return nullptr; }
+    QStatusBar* hostStatusBar() override { return nullptr; }
+    QMdiArea* mdiArea() const override { return nullptr; }
+
+private:
+    HistoryDocument& m_document;
+    ReflectOptions m_options{};
+};
+
+// The largest history with prizes on every draw, and count tickets of a player who buys a lot:
+// every tenth bought on and on from some draw, the others for 1 … 20 draws, all over the
+// history.
+struct TicketDatabase {
+    QTemporaryDir dir;
+    DatabaseFile database = databaseFileIn(dir.path());
+    explicit TicketDatabase(int count) {
+        std::vector<ImportedDraw> draws = withoutPrizes(bench::largestHistory().rows);
+        for (ImportedDraw& d : draws) d.prizes.yen = {900000, 37500, 468700, 18700};
+        auto store = DrawStore::open(database, true);
+        store->importDraws(draws, false);
+        std::mt19937 random(7);
+        std::vector<Ticket> tickets;
+        while (int(tickets.size()) < count) {
+            Ticket t;
+            for (int& d : t.digits) d = int(random() % 10);
+            t.type = TicketType(tickets.size() % 3);
+            t.units = 1 + int(random() % 10);
+            t.firstDraw = 1 + int(random() % kMaxDrawNo);
+            t.draws = tickets.size() % 10 == 0 ? 0 : 1 + int(random() % 20);
+            if (ticketProblem(t).isEmpty()) tickets.push_back(t);
+        }
+        store->addTickets(tickets);
+    }
+};
+
+long peakResidentBytes() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ')[0].toLong() * 1024;
+    return 0;
+}
+
+// The peak of resident memory starts again from what is resident now (Linux 4.0 and later).
+void resetPeak() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+
+// 購入数字の照合 with many tickets on the largest history, from the menu command to the first
+// picture as the main window opens it, the tickets read from the database included (the
+// document reads them on first use). peakMB is the most resident memory it added on the way.
+void openTicketsWindow(benchmark::State& state) {
+    const WindowDesign* design = findWindowDesign(QStringLiteral("購入数字の照合"));
+    const TicketDatabase db(int(state.range(0)));
+    QMdiArea area;
+    area.resize(1920, 1080);
+    area.show();
+    QCoreApplication::processEvents();
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        HistoryDocument document;
+        document.open(db.database);
+        DocumentHost host(document);
+        resetPeak();
+        const long before = residentBytes();
+        state.ResumeTiming();
+        ChildWindow* window = createChildWindow(*design, host);
+        QMdiSubWindow* sub = area.addSubWindow(window);
+        window->load();
+        sub->resize(design->size());
+        sub->show();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        peak = std::max(peak, double(peakResidentBytes() - before) / 1e6);
+        if (auto* tickets = qobject_cast<TicketsWindow*>(window))
+            state.counters["tickets"] = double(tickets->tickets().size());
+        delete sub;
+        state.ResumeTiming();
+    }
+    state.counters["peakMB"] = peak;
+}
+BENCHMARK(openTicketsWindow)->Arg(1000)->Arg(20000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // open/<window>/<draws> beside fill/<window>/<draws>, on the sample and the largest history.
 void registerWindows() {

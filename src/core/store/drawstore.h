@@ -159,6 +159,8 @@ public:
     TicketImportPlan importTickets(const std::vector<Ticket>& incoming);
     void updateTicket(const Ticket& ticket);
     void removeTicket(long long id);
+    // Several at once, all or nothing: refused when one of them is not stored.
+    void removeTickets(const std::vector<long long>& ids);
 
     // Grows whenever another connection commits a change to the file; the same while only
     // this one writes. Throws StoreError.

@@ -226,6 +226,12 @@ void HistoryDocument::removeTicket(long long id) {
     emit ticketsChanged(m_tickets);
 }
 
+void HistoryDocument::removeTickets(const std::vector<long long>& ids) {
+    store().removeTickets(ids);
+    m_tickets = std::make_shared<const std::vector<Ticket>>(store().readTickets());
+    emit ticketsChanged(m_tickets);
+}
+
 void HistoryDocument::reloadAll() {
     DrawStore& s = store();
     m_snapshot = std::make_shared<const DrawHistory>(s.readHistory());

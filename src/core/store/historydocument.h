@@ -70,6 +70,8 @@ public:
     TicketImportPlan importTickets(const std::vector<Ticket>& incoming);
     void updateTicket(const Ticket& ticket);
     void removeTicket(long long id);
+    // One write for all of them (DrawStore::removeTickets).
+    void removeTickets(const std::vector<long long>& ids);
 
     // The undo stack of the draw edits, newest last. A step whose undo or redo the database
     // refuses (another program changed the draw meanwhile) is dropped, so the stack never

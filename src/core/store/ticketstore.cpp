@@ -200,4 +200,18 @@ void DrawStore::removeTicket(long long id) {
     });
 }
 
+void DrawStore::removeTickets(const std::vector<long long>& ids) {
+    transaction(m_db, m_file, [&] {
+        exec(m_db, kTicketSchema);
+        Statement remove(m_db, "DELETE FROM 購入数字 WHERE 番号 = ?1");
+        for (long long id : ids) {
+            remove.bind(1, QString::number(id));
+            remove.run();
+            if (sqlite3_changes(m_db) == 0)
+                throw StoreError(writeFailure(
+                    m_file, QStringLiteral("購入数字 %1 は登録されていません。").arg(id)));
+        }
+    });
+}
+
 }  // namespace pirumoa

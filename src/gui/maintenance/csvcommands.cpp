@@ -26,27 +26,26 @@ const QString kImportFilter =
     QStringLiteral("当せん番号のファイル (*.csv *.tsv *.txt *.json);;すべてのファイル (*)");
 const QString kExportFilter = QStringLiteral("CSV ファイル (*.csv);;すべてのファイル (*)");
 
-// Where the file dialogs start: the folder of the last CSV file, remembered across runs, or
-// else the user's documents.
+// The folder of the last CSV file, remembered across runs.
 const QString kFolderKey = QStringLiteral("csv/folder");
 
-QString startFolder() {
+}  // namespace
+
+QString CsvCommands::startFolder() {
     const QString last = QSettings().value(kFolderKey).toString();
     if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-void remember(const QString& path) {
-    QSettings().setValue(kFolderKey, QFileInfo(path).absolutePath());
+void CsvCommands::rememberFolder(const QString& chosenFile) {
+    QSettings().setValue(kFolderKey, QFileInfo(chosenFile).absolutePath());
 }
-
-}  // namespace
 
 void CsvCommands::importFromFile(QWidget* parent, HistoryDocument& document) {
     const QString path = Prompt::openFileName(parent, QStringLiteral("CSVファイルから取り込み"),
                                               startFolder(), kImportFilter);
     if (path.isEmpty()) return;
-    remember(path);
+    rememberFolder(path);
     importFile(parent, document, path);
 }
 
@@ -55,7 +54,7 @@ void CsvCommands::exportToFile(QWidget* parent, const HistoryDocument& document)
         parent, QStringLiteral("CSVファイルへ書き出し"),
         QDir(startFolder()).filePath(QStringLiteral("numbers4.csv")), kExportFilter);
     if (path.isEmpty()) return;
-    remember(path);
+    rememberFolder(path);
     exportFile(parent, document, path);
 }
 

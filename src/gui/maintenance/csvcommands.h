@@ -23,6 +23,11 @@ public:
     static void importFile(QWidget* parent, HistoryDocument& document, const QString& csvPath);
     static void exportFile(QWidget* parent, const HistoryDocument& document,
                            const QString& csvPath);
+
+    // Where every CSV file dialog of the program starts (the tickets' too): the folder of the
+    // last CSV file chosen, or else the user's documents.
+    static QString startFolder();
+    static void rememberFolder(const QString& chosenFile);
 };
 
 }  // namespace pirumoa

@@ -1,8 +1,11 @@
 #include "gui/shell/mainwindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -11,6 +14,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -129,6 +133,44 @@ constexpr int kRebuildDelayMs = 700;
 // The size a window was opened for: its design size, or wider where its columns need it.
 constexpr char kOpeningSize[] = "openingSize";
 
+// A menu bar entry's caption with its access key, kept while the entry shows it without.
+constexpr char kFullCaption[] = "fullCaption";
+
+// The access keys that a window's controls answer to (Alt and the underlined letter).
+QList<QKeySequence> accessKeysOf(const QWidget* window) {
+    QList<QKeySequence> keys;
+    const auto add = [&keys](const QString& text) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (!key.isEmpty()) keys << key;
+    };
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+        if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
+            add(button->text());
+        } else if (const auto* label = qobject_cast<const QLabel*>(w)) {
+            if (label->buddy()) add(label->text());
+        } else if (const auto* box = qobject_cast<const QGroupBox*>(w)) {
+            add(box->title());
+        } else if (const auto* tabs = qobject_cast<const QTabBar*>(w)) {
+            for (int i = 0; i < tabs->count(); ++i) add(tabs->tabText(i));
+        }
+    }
+    return keys;
+}
+
+// The caption without the marker of its access key; "&&" stays, an ampersand as it was.
+QString withoutAccessKey(const QString& caption) {
+    QString out;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) {
+            ++i;
+            out += caption[i] == u'&' ? QStringLiteral("&&") : QString(caption[i]);
+            continue;
+        }
+        out += caption[i];
+    }
+    return out;
+}
+
 }  // namespace
 
 MainFrm::MainFrm(QWidget* parent)
@@ -155,7 +197,8 @@ MainFrm::MainFrm(QWidget* parent)
     m_rebuild->setSingleShot(true);
     m_rebuild->setInterval(kRebuildDelayMs);
     connect(m_rebuild, &QTimer::timeout, this, &MainFrm::rebuildWindows);
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* active) {
+        yieldAccessKeys(active);
         if (m_rebuild->isActive()) rebuildWindows();
     });
 
@@ -204,7 +247,11 @@ void MainFrm::showEvent(QShowEvent* event) {
     }
 }
 
-MainFrm::~MainFrm() { setBackupWarningHandler({}); }
+MainFrm::~MainFrm() {
+    setBackupWarningHandler({});
+    // The main area still reports its windows going while the base classes tear it down.
+    disconnect(m_mdi, nullptr, this, nullptr);
+}
 
 void MainFrm::buildMenus() {
     const auto layout = menuLayout();
@@ -322,6 +369,31 @@ QMdiSubWindow* MainFrm::findSubWindow(const QString& objectName) const {
     for (QMdiSubWindow* sub : m_mdi->subWindowList())
         if (sub->widget() && sub->widget()->objectName() == objectName) return sub;
     return nullptr;
+}
+
+void MainFrm::yieldAccessKeys(QMdiSubWindow* active) {
+    // Qt hands a key that the menu bar and the active window both take to the menu bar first
+    // (Alt+X in a window's button quit the program); so the menu bar lets go of the key. A
+    // window still counts while another application has the focus: it is the one the keys
+    // reach when the user comes back.
+    if (!active) active = m_mdi->currentSubWindow();
+    const QWidget* window = active && !active->isHidden() ? active->widget() : nullptr;
+    const QList<QKeySequence> taken = window ? accessKeysOf(window) : QList<QKeySequence>();
+    for (QAction* entry : menuBar()->actions()) {
+        // A menu of the window's own that it shows in the menu bar keeps its key.
+        if (window && entry->menu() && window->isAncestorOf(entry->menu())) continue;
+        QVariant full = entry->property(kFullCaption);
+        if (!full.isValid()) {
+            full = entry->text();
+            entry->setProperty(kFullCaption, full);
+        }
+        const QString caption = full.toString();
+        const bool clash = taken.contains(QKeySequence::mnemonic(caption));
+        const QString shown = clash ? withoutAccessKey(caption) : caption;
+        if (entry->text() != shown) entry->setText(shown);
+    }
+    // The menu bar takes its keys anew when it lays out its entries: now, not at its next paint.
+    menuBar()->sizeHint();
 }
 
 ChildWindow* MainFrm::findWindow(const QString& objectName) const {

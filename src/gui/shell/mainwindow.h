@@ -92,6 +92,9 @@ private:
     QAction* addCommand(QWidget* menu, const QString& caption, const QString& name);
     void onActivated();
     QMdiSubWindow* findSubWindow(const QString& objectName) const;
+    // The access keys of the active working window are its own: an entry of the menu bar
+    // with the same key gives it up while that window is active.
+    void yieldAccessKeys(QMdiSubWindow* active);
     // The draws changed: every open window is built again from them, at once, or once the
     // typing in the data entry pauses.
     void historyChanged();

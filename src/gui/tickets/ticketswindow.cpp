@@ -1,32 +1,34 @@
 #include "gui/tickets/ticketswindow.h"
 
+#include <QAction>
 #include <QChart>
 #include <QChartView>
-#include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLegend>
-#include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
-#include <QSpinBox>
-#include <QTableWidget>
+#include <QScopedValueRollback>
+#include <QSettings>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <algorithm>
+#include <cmath>
 
-#include "core/store/drawstore.h"
 #include "core/store/fileerror.h"
 #include "core/store/labels.h"
 #include "core/tickets/ticketcsv.h"
+#include "core/tickets/ticketimport.h"
 #include "core/tickets/ticketsheet.h"
+#include "gui/maintenance/csvcommands.h"
 #include "gui/shell/gridview.h"
 #include "gui/shell/prompt.h"
+#include "gui/tickets/ticketdialog.h"
+#include "gui/tickets/ticketlistmodel.h"
 #include "paint/look.h"
 
 namespace pirumoa {
@@ -35,9 +37,11 @@ namespace {
 
 const QString kCsvFilter = QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*)");
 
-QString drawsText(const Ticket& t) {
-    return t.draws == kOngoing ? QStringLiteral("今日まで") : QStringLiteral("%1回").arg(t.draws);
-}
+// The latest draw there was when the window was last opened: the line of recent wins counts
+// from the draw after it.
+const QString kLatestSeenKey = QStringLiteral("tickets/latestSeenDraw");
+// The line counts at least this many of the latest draws.
+constexpr int kRecentDraws = 5;
 
 QString totalsText(const TicketTotals& s) {
     QString text = QStringLiteral("合計：購入額 %1　当せん金 %2　収支 %3　回収率 %4")
@@ -54,122 +58,30 @@ QString totalsText(const TicketTotals& s) {
     return text;
 }
 
-// The form of one ticket; OK only closes it once the ticket can be bought.
-class TicketDialog : public QDialog {
-public:
-    TicketDialog(QWidget* parent, const Ticket& start) : QDialog(parent), m_ticket(start) {
-        setObjectName(QStringLiteral("購入数字"));
-        setWindowTitle(start.id ? QStringLiteral("購入数字の編集")
-                                : QStringLiteral("購入数字の追加"));
-        auto* form = new QFormLayout;
-        m_number = new QLineEdit(numberText(start.digits), this);
-        m_number->setObjectName(QStringLiteral("Text1"));
-        m_number->setMaxLength(4);
-        m_number->setInputMethodHints(Qt::ImhDigitsOnly);
-        m_type = new QComboBox(this);
-        m_type->setObjectName(QStringLiteral("Combo1"));
-        for (TicketType t : {TicketType::Straight, TicketType::Box, TicketType::Set})
-            m_type->addItem(typeLabel(t));
-        m_type->setCurrentIndex(int(start.type));
-        m_units = new QSpinBox(this);
-        m_units->setObjectName(QStringLiteral("Spin1"));
-        m_units->setRange(1, kMaxUnits);
-        m_units->setSuffix(QStringLiteral(" 口"));
-        m_units->setValue(start.units);
-        m_first = new QSpinBox(this);
-        m_first->setObjectName(QStringLiteral("Spin2"));
-        m_first->setRange(1, kMaxDrawNo);
-        m_first->setPrefix(QStringLiteral("第"));
-        m_first->setSuffix(QStringLiteral("回"));
-        m_first->setValue(start.firstDraw);
-        m_draws = new QSpinBox(this);
-        m_draws->setObjectName(QStringLiteral("Spin3"));
-        m_draws->setRange(kOngoing, kMaxDrawNo);
-        m_draws->setSpecialValueText(QStringLiteral("今日まで"));
-        m_draws->setSuffix(QStringLiteral(" 回"));
-        m_draws->setValue(start.draws);
-        m_note = new QLineEdit(start.note, this);
-        m_note->setObjectName(QStringLiteral("Text2"));
-        form->addRow(QStringLiteral("数字(&N)"), m_number);
-        form->addRow(QStringLiteral("種類(&T)"), m_type);
-        form->addRow(QStringLiteral("口数(&U)（1口200円）"), m_units);
-        form->addRow(QStringLiteral("開始回(&F)"), m_first);
-        form->addRow(QStringLiteral("継続回数(&C)"), m_draws);
-        form->addRow(QStringLiteral("メモ(&M)"), m_note);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
-        connect(buttons, &QDialogButtonBox::accepted, this, &TicketDialog::tryAccept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-        auto* layout = new QVBoxLayout(this);
-        layout->addLayout(form);
-        layout->addWidget(buttons);
-    }
-    const Ticket& ticket() const { return m_ticket; }
-
-private:
-    void tryAccept() {
-        const auto digits = parseTicketNumber(m_number->text());
-        if (!digits) {
-            Prompt::refuse(this, QStringLiteral("数字は4桁（各桁 0～9）で入力してください。"));
-            m_number->setFocus();
-            return;
-        }
-        Ticket t = m_ticket;
-        t.digits = *digits;
-        t.type = TicketType(m_type->currentIndex());
-        t.units = m_units->value();
-        t.firstDraw = m_first->value();
-        t.draws = m_draws->value();
-        t.note = m_note->text();
-        const QString problem = ticketProblem(t);
-        if (!problem.isEmpty()) {
-            Prompt::refuse(this, problem);
-            return;
-        }
-        m_ticket = t;
-        accept();
-    }
-
-    Ticket m_ticket;
-    QLineEdit* m_number;
-    QComboBox* m_type;
-    QSpinBox* m_units;
-    QSpinBox* m_first;
-    QSpinBox* m_draws;
-    QLineEdit* m_note;
-};
-
-// The expected return per 200 yen of the ticket's number and type if it wins; empty where the
-// prizes are too few or the number cannot be bought so.
-QString outlookText(const OutlookModel& model, const Ticket& t) {
-    if (!model.ready()) return QString();
-    const NumberOutlook o =
-        model.outlook(t.digits[0] * 1000 + t.digits[1] * 100 + t.digits[2] * 10 + t.digits[3]);
-    switch (t.type) {
-        case TicketType::Straight:
-            return o.straight.available ? outlookPercent(o.straight.rate) : QString();
-        case TicketType::Box:
-            return o.box.available ? outlookPercent(o.box.rate) : QString();
-        case TicketType::Set:
-            return o.box.available ? outlookPercent(o.setRate) : QString();
-    }
-    return QString();
+QString describe(const Ticket& t) {
+    return QStringLiteral("%1（%2、%3口、第%4回から%5）")
+        .arg(numberText(t.digits), typeLabel(t.type))
+        .arg(t.units)
+        .arg(t.firstDraw)
+        .arg(runText(t));
 }
 
-QString outlookTip(const OutlookModel& model, const Ticket& t) {
-    if (!model.ready()) return outlookTooFew(model.drawsUsed());
-    const NumberOutlook o =
-        model.outlook(t.digits[0] * 1000 + t.digits[1] * 100 + t.digits[2] * 10 + t.digits[3]);
-    const OutlookLine& line = t.type == TicketType::Straight ? o.straight : o.box;
-    QStringList lines{
-        QStringLiteral("当たったときの見込みから計算した 200 円あたりの払い戻し"
-                       "（番号の見込み払戻率）")};
-    if (line.available) {
-        lines << QStringLiteral("ふつうの幅：%1").arg(outlookRateText(line));
-        for (const OutlookFeature& f : line.moved) lines << outlookFeatureText(f);
+// The axis from low to high in round steps (1, 2 or 5 times a power of ten), with few enough
+// ticks that every label has room in a low chart: with more, the chart leaves them out.
+void setRoundRange(QValueAxis* axis, double low, double high) {
+    constexpr int kMostSteps = 3;
+    const double span = std::max(high - low, 1e-9);
+    const double power = std::pow(10.0, std::floor(std::log10(span / kMostSteps)));
+    double from = low, to = high;
+    int steps = kMostSteps;
+    for (double step : {power, 2 * power, 5 * power, 10 * power, 20 * power, 50 * power}) {
+        from = std::floor(low / step) * step;
+        to = std::ceil(high / step) * step;
+        steps = int(std::lround((to - from) / step));
+        if (steps <= kMostSteps) break;
     }
-    lines << outlookSameChance();
-    return lines.join(QLatin1Char('\n'));
+    axis->setRange(from, to);
+    axis->setTickCount(steps + 1);
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text) {
@@ -182,28 +94,45 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text) {
 
 TicketsWindow::TicketsWindow(ChildHost& host, const WindowDesign& design)
     : ChildWindow(host, design),
-      m_list(new QTableWidget(this)),
+      m_recent(new QLabel(this)),
+      m_list(new QTableView(this)),
+      m_model(new TicketListModel(this)),
       m_total(new QLabel(this)),
       m_grid(new GridView(this)),
       m_chart(new QChartView(this)),
       m_edit(button(this, "Command3", QStringLiteral("編集(&E)..."))),
-      m_delete(button(this, "Command4", QStringLiteral("削除(&D)"))) {
+      m_delete(button(this, "Command4", QStringLiteral("削除(&D)"))),
+      m_tickets(std::make_shared<const std::vector<Ticket>>()) {
+    m_recent->setObjectName(QStringLiteral("Label3"));
+    m_recent->setWordWrap(true);
+    QFont bold = windowFont();
+    bold.setBold(true);
+    m_recent->setFont(bold);
+    m_recent->setToolTip(
+        QStringLiteral("前回この画面を開いたときより後の回（少なくとも最新の %1 回）で、"
+                       "すべての購入数字が当せんした件数と当せん金です。")
+            .arg(kRecentDraws));
+
     m_list->setObjectName(QStringLiteral("List1"));
-    m_list->setColumnCount(11);
-    m_list->setHorizontalHeaderLabels(
-        {QStringLiteral("数字"), QStringLiteral("種類"), QStringLiteral("口数"),
-         QStringLiteral("開始回"), QStringLiteral("継続回数"), QStringLiteral("メモ"),
-         QStringLiteral("購入額"), QStringLiteral("当せん金"), QStringLiteral("収支"),
-         QStringLiteral("回収率"), QStringLiteral("見込み払戻率")});
+    m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setWordWrap(false);
     m_list->verticalHeader()->hide();
+    // Rows of one height: the view then never measures the rows it does not show.
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
     m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->horizontalHeader()->setResizeContentsPrecision(200);
     m_list->setMinimumHeight(120);
-    connect(m_list, &QTableWidget::currentCellChanged, this, [this] { showDraws(); });
-    connect(m_list, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
-        if (row >= 0 && row < int(m_tickets.size())) openDialog(&m_tickets[std::size_t(row)]);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        if (!m_filling) showDraws();
+    });
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_delete->setEnabled(m_list->selectionModel()->hasSelection()); });
+    connect(m_list, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.row() < int(tickets().size())) openDialog(&tickets()[std::size_t(index.row())]);
     });
     m_total->setObjectName(QStringLiteral("Label2"));
     m_total->setWordWrap(true);
@@ -220,6 +149,7 @@ TicketsWindow::TicketsWindow(ChildHost& host, const WindowDesign& design)
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
+    column->addWidget(m_recent);
     column->addWidget(m_list, 2);
     column->addWidget(m_total);
     column->addWidget(m_grid, 3);
@@ -232,22 +162,32 @@ TicketsWindow::TicketsWindow(ChildHost& host, const WindowDesign& design)
     connect(add, &QPushButton::clicked, this, [this] { openDialog(nullptr); });
     connect(m_edit, &QPushButton::clicked, this, [this] {
         const int i = currentTicket();
-        if (i >= 0) openDialog(&m_tickets[std::size_t(i)]);
+        if (i >= 0) openDialog(&tickets()[std::size_t(i)]);
     });
     connect(m_delete, &QPushButton::clicked, this, [this] {
-        const int i = currentTicket();
-        if (i >= 0) deleteTicket(m_tickets[std::size_t(i)].id);
+        const std::vector<long long> ids = selectedIds();
+        if (!ids.empty()) deleteTickets(ids);
     });
+    // The Delete key in the list does what the button does.
+    auto* remove = new QAction(m_list);
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    connect(remove, &QAction::triggered, m_delete, &QPushButton::click);
+    m_list->addAction(remove);
     connect(import, &QPushButton::clicked, this, [this] {
         const QString path = Prompt::openFileName(this, QStringLiteral("購入数字をCSVから取り込み"),
-                                                  QDir::homePath(), kCsvFilter);
-        if (!path.isEmpty()) importTickets(path);
+                                                  CsvCommands::startFolder(), kCsvFilter);
+        if (path.isEmpty()) return;
+        CsvCommands::rememberFolder(path);
+        importTickets(path);
     });
     connect(exportButton, &QPushButton::clicked, this, [this] {
-        const QString path =
-            Prompt::saveFileName(this, QStringLiteral("購入数字をCSVへ書き出し"),
-                                 QDir::home().filePath(QStringLiteral("tickets.csv")), kCsvFilter);
-        if (!path.isEmpty()) exportTickets(path);
+        const QString path = Prompt::saveFileName(
+            this, QStringLiteral("購入数字をCSVへ書き出し"),
+            QDir(CsvCommands::startFolder()).filePath(QStringLiteral("tickets.csv")), kCsvFilter);
+        if (path.isEmpty()) return;
+        CsvCommands::rememberFolder(path);
+        exportTickets(path);
     });
     connect(close, &QPushButton::clicked, this, &ChildWindow::unload);
     auto* bottom = new QHBoxLayout;
@@ -257,73 +197,93 @@ TicketsWindow::TicketsWindow(ChildHost& host, const WindowDesign& design)
     layOut(description, body, bottom);
 }
 
+TicketsWindow::~TicketsWindow() = default;
+
 void TicketsWindow::load() {
-    if (!std::exchange(m_following, true))
-        connect(&host().document(), &HistoryDocument::ticketsChanged, this, [this] { refresh(0); });
+    if (!std::exchange(m_following, true)) {
+        // A write of this window's own is shown by the command that made it.
+        connect(&host().document(), &HistoryDocument::ticketsChanged, this, [this] {
+            if (!m_writing) refresh(0);
+        });
+        // The wins since the window was last opened, and at least those of the latest draws.
+        const int latest = host().history()->latestDrawNo;
+        // The first time ever, the latest draws only.
+        QSettings settings;
+        const int seen = settings.value(kLatestSeenKey, latest).toInt();
+        m_recentFrom = std::max(1, std::min(seen + 1, latest - kRecentDraws + 1));
+        settings.setValue(kLatestSeenKey, latest);
+    }
     refresh(0);
 }
 
+const std::vector<Ticket>& TicketsWindow::tickets() const { return m_model->tickets(); }
+
+const std::vector<TicketTotals>& TicketsWindow::ticketTotals() const { return m_model->totals(); }
+
 int TicketsWindow::currentTicket() const {
-    const int row = m_list->currentRow();
-    return row >= 0 && row < int(m_tickets.size()) ? row : -1;
+    const int row = m_list->selectionModel()->currentIndex().row();
+    return row >= 0 && row < int(tickets().size()) ? row : -1;
 }
 
-void TicketsWindow::setCurrentTicket(int index) { m_list->setCurrentCell(index, 0); }
+void TicketsWindow::setCurrentTicket(int index) {
+    if (index < 0 || index >= m_model->rowCount()) {
+        m_list->selectionModel()->clear();
+        return;
+    }
+    m_list->selectionModel()->setCurrentIndex(
+        m_model->index(index, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+std::vector<long long> TicketsWindow::selectedIds() const {
+    std::vector<long long> ids;
+    for (const QModelIndex& row : m_list->selectionModel()->selectedRows())
+        if (row.row() < int(tickets().size())) ids.push_back(tickets()[std::size_t(row.row())].id);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
 
 void TicketsWindow::refresh(long long keepId) {
-    if (keepId == 0 && currentTicket() >= 0) keepId = m_tickets[std::size_t(currentTicket())].id;
-    m_history = host().history();
-    m_outlook = OutlookModel::fit(*m_history);
+    if (keepId == 0 && currentTicket() >= 0) keepId = tickets()[std::size_t(currentTicket())].id;
+    WaitCursor wait;
+    const HistorySnapshot history = host().history();
+    if (!m_book || m_book->history() != history) {
+        m_book = std::make_shared<const TicketBook>(history);
+        m_outlook = std::make_shared<const OutlookModel>(OutlookModel::fit(*history));
+    }
     try {
-        WaitCursor wait;
-        m_tickets = *host().document().tickets();
+        m_tickets = host().document().tickets();
     } catch (const StoreError& e) {
         // The window shows what it had; the reason is said once.
         Prompt::refuse(this, e.message());
     }
-    m_checks.clear();
+    std::vector<TicketTotals> totals;
+    totals.reserve(m_tickets->size());
     m_totals = TicketTotals();
-    for (const Ticket& t : m_tickets) {
-        m_checks.push_back(checkTicket(t, *m_history, m_history->prizes));
-        m_totals += m_checks.back().totals;
+    for (const Ticket& t : *m_tickets) {
+        totals.push_back(m_book->totals(t));
+        m_totals += totals.back();
     }
-    showTickets();
-    int row = m_tickets.empty() ? -1 : 0;
-    for (std::size_t i = 0; i < m_tickets.size(); ++i)
-        if (m_tickets[i].id == keepId) row = int(i);
-    m_list->setCurrentCell(row, 0);
+    // The draws are shown once, for the ticket chosen at the end.
+    m_filling = true;
+    m_model->setTickets(m_tickets, std::move(totals), m_outlook);
+    m_list->resizeColumnsToContents();
+    int row = m_tickets->empty() ? -1 : 0;
+    for (std::size_t i = 0; i < m_tickets->size(); ++i)
+        if ((*m_tickets)[i].id == keepId) row = int(i);
+    setCurrentTicket(row);
+    if (row >= 0) m_list->scrollTo(m_model->index(row, 0));
+    m_filling = false;
+    m_delete->setEnabled(m_list->selectionModel()->hasSelection());
+    showTotals();
     showDraws();
     showChart();
 }
 
-void TicketsWindow::showTickets() {
-    const QSignalBlocker quiet(m_list);
-    m_list->setRowCount(int(m_tickets.size()));
-    for (std::size_t i = 0; i < m_tickets.size(); ++i) {
-        const Ticket& t = m_tickets[i];
-        const TicketTotals& s = m_checks[i].totals;
-        const QString cells[] = {
-            numberText(t.digits),
-            typeLabel(t.type),
-            QString::number(t.units),
-            drawLabel(t.firstDraw),
-            drawsText(t),
-            t.note,
-            yenText(s.spent),
-            yenText(s.won) + (s.unknownWins ? QStringLiteral("＋不明") : QString()),
-            yenText(s.balance()),
-            returnText(s),
-            outlookText(m_outlook, t)};
-        for (int c = 0; c < 11; ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            item->setTextAlignment(c == 5 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-            if (c == 8 && s.balance() < 0) item->setForeground(QColor(200, 0, 0));
-            if (c == 10) item->setToolTip(outlookTip(m_outlook, t));
-            m_list->setItem(int(i), c, item);
-        }
-    }
-    m_list->resizeColumnsToContents();
-    m_total->setText(m_tickets.empty()
+void TicketsWindow::showTotals() {
+    m_recent->setVisible(!m_tickets->empty());
+    m_recent->setText(QStringLiteral("最近の抽せん　") +
+                      recentWinsText(m_book->recentWins(*m_tickets, m_recentFrom)));
+    m_total->setText(m_tickets->empty()
                          ? QStringLiteral("購入数字はまだありません。「追加」で登録してください。")
                          : totalsText(m_totals));
 }
@@ -331,9 +291,13 @@ void TicketsWindow::showTickets() {
 void TicketsWindow::showDraws() {
     const int i = currentTicket();
     m_edit->setEnabled(i >= 0);
-    m_delete->setEnabled(i >= 0);
+    TicketCheck check;
+    if (i >= 0) {
+        const Ticket& t = tickets()[std::size_t(i)];
+        check = TicketCheck{m_book->lines(t), ticketTotals()[std::size_t(i)]};
+    }
     Sheet sheet;
-    fillTicketSheet(i >= 0 ? m_checks[std::size_t(i)] : TicketCheck{}, sheet);
+    fillTicketSheet(check, sheet);
     m_grid->setSheet(std::move(sheet));
 }
 
@@ -349,17 +313,26 @@ void TicketsWindow::showChart() {
     QPen pen(QColor(0, 90, 220));
     pen.setWidthF(1.5);
     line->setPen(pen);
-    const std::vector<BalancePoint> curve = cumulativeBalance(m_checks);
+    const std::vector<BalancePoint> curve = m_book->balance(*m_tickets);
+    // Large sums in 万円 or 億円, so that the labels of the axis keep to a few digits.
+    double most = 0;
+    for (const BalancePoint& p : curve) most = std::max(most, std::abs(double(p.balance)));
+    const double unit = most < 1e6 ? 1 : most < 1e9 ? 1e4 : 1e8;
+    const QString unitText = unit == 1     ? QStringLiteral("円")
+                             : unit == 1e4 ? QStringLiteral("万円")
+                                           : QStringLiteral("億円");
     double low = 0, high = 0;
-    long long previous = 0;
+    QList<QPointF> points;
+    points.reserve(qsizetype(curve.size()) * 2);
     for (const BalancePoint& p : curve) {
+        const double value = double(p.balance) / unit;
         // A step: the balance holds until the next draw changes it.
-        if (!line->points().isEmpty()) line->append(p.drawNo, double(previous));
-        line->append(p.drawNo, double(p.balance));
-        previous = p.balance;
-        low = std::min(low, double(p.balance));
-        high = std::max(high, double(p.balance));
+        if (!points.isEmpty()) points.append(QPointF(p.drawNo, points.back().y()));
+        points.append(QPointF(p.drawNo, value));
+        low = std::min(low, value);
+        high = std::max(high, value);
     }
+    line->replace(points);
     chart->addSeries(line);
     auto* x = new QValueAxis;
     x->setTitleText(QStringLiteral("回数"));
@@ -367,11 +340,10 @@ void TicketsWindow::showChart() {
     if (!curve.empty())
         x->setRange(curve.front().drawNo, std::max(curve.front().drawNo + 1, curve.back().drawNo));
     auto* y = new QValueAxis;
-    y->setTitleText(QStringLiteral("収支（円）"));
-    y->setLabelFormat(QStringLiteral("%d"));
-    const double pad = std::max(1000.0, (high - low) * 0.05);
-    y->setRange(low - pad, high + pad);
-    y->applyNiceNumbers();
+    y->setTitleText(QStringLiteral("収支（%1）").arg(unitText));
+    y->setLabelFormat(unit == 1 ? QStringLiteral("%.0f") : QStringLiteral("%g"));
+    const double pad = std::max(1000.0 / unit, (high - low) * 0.05);
+    setRoundRange(y, low - pad, high + pad);
     for (QValueAxis* axis : {x, y}) {
         axis->setLabelsFont(windowFont());
         axis->setTitleFont(windowFont());
@@ -394,7 +366,7 @@ void TicketsWindow::openDialog(const Ticket* editing) {
         start.firstDraw = std::min(kMaxDrawNo, host().history()->latestDrawNo + 1);
     }
     TicketDialog dialog(this, start);
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (Prompt::exec(dialog) != QDialog::Accepted) return;
     if (editing)
         editTicket(dialog.ticket());
     else
@@ -404,6 +376,7 @@ void TicketsWindow::openDialog(const Ticket* editing) {
 bool TicketsWindow::write(const std::function<void(HistoryDocument&)>& change) {
     try {
         WaitCursor wait;
+        const QScopedValueRollback<bool> writing(m_writing, true);
         change(host().document());
         return true;
     } catch (const StoreError& e) {
@@ -435,47 +408,64 @@ bool TicketsWindow::editTicket(const Ticket& ticket) {
     return true;
 }
 
-bool TicketsWindow::deleteTicket(long long id) {
-    const auto it = std::find_if(m_tickets.begin(), m_tickets.end(),
-                                 [&](const Ticket& t) { return t.id == id; });
-    if (it == m_tickets.end()) return false;
-    if (!Prompt::ask(this, QStringLiteral("購入数字 %1（%2、%3口、第%4回から%5）を削除しますか？")
-                               .arg(numberText(it->digits), typeLabel(it->type))
-                               .arg(it->units)
-                               .arg(it->firstDraw)
-                               .arg(drawsText(*it))))
-        return false;
-    if (!write([&](HistoryDocument& d) { d.removeTicket(id); })) return false;
+bool TicketsWindow::deleteTickets(const std::vector<long long>& ids) {
+    std::vector<long long> sorted = ids;
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<const Ticket*> chosen;
+    for (const Ticket& t : tickets())
+        if (std::binary_search(sorted.begin(), sorted.end(), t.id)) chosen.push_back(&t);
+    if (chosen.empty()) return false;
+    const QString question =
+        chosen.size() == 1
+            ? QStringLiteral("購入数字 %1 を削除しますか？").arg(describe(*chosen[0]))
+            : QStringLiteral("選んだ %1 件の購入数字を削除しますか？").arg(chosen.size());
+    if (!Prompt::ask(this, question)) return false;
+    std::vector<long long> gone;
+    for (const Ticket* t : chosen) gone.push_back(t->id);
+    if (!write([&](HistoryDocument& d) { d.removeTickets(gone); })) return false;
     refresh(0);
     return true;
 }
 
 bool TicketsWindow::importTickets(const QString& csvPath) {
+    const QString failed =
+        QStringLiteral("購入数字を取り込めませんでした。何も変更していません。\n\n");
     std::vector<Ticket> read;
     try {
-        QFile f(csvPath);
-        if (!f.open(QIODevice::ReadOnly))
-            throw StoreError(QStringLiteral("ファイル「%1」を読み込めません。%2")
-                                 .arg(shownName(csvPath), readFailureReason(csvPath)));
-        read = parseTicketCsv(f.readAll(), csvPath);
+        WaitCursor wait;
+        read = readTicketFile(csvPath);
     } catch (const StoreError& e) {
-        Prompt::refuse(
-            this, QStringLiteral("購入数字を取り込めませんでした。何も変更していません。\n\n") +
-                      e.message());
+        Prompt::refuse(this, failed + e.message());
         return false;
     }
     if (read.empty()) {
         Prompt::inform(this, QStringLiteral("取り込む購入数字がありませんでした。"));
         return true;
     }
-    if (!write([&](HistoryDocument& d) { d.addTickets(read); })) return false;
-    refresh(read.back().id);
-    Prompt::inform(this, QStringLiteral("購入数字を %1 件取り込みました。").arg(read.size()));
+    const QString source = QDir::toNativeSeparators(csvPath);
+    const TicketImportPlan plan = planTicketImport(tickets(), read);
+    if (plan.toAdd.empty()) {
+        Prompt::inform(this, QStringLiteral("%1\n\n%2\nこのファイルの購入数字はすべて登録済みです。"
+                                            "何も取り込みませんでした。")
+                                 .arg(source, ticketImportSummary(plan)));
+        return true;
+    }
+    if (!Prompt::confirm(this, QStringLiteral("%1\n\n%2").arg(source, ticketImportSummary(plan)),
+                         QStringLiteral("取り込む(&I)"), QStringLiteral("キャンセル")))
+        return false;
+    TicketImportPlan done;
+    if (!write([&](HistoryDocument& d) { done = d.importTickets(read); })) return false;
+    refresh(done.toAdd.empty() ? 0 : done.toAdd.back().id);
+    QString summary = QStringLiteral("購入数字を %1 件取り込みました。").arg(done.toAdd.size());
+    if (!done.identical.empty())
+        summary += QStringLiteral("\n登録済みと同じ %1 件は取り込んでいません。")
+                       .arg(done.identical.size());
+    Prompt::inform(this, summary);
     return true;
 }
 
 bool TicketsWindow::exportTickets(const QString& csvPath) {
-    const QString error = writeFileAtomically(csvPath, writeTicketCsv(m_tickets));
+    const QString error = writeFileAtomically(csvPath, writeTicketCsv(tickets()));
     if (error.isEmpty()) return true;
     Prompt::refuse(
         this,

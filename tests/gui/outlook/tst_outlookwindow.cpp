@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -100,11 +101,15 @@ private slots:
         main.findChild<QAction*>("mnuKonyuSyogo")->trigger();
         auto* tickets = qobject_cast<TicketsWindow*>(main.findWindow("購入数字の照合"));
         QVERIFY(tickets);
-        auto* list = tickets->findChild<QTableWidget*>("List1");
-        QCOMPARE(list->horizontalHeaderItem(10)->text(), QStringLiteral("見込み払戻率"));
-        QCOMPARE(list->item(0, 10)->text(), date.left(date.indexOf(QStringLiteral("（"))));
-        QVERIFY(list->item(0, 10)->toolTip().contains(QStringLiteral("どの番号も同じ")));
-        QVERIFY(list->item(1, 10)->text().startsWith(QStringLiteral("約 ")));
+        const QAbstractItemModel* list = tickets->list()->model();
+        QCOMPARE(list->headerData(10, Qt::Horizontal).toString(), QStringLiteral("見込み払戻率"));
+        QCOMPARE(list->index(0, 10).data().toString(),
+                 date.left(date.indexOf(QStringLiteral("（"))));
+        QVERIFY(list->index(0, 10)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("どの番号も同じ")));
+        QVERIFY(list->index(1, 10).data().toString().startsWith(QStringLiteral("約 ")));
         test::shoot(tickets, "outlook-tickets");
         main.findChild<QAction*>("mnuYoso")->trigger();
         auto* prediction = qobject_cast<PredictionWindow*>(main.findWindow("一発ピルモア"));
