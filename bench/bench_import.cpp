@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "core/store/backups.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawfile.h"
 #include "core/store/drawstore.h"
@@ -58,6 +59,7 @@ void measure(const char* name, const std::function<QString()>& body) {
         std::printf("%-34s %9.0f ms  peak RSS %6.1f MB  %s\n", name, ms,
                     double(usage.ru_maxrss) / 1024.0, what.toUtf8().constData());
         std::fflush(stdout);
+        finishBackupChecks();
         ::_exit(0);
     }
     int status = 0;

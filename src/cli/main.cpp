@@ -381,9 +381,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pirumoa-cli: %s\n", message.toUtf8().constData());
     });
     // tickets has subcommands and options of its own.
+    int code = 0;
     try {
-        return runCommandLine(application->arguments(), kCommands, QString::fromUtf8(kFooter));
+        code = runCommandLine(application->arguments(), kCommands, QString::fromUtf8(kFooter));
     } catch (const StoreError& e) {
-        return failure(e.message());
+        code = failure(e.message());
     }
+    // The run's backup may still be on its way to the disk.
+    finishBackupChecks();
+    return code;
 }

@@ -309,6 +309,15 @@ bool newerFirst(const Named& a, const Named& b) {
     return a.time != b.time ? a.time > b.time : a.serial > b.serial;
 }
 
+// "20261207-051500" as a time (in no zone yet); invalid when it is none. Read by hand: a
+// backup looks through every name in the folder, and parsing by a format costs far more.
+QDateTime stampTime(const QString& stamp) {
+    const auto number = [&](int at, int length) { return stamp.mid(at, length).toInt(); };
+    const QDate date(number(0, 4), number(4, 2), number(6, 2));
+    const QTime time(number(9, 2), number(11, 2), number(13, 2));
+    return date.isValid() && time.isValid() ? QDateTime(date, time) : QDateTime();
+}
+
 // The backups in folder by their names, newest first.
 std::vector<Named> backupFiles(const QString& folder) {
     std::vector<Named> out;
@@ -317,7 +326,7 @@ std::vector<Named> backupFiles(const QString& folder) {
     for (const QString& name : names) {
         const QRegularExpressionMatch m = backupName().match(name);
         if (!m.hasMatch()) continue;
-        QDateTime time = QDateTime::fromString(m.captured(1), kStampFormat);
+        QDateTime time = stampTime(m.captured(1));
         if (!time.isValid()) continue;
         time =
             m.captured(2).isEmpty() ? time.toUTC() : QDateTime(time.date(), time.time(), Qt::UTC);
@@ -429,7 +438,6 @@ public:
               bool compare = true, const QString& source = QString())
         : m_folder(folder), m_source(source) {
         prepareFolder(folder);
-        removeStaleParts(folder);
         forgetNamesOf(folder, database);
         if (compare) m_file = identicalNewest(folder, bytes);
         m_same = !m_file.isEmpty();
@@ -437,9 +445,12 @@ public:
         m_stamp = QDateTime::currentDateTimeUtc().toString(kStampFormat) + QLatin1Char('Z');
         // After every backup of the same second, so that the names keep the order they were
         // made in, whatever gaps a removed one left.
-        for (const Named& n : backupFiles(folder))
-            if (QFileInfo(n.file).fileName().startsWith(kNamePrefix + m_stamp))
-                m_serial = std::max(m_serial, n.serial + 1);
+        const QStringList sameSecond = QDir(folder).entryList(
+            {kNamePrefix + m_stamp + QStringLiteral("*.mdb")}, QDir::Files | QDir::Hidden);
+        for (const QString& name : sameSecond)
+            if (const QRegularExpressionMatch m = backupName().match(name); m.hasMatch())
+                m_serial =
+                    std::max(m_serial, m.captured(3).isEmpty() ? 2 : m.captured(3).toInt() + 1);
         if (m_source.isEmpty())
             writePart(bytes);
         else
@@ -591,12 +602,50 @@ QByteArray saltOf(const QString& file) { return readWhole(file, kSaltBytes); }
 
 // ---- the automatic backup ----------------------------------------------------------------
 
+// What tells that a file is still the one it was: its place on the disk, size and last change.
+struct FileState {
+    qint64 device = 0, inode = 0, size = 0, seconds = 0, nanoseconds = 0;
+    friend bool operator==(const FileState&, const FileState&) = default;
+};
+
+std::optional<FileState> fileState(const QString& file) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(encoded(file).constData(), &st) != 0) return std::nullopt;
+    return FileState{qint64(st.st_dev), qint64(st.st_ino), qint64(st.st_size),
+                     qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec)};
+#else
+    const QFileInfo info(file);
+    if (!info.exists()) return std::nullopt;
+    return FileState{0, 0, info.size(), info.lastModified().toMSecsSinceEpoch(), 0};
+#endif
+}
+
+// Changes when another connection has committed to the file since db last read it.
+qint64 dataVersion(sqlite3* db) {
+    sql::Statement s(db, "PRAGMA data_version;");
+    s.step();
+    return sqlite3_column_int64(s.get(), 0);
+}
+
+// The run's backup got ready ahead of its first change: the file as it was then, written
+// beside the backups but not named yet.
+struct Prepared {
+    QString database;
+    sqlite3* db = nullptr;
+    qint64 dataVersion = 0;
+    FileState state;
+    QByteArray salt;
+    std::unique_ptr<NewBackup> backup;  // none: the newest backup holds those bytes already
+};
+
 struct Automatic {
     std::mutex mutex;
     std::set<QString> done;  // databases backed up in this process
     std::function<void(const QString&)> warn;
     // Backups whose copies are still being read back; the end of the program waits for them.
     std::vector<std::pair<QString, std::future<QString>>> checks;
+    std::optional<Prepared> prepared;
 };
 
 Automatic& automatic() {
@@ -714,6 +763,7 @@ QString makeBackup(const DatabaseFile& database) {
         throw backupFailure(QStringLiteral("データベースファイル%1を読み込めません。%2")
                                 .arg(quoted(database.file), sql::reasonFor(e)));
     }
+    removeStaleParts(folder);
     NewBackup backup(folder, bytes, fileBehind(database.file));
     if (backup.isNew()) {
         // Read back while it reaches the disk, and named only when whole.
@@ -733,13 +783,13 @@ QString makeBackup(const DatabaseFile& database) {
 
 // The checks of automatic backups still reading their copies back: a copy that does not read
 // back whole is taken away again and told.
-void collectChecks() {
+void collectChecks(bool wait = false) {
     std::vector<std::pair<QString, std::future<QString>>> done;
     {
         std::lock_guard lock(automatic().mutex);
         auto& running = automatic().checks;
         for (auto it = running.begin(); it != running.end();) {
-            if (it->second.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+            if (wait || it->second.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
                 done.push_back(std::move(*it));
                 it = running.erase(it);
             } else {
@@ -778,12 +828,85 @@ void FirstChangeBackup::begun() {
     }
 }
 
+void FirstChangeBackup::prepare(sqlite3* db, const QString& databaseFile) {
+    {
+        std::lock_guard lock(automatic().mutex);
+        const auto& ready = automatic().prepared;
+        if (automatic().done.count(databaseFile) || (ready && ready->database == databaseFile))
+            return;
+    }
+    if (!sqlite3_get_autocommit(db)) return;
+    try {
+        Prepared ready;
+        QByteArray bytes;
+        {
+            // A shared lock while the bytes are read: what is read is one stored state.
+            sql::exec(db, "BEGIN; SELECT count(*) FROM sqlite_master;");
+            const auto end =
+                qScopeGuard([db] { sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr); });
+            const std::optional<FileState> state = fileState(databaseFile);
+            if (!state || !holdsUserData(db)) return;
+            ready.state = *state;
+            ready.dataVersion = dataVersion(db);
+            bytes = storedBytes(db);
+        }
+        ready.database = databaseFile;
+        ready.db = db;
+        ready.salt = bytes.left(kSaltBytes);
+        auto backup = std::make_unique<NewBackup>(backupFolderFor(databaseFile), bytes,
+                                                  fileBehind(databaseFile));
+        std::future<QString> synced;
+        if (backup->isNew()) {
+            // On its way to the disk while the user reaches for the keys: the first change's
+            // own sync need not take it along.
+            synced = std::async(std::launch::async, [part = backup->part().path()] {
+                syncFile(part);
+                return QString();
+            });
+            ready.backup = std::move(backup);
+        }
+        std::lock_guard lock(automatic().mutex);
+        automatic().prepared = std::move(ready);
+        if (synced.valid()) automatic().checks.emplace_back(QString(), std::move(synced));
+    } catch (const sql::SqlError&) {
+        // The first change copies the file itself.
+    } catch (const StoreError&) {
+    }
+}
+
+bool FirstChangeBackup::namePrepared() {
+    std::optional<Prepared> ready;
+    {
+        std::lock_guard lock(automatic().mutex);
+        if (!automatic().prepared || automatic().prepared->database != m_file) return false;
+        ready = std::move(automatic().prepared);
+        automatic().prepared.reset();
+    }
+    try {
+        // Nobody has written to the file since it was copied: the copy is the stored state.
+        if (ready->db != m_db || ready->dataVersion != dataVersion(m_db) ||
+            fileState(m_file) != ready->state)
+            return false;
+        if (!ready->backup) return true;  // the newest backup holds the file as it is
+        ready->backup->name({}, false);
+        m_made = ready->backup->file();
+        m_salt = ready->salt;
+        return true;
+    } catch (const sql::SqlError&) {
+        return false;
+    } catch (const StoreError&) {
+        // Its part was taken away in the meantime (the clean-up of cut-off backups).
+        return false;
+    }
+}
+
 void FirstChangeBackup::beforeCommit() {
     if (!m_pending || !m_holdsData || sqlite3_total_changes(m_db) == m_changes) return;
     {
         std::lock_guard lock(automatic().mutex);
         if (!automatic().done.insert(m_file).second) return;
     }
+    if (namePrepared()) return;
     try {
         const QByteArray bytes = storedBytes(m_db);
         NewBackup backup(backupFolderFor(m_file), bytes, fileBehind(m_file));
@@ -816,6 +939,7 @@ FirstChangeBackup::~FirstChangeBackup() {
                     return backupFailure(reasonOfErrno(error, folder)).message();
                 syncFolder(folder);
                 if (!copyReadsBack(made, programPassword(), salt)) return damagedCopy().message();
+                removeStaleParts(folder);
                 prune(folder, {made});
                 return QString();
             });
@@ -837,6 +961,17 @@ FirstChangeBackup::~FirstChangeBackup() {
     } catch (...) {
         // No thread for the check: the copy stays as it was made.
     }
+}
+
+void finishBackupChecks() {
+    std::optional<Prepared> unused;
+    {
+        std::lock_guard lock(automatic().mutex);
+        unused = std::move(automatic().prepared);
+        automatic().prepared.reset();
+    }
+    unused.reset();  // its part goes
+    collectChecks(true);
 }
 
 void setBackupWarningHandler(std::function<void(const QString&)> handler) {
@@ -932,6 +1067,8 @@ QString restoreBackup(const DatabaseFile& database, const QString& backupFile) {
                 throw notKept(backupFailure(readFailureReason(target)).message());
         }
         try {
+            prepareFolder(folder);
+            removeStaleParts(folder);
             // The file itself is kept: it is what is stored, on the disk already. With the
             // journal of a write a crash cut off, its bytes are copied with the journal.
             kept.emplace(folder, current, target, journal.isEmpty(),

@@ -55,14 +55,24 @@ public:
     // holds no draws and no tickets has nothing to lose yet and waits for a later change.
     // Once the change is written (the end of the object), the copy is synced to the disk, read
     // back and the older backups thinned out, on a thread of its own; a copy that does not
-    // reach the disk or read back whole is taken away again and told at the next write (or,
-    // when the program ends first, left as it is).
+    // reach the disk or read back whole is taken away again and told at the next write (or
+    // by finishBackupChecks).
     void beforeCommit();
     ~FirstChangeBackup();
+    // Gets the run's backup ready ahead of its first change (when the data entry opens, so
+    // that the first typed digit waits for no copy): the file as stored now is written beside
+    // the backups, without a name. The first change names it when nobody has written to the
+    // file since, and copies the file itself otherwise. A run that changes nothing leaves
+    // nothing (finishBackupChecks takes the copy away; after a crash, the clean-up of cut-off
+    // backups). Never throws.
+    static void prepare(sqlite3* db, const QString& databaseFile);
     FirstChangeBackup(const FirstChangeBackup&) = delete;
     FirstChangeBackup& operator=(const FirstChangeBackup&) = delete;
 
 private:
+    // Names the copy prepare made when it is still the stored state; false when there is none
+    // to name and the file is to be copied now.
+    bool namePrepared();
     sqlite3* m_db;
     QString m_file;
     bool m_pending = false;
@@ -71,6 +81,11 @@ private:
     QString m_made;  // the backup made, still to be read back
     QByteArray m_salt;
 };
+
+// Waits for the automatic backups of this process still on their way to the disk, and takes
+// away and tells those that did not get there whole; takes away a copy made ready for a
+// change that never came. The program calls it before it ends.
+void finishBackupChecks();
 
 // Where a failed automatic backup is told; standard error when none is set. The program
 // shows it on the status line.

@@ -624,6 +624,8 @@ long long DrawStore::dataVersion() {
     }
 }
 
+void DrawStore::prepareBackup() { FirstChangeBackup::prepare(m_db, m_file); }
+
 bool DrawStore::fileReplaced() {
     int moved = 0;
     return sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&

@@ -168,6 +168,9 @@ public:
     // Whether another program has put a new file in this one's place since it was opened
     // (a restore): this connection then still reads the old one.
     bool fileReplaced();
+    // Gets the backup of this run's first change ready now, so that the change waits for no
+    // copy (FirstChangeBackup::prepare). Never throws.
+    void prepareBackup();
 
 private:
     DrawStore(sql::Connection conn, QString file);

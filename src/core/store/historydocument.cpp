@@ -66,7 +66,7 @@ QString HistoryDocument::writeProblem() {
         // since the connection was opened is opened anew, which says what is wrong with it.
         store();
         refreshIfChangedOutside();
-        store();
+        store().prepareBackup();
         return QString();
     } catch (const StoreError& e) {
         return e.message();

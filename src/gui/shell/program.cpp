@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <future>
 
+#include "core/store/backups.h"
 #include "core/store/databasefolder.h"
 #include "gui/maintenance/updatecommands.h"
 #include "gui/shell/mainwindow.h"
@@ -175,6 +176,8 @@ bool Program::start() {
 
 int Program::exec() {
     const int code = QApplication::exec();
+    // The run's backup may still be on its way to the disk.
+    finishBackupChecks();
 #ifdef Q_OS_UNIX
     if (g_endSignal != 0) return 128 + g_endSignal;
 #endif
