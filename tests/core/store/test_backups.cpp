@@ -20,6 +20,7 @@
 #include "core/store/databasefolder.h"
 #include "core/store/drawcsv.h"
 #include "core/store/drawstore.h"
+#include "core/store/historydocument.h"
 #include "core/store/salvage.h"
 #include "core/store/sqlcipher.h"
 #include "testsupport.h"
@@ -104,6 +105,44 @@ TEST(Backups, FirstWriteIsBackedUpAndRestoreBringsBackTheDrawsOfBefore) {
         EXPECT_TRUE(e.message().contains("壊れています")) << e.message().toStdString();
     }
     EXPECT_EQ(test::readFile(db.connect.file), stored);
+}
+
+// The data entry makes the run's backup ready when it opens; a change by another program
+// before the first typed digit makes that copy stale, and the backup then holds the file as
+// the digit found it. A run that changes nothing leaves no copy behind.
+TEST(Backups, AReadyBackupMadeStaleByAnotherProgramIsNotKept) {
+    test::TempDatabase db(test::draws({"1234", "5678"}));
+    {
+        HistoryDocument document;
+        document.open(db.connect);
+        ASSERT_TRUE(document.writeProblem().isEmpty());
+        changeBehindTheBackups(db.connect, "UPDATE 当選データ SET 第1数字 = '9' WHERE 回数 = 2");
+        ASSERT_TRUE(document.writeProblem().isEmpty());  // reads the change
+        const DrawRecord before = document.snapshot()->rows[0];
+        DrawRecord after = before;
+        after.digits[0] = 7;
+        QString why;
+        ASSERT_TRUE(document.editDraws({DrawEdit{1, before, after}}, "入力", 0, &why))
+            << why.toStdString();
+    }
+    finishBackupChecks();
+    const std::vector<BackupEntry> list = listBackups(db.connect);
+    ASSERT_EQ(list.size(), 1u);
+    DatabaseFile backup = db.connect;
+    backup.file = list[0].file;
+    const std::vector<DrawRecord> kept = storedDraws(backup);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].digits[0], 1);
+    EXPECT_EQ(kept[1].digits[0], 9);
+
+    test::TempDatabase untouched(test::draws({"1234"}));
+    {
+        HistoryDocument document;
+        document.open(untouched.connect);
+        ASSERT_TRUE(document.writeProblem().isEmpty());
+    }
+    finishBackupChecks();
+    EXPECT_EQ(backupNames(untouched.connect), QStringList());
 }
 
 // The first change of a run is copied before it is committed, whatever its size: a large
