@@ -34,6 +34,9 @@ TicketDialog::TicketDialog(QWidget* parent, const Ticket& start)
     setWindowTitle(start.id ? QStringLiteral("購入数字の編集") : QStringLiteral("購入数字の追加"));
     m_number = numberField(this, "Text1", 4);
     m_number->setText(numberText(start.digits));
+    // Typed over, not after: the form opens on the number, all of it chosen.
+    m_number->setFocus();
+    m_number->selectAll();
     m_type = new QComboBox(this);
     m_type->setObjectName(QStringLiteral("Combo1"));
     for (TicketType t : {TicketType::Straight, TicketType::Box, TicketType::Set})
